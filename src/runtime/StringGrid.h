@@ -1,0 +1,94 @@
+#pragma once
+// A table of text cells with per-row heights, per-column widths and a number of
+// fixed (caption) rows at the top. It is the model behind every grid of the
+// program: the outline pane, the hidden option/resource/task tables and the
+// dialogs' grids. Cells hold Shift-JIS bytes.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vinta {
+
+class StringGrid {
+public:
+    StringGrid(int colCount = 5, int rowCount = 5, int defaultRowHeight = 24);
+    // A copy is a different grid: it gets its own lifetime token, so links to
+    // the original never follow the copy.
+    StringGrid(const StringGrid& other);
+    StringGrid& operator=(const StringGrid& other);
+    ~StringGrid() = default;
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    // A grid always keeps at least one row; fixed rows shrink to stay above the
+    // last row, as a grid control does.
+    void SetRowCount(int n);
+    int ColCount() const { return colCount_; }
+    void SetColCount(int n);
+    int FixedRows() const { return fixedRows_; }
+    void SetFixedRows(int n);
+
+    // Reading outside the grid yields empty text.
+    const std::string& Cells(int col, int row) const;
+    void SetCells(int col, int row, std::string text);
+    // The row's ColCount cells.
+    std::vector<std::string> Rows(int row) const;
+    void SetRows(int row, const std::vector<std::string>& cells);
+    // Empties every cell of one row (its height stays).
+    void ClearRow(int row);
+
+    int RowHeights(int row) const;
+    void SetRowHeights(int row, int height);
+    int ColWidths(int col) const;
+    void SetColWidths(int col, int width);
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    // Like a grid control: every row takes the new default height.
+    void SetDefaultRowHeight(int height);
+    static constexpr int kDefaultColWidth = 64;
+
+    // Block moves the schedule store needs for inserting and deleting rows on
+    // 100,000-row outlines without copying every cell one by one.
+    // Inserts an empty row at `row` (with `height`), shifting later rows down.
+    void InsertRowAt(int row, int height);
+    // Removes `row`; later rows (cells and heights) shift up.
+    void RemoveRowAt(int row);
+
+    // Direct access for the file reader: the row's cells, at most ColCount long.
+    std::vector<std::string>& MutableCells(int row) { return rows_[static_cast<size_t>(row)].cells; }
+
+    // Lifetime token: weak references to it expire when the grid is destroyed.
+    std::weak_ptr<const int> LifeToken() const { return life_; }
+
+private:
+    struct Row {
+        std::vector<std::string> cells;  // may be shorter than ColCount: the rest is empty
+        int height = 0;
+    };
+    bool hasRow(int row) const { return row >= 0 && row < RowCount(); }
+
+    std::vector<Row> rows_;
+    std::vector<int> colWidths_;
+    int colCount_ = 0;
+    int fixedRows_ = 0;
+    int defaultRowHeight_ = 24;
+    std::shared_ptr<const int> life_ = std::make_shared<const int>(0);
+};
+
+// A reference to a grid that can never reach a destroyed grid: Get() answers
+// nullptr once the grid is gone.
+class GridRef {
+public:
+    GridRef() = default;
+    GridRef(StringGrid* grid) : grid_(grid) {
+        if (grid) token_ = grid->LifeToken();
+    }
+    StringGrid* Get() const { return grid_ && !token_.expired() ? grid_ : nullptr; }
+    explicit operator bool() const { return Get() != nullptr; }
+    void Clear() { *this = GridRef(); }
+
+private:
+    StringGrid* grid_ = nullptr;
+    std::weak_ptr<const int> token_;
+};
+
+}  // namespace vinta

@@ -1,0 +1,120 @@
+#pragma once
+// The schedule store: up to ten table slots, each bound to a string grid whose
+// cells are the table's data. It gives typed cell access, permanent serial
+// numbers, row insertion and deletion that keep heights with their rows, and
+// the schedule file (ScheduleFile.cpp).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "runtime/StringGrid.h"
+
+namespace vinta {
+
+enum ColumnKind : int32_t { kUndefined = 0, kText = 1, kNumber = 2, kDate = 3, kSerial = 4 };
+
+// Results of LoadFromFile.
+enum LoadResult : int {
+    kLoadRead = 0,
+    kLoadNoTables = -1,
+    kLoadNotSchedule = -2,  // no magic, or a file no writer could have made
+    kLoadNewerVersion = -3,
+    kLoadUnreadable = -4,   // cannot be opened or read; nothing changed
+};
+
+class ScheduleStore {
+public:
+    static constexpr int kSlots = 10;
+    static constexpr int kMaxColumns = 15;
+
+    struct TableHeader {
+        int32_t columnCount = 0;
+        int32_t rowCount = 0;
+        int32_t lastSerial = 0;
+        int32_t kind[kMaxColumns] = {};
+    };
+
+    // Pixel width of a caption in a grid's font, for DefineColumn's width -1.
+    using TextWidthFn = std::function<int(const StringGrid&, const std::string&)>;
+
+    ScheduleStore();
+    void Reset();
+
+    double version = 0.0;
+    void SetTextWidth(TextWidthFn fn) { textWidth_ = std::move(fn); }
+
+    // Registration and columns.
+    int RegisterTable(StringGrid* grid, bool persist, bool exactRows, bool hasHeader);
+    int RegisterTableExact(StringGrid* grid, bool persist, bool hasHeader);
+    void SetFixedRows(int slot, int n);
+    int DefineColumn(int slot, const std::string& caption, int width, ColumnKind kind);
+    void NumberRows(int slot);
+    int NextSerial(int slot);
+    int SerialColumn(int slot) const;
+    bool IsValidSlot(int slot) const;
+    int FreeSlot() const;
+
+    // Cells; rows are data rows (0 = the first row below a caption row).
+    int SetCellText(int slot, int column, int row, const char* text);
+    int SetCellText(int slot, int column, int row, const std::string& text);
+    int SetCellNumber(int slot, int column, int row, int number);
+    std::string CellText(int slot, int column, int row) const;
+    int CellNumber(int slot, int column, int row) const;  // throws ConversionError
+    bool HasNumber(int slot, int column, int row) const;
+    int FindRow(int slot, int column, std::string_view text) const;
+
+    // Rows.
+    int InsertRow(int slot, int row, bool numbered);
+    int InsertNumberedRow(int slot, int row) { return InsertRow(slot, row, true); }
+    int DeleteRow(int slot, int row);
+
+    // Views and plain grids.
+    void LinkView(int slot, StringGrid* viewGrid);
+    static int InsertGridRow(StringGrid* grid, int row);
+    static int DeleteGridRow(StringGrid* grid, int row);
+    static bool CopyDataRows(StringGrid* destination, const StringGrid* source);
+    static std::string OptionText(const StringGrid* grid, int row, const std::string& def);
+
+    // Files.
+    bool SaveToFile(const std::string& path);
+    int LoadFromFile(const std::string& path);
+    // The file image SaveToFile writes, and the loader on bytes in memory.
+    std::string SaveToBytes();
+    int LoadFromBytes(std::string_view bytes);
+
+    // Read access for tools and tests.
+    int TableCount() const { return tableCount_; }
+    int FixedRowsOf(int slot) const { return IsValidSlot(slot) ? fixedRows_[slot] : 0; }
+    bool HasHeader(int slot) const { return IsValidSlot(slot) && hasHeader_[slot]; }
+    bool Persist(int slot) const { return IsValidSlot(slot) && persist_[slot]; }
+    bool ExactRows(int slot) const { return IsValidSlot(slot) && exactRows_[slot]; }
+    const TableHeader& Table(int slot) const { return tables_[ClampSlot(slot)]; }
+    StringGrid* Grid(int slot) const { return IsValidSlot(slot) ? grid_[slot].Get() : nullptr; }
+    StringGrid* View(int slot) const { return IsValidSlot(slot) ? view_[slot].Get() : nullptr; }
+    int DataRowCount(int slot) const;
+
+private:
+    static int ClampSlot(int slot) { return slot >= 0 && slot < kSlots ? slot : 0; }
+    int GridRow(int slot, int row) const { return hasHeader_[slot] ? row + 1 : row; }
+    int DataRow(int slot, int gridRow) const { return hasHeader_[slot] ? gridRow - 1 : gridRow; }
+    bool CellExists(int slot, int column, int row) const;
+    bool IsPersisted(int slot) const { return persist_[slot] && grid_[slot].Get(); }
+
+    char magic_[16] = {};
+    int32_t tableCount_ = 0;
+    int32_t fixedRows_[kSlots] = {};
+    uint8_t hasHeader_[kSlots] = {};
+    TableHeader tables_[kSlots];
+    uint8_t persist_[kSlots] = {};
+    uint8_t exactRows_[kSlots] = {};
+    GridRef grid_[kSlots];
+    GridRef view_[kSlots];
+    TextWidthFn textWidth_;
+
+    friend class ScheduleFileWriter;
+    friend class ScheduleFileReader;
+};
+
+}  // namespace vinta

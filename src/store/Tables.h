@@ -1,0 +1,63 @@
+#pragma once
+// The four tables of a schedule, their columns, and the set-up the main window
+// performs at creation and on New. Lives beside the store so that the tools
+// and tests set up exactly the schedule the window does.
+
+#include "Gridio.h"
+#include "runtime/StringGrid.h"
+
+namespace vinta {
+
+namespace outline {
+enum Column : int {
+    No = 0, Icon, Name, Progress, StartDate, EndDate, Level, Type, WorkState,
+    ResourceNo, LinkNo, HasChildren, Expanded, Memo, ShowBar,
+};
+enum RowType : int { Project = 0, Task = 1, Comment = 2, Assignment = 3 };
+}  // namespace outline
+
+namespace resource {
+enum Column : int {
+    No = 0, Icon, Name, Affiliation, Nickname, MailAddress, Kind, Id, Password, Memo,
+};
+enum ResourceKind : int { Member = 0, Leader = 1, Manager = 2 };
+}  // namespace resource
+
+namespace task {
+enum Column : int {
+    No = 0, Name = 2, Progress, StartDate, EndDate, Level, TaskNo = 8, ResourceNo, LinkNo,
+    HasChildren, Expanded, Memo,
+};
+}  // namespace task
+
+// The grids behind the tables, as the main window is designed: the outline
+// pane `Schedule1` and the hidden `Opt`, `Resource` and `Task` grids.
+struct ScheduleGrids {
+    StringGrid Opt{1, 10, 12};
+    StringGrid Schedule1{15, 10, 18};
+    StringGrid Resource{15, 2, 18};
+    StringGrid Task{15, 2, 18};
+};
+
+struct TableSlots {
+    int optionSlot = -1;
+    int outlineSlot = -1;
+    int resourceSlot = -1;
+    int taskSlot = -1;
+};
+
+// Resets the store, registers the four tables, defines their columns and
+// numbers the rows already present.
+TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids);
+
+// A store and its grids set up as a new, untouched schedule.
+struct NewSchedule {
+    NewSchedule();
+    NewSchedule(const NewSchedule&) = delete;
+    NewSchedule& operator=(const NewSchedule&) = delete;
+    ScheduleGrids grids;
+    ScheduleStore store;
+    TableSlots slots;
+};
+
+}  // namespace vinta

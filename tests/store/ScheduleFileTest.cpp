@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "runtime/Sjis.h"
+#include "store/Tables.h"
+#include "KtsGenerate.h"
+
+namespace vinta {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Int32(int32_t v) {
+    std::string s(4, '\0');
+    std::memcpy(s.data(), &v, 4);
+    return s;
+}
+
+std::string Record(const std::string& text, int height) { return Int32(static_cast<int32_t>(text.size())) + Int32(height) + text; }
+
+std::string TableHeader(int cols, int rows, int lastSerial, const std::vector<int>& kinds) {
+    std::string s = Int32(cols) + Int32(rows) + Int32(lastSerial);
+    for (int i = 0; i < 15; ++i) s += Int32(i < static_cast<int>(kinds.size()) ? kinds[static_cast<size_t>(i)] : 0);
+    return s;
+}
+
+// The bytes an untouched new schedule saves as, built field by field.
+std::string ExpectedNewFile() {
+    std::string f("#$%&", 4);
+    f += std::string(7, '\0');
+    f += std::string("\x00\x00\x00\x00\x00\x00\xF0\x3F", 8);
+    f += Int32(3);
+    for (int v : {0, 1, 1, 0, 0, 0, 0, 0, 0, 0}) f += Int32(v);
+    f += std::string("\x00\x01\x01\x00\x00\x00\x00\x00\x00\x00", 10);
+    f += std::string(2, '\0');
+    f += TableHeader(0, 10, 0, {});
+    for (int i = 0; i < 10; ++i) f += Record("\"\"", 12);
+    f += TableHeader(15, 9, 9, {4, 1, 1, 2, 3, 3, 2, 2, 2, 2, 2, 2, 2, 1, 2});
+    for (int i = 1; i <= 9; ++i) f += Record(std::to_string(i) + std::string(14, ','), 18);
+    f += TableHeader(14, 1, 1, {4, 1, 1, 1, 1, 1, 2, 1, 1, 1, 1, 1, 1, 1});
+    f += Record("1" + std::string(14, ','), 18);
+    return f;
+}
+
+class ScheduleFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vinta-file-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        fs::permissions(dir_, fs::perms::owner_all);
+        fs::remove_all(dir_);
+    }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static void Spit(const std::string& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    fs::path dir_;
+};
+
+TEST_F(ScheduleFile, ANewScheduleSavesAsTheDocumentedBytes) {
+    NewSchedule s;
+    std::string path = Path("new.kts");
+    ASSERT_TRUE(s.store.SaveToFile(path));
+    std::string bytes = Slurp(path);
+    EXPECT_EQ(bytes, ExpectedNewFile());
+    EXPECT_EQ(bytes.size(), 75u + 72 + 10 * 10 + 72 + 9 * (8 + 15) + 72 + 8 + 15);
+    EXPECT_EQ(s.store.TableCount(), 3) << "saving counts the sections written";
+}
+
+TEST_F(ScheduleFile, CellsComeBackThroughAFile) {
+    NewSchedule a;
+    int o = a.slots.outlineSlot;
+    a.store.SetCellText(o, outline::Name, 0, "a, \"b\" c");
+    a.store.SetCellText(o, outline::Memo, 0, sjis::Lit("一行目\r\n二行目\r\n"));
+    a.store.SetCellText(o, outline::Name, 1, sjis::Lit("全角　空白"));
+    a.store.SetCellText(a.slots.optionSlot, 0, 0, sjis::Lit("工程表 2005"));
+    a.grids.Schedule1.SetRowHeights(3, 0);
+    std::string bytes = a.store.SaveToBytes();
+    EXPECT_NE(bytes.find(sjis::Lit("全角　空白,")), std::string::npos) << "a full-width space needs no quotes";
+
+    NewSchedule b;
+    ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
+    EXPECT_EQ(b.store.CellText(o, outline::Name, 0), "a, \"b\" c");
+    EXPECT_EQ(b.store.CellText(o, outline::Memo, 0), sjis::Lit("一行目\r\n二行目\r\n"));
+    EXPECT_EQ(b.store.CellText(o, outline::Name, 1), sjis::Lit("全角　空白"));
+    EXPECT_EQ(b.store.CellText(o, outline::Memo, 1), " ") << "an empty cell loads as a single space";
+    EXPECT_EQ(ScheduleStore::OptionText(&b.grids.Opt, 0, "x"), sjis::Lit("工程表 2005"));
+    EXPECT_EQ(b.grids.Opt.Cells(0, 1), " ");
+    EXPECT_EQ(b.grids.Schedule1.RowHeights(3), 0) << "folded rows stay folded";
+    EXPECT_EQ(b.grids.Schedule1.RowHeights(2), 18);
+}
+
+// Serial numbers continue after the ones stored.
+TEST_F(ScheduleFile, LastSerialIsRestored) {
+    NewSchedule a;
+    for (int i = 0; i < 5; ++i) a.store.InsertNumberedRow(a.slots.outlineSlot, 0);
+    a.store.DeleteRow(a.slots.outlineSlot, 0);
+    std::string bytes = a.store.SaveToBytes();
+    NewSchedule b;
+    ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
+    EXPECT_EQ(b.store.Table(b.slots.outlineSlot).lastSerial, 14);
+    int r = b.store.InsertNumberedRow(b.slots.outlineSlot, 100);
+    EXPECT_EQ(b.store.CellText(b.slots.outlineSlot, outline::No, r), "15");
+    EXPECT_EQ(b.grids.Schedule1.RowCount(), 15);
+}
+
+// exactRows tables take the stored row count; the option grid only grows.
+TEST_F(ScheduleFile, RowCountsFollowTheExactRowsFlag) {
+    NewSchedule a;
+    for (int i = 0; i < 6; ++i) a.store.InsertNumberedRow(a.slots.resourceSlot, i + 1);
+    a.grids.Opt.SetRowCount(14);
+    std::string bytes = a.store.SaveToBytes();
+    NewSchedule b;
+    b.grids.Opt.SetRowCount(20);
+    b.grids.Opt.SetCells(0, 19, "old");
+    ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
+    EXPECT_EQ(b.grids.Resource.RowCount(), 8);
+    EXPECT_EQ(b.grids.Opt.RowCount(), 20);
+    EXPECT_EQ(b.grids.Opt.Cells(0, 19), "") << "rows beyond the stored ones are emptied";
+    NewSchedule c;
+    c.grids.Opt.SetRowCount(3);
+    ASSERT_EQ(c.store.LoadFromBytes(bytes), kLoadRead);
+    EXPECT_EQ(c.grids.Opt.RowCount(), 14);
+    NewSchedule small;
+    for (int i = 0; i < 12; ++i) small.store.InsertNumberedRow(small.slots.outlineSlot, 0);
+    ASSERT_EQ(small.store.LoadFromBytes(bytes), kLoadRead);
+    EXPECT_EQ(small.grids.Schedule1.RowCount(), 10);
+}
+
+TEST_F(ScheduleFile, MagicAndVersion) {
+    std::string good = ExpectedNewFile();
+    NewSchedule s;
+    std::string tail = good;
+    for (int i = 5; i < 11; ++i) tail[static_cast<size_t>(i)] = 'z';
+    EXPECT_EQ(s.store.LoadFromBytes(tail), kLoadRead) << "bytes 5..10 are not examined";
+    std::string longer = good;
+    longer[4] = '!';
+    EXPECT_EQ(s.store.LoadFromBytes(longer), kLoadNotSchedule);
+    EXPECT_EQ(s.store.LoadFromBytes("#$%"), kLoadNotSchedule);
+    EXPECT_EQ(s.store.LoadFromBytes(""), kLoadNotSchedule);
+    EXPECT_EQ(s.store.LoadFromBytes(good.substr(0, 40)), kLoadNotSchedule) << "no whole header";
+    auto withVersion = [&](double v) {
+        std::string f = good;
+        std::memcpy(f.data() + 11, &v, 8);
+        return f;
+    };
+    EXPECT_EQ(s.store.LoadFromBytes(withVersion(1.5)), kLoadNewerVersion);
+    EXPECT_EQ(s.store.LoadFromBytes(withVersion(0.5)), kLoadRead);
+    EXPECT_EQ(s.store.LoadFromBytes(withVersion(1.0)), kLoadRead);
+}
+
+// A load that is refused leaves every table as it was.
+TEST_F(ScheduleFile, ImpossibleFilesAreRefusedWithoutChangingAnything) {
+    std::string good = ExpectedNewFile();
+    const size_t outlineHeader = 75 + 72 + 100;
+    auto patched = [&](size_t offset, int32_t v) {
+        std::string f = good;
+        std::memcpy(f.data() + offset, &v, 4);
+        return f;
+    };
+    std::vector<std::pair<const char*, std::string>> cases = {
+        {"eleven sections", patched(19, 11)},
+        {"negative sections", patched(19, -1)},
+        {"negative row count", patched(outlineHeader + 4, -5)},
+        {"row count beyond the file", patched(outlineHeader + 4, 0x7FFFFFFF)},
+        {"negative length", patched(outlineHeader + 72, -1)},
+        {"length beyond the file", patched(outlineHeader + 72, 1 << 30)},
+        {"negative height", patched(outlineHeader + 76, -18)},
+    };
+    for (auto& [what, bytes] : cases) {
+        NewSchedule s;
+        s.store.SetCellText(s.slots.outlineSlot, outline::Name, 0, "mine");
+        s.store.SetCellText(s.slots.optionSlot, 0, 0, "title");
+        EXPECT_EQ(s.store.LoadFromBytes(bytes), kLoadNotSchedule) << what;
+        EXPECT_EQ(s.store.CellText(s.slots.outlineSlot, outline::Name, 0), "mine") << what;
+        EXPECT_EQ(s.store.CellText(s.slots.optionSlot, 0, 0), "title") << what;
+    }
+}
+
+// A file that ends early still loads what it has; the rest comes out empty.
+TEST_F(ScheduleFile, AFileThatEndsEarlyLoadsWhatItHas) {
+    NewSchedule a;
+    int o = a.slots.outlineSlot;
+    for (int r = 0; r < 9; ++r) a.store.SetCellText(o, outline::Name, r, "row" + std::to_string(r));
+    a.store.SetCellText(a.slots.resourceSlot, resource::Name, 0, "person");
+    std::string bytes = a.store.SaveToBytes();
+    size_t cut = bytes.find("row5") - 2 - 8 - 1;  // end of the record before "6,,row5,..."
+    ASSERT_EQ(bytes.substr(cut + 8, 1), "6");
+    NewSchedule b;
+    b.store.SetCellText(b.slots.resourceSlot, resource::Name, 0, "stale");
+    ASSERT_EQ(b.store.LoadFromBytes(bytes.substr(0, cut + 3)), kLoadRead);
+    EXPECT_EQ(b.store.CellText(o, outline::Name, 4), "row4");
+    EXPECT_EQ(b.store.CellText(o, outline::Name, 5), "");
+    EXPECT_EQ(b.store.CellText(o, outline::No, 8), "");
+    EXPECT_EQ(b.grids.Schedule1.RowCount(), 10);
+    EXPECT_EQ(b.store.CellText(b.slots.resourceSlot, resource::Name, 0), "") << "later tables are emptied";
+    // Bytes after the last section are ignored.
+    NewSchedule c;
+    EXPECT_EQ(c.store.LoadFromBytes(bytes + "trailing junk"), kLoadRead);
+    EXPECT_EQ(c.store.CellText(c.slots.resourceSlot, resource::Name, 0), "person");
+}
+
+// A damaged file cannot make serials go back.
+TEST_F(ScheduleFile, SerialsNeverGoBackBelowTheStoredRows) {
+    NewSchedule a;
+    std::string bytes = a.store.SaveToBytes();
+    int32_t zero = 0;
+    std::memcpy(bytes.data() + 75 + 72 + 100 + 8, &zero, 4);
+    NewSchedule b;
+    ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
+    EXPECT_EQ(b.store.Table(b.slots.outlineSlot).lastSerial, 9);
+}
+
+TEST_F(ScheduleFile, UnreadableFilesChangeNothing) {
+    NewSchedule s;
+    s.store.SetCellText(s.slots.outlineSlot, outline::Name, 0, "mine");
+    EXPECT_EQ(s.store.LoadFromFile(Path("missing.kts")), kLoadUnreadable);
+    EXPECT_EQ(s.store.LoadFromFile(dir_.string()), kLoadUnreadable);
+    EXPECT_EQ(s.store.CellText(s.slots.outlineSlot, outline::Name, 0), "mine");
+    ScheduleStore empty;
+    EXPECT_EQ(empty.LoadFromFile(Path("missing.kts")), kLoadNoTables);
+}
+
+// A save that cannot complete reports it and leaves the old file whole.
+TEST_F(ScheduleFile, AFailedSaveKeepsTheOldFile) {
+    std::string path = Path("keep.kts");
+    Spit(path, "precious");
+    NewSchedule s;
+    EXPECT_FALSE(s.store.SaveToFile(Path("no-such-dir/x.kts")));
+    if (::geteuid() != 0) {  // root writes anywhere
+        fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_FALSE(s.store.SaveToFile(path));
+        fs::permissions(dir_, fs::perms::owner_all);
+    }
+    EXPECT_FALSE(s.store.SaveToFile(dir_.string())) << "a folder is not replaced";
+    EXPECT_EQ(Slurp(path), "precious");
+    // Only regular files are replaced, also behind a link.
+    ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
+    fs::create_symlink(Path("pipe"), Path("pipe.kts"));
+    EXPECT_FALSE(s.store.SaveToFile(Path("pipe.kts")));
+    EXPECT_TRUE(fs::is_fifo(Path("pipe")));
+    for (auto& e : fs::directory_iterator(dir_))
+        EXPECT_EQ(e.path().filename().string().find(".keep.kts."), std::string::npos) << "temporary file left";
+}
+
+TEST_F(ScheduleFile, ASaveReplacesTheFileAndKeepsItsPermissions) {
+    std::string path = Path("perm.kts");
+    Spit(path, "old");
+    ::chmod(path.c_str(), 0640);
+    NewSchedule s;
+    ASSERT_TRUE(s.store.SaveToFile(path));
+    EXPECT_EQ(Slurp(path), ExpectedNewFile());
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    // Saving through a link replaces the file it points to, not the link.
+    fs::create_symlink(path, Path("link.kts"));
+    s.store.SetCellText(s.slots.optionSlot, 0, 0, "t");
+    ASSERT_TRUE(s.store.SaveToFile(Path("link.kts")));
+    EXPECT_TRUE(fs::is_symlink(Path("link.kts")));
+    EXPECT_EQ(Slurp(path), s.store.SaveToBytes());
+}
+
+// Once loaded, a schedule saves to the same bytes every time; the first save
+// differs only where empty cells became single spaces.
+TEST_F(ScheduleFile, GeneratedSchedulesRoundTrip) {
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        NewSchedule a;
+        GenerateSchedule(a, {static_cast<int>(seed * 37 % 400) + 1, seed, 2026, 50});
+        std::string first = a.store.SaveToBytes();
+        NewSchedule b;
+        ASSERT_EQ(b.store.LoadFromBytes(first), kLoadRead) << seed;
+        for (int r = 0; r < a.grids.Schedule1.RowCount(); ++r) {
+            ASSERT_EQ(a.grids.Schedule1.RowHeights(r), b.grids.Schedule1.RowHeights(r));
+            for (int c = 0; c < 15; ++c) {
+                const std::string& x = a.grids.Schedule1.Cells(c, r);
+                ASSERT_EQ(b.grids.Schedule1.Cells(c, r), r > 0 && x.empty() ? " " : x) << seed << " " << r << " " << c;
+            }
+        }
+        std::string second = b.store.SaveToBytes();
+        NewSchedule c;
+        ASSERT_EQ(c.store.LoadFromBytes(second), kLoadRead);
+        ASSERT_EQ(c.store.SaveToBytes(), second) << seed;
+    }
+}
+
+}  // namespace
+}  // namespace vinta

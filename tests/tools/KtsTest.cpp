@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "KtsGenerate.h"
+#include "runtime/Sjis.h"
+#include "store/Kdatetime.h"
+#include "store/Tables.h"
+
+namespace vinta {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome Kts(const std::string& args) {
+    static int n = 0;
+    std::string errFile = (fs::temp_directory_path() / ("kts-err-" + std::to_string(::getpid()) + "-" + std::to_string(n++))).string();
+    std::string cmd = std::string(VINTA_KTS) + " " + args + " 2>" + errFile;
+    Outcome r;
+    FILE* p = ::popen(cmd.c_str(), "r");
+    char buf[65536];
+    size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, got);
+    int st = ::pclose(p);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    std::ifstream in(errFile);
+    r.err.assign(std::istreambuf_iterator<char>(in), {});
+    fs::remove(errFile);
+    return r;
+}
+
+class KtsTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vinta-kts-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    fs::path dir_;
+};
+
+TEST_F(KtsTool, NewWritesWhatANewScheduleSaves) {
+    Outcome r = Kts("new " + Path("a.kts"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    NewSchedule s;
+    std::ifstream in(Path("a.kts"), std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    EXPECT_EQ(bytes, s.store.SaveToBytes());
+}
+
+TEST_F(KtsTool, DumpShowsTablesAsJson) {
+    NewSchedule s;
+    s.store.SetCellText(s.slots.outlineSlot, outline::Name, 0, sjis::Lit("設計 \"A\"\r\n"));
+    ASSERT_TRUE(s.store.SaveToFile(Path("d.kts")));
+    Outcome r = Kts("dump " + Path("d.kts"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("{\"version\": 1.0, \"tables\": [", 0), 0u) << r.out.substr(0, 80);
+    EXPECT_NE(r.out.find("{\"slot\": 0, \"lastSerial\": 0, \"rows\": [\n    {\"height\": 12, \"cells\": [\" \"]}"),
+              std::string::npos);
+    EXPECT_NE(r.out.find("{\"slot\": 1, \"lastSerial\": 9, \"rows\": ["), std::string::npos);
+    EXPECT_NE(r.out.find("{\"height\": 18, \"cells\": [\"1\", \" \", \"設計 \\\"A\\\"\\r\\n\", \" \""), std::string::npos);
+    EXPECT_NE(r.out.find("{\"slot\": 2, \"lastSerial\": 1, \"rows\": [\n    {\"height\": 18, \"cells\": [\"1\","),
+              std::string::npos);
+    EXPECT_EQ(r.out.find("\"slot\": 3"), std::string::npos) << "the task table is not stored";
+}
+
+TEST_F(KtsTool, ExitStatusNamesTheProblem) {
+    {
+        std::ofstream(Path("junk.kts")) << "not a schedule at all, but long enough to hold a header.................";
+    }
+    Outcome r = Kts("dump " + Path("junk.kts"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("junk.kts"), std::string::npos);
+
+    NewSchedule s;
+    std::string bytes = s.store.SaveToBytes();
+    double v = 2.0;
+    std::memcpy(bytes.data() + 11, &v, 8);
+    std::ofstream(Path("newer.kts"), std::ios::binary) << bytes;
+    r = Kts("dump " + Path("newer.kts"));
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("newer.kts"), std::string::npos);
+
+    r = Kts("dump " + Path("missing.kts"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("missing.kts"), std::string::npos);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+
+    r = Kts("new " + Path("no/such/dir.kts"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("dir.kts"), std::string::npos);
+
+    r = Kts("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("generate --rows N"), std::string::npos);
+    EXPECT_NE(Kts("generate " + Path("x.kts")).status, 0) << "--rows is required";
+    EXPECT_NE(Kts("generate --rows -5 " + Path("x.kts")).status, 0);
+    EXPECT_NE(Kts("frobnicate").status, 0);
+}
+
+TEST_F(KtsTool, GenerateIsDeterministic) {
+    ASSERT_EQ(Kts("generate --rows 300 --seed 7 " + Path("g1.kts")).status, 0);
+    ASSERT_EQ(Kts("generate --seed 7 --rows 300 " + Path("g2.kts")).status, 0);
+    ASSERT_EQ(Kts("generate --rows 300 --seed 8 " + Path("g3.kts")).status, 0);
+    auto slurp = [&](const char* n) {
+        std::ifstream in(Path(n), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(slurp("g1.kts"), slurp("g2.kts"));
+    EXPECT_NE(slurp("g1.kts"), slurp("g3.kts"));
+    EXPECT_EQ(Kts("dump " + Path("g1.kts")).status, 0);
+}
+
+// A generated schedule is one a person could have made: a consistent tree,
+// assignments under their tasks pointing at real resources, folded subtrees hidden.
+TEST(Generate, MakesAConsistentSchedule) {
+    for (uint32_t seed : {1u, 2u, 99u}) {
+        NewSchedule s;
+        GenerateSchedule(s, {2000, seed, 2026, 50});
+        ScheduleStore& st = s.store;
+        int o = s.slots.outlineSlot;
+        ASSERT_EQ(st.DataRowCount(o), 2000);
+        std::set<std::string> resources;
+        for (int r = 0; r < st.DataRowCount(s.slots.resourceSlot); ++r)
+            resources.insert(st.CellText(s.slots.resourceSlot, resource::No, r));
+        EXPECT_EQ(resources.size(), 50u);
+        std::set<std::string> serials;
+        std::vector<std::pair<int, bool>> ancestors;  // level, children shown
+        std::map<int, int> types;
+        int lastTaskNo = -1, lastTaskLevel = -1, folded = 0;
+        for (int r = 0; r < 2000; ++r) {
+            int level = st.CellNumber(o, outline::Level, r);
+            int type = st.CellNumber(o, outline::Type, r);
+            ++types[type];
+            ASSERT_TRUE(level >= 0 && level <= 5) << r;
+            EXPECT_TRUE(serials.insert(st.CellText(o, outline::No, r)).second);
+            bool hasChildren = r + 1 < 2000 && st.CellNumber(o, outline::Level, r + 1) > level;
+            ASSERT_EQ(st.CellNumber(o, outline::HasChildren, r), hasChildren ? 1 : 0) << r;
+            if (!hasChildren) {
+                EXPECT_EQ(st.CellNumber(o, outline::Expanded, r), 0);
+            }
+            if (r > 0) {
+                EXPECT_LE(level, st.CellNumber(o, outline::Level, r - 1) + 1);
+            }
+            while (!ancestors.empty() && ancestors.back().first >= level) ancestors.pop_back();
+            bool shown = ancestors.empty() || ancestors.back().second;
+            ASSERT_EQ(s.grids.Schedule1.RowHeights(r + 1), shown ? 18 : 0) << r;
+            if (!shown) ++folded;
+            if (hasChildren) ancestors.push_back({level, shown && st.CellNumber(o, outline::Expanded, r) == 1});
+            if (type == outline::Task) {
+                lastTaskNo = st.CellNumber(o, outline::No, r);
+                lastTaskLevel = level;
+            }
+            if (type == outline::Assignment) {
+                EXPECT_EQ(st.CellNumber(o, outline::LinkNo, r), lastTaskNo);
+                EXPECT_EQ(level, lastTaskLevel + 1);
+                EXPECT_TRUE(resources.count(st.CellText(o, outline::Name, r)));
+                EXPECT_EQ(st.CellText(o, outline::Name, r), st.CellText(o, outline::ResourceNo, r));
+                int ws = st.CellNumber(o, outline::WorkState, r);
+                EXPECT_TRUE(ws >= 0 && ws <= 5);
+            } else if (type != outline::Comment) {
+                SystemTime a{}, b{};
+                DateTextToSystemTime(st.CellText(o, outline::StartDate, r), a);
+                DateTextToSystemTime(st.CellText(o, outline::EndDate, r), b);
+                EXPECT_GE(DaysBetween(a.wYear, a.wMonth, a.wDay, b.wYear, b.wMonth, b.wDay), 0);
+                EXPECT_TRUE(a.wYear >= 2026 && b.wYear <= 2029);
+            }
+        }
+        EXPECT_GT(folded, 0);
+        EXPECT_GT(types[outline::Project], 0);
+        EXPECT_GT(types[outline::Task], 0);
+        EXPECT_GT(types[outline::Comment], 0);
+        EXPECT_GT(types[outline::Assignment], 0);
+    }
+}
+
+}  // namespace
+}  // namespace vinta

@@ -1,0 +1,76 @@
+#include "KtsDump.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "runtime/Sjis.h"
+#include "store/Tables.h"
+
+namespace vinta {
+
+namespace {
+
+void AppendJsonString(std::string& out, const std::string& sjisText) {
+    std::string utf8 = sjis::ToUtf8(sjisText);
+    out.push_back('"');
+    for (char ch : utf8) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out.append("\\\""); break;
+            case '\\': out.append("\\\\"); break;
+            case '\n': out.append("\\n"); break;
+            case '\r': out.append("\\r"); break;
+            case '\t': out.append("\\t"); break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out.append(buf);
+                } else {
+                    out.push_back(ch);
+                }
+        }
+    }
+    out.push_back('"');
+}
+
+// The shortest text that reads back as the same double; JSON has no NaN.
+std::string FormatVersion(double v) {
+    if (!std::isfinite(v)) return "null";
+    char buf[64];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    std::string s(buf, ec == std::errc() ? end : buf);
+    if (s.find_first_of(".e") == std::string::npos) s += ".0";
+    return s;
+}
+
+}  // namespace
+
+std::string DumpJson(const NewSchedule& schedule) {
+    const ScheduleStore& store = schedule.store;
+    std::string out = "{\"version\": " + FormatVersion(store.version) + ", \"tables\": [";
+    bool firstTable = true;
+    for (int slot = 0; slot < ScheduleStore::kSlots; ++slot) {
+        const StringGrid* grid = store.Grid(slot);
+        if (!grid || !store.Persist(slot)) continue;
+        out.append(firstTable ? "\n" : ",\n");
+        firstTable = false;
+        out.append("  {\"slot\": " + std::to_string(slot) +
+                   ", \"lastSerial\": " + std::to_string(store.Table(slot).lastSerial) + ", \"rows\": [");
+        for (int r = std::max(store.FixedRowsOf(slot), 0); r < grid->RowCount(); ++r) {
+            out.append(r > std::max(store.FixedRowsOf(slot), 0) ? ",\n" : "\n");
+            out.append("    {\"height\": " + std::to_string(grid->RowHeights(r)) + ", \"cells\": [");
+            for (int c = 0; c < grid->ColCount(); ++c) {
+                if (c > 0) out.append(", ");
+                AppendJsonString(out, grid->Cells(c, r));
+            }
+            out.append("]}");
+        }
+        out.append("]}");
+    }
+    out.append("\n]}\n");
+    return out;
+}
+
+}  // namespace vinta

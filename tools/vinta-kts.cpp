@@ -1,0 +1,124 @@
+// vinta-kts: schedules from the command line, for scripts and version control.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "KtsDump.h"
+#include "KtsGenerate.h"
+#include "store/Tables.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitIo = 1;
+constexpr int kExitNotSchedule = 2;
+constexpr int kExitNewer = 3;
+constexpr int kExitUsage = 64;
+
+const char kUsage[] =
+    "usage:\n"
+    "  vinta-kts new OUT.kts                            write a new, empty schedule\n"
+    "  vinta-kts dump FILE.kts                          print the schedule as JSON (UTF-8)\n"
+    "  vinta-kts generate --rows N [--seed S] OUT.kts   write a sample schedule of N outline rows\n"
+    "  vinta-kts --help                                 this text\n"
+    "exit status: 0 done, 1 file cannot be read or written, 2 not a schedule file,\n"
+    "             3 written by a newer version, 64 wrong usage\n";
+
+int Usage(const char* problem) {
+    std::fprintf(stderr, "vinta-kts: %s\n%s", problem, kUsage);
+    return kExitUsage;
+}
+
+int Save(vinta::NewSchedule& s, const std::string& path) {
+    if (!s.store.SaveToFile(path)) {
+        std::fprintf(stderr, "vinta-kts: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+        return kExitIo;
+    }
+    return kExitOk;
+}
+
+int New(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Usage("new takes one file name");
+    vinta::NewSchedule s;
+    return Save(s, args[0]);
+}
+
+int Dump(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Usage("dump takes one file name");
+    const std::string& path = args[0];
+    vinta::NewSchedule s;
+    switch (s.store.LoadFromFile(path)) {
+        case vinta::kLoadRead: break;
+        case vinta::kLoadNotSchedule:
+            std::fprintf(stderr, "vinta-kts: %s is not a schedule file\n", path.c_str());
+            return kExitNotSchedule;
+        case vinta::kLoadNewerVersion:
+            std::fprintf(stderr, "vinta-kts: %s was written by a newer version\n", path.c_str());
+            return kExitNewer;
+        default:
+            std::fprintf(stderr, "vinta-kts: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+            return kExitIo;
+    }
+    std::string json = vinta::DumpJson(s);
+    if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "vinta-kts: cannot write the dump of %s\n", path.c_str());
+        return kExitIo;
+    }
+    return kExitOk;
+}
+
+bool ParseNumber(const std::string& text, long long lo, long long hi, long long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && errno == 0 && value >= lo && value <= hi;
+}
+
+int Generate(const std::vector<std::string>& args) {
+    vinta::GenerateOptions o;
+    bool haveRows = false;
+    std::string out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        long long v = 0;
+        if (args[i] == "--rows" || args[i] == "--seed") {
+            if (i + 1 >= args.size()) return Usage((args[i] + " needs a value").c_str());
+            bool rows = args[i] == "--rows";
+            if (!ParseNumber(args[++i], rows ? 1 : 0, rows ? 10000000 : 4294967295LL, v))
+                return Usage(rows ? "--rows takes a number from 1 to 10000000" : "--seed takes a number from 0 to 4294967295");
+            if (rows) {
+                o.rows = static_cast<int>(v);
+                haveRows = true;
+            } else {
+                o.seed = static_cast<uint32_t>(v);
+            }
+        } else if (out.empty() && !args[i].starts_with("--")) {
+            out = args[i];
+        } else {
+            return Usage(("unexpected argument " + args[i]).c_str());
+        }
+    }
+    if (!haveRows || out.empty()) return Usage("generate needs --rows N and a file name");
+    vinta::NewSchedule s;
+    vinta::GenerateSchedule(s, o);
+    return Save(s, out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return Usage("no command given");
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "new") return New(args);
+    if (command == "dump") return Dump(args);
+    if (command == "generate") return Generate(args);
+    return Usage(("unknown command " + command).c_str());
+}
