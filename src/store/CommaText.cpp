@@ -61,7 +61,7 @@ void SkipBlanks(const char*& p, const char* end) {
 
 void Store(std::vector<std::string>& cells, size_t k, std::string field, int colCount) {
     if (k >= static_cast<size_t>(colCount)) return;
-    if (field.empty()) field = " ";
+    if (field.empty()) field.assign(1, ' ');
     if (cells.size() <= k) cells.resize(k + 1);
     cells[k] = std::move(field);
 }

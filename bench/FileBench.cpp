@@ -1,0 +1,90 @@
+// Load and save of a 100,000-row generated schedule through the store.
+//   vinta_bench                      the benchmarks
+//   vinta_bench --peak-load FILE     loads FILE once and prints the peak memory
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "KtsGenerate.h"
+#include "store/Tables.h"
+
+namespace {
+
+using namespace vinta;
+
+const std::string& SampleFile() {
+    static const std::string path = [] {
+        std::string p = (std::filesystem::temp_directory_path() / ("vinta-bench-" + std::to_string(::getpid()) + ".kts")).string();
+        NewSchedule s;
+        GenerateSchedule(s, {100000, 1, 2026, 50});
+        if (!s.store.SaveToFile(p)) std::abort();
+        return p;
+    }();
+    return path;
+}
+
+void BM_Load100k(benchmark::State& state) {
+    const std::string& path = SampleFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto s = std::make_unique<NewSchedule>();
+        state.ResumeTiming();
+        if (s->store.LoadFromFile(path) != kLoadRead) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(s->grids.Schedule1.RowCount());
+        state.PauseTiming();
+        s.reset();
+        state.ResumeTiming();
+    }
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
+}
+BENCHMARK(BM_Load100k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_Save100k(benchmark::State& state) {
+    NewSchedule s;
+    if (s.store.LoadFromFile(SampleFile()) != kLoadRead) std::abort();
+    std::string out = SampleFile() + ".out";
+    for (auto _ : state) {
+        if (!s.store.SaveToFile(out)) state.SkipWithError("save failed");
+    }
+    std::filesystem::remove(out);
+}
+BENCHMARK(BM_Save100k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_SaveToBytes100k(benchmark::State& state) {
+    NewSchedule s;
+    if (s.store.LoadFromFile(SampleFile()) != kLoadRead) std::abort();
+    for (auto _ : state) benchmark::DoNotOptimize(s.store.SaveToBytes());
+}
+BENCHMARK(BM_SaveToBytes100k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+long PeakKiB() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--peak-load") == 0) {
+        long before = PeakKiB();
+        NewSchedule s;
+        int r = s.store.LoadFromFile(argv[2]);
+        std::printf("load result %d, %d outline rows, peak memory %ld KiB (%ld KiB before loading)\n", r,
+                    s.store.DataRowCount(s.slots.outlineSlot), PeakKiB(), before);
+        return r == kLoadRead ? 0 : 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(SampleFile());
+    return 0;
+}

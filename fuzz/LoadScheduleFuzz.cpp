@@ -1,0 +1,19 @@
+// Any bytes given to the schedule reader: no crash, no read outside the input,
+// no allocation beyond what the input can justify, and whatever loads saves
+// and loads again to the same bytes.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "store/Tables.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    vinta::NewSchedule s;
+    if (s.store.LoadFromBytes(bytes) != vinta::kLoadRead) return 0;
+    std::string saved = s.store.SaveToBytes();
+    vinta::NewSchedule again;
+    if (again.store.LoadFromBytes(saved) != vinta::kLoadRead) std::abort();
+    return 0;
+}
