@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         NewSchedule s;
         int r = s.store.LoadFromFile(argv[2]);
         std::printf("load result %d, %d outline rows, peak memory %ld KiB (%ld KiB before loading)\n", r,
-                    s.store.DataRowCount(s.slots.outlineSlot), PeakKiB(), before);
+                    s.store.DataRowCount(s.tableSlots.outlineSlot), PeakKiB(), before);
         return r == kLoadRead ? 0 : 1;
     }
     benchmark::Initialize(&argc, argv);

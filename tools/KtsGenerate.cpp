@@ -152,7 +152,7 @@ private:
 std::string Sj(const std::string& utf8) { return sjis::Lit(utf8); }
 
 void FillResources(NewSchedule& s, const GenerateOptions& o, Random& rnd) {
-    int slot = s.slots.resourceSlot;
+    int slot = s.tableSlots.resourceSlot;
     for (int i = 0; i < o.resources; ++i) {
         int row = i == 0 ? 0 : s.store.InsertNumberedRow(slot, i);
         std::string family = rnd.Pick(kFamily), given = rnd.Pick(kGiven);
@@ -199,7 +199,7 @@ void GenerateSchedule(NewSchedule& s, const GenerateOptions& o) {
     std::vector<int> hasChildren, expanded, heights;
     SetTreeFlags(rows, hasChildren, expanded, heights, rnd);
 
-    int slot = s.slots.outlineSlot;
+    int slot = s.tableSlots.outlineSlot;
     StringGrid& g = s.grids.Schedule1;
     // The new schedule's numbered blank rows are reused; the rest are appended.
     int existing = s.store.DataRowCount(slot);
@@ -231,7 +231,7 @@ void GenerateSchedule(NewSchedule& s, const GenerateOptions& o) {
         put(outline::ShowBar, std::to_string(x.showBar));
         g.SetRowHeights(r + 1, heights[i]);
     }
-    s.store.SetCellText(s.slots.optionSlot, 0, 0, Sj("サンプル工程表"));
+    s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, Sj("サンプル工程表"));
 }
 
 }  // namespace vinta

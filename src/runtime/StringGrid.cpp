@@ -19,7 +19,8 @@ StringGrid::StringGrid(const StringGrid& other)
       colWidths_(other.colWidths_),
       colCount_(other.colCount_),
       fixedRows_(other.fixedRows_),
-      defaultRowHeight_(other.defaultRowHeight_) {}
+      defaultRowHeight_(other.defaultRowHeight_),
+      revision_(other.revision_) {}
 
 StringGrid& StringGrid::operator=(const StringGrid& other) {
     if (this != &other) {
@@ -28,17 +29,20 @@ StringGrid& StringGrid::operator=(const StringGrid& other) {
         colCount_ = other.colCount_;
         fixedRows_ = other.fixedRows_;
         defaultRowHeight_ = other.defaultRowHeight_;
+        ++revision_;
     }
     return *this;
 }
 
 void StringGrid::SetRowCount(int n) {
+    ++revision_;
     n = std::max(n, 1);
     rows_.resize(static_cast<size_t>(n), Row{{}, defaultRowHeight_});
     if (fixedRows_ >= n) fixedRows_ = n - 1;
 }
 
 void StringGrid::SetColCount(int n) {
+    ++revision_;
     n = std::max(n, 1);
     if (n < colCount_) {
         for (Row& r : rows_)
@@ -49,6 +53,7 @@ void StringGrid::SetColCount(int n) {
 }
 
 void StringGrid::SetFixedRows(int n) {
+    ++revision_;
     fixedRows_ = std::clamp(n, 0, RowCount() - 1);
 }
 
@@ -93,7 +98,9 @@ int StringGrid::RowHeights(int row) const {
 }
 
 void StringGrid::SetRowHeights(int row, int height) {
-    if (hasRow(row)) rows_[static_cast<size_t>(row)].height = height;
+    if (!hasRow(row) || rows_[static_cast<size_t>(row)].height == height) return;
+    rows_[static_cast<size_t>(row)].height = height;
+    ++revision_;
 }
 
 int StringGrid::ColWidths(int col) const {
@@ -101,20 +108,25 @@ int StringGrid::ColWidths(int col) const {
 }
 
 void StringGrid::SetColWidths(int col, int width) {
-    if (col >= 0 && col < colCount_) colWidths_[static_cast<size_t>(col)] = width;
+    if (col < 0 || col >= colCount_ || colWidths_[static_cast<size_t>(col)] == width) return;
+    colWidths_[static_cast<size_t>(col)] = width;
+    ++revision_;
 }
 
 void StringGrid::SetDefaultRowHeight(int height) {
+    ++revision_;
     defaultRowHeight_ = height;
     for (Row& r : rows_) r.height = height;
 }
 
 void StringGrid::InsertRowAt(int row, int height) {
+    ++revision_;
     row = std::clamp(row, 0, RowCount());
     rows_.insert(rows_.begin() + row, Row{{}, height});
 }
 
 void StringGrid::RemoveRowAt(int row) {
+    ++revision_;
     if (!hasRow(row)) return;
     if (RowCount() == 1) {
         rows_[0] = Row{{}, defaultRowHeight_};

@@ -4,6 +4,7 @@
 // program: the outline pane, the hidden option/resource/task tables and the
 // dialogs' grids. Cells hold Shift-JIS bytes.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +57,10 @@ public:
     // Direct access for the file reader: the row's cells, at most ColCount long.
     std::vector<std::string>& MutableCells(int row) { return rows_[static_cast<size_t>(row)].cells; }
 
+    // Grows whenever rows, columns, heights, widths or fixed rows change, so
+    // that a view can keep derived layout until the grid's shape moves.
+    uint64_t LayoutRevision() const { return revision_; }
+
     // Lifetime token: weak references to it expire when the grid is destroyed.
     std::weak_ptr<const int> LifeToken() const { return life_; }
 
@@ -71,6 +76,7 @@ private:
     int colCount_ = 0;
     int fixedRows_ = 0;
     int defaultRowHeight_ = 24;
+    uint64_t revision_ = 0;
     std::shared_ptr<const int> life_ = std::make_shared<const int>(0);
 };
 

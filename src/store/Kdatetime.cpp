@@ -164,6 +164,12 @@ void DateTextToSystemTime(std::string_view text, SystemTime& st) {
     st.wMilliseconds = 0;
 }
 
+std::optional<Date> ParseDateText(std::string_view text) {
+    DateTime t;
+    if (!ParseDateTime(text, t)) return std::nullopt;
+    return Date{t.year, t.month, t.day};
+}
+
 std::string FormatDate(int year, int month, int day) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d", year, month, day);

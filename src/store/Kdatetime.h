@@ -3,6 +3,8 @@
 // through Julian day numbers, so differences and additions are exact across
 // month, year and calendar-reform boundaries.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "runtime/Clock.h"
@@ -40,6 +42,9 @@ Date AddDays(int year, int month, int day, int n);
 // Reads "yyyy/m/d" with an optional time of day "h:mm[:ss]" after a space.
 // Empty text ("" or a loaded empty cell " ") leaves `st` unchanged; text that is not a date throws ConversionError.
 void DateTextToSystemTime(std::string_view text, SystemTime& st);
+
+// The date a cell holds, when it holds one (the same reading as above).
+std::optional<Date> ParseDateText(std::string_view text);
 
 // "yyyy/mm/dd", the form of every date cell.
 std::string FormatDate(int year, int month, int day);

@@ -93,7 +93,7 @@ TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids) {
 
 NewSchedule::NewSchedule() {
     store.version = 1.0;
-    slots = InitTables(store, grids);
+    tableSlots = InitTables(store, grids);
 }
 
 }  // namespace vinta

@@ -57,7 +57,7 @@ struct NewSchedule {
     NewSchedule& operator=(const NewSchedule&) = delete;
     ScheduleGrids grids;
     ScheduleStore store;
-    TableSlots slots;
+    TableSlots tableSlots;
 };
 
 }  // namespace vinta

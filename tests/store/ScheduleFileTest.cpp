@@ -82,11 +82,11 @@ TEST_F(ScheduleFile, ANewScheduleSavesAsTheDocumentedBytes) {
 
 TEST_F(ScheduleFile, CellsComeBackThroughAFile) {
     NewSchedule a;
-    int o = a.slots.outlineSlot;
+    int o = a.tableSlots.outlineSlot;
     a.store.SetCellText(o, outline::Name, 0, "a, \"b\" c");
     a.store.SetCellText(o, outline::Memo, 0, sjis::Lit("一行目\r\n二行目\r\n"));
     a.store.SetCellText(o, outline::Name, 1, sjis::Lit("全角　空白"));
-    a.store.SetCellText(a.slots.optionSlot, 0, 0, sjis::Lit("工程表 2005"));
+    a.store.SetCellText(a.tableSlots.optionSlot, 0, 0, sjis::Lit("工程表 2005"));
     a.grids.Schedule1.SetRowHeights(3, 0);
     std::string bytes = a.store.SaveToBytes();
     EXPECT_NE(bytes.find(sjis::Lit("全角　空白,")), std::string::npos) << "a full-width space needs no quotes";
@@ -106,21 +106,21 @@ TEST_F(ScheduleFile, CellsComeBackThroughAFile) {
 // Serial numbers continue after the ones stored.
 TEST_F(ScheduleFile, LastSerialIsRestored) {
     NewSchedule a;
-    for (int i = 0; i < 5; ++i) a.store.InsertNumberedRow(a.slots.outlineSlot, 0);
-    a.store.DeleteRow(a.slots.outlineSlot, 0);
+    for (int i = 0; i < 5; ++i) a.store.InsertNumberedRow(a.tableSlots.outlineSlot, 0);
+    a.store.DeleteRow(a.tableSlots.outlineSlot, 0);
     std::string bytes = a.store.SaveToBytes();
     NewSchedule b;
     ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
-    EXPECT_EQ(b.store.Table(b.slots.outlineSlot).lastSerial, 14);
-    int r = b.store.InsertNumberedRow(b.slots.outlineSlot, 100);
-    EXPECT_EQ(b.store.CellText(b.slots.outlineSlot, outline::No, r), "15");
+    EXPECT_EQ(b.store.Table(b.tableSlots.outlineSlot).lastSerial, 14);
+    int r = b.store.InsertNumberedRow(b.tableSlots.outlineSlot, 100);
+    EXPECT_EQ(b.store.CellText(b.tableSlots.outlineSlot, outline::No, r), "15");
     EXPECT_EQ(b.grids.Schedule1.RowCount(), 15);
 }
 
 // exactRows tables take the stored row count; the option grid only grows.
 TEST_F(ScheduleFile, RowCountsFollowTheExactRowsFlag) {
     NewSchedule a;
-    for (int i = 0; i < 6; ++i) a.store.InsertNumberedRow(a.slots.resourceSlot, i + 1);
+    for (int i = 0; i < 6; ++i) a.store.InsertNumberedRow(a.tableSlots.resourceSlot, i + 1);
     a.grids.Opt.SetRowCount(14);
     std::string bytes = a.store.SaveToBytes();
     NewSchedule b;
@@ -135,7 +135,7 @@ TEST_F(ScheduleFile, RowCountsFollowTheExactRowsFlag) {
     ASSERT_EQ(c.store.LoadFromBytes(bytes), kLoadRead);
     EXPECT_EQ(c.grids.Opt.RowCount(), 14);
     NewSchedule small;
-    for (int i = 0; i < 12; ++i) small.store.InsertNumberedRow(small.slots.outlineSlot, 0);
+    for (int i = 0; i < 12; ++i) small.store.InsertNumberedRow(small.tableSlots.outlineSlot, 0);
     ASSERT_EQ(small.store.LoadFromBytes(bytes), kLoadRead);
     EXPECT_EQ(small.grids.Schedule1.RowCount(), 10);
 }
@@ -182,35 +182,35 @@ TEST_F(ScheduleFile, ImpossibleFilesAreRefusedWithoutChangingAnything) {
     };
     for (auto& [what, bytes] : cases) {
         NewSchedule s;
-        s.store.SetCellText(s.slots.outlineSlot, outline::Name, 0, "mine");
-        s.store.SetCellText(s.slots.optionSlot, 0, 0, "title");
+        s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, "mine");
+        s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, "title");
         EXPECT_EQ(s.store.LoadFromBytes(bytes), kLoadNotSchedule) << what;
-        EXPECT_EQ(s.store.CellText(s.slots.outlineSlot, outline::Name, 0), "mine") << what;
-        EXPECT_EQ(s.store.CellText(s.slots.optionSlot, 0, 0), "title") << what;
+        EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "mine") << what;
+        EXPECT_EQ(s.store.CellText(s.tableSlots.optionSlot, 0, 0), "title") << what;
     }
 }
 
 // A file that ends early still loads what it has; the rest comes out empty.
 TEST_F(ScheduleFile, AFileThatEndsEarlyLoadsWhatItHas) {
     NewSchedule a;
-    int o = a.slots.outlineSlot;
+    int o = a.tableSlots.outlineSlot;
     for (int r = 0; r < 9; ++r) a.store.SetCellText(o, outline::Name, r, "row" + std::to_string(r));
-    a.store.SetCellText(a.slots.resourceSlot, resource::Name, 0, "person");
+    a.store.SetCellText(a.tableSlots.resourceSlot, resource::Name, 0, "person");
     std::string bytes = a.store.SaveToBytes();
     size_t cut = bytes.find("row5") - 2 - 8 - 1;  // end of the record before "6,,row5,..."
     ASSERT_EQ(bytes.substr(cut + 8, 1), "6");
     NewSchedule b;
-    b.store.SetCellText(b.slots.resourceSlot, resource::Name, 0, "stale");
+    b.store.SetCellText(b.tableSlots.resourceSlot, resource::Name, 0, "stale");
     ASSERT_EQ(b.store.LoadFromBytes(bytes.substr(0, cut + 3)), kLoadRead);
     EXPECT_EQ(b.store.CellText(o, outline::Name, 4), "row4");
     EXPECT_EQ(b.store.CellText(o, outline::Name, 5), "");
     EXPECT_EQ(b.store.CellText(o, outline::No, 8), "");
     EXPECT_EQ(b.grids.Schedule1.RowCount(), 10);
-    EXPECT_EQ(b.store.CellText(b.slots.resourceSlot, resource::Name, 0), "") << "later tables are emptied";
+    EXPECT_EQ(b.store.CellText(b.tableSlots.resourceSlot, resource::Name, 0), "") << "later tables are emptied";
     // Bytes after the last section are ignored.
     NewSchedule c;
     EXPECT_EQ(c.store.LoadFromBytes(bytes + "trailing junk"), kLoadRead);
-    EXPECT_EQ(c.store.CellText(c.slots.resourceSlot, resource::Name, 0), "person");
+    EXPECT_EQ(c.store.CellText(c.tableSlots.resourceSlot, resource::Name, 0), "person");
 }
 
 // A damaged file cannot make serials go back.
@@ -221,15 +221,15 @@ TEST_F(ScheduleFile, SerialsNeverGoBackBelowTheStoredRows) {
     std::memcpy(bytes.data() + 75 + 72 + 100 + 8, &zero, 4);
     NewSchedule b;
     ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
-    EXPECT_EQ(b.store.Table(b.slots.outlineSlot).lastSerial, 9);
+    EXPECT_EQ(b.store.Table(b.tableSlots.outlineSlot).lastSerial, 9);
 }
 
 TEST_F(ScheduleFile, UnreadableFilesChangeNothing) {
     NewSchedule s;
-    s.store.SetCellText(s.slots.outlineSlot, outline::Name, 0, "mine");
+    s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, "mine");
     EXPECT_EQ(s.store.LoadFromFile(Path("missing.kts")), kLoadUnreadable);
     EXPECT_EQ(s.store.LoadFromFile(dir_.string()), kLoadUnreadable);
-    EXPECT_EQ(s.store.CellText(s.slots.outlineSlot, outline::Name, 0), "mine");
+    EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "mine");
     ScheduleStore empty;
     EXPECT_EQ(empty.LoadFromFile(Path("missing.kts")), kLoadNoTables);
 }
@@ -268,7 +268,7 @@ TEST_F(ScheduleFile, ASaveReplacesTheFileAndKeepsItsPermissions) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     // Saving through a link replaces the file it points to, not the link.
     fs::create_symlink(path, Path("link.kts"));
-    s.store.SetCellText(s.slots.optionSlot, 0, 0, "t");
+    s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, "t");
     ASSERT_TRUE(s.store.SaveToFile(Path("link.kts")));
     EXPECT_TRUE(fs::is_symlink(Path("link.kts")));
     EXPECT_EQ(Slurp(path), s.store.SaveToBytes());

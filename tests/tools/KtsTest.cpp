@@ -65,7 +65,7 @@ TEST_F(KtsTool, NewWritesWhatANewScheduleSaves) {
 
 TEST_F(KtsTool, DumpShowsTablesAsJson) {
     NewSchedule s;
-    s.store.SetCellText(s.slots.outlineSlot, outline::Name, 0, sjis::Lit("設計 \"A\"\r\n"));
+    s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, sjis::Lit("設計 \"A\"\r\n"));
     ASSERT_TRUE(s.store.SaveToFile(Path("d.kts")));
     Outcome r = Kts("dump " + Path("d.kts"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -133,11 +133,11 @@ TEST(Generate, MakesAConsistentSchedule) {
         NewSchedule s;
         GenerateSchedule(s, {2000, seed, 2026, 50});
         ScheduleStore& st = s.store;
-        int o = s.slots.outlineSlot;
+        int o = s.tableSlots.outlineSlot;
         ASSERT_EQ(st.DataRowCount(o), 2000);
         std::set<std::string> resources;
-        for (int r = 0; r < st.DataRowCount(s.slots.resourceSlot); ++r)
-            resources.insert(st.CellText(s.slots.resourceSlot, resource::No, r));
+        for (int r = 0; r < st.DataRowCount(s.tableSlots.resourceSlot); ++r)
+            resources.insert(st.CellText(s.tableSlots.resourceSlot, resource::No, r));
         EXPECT_EQ(resources.size(), 50u);
         std::set<std::string> serials;
         std::vector<std::pair<int, bool>> ancestors;  // level, children shown

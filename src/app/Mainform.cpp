@@ -1,0 +1,519 @@
+#include "Mainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <exception>
+
+#include "framework/GridWidget.h"
+#include "runtime/Profile.h"
+#include "runtime/Sjis.h"
+#include "views/OutlineCommands.h"
+#include "views/OutlineView.h"
+
+namespace vinta {
+
+const QString AppTitle = QStringLiteral("Vinta");
+
+namespace {
+
+const QString kFilter = QStringLiteral("Vinta files(*.kts)|*.kts|All files(*.*)|*.*");
+const QString kSaveCaption = QStringLiteral("データの保存");
+const QString kSaveQuestion = QStringLiteral("データが未保存のようです\r\n保存しますか？");
+
+QFont WindowFont() {
+    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+    f.setPixelSize(12);
+    return f;
+}
+
+Date LocalToday() {
+    SystemTime t = clock::LocalNow();
+    return {t.wYear, t.wMonth, t.wDay};
+}
+
+// Keeps tooltips and status hints off the toolbar.
+class NoTips : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::ToolTip || e->type() == QEvent::StatusTip; }
+};
+
+}  // namespace
+
+QString DefaultSettingsPath() {
+    QString dir = QCoreApplication::applicationDirPath();
+    QString beside = QDir(dir).filePath(QStringLiteral("VINTA.ini"));
+    if (QFileInfo::exists(beside) || QFileInfo(dir).isWritable()) return beside;
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QDir(config).mkpath(QStringLiteral("Vinta"));
+    return QDir(config).filePath(QStringLiteral("Vinta/VINTA.ini"));
+}
+
+TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
+    : QMainWindow(parent), prompter_(prompter), settingsPath_(std::move(settingsPath)) {
+    if (!prompter_) {
+        ownPrompter_ = std::make_unique<QtPrompter>(this);
+        prompter_ = ownPrompter_.get();
+    }
+    setObjectName(QStringLiteral("Form1"));
+    setFont(WindowFont());
+    setGeometry(394, 123, 757, 454);
+    ImageList1 = MakeCommandImages();
+    ImgRes = MakeResourceImages();
+    ImgSch = MakeOutlineImages();
+    ImgTask = MakeTaskImages();
+    ImgInfo = MakeStateImages();
+    openDialog = {kFilter, QString(), QStringLiteral("*.kts"), QStringLiteral(".")};
+    saveDialog = {kFilter, QStringLiteral("kts"), QStringLiteral("新規"), QStringLiteral(".")};
+    BuildPanes();
+    BuildMenus();
+    defaultOutlineRowHeight = grids.Schedule1.DefaultRowHeight();
+    defaultChartRowHeight = chartGrid.DefaultRowHeight();
+    CoupleScrolling();
+    store.SetTextWidth([](const StringGrid&, const std::string& text) {
+        return QFontMetrics(WindowFont()).horizontalAdvance(QString::fromStdString(sjis::ToUtf8(text)));
+    });
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildPanes() {
+    auto* pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("PageControl1"));
+    auto* panel = new QSplitter(Qt::Horizontal);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setHandleWidth(4);
+    panel->setChildrenCollapsible(false);
+    pages->addTab(panel, QStringLiteral("スケジュール"));
+    pages->widget(0)->setObjectName(QStringLiteral("TabSheet1"));
+
+    Schedule1 = new GridWidget(&grids.Schedule1);
+    Schedule1->setObjectName(QStringLiteral("Schedule1"));
+    Schedule1->SetFixedCols(1);
+    Schedule1->SetColumnResize(true);
+    Schedule1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Schedule1->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState st) {
+        DrawOutlineCell(c, {store, outlineSlot, resourceSlot}, {ImgSch, ImgTask, ImgInfo}, col, row, r, st);
+    });
+    Schedule2 = new GridWidget(&chartGrid);
+    Schedule2->setObjectName(QStringLiteral("Schedule2"));
+    Schedule2->SetFixedCols(0);
+    Schedule2->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState) {
+        DrawChartCell(c, chart, {store, outlineSlot, chartGrid}, col, row, r);
+    });
+    chartGrid.SetFixedRows(1);
+    panel->addWidget(Schedule1);
+    panel->addWidget(Schedule2);
+    panel->setStretchFactor(1, 1);
+    panel->setSizes({320, 420});
+    setCentralWidget(pages);
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setSizeGripEnabled(true);
+
+    connect(Schedule1, &GridWidget::cellMouseUp, this, &TForm1::Schedule1MouseUp);
+    connect(Schedule1, &GridWidget::cellDoubleClicked, this, &TForm1::Schedule1DblClick);
+    connect(Schedule2, &GridWidget::cellDoubleClicked, this, &TForm1::Schedule2DblClick);
+}
+
+QAction* TForm1::Action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
+
+void TForm1::BuildMenus() {
+    // Every handler runs to completion; an error it raises is shown and the
+    // program goes on.
+    auto guarded = [this](void (TForm1::*fn)()) {
+        return [this, fn] {
+            try {
+                (this->*fn)();
+            } catch (const std::exception& e) {
+                prompter().Error(QString::fromUtf8(e.what()));
+            } catch (...) {
+                prompter().Error(QString());
+            }
+        };
+    };
+    auto make = [&](const char* name, const QString& text, int image, void (TForm1::*fn)()) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromLatin1(name));
+        if (image >= 0) a->setIcon(ImageList1.Icon(image));
+        if (fn) connect(a, &QAction::triggered, this, guarded(fn));
+        return a;
+    };
+    auto openAction = [this] { FileOpenExecute(); };
+    auto saveAsAction = [this] { FileSaveAsExecute(); };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    file->addAction(make("NewFile", QStringLiteral("新規作成(&N)"), 0, &TForm1::NewFileClick));
+    QAction* open = make("Open", QStringLiteral("開く(&O)..."), 1, nullptr);
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, openAction);
+    file->addAction(open);
+    file->addAction(make("Save", QStringLiteral("上書き保存(&S)"), 2, &TForm1::SaveClick));
+    QAction* saveAs = make("SaveAs1", QStringLiteral("名前を付けて保存(&A)..."), -1, nullptr);
+    connect(saveAs, &QAction::triggered, this, saveAsAction);
+    file->addAction(saveAs);
+    file->addSeparator();
+    file->addAction(make("Print1", QStringLiteral("印刷(&P)..."), 3, nullptr));
+    file->addSeparator();
+    QAction* exit = make("Exit1", QStringLiteral("終了(&X)"), -1, nullptr);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    file->addAction(exit);
+
+    QMenu* sched = menuBar()->addMenu(QStringLiteral("スケジュール(&S)"));
+    sched->addAction(make("ResEdit", QStringLiteral("リソース(&R)"), 6, nullptr));
+    sched->addSeparator();
+    QAction* ins = make("Insert", QStringLiteral("挿入(&I)"), 5, &TForm1::InsertClick);
+    ins->setShortcut(QKeySequence(Qt::Key_Insert));
+    sched->addAction(ins);
+    QAction* del = make("Delete", QStringLiteral("削除(&D)"), 4, &TForm1::DeleteClick);
+    del->setShortcut(QKeySequence(Qt::Key_Delete));
+    sched->addAction(del);
+    sched->addAction(make("Edit", QStringLiteral("編集(&E)"), 14, &TForm1::Schedule1DblClick));
+    QAction* app = make("Append", QStringLiteral("追加(&A)"), -1, &TForm1::AppendClick);
+    app->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    sched->addAction(app);
+    sched->addSeparator();
+    sched->addAction(make("LevelUp", QStringLiteral("レベルを上げる(&U)"), 7, &TForm1::LevelUpClick));
+    sched->addAction(make("LevelDown", QStringLiteral("レベルを下げる(&L)"), 8, &TForm1::LevelDownClick));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    view->addAction(make("Year", QStringLiteral("年表示(&Y)"), 13, &TForm1::YearClick));
+    view->addAction(make("Month", QStringLiteral("月表示(&M)"), 12, &TForm1::MonthClick));
+    view->addSeparator();
+    view->addAction(make("Prior", QStringLiteral("前を表示(&P)"), 9, &TForm1::PriorClick));
+    view->addAction(make("Tomonth", QStringLiteral("今月を表示(&T)"), 10, &TForm1::TomonthClick));
+    view->addAction(make("Next", QStringLiteral("次を表示(&N)"), 11, &TForm1::NextClick));
+    view->addSeparator();
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    QAction* contents = make("Contents1", QStringLiteral("目次(&C)"), -1, nullptr);
+    contents->setEnabled(false);
+    help->addAction(contents);
+    help->addSeparator();
+    help->addAction(make("NewVersion", QStringLiteral("最新バージョンのチェック"), -1, nullptr));
+    help->addAction(make("About1", QStringLiteral("バージョン情報(&A)..."), -1, nullptr));
+
+    toolBar_ = addToolBar(QStringLiteral("ToolBar1"));
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(16, 16));
+    auto* noTips = new NoTips(this);
+    auto button = [&](const char* name, int image, const std::function<void()>& run) {
+        QAction* a = toolBar_->addAction(ImageList1.Icon(image), QString());
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, run);
+        QWidget* w = toolBar_->widgetForAction(a);
+        w->setObjectName(QString::fromLatin1(name));
+        w->installEventFilter(noTips);
+    };
+    button("tbNewFile", 0, guarded(&TForm1::NewFileClick));
+    button("tbOpenFile", 1, openAction);
+    button("tbSaveAs", 2, guarded(&TForm1::SaveClick));
+    toolBar_->addSeparator();
+    button("tbPrint", 3, [] {});
+    toolBar_->addSeparator();
+    button("tbDelete", 4, guarded(&TForm1::DeleteClick));
+    button("tbEdit", 14, guarded(&TForm1::Schedule1DblClick));
+    button("tbInsert", 5, guarded(&TForm1::InsertClick));
+    toolBar_->addSeparator();
+    button("tbResEdit", 6, [] {});
+    toolBar_->addSeparator();
+    button("tbLevelUp", 7, guarded(&TForm1::LevelUpClick));
+    button("tbLevelDown", 8, guarded(&TForm1::LevelDownClick));
+    toolBar_->addSeparator();
+    button("tbPrev", 9, guarded(&TForm1::PriorClick));
+    button("tbToMonth", 10, guarded(&TForm1::TomonthClick));
+    button("tbNext", 11, guarded(&TForm1::NextClick));
+    toolBar_->addSeparator();
+    button("tbMonth", 12, guarded(&TForm1::MonthClick));
+    button("tbYear", 13, guarded(&TForm1::YearClick));
+}
+
+void TForm1::CoupleScrolling() {
+    auto couple = [this](GridWidget* from, GridWidget* to) {
+        connect(from->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, to](int v) {
+            if (scrollForwarding) return;
+            scrollForwarding = true;
+            to->verticalScrollBar()->setValue(v);
+            scrollForwarding = false;
+        });
+        from->afterKey = [this, to](QKeyEvent* e) {
+            if (scrollForwarding || (e->key() != Qt::Key_Up && e->key() != Qt::Key_Down)) return;
+            scrollForwarding = true;
+            QKeyEvent copy(e->type(), e->key(), e->modifiers());
+            to->HandleKey(&copy);
+            scrollForwarding = false;
+        };
+    };
+    couple(Schedule1, Schedule2);
+    couple(Schedule2, Schedule1);
+}
+
+void TForm1::FormCreate() {
+    store.version = 1.0;
+    currentFileName.clear();
+    isModified = false;
+    InitTables();
+    ReadSettings();
+    if (currentFileName.isEmpty()) setWindowTitle(AppTitle + QStringLiteral(" - 新規"));
+    chart.today = clock::UtcNow();
+    grids.Schedule1.SetRowHeights(0, 40);
+    chartGrid.SetRowHeights(0, 40);
+    if (!currentFileName.isEmpty()) {
+        openDialog.fileName = currentFileName;
+        FileOpenAccept();
+    }
+    SetView(chart, chartGrid, kYearView, {chart.today.wYear, chart.today.wMonth, chart.today.wDay});
+    RepaintPanes();
+}
+
+void TForm1::InitTables() {
+    TableSlots s = vinta::InitTables(store, grids);
+    optionSlot = s.optionSlot;
+    outlineSlot = s.outlineSlot;
+    resourceSlot = s.resourceSlot;
+    taskSlot = s.taskSlot;
+}
+
+void TForm1::ReadSettings() {
+    Profile ini(settingsPath_.toStdString());
+    currentFileName = QString::fromStdString(ini.ReadString("OPT", "FileName", ""));
+    QRect g = geometry();
+    int x = ini.ReadInteger("ENV", "X", g.x());
+    int y = ini.ReadInteger("ENV", "Y", g.y());
+    int w = ini.ReadInteger("ENV", "W", g.width());
+    int h = ini.ReadInteger("ENV", "H", g.height());
+    setGeometry(x, y, w, h);
+}
+
+void TForm1::WriteSettings() {
+    Profile ini(settingsPath_.toStdString());
+    QRect g = geometry();
+    ini.WriteString("OPT", "FileName", currentFileName.toStdString());
+    ini.WriteInteger("ENV", "X", g.x());
+    ini.WriteInteger("ENV", "Y", g.y());
+    ini.WriteInteger("ENV", "W", g.width());
+    ini.WriteInteger("ENV", "H", g.height());
+}
+
+void TForm1::UpdateCaption() {
+    setWindowTitle(currentFileName.isEmpty() ? AppTitle + QStringLiteral(" - 新規")
+                                             : AppTitle + QStringLiteral(" - ") + currentFileName);
+}
+
+void TForm1::RepaintPanes() {
+    Schedule1->Refresh();
+    Schedule2->Refresh();
+}
+
+void TForm1::MatchChartToOutline() {
+    // The chart keeps one row per outline row at the same height, so that
+    // bars stay beside their rows after rows move above folded ones.
+    chartGrid.SetRowCount(grids.Schedule1.RowCount());
+    for (int r = 1; r < grids.Schedule1.RowCount(); ++r) chartGrid.SetRowHeights(r, grids.Schedule1.RowHeights(r));
+}
+
+// File commands.
+
+bool TForm1::SaveTo(const QString& path) {
+    if (store.SaveToFile(path.toStdString())) return true;
+    prompter().Notice(QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + path);
+    return false;
+}
+
+void TForm1::NewFileClick() {
+    if (isModified && prompter().Confirm(kSaveCaption, kSaveQuestion)) SaveClick();
+    currentFileName.clear();
+    isModified = false;
+    UpdateCaption();
+    for (int r = 1; r < grids.Schedule1.RowCount(); ++r) {
+        grids.Schedule1.SetRowHeights(r, defaultOutlineRowHeight);
+        chartGrid.SetRowHeights(r, defaultChartRowHeight);
+        grids.Schedule1.ClearRow(r);
+    }
+    for (StringGrid* g : {&grids.Resource, &grids.Task})
+        for (int r = 1; r < g->RowCount(); ++r) g->ClearRow(r);
+    grids.Schedule1.SetRowCount(10);
+    chartGrid.SetRowCount(10);
+    InitTables();
+    RepaintPanes();
+}
+
+bool TForm1::FileOpenExecute() {
+    auto path = prompter().OpenFileName(openDialog);
+    if (!path) return false;
+    openDialog.fileName = *path;
+    FileOpenAccept();
+    return true;
+}
+
+void TForm1::FileOpenAccept() {
+    const QString path = openDialog.fileName;
+    if (!QFileInfo::exists(path)) {
+        prompter().Notice(QStringLiteral("ファイルが見つかりません。\r\n読み込みを中止します。\r\n\r\n") + path);
+        return;
+    }
+    int r = store.LoadFromFile(path.toStdString());
+    if (r == kLoadUnreadable) {
+        prompter().Notice(QStringLiteral("ファイルを読み込めませんでした。\r\n\r\n") + path);
+        return;
+    }
+    if (r == kLoadNoTables) return;
+    if (r == kLoadNewerVersion || r == kLoadNotSchedule) {
+        prompter().Notice(r == kLoadNewerVersion ? QStringLiteral("このバージョンのファイルは読み込めません")
+                                                 : QStringLiteral("このは読み込めません"));
+        openDialog.fileName.clear();
+    }
+    currentFileName = openDialog.fileName;
+    isModified = false;
+    MatchChartToOutline();
+    SetView(chart, chartGrid, kYearView, {clock::UtcNow().wYear, 1, 1});
+    UpdateCaption();
+    RepaintPanes();
+}
+
+bool TForm1::FileSaveAsExecute() {
+    auto path = prompter().SaveFileName(saveDialog);
+    if (!path) return false;
+    saveDialog.fileName = *path;
+    FileSaveAsAccept();
+    return true;
+}
+
+void TForm1::FileSaveAsAccept() {
+    const QString path = saveDialog.fileName;
+    if (QFileInfo::exists(path) &&
+        !prompter().Confirm(QStringLiteral("名前をつけて保存"),
+                            QStringLiteral("同じ名前のファイルがあります。\r\n上書きしますか？")))
+        return;
+    currentFileName = path;
+    bool saved = SaveTo(currentFileName);
+    UpdateCaption();
+    if (saved) isModified = false;
+}
+
+void TForm1::SaveClick() {
+    if (currentFileName.isEmpty()) {
+        FileSaveAsExecute();
+        return;
+    }
+    if (SaveTo(currentFileName)) isModified = false;
+}
+
+// Outline commands.
+
+namespace {
+OutlineEdit EditOf(TForm1& f) {
+    return {f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, f.prompter(), LocalToday()};
+}
+}  // namespace
+
+void TForm1::AppendClick() {
+    OutlineEdit e = EditOf(*this);
+    if (AppendCommand(e)) isModified = true;
+    MatchChartToOutline();
+    RepaintPanes();
+}
+
+void TForm1::InsertClick() {
+    OutlineEdit e = EditOf(*this);
+    if (InsertCommand(e, Schedule1->Row())) isModified = true;
+    MatchChartToOutline();
+    RepaintPanes();
+}
+
+void TForm1::DeleteClick() {
+    OutlineEdit e = EditOf(*this);
+    if (DeleteCommand(e, Schedule1->Row())) isModified = true;
+    MatchChartToOutline();
+    RepaintPanes();
+}
+
+void TForm1::LevelUpClick() {
+    OutlineEdit e = EditOf(*this);
+    if (LevelUpCommand(e, Schedule1->Row())) isModified = true;
+    RepaintPanes();
+}
+
+void TForm1::LevelDownClick() {
+    OutlineEdit e = EditOf(*this);
+    if (LevelDownCommand(e, Schedule1->Row())) isModified = true;
+    RepaintPanes();
+}
+
+// Chart commands.
+
+void TForm1::YearClick() {
+    YearCommand(chart, chartGrid);
+    RepaintPanes();
+}
+
+void TForm1::MonthClick() {
+    MonthCommand(chart, chartGrid, Schedule2->Col());
+    RepaintPanes();
+}
+
+void TForm1::PriorClick() {
+    PriorCommand(chart, chartGrid);
+    RepaintPanes();
+}
+
+void TForm1::TomonthClick() {
+    ThisMonthCommand(chart, chartGrid);
+    RepaintPanes();
+}
+
+void TForm1::NextClick() {
+    NextCommand(chart, chartGrid);
+    RepaintPanes();
+}
+
+void TForm1::Schedule1MouseUp(Qt::MouseButton button, QPoint pos) {
+    if (button != Qt::LeftButton) return;
+    int col, row;
+    if (!Schedule1->MouseToCell(pos, col, row)) return;
+    FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
+    if (FoldAt(t, col, row, Schedule1->CellRect(col, row), pos)) RepaintPanes();
+}
+
+void TForm1::Schedule1DblClick() {}
+
+void TForm1::Schedule2DblClick() {
+    if (Schedule2->Row() <= 0) return;
+    Schedule1->SetRow(Schedule2->Row());
+    Schedule1DblClick();
+}
+
+// Closing.
+
+void TForm1::FormCloseQuery() {
+    if (isModified && prompter().Confirm(kSaveCaption, kSaveQuestion)) SaveClick();
+}
+
+void TForm1::FormClose() {
+    try {
+        WriteSettings();
+    } catch (const std::exception& e) {
+        prompter().Error(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    FormClose();
+    event->accept();
+}
+
+}  // namespace vinta

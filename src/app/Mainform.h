@@ -1,0 +1,106 @@
+#pragma once
+// The main window: the outline and chart panes over the one schedule store,
+// the menus and toolbar, the file commands and the settings.
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+#include "framework/ImageList.h"
+#include "framework/Prompter.h"
+#include "store/Tables.h"
+#include "views/ChartView.h"
+
+class QAction;
+class QToolBar;
+
+namespace vinta {
+
+class GridWidget;
+class Profile;
+
+extern const QString AppTitle;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // `prompter` answers every message box and file dialog (a Qt one when
+    // null); `settingsPath` is the VINTA.ini to use.
+    TForm1(Prompter* prompter, QString settingsPath, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Schedule state, owned by the window for its whole life. The grids
+    // are declared before the store that refers to them.
+    ScheduleGrids grids;
+    StringGrid chartGrid{36, 10, 18};  // model of Schedule2
+    ScheduleStore store;
+    int optionSlot = -1, outlineSlot = -1, resourceSlot = -1, taskSlot = -1;
+    QString currentFileName;
+    bool isModified = false;
+    bool scrollForwarding = false;
+    ChartState chart;
+    int defaultOutlineRowHeight = 18;
+    int defaultChartRowHeight = 18;
+
+    GridWidget* Schedule1 = nullptr;
+    GridWidget* Schedule2 = nullptr;
+    ImageList ImageList1, ImgRes, ImgSch, ImgTask, ImgInfo;
+    FileDialogSpec openDialog;
+    FileDialogSpec saveDialog;
+
+    Prompter& prompter() { return *prompter_; }
+    QAction* Action(const char* name) const;
+
+    // Commands, as the menus and toolbar run them.
+    void InitTables();
+    void NewFileClick();
+    void FileOpenAccept();
+    bool FileOpenExecute();    // the open dialog, then FileOpenAccept
+    void FileSaveAsAccept();
+    bool FileSaveAsExecute();  // the save dialog, then FileSaveAsAccept
+    void SaveClick();
+    void AppendClick();
+    void InsertClick();
+    void DeleteClick();
+    void LevelUpClick();
+    void LevelDownClick();
+    void YearClick();
+    void MonthClick();
+    void PriorClick();
+    void TomonthClick();
+    void NextClick();
+    void Schedule1MouseUp(Qt::MouseButton button, QPoint pos);
+    void Schedule1DblClick();
+    void Schedule2DblClick();
+    // The close sequence without the window closing: the question, then settings.
+    void FormCloseQuery();
+    void FormClose();
+
+    // Sets the caption from currentFileName.
+    void UpdateCaption();
+    // Both panes redrawn after a change of the tables.
+    void RepaintPanes();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildPanes();
+    void BuildMenus();
+    void CoupleScrolling();
+    void MatchChartToOutline();
+    bool SaveTo(const QString& path);
+    void ReadSettings();
+    void WriteSettings();
+    std::unique_ptr<Prompter> ownPrompter_;
+    Prompter* prompter_;
+    QString settingsPath_;
+    QToolBar* toolBar_ = nullptr;
+};
+
+// VINTA.ini beside the executable when it is there or that folder is
+// writable, otherwise in the user's configuration folder.
+QString DefaultSettingsPath();
+
+}  // namespace vinta

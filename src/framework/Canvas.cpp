@@ -1,0 +1,193 @@
+#include "Canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <cstdlib>
+
+#include "runtime/Sjis.h"
+
+namespace vinta {
+
+namespace {
+QString FromSjis(const std::string& s) { return QString::fromStdString(sjis::ToUtf8(s)); }
+}  // namespace
+
+void InstallFontSubstitutes() {
+    QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
+    QFont::insertSubstitution(QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"));
+    QFont::insertSubstitution(QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"));
+}
+
+Canvas::Canvas(QPainter& painter) : p_(painter) {
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing, false);
+    p_.setRenderHint(QPainter::TextAntialiasing, true);
+}
+
+Canvas::~Canvas() { p_.restore(); }
+
+void Canvas::SetPen(QColor color, PenStyle style, int width) { pen_ = {color, style, width}; }
+void Canvas::SetBrush(QColor color, BrushStyle style) { brush_ = {color, style}; }
+void Canvas::SetFont(const FontSpec& spec) { font_ = spec; }
+void Canvas::SetFontBold(bool bold) { font_.bold = bold; }
+void Canvas::SetFontColor(QColor color) { font_.color = color; }
+
+void Canvas::FillRect(int left, int top, int right, int bottom) {
+    if (brush_.style == BrushStyle::Clear || right <= left || bottom <= top) return;
+    p_.fillRect(QRect(left, top, right - left, bottom - top), brush_.color);
+}
+
+void Canvas::Rectangle(int left, int top, int right, int bottom) {
+    if (right <= left || bottom <= top) return;
+    FillRect(left, top, right, bottom);
+    if (pen_.style == PenStyle::Clear) return;
+    // The outline runs on the outermost pixels of the rectangle.
+    Line(left, top, right - 1, top);
+    Line(right - 1, top, right - 1, bottom - 1);
+    Line(right - 1, bottom - 1, left, bottom - 1);
+    Line(left, bottom - 1, left, top);
+}
+
+void Canvas::Ellipse(int left, int top, int right, int bottom) {
+    QRectF r(left, top, right - left - 1, bottom - top - 1);
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing, true);
+    p_.setBrush(brush_.style == BrushStyle::Solid ? QBrush(brush_.color) : QBrush(Qt::NoBrush));
+    p_.setPen(pen_.style == PenStyle::Clear ? QPen(Qt::NoPen) : QPen(pen_.color, pen_.width));
+    p_.drawEllipse(r);
+    p_.restore();
+}
+
+void Canvas::Polygon(const std::vector<QPoint>& points) {
+    if (points.size() < 2) return;
+    QPolygon poly;
+    for (const QPoint& pt : points) poly << pt;
+    if (brush_.style == BrushStyle::Solid) {
+        QPainterPath path;
+        path.addPolygon(poly);
+        path.closeSubpath();
+        p_.fillPath(path, brush_.color);
+    }
+    if (pen_.style == PenStyle::Clear) return;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const QPoint& a = points[i];
+        const QPoint& b = points[(i + 1) % points.size()];
+        Span(a.x(), a.y(), b.x(), b.y());
+        Pixel(b.x(), b.y(), pen_.color);
+    }
+}
+
+void Canvas::LineTo(int x, int y) {
+    if (pen_.style != PenStyle::Clear) Span(pos_.x(), pos_.y(), x, y);
+    pos_ = {x, y};
+}
+
+void Canvas::Plot(int x, int y, int& step) {
+    bool on = pen_.style == PenStyle::Solid || step % 2 == 0;
+    ++step;
+    if (!on) return;
+    int w = std::max(1, pen_.width);
+    p_.fillRect(QRect(x - (w - 1) / 2, y - (w - 1) / 2, w, w), pen_.color);
+}
+
+// Bresenham from (x0, y0) towards (x1, y1), leaving out the end point.
+// Straight solid lines are filled in one go.
+void Canvas::Span(int x0, int y0, int x1, int y1) {
+    int w = std::max(1, pen_.width);
+    if (pen_.style == PenStyle::Solid && (x0 == x1 || y0 == y1)) {
+        if (x0 == x1 && y0 == y1) return;
+        int l = x0, r = x0, t = y0, b = y0;
+        if (y0 == y1) {
+            int last = x1 > x0 ? x1 - 1 : x1 + 1;
+            l = std::min(x0, last);
+            r = std::max(x0, last);
+        } else {
+            int last = y1 > y0 ? y1 - 1 : y1 + 1;
+            t = std::min(y0, last);
+            b = std::max(y0, last);
+        }
+        int off = (w - 1) / 2;
+        p_.fillRect(QRect(l - off, t - off, r - l + w, b - t + w), pen_.color);
+        return;
+    }
+    int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+    int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+    int err = dx + dy, step = 0;
+    while (x0 != x1 || y0 != y1) {
+        Plot(x0, y0, step);
+        int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x0 += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y0 += sy;
+        }
+    }
+}
+
+void Canvas::Pixel(int x, int y, QColor color) { p_.fillRect(QRect(x, y, 1, 1), color); }
+
+void Canvas::DrawFocusRect(int left, int top, int right, int bottom) {
+    // Alternate pixels in the inverse of what is there, like a desktop focus frame.
+    p_.save();
+    p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    QColor c(Qt::white);
+    for (int x = left; x < right; x += 2) {
+        p_.fillRect(QRect(x, top, 1, 1), c);
+        p_.fillRect(QRect(x, bottom - 1, 1, 1), c);
+    }
+    for (int y = top + 2; y < bottom - 1; y += 2) {
+        p_.fillRect(QRect(left, y, 1, 1), c);
+        p_.fillRect(QRect(right - 1, y, 1, 1), c);
+    }
+    p_.restore();
+}
+
+void Canvas::Draw(int x, int y, const QPixmap& pixmap) { p_.drawPixmap(x, y, pixmap); }
+
+QFont Canvas::QtFont() const {
+    QFont f(font_.name);
+    f.setPixelSize(std::max(1, font_.height));
+    f.setBold(font_.bold);
+    f.setStyleStrategy(QFont::PreferAntialias);
+    return f;
+}
+
+QSize Canvas::TextExtent(const QString& text) {
+    QFontMetrics fm(QtFont());
+    return {fm.horizontalAdvance(text), fm.height()};
+}
+
+QSize Canvas::TextExtent(const std::string& sjisText) { return TextExtent(FromSjis(sjisText)); }
+
+void Canvas::DrawText(int x, int y, const QString& text, const QRect* clip) {
+    QFont f = QtFont();
+    QFontMetrics fm(f);
+    p_.save();
+    if (clip) p_.setClipRect(*clip, Qt::IntersectClip);
+    if (brush_.style == BrushStyle::Solid)
+        p_.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), brush_.color);
+    p_.setFont(f);
+    p_.setPen(font_.color);
+    p_.drawText(x, y + fm.ascent(), text);
+    p_.restore();
+}
+
+void Canvas::TextOut(int x, int y, const QString& text) { DrawText(x, y, text, nullptr); }
+void Canvas::TextOut(int x, int y, const std::string& sjisText) { DrawText(x, y, FromSjis(sjisText), nullptr); }
+
+void Canvas::TextRect(int left, int top, int right, int bottom, int x, int y, const QString& text) {
+    QRect clip(left, top, right - left, bottom - top);
+    DrawText(x, y, text, &clip);
+}
+
+void Canvas::TextRect(int left, int top, int right, int bottom, int x, int y, const std::string& sjisText) {
+    TextRect(left, top, right, bottom, x, y, FromSjis(sjisText));
+}
+
+}  // namespace vinta

@@ -1,0 +1,113 @@
+#pragma once
+// A view of a StringGrid: fixed caption rows and columns, per-row heights
+// (height 0 hides a row), per-column widths, a current cell, scrolling by
+// rows and columns, owner drawing of every cell through a Canvas.
+
+#include <QAbstractScrollArea>
+#include <functional>
+#include <vector>
+
+#include "framework/Canvas.h"
+
+namespace vinta {
+
+class StringGrid;
+
+struct CellState {
+    bool fixed = false;     // caption row or fixed column
+    bool selected = false;  // the current cell (or its row with row selection)
+    bool focused = false;   // the current cell of the focused grid
+};
+
+class GridWidget : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    using DrawCellFn = std::function<void(Canvas&, int col, int row, const QRect& rect, CellState state)>;
+
+    explicit GridWidget(StringGrid* model, QWidget* parent = nullptr);
+
+    StringGrid* Model() const { return model_; }
+    void SetModel(StringGrid* model);
+    void SetDrawCell(DrawCellFn fn) { drawCell_ = std::move(fn); }
+    void SetFont(const FontSpec& font) { font_ = font; }
+    const FontSpec& Font() const { return font_; }
+
+    int FixedCols() const { return fixedCols_; }
+    void SetFixedCols(int n);
+    void SetColumnResize(bool on) { colResize_ = on; }
+    void SetRowSelect(bool on) { rowSelect_ = on; }
+    void SetGridLines(bool on) { gridLines_ = on; }
+
+    // The current cell; rows and columns are grid rows and columns.
+    int Row() const { return row_; }
+    int Col() const { return col_; }
+    void SetCurrent(int col, int row);
+    void SetRow(int row) { SetCurrent(col_, row); }
+
+    // First scrolling row shown, and the index of it among the shown rows.
+    int TopRow() const;
+    void SetTopRow(int row);
+    int VisibleRowCount() const;  // data rows that fit the viewport
+
+    // Geometry in viewport coordinates; an empty rectangle when not shown.
+    QRect CellRect(int col, int row) const;
+    bool MouseToCell(QPoint pos, int& col, int& row) const;
+
+    // Brings the grid's shape (rows, heights, widths) into the view.
+    void Refresh();
+
+    // Keys the grid handles itself; for a coupled grid.
+    void HandleKey(QKeyEvent* event);
+
+    // Called after a key press the grid handled, for coupling two grids.
+    std::function<void(QKeyEvent*)> afterKey;
+
+signals:
+    void cellMouseUp(Qt::MouseButton button, QPoint pos);
+    void cellDoubleClicked();
+    void currentChanged(int col, int row);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
+    void scrollContentsBy(int, int) override;
+    bool viewportEvent(QEvent*) override;
+
+private:
+    void EnsureLayout() const;
+    void UpdateScrollBars() const;
+    void DefaultDraw(Canvas& c, int col, int row, const QRect& r, CellState st);
+    int FixedHeight() const;
+    int FixedWidth() const;
+    int ColumnAtEdge(QPoint pos) const;
+    void ScrollToRow(int row);
+    void MoveRow(int delta);
+    void MoveCol(int delta);
+    int LineWidth() const { return gridLines_ ? 1 : 0; }
+
+    StringGrid* model_;
+    DrawCellFn drawCell_;
+    FontSpec font_;
+    int fixedCols_ = 1;
+    int row_ = 1;
+    int col_ = 1;
+    bool colResize_ = false;
+    bool rowSelect_ = false;
+    bool gridLines_ = false;
+    int resizingCol_ = -1;
+    int resizeStartX_ = 0;
+    int resizeStartWidth_ = 0;
+
+    // Derived from the model's shape, rebuilt when its layout revision moves.
+    mutable uint64_t revision_ = ~uint64_t{0};
+    mutable const StringGrid* layoutOf_ = nullptr;
+    mutable std::vector<int> rows_;  // scrolling rows with a height > 0
+    mutable std::vector<int> cols_;  // scrolling columns with a width > 0
+};
+
+}  // namespace vinta

@@ -1,0 +1,88 @@
+#include "Prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace vinta {
+
+QString QtFilter(const QString& filter) {
+    QStringList parts = filter.split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        QString pattern = parts[i + 1];
+        pattern.replace(';', ' ');
+        // "Name(*.kts)" already names its pattern; Qt wants it in parentheses.
+        out << (name.contains('(') ? name : name + " (" + pattern + ")");
+    }
+    return out.join(";;");
+}
+
+QString DisplayText(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return t;
+}
+
+void QtPrompter::Notice(const QString& text) {
+    QMessageBox::information(parent_, QApplication::applicationDisplayName(), DisplayText(text));
+}
+
+bool QtPrompter::Confirm(const QString& caption, const QString& text) {
+    return QMessageBox::question(parent_, caption, DisplayText(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtPrompter::Error(const QString& text) {
+    QMessageBox::critical(parent_, QApplication::applicationDisplayName(), DisplayText(text));
+}
+
+namespace {
+std::optional<QString> RunDialog(QWidget* parent, const FileDialogSpec& spec, bool save) {
+    QFileDialog dlg(parent);
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dlg.setNameFilter(QtFilter(spec.filter));
+    if (!spec.defaultSuffix.isEmpty()) dlg.setDefaultSuffix(spec.defaultSuffix);
+    if (!spec.folder.isEmpty()) dlg.setDirectory(spec.folder);
+    // The overwrite question is the program's own.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (!spec.fileName.isEmpty() && !spec.fileName.contains('*')) dlg.selectFile(spec.fileName);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    return dlg.selectedFiles().first();
+}
+}  // namespace
+
+std::optional<QString> QtPrompter::OpenFileName(const FileDialogSpec& spec) { return RunDialog(parent_, spec, false); }
+std::optional<QString> QtPrompter::SaveFileName(const FileDialogSpec& spec) { return RunDialog(parent_, spec, true); }
+
+std::optional<QString> ScriptedPrompter::NextFile() {
+    if (fileAnswers.empty()) return std::nullopt;
+    QString a = fileAnswers.front();
+    fileAnswers.pop_front();
+    if (a.isEmpty()) return std::nullopt;
+    return a;
+}
+
+bool ScriptedPrompter::Confirm(const QString& caption, const QString& text) {
+    asked.push_back({"confirm", caption, text});
+    if (confirmAnswers.empty()) return false;
+    bool a = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedPrompter::OpenFileName(const FileDialogSpec& spec) {
+    asked.push_back({"open", {}, spec.fileName});
+    dialogs.push_back(spec);
+    return NextFile();
+}
+
+std::optional<QString> ScriptedPrompter::SaveFileName(const FileDialogSpec& spec) {
+    asked.push_back({"save", {}, spec.fileName});
+    dialogs.push_back(spec);
+    return NextFile();
+}
+
+}  // namespace vinta

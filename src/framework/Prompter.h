@@ -1,0 +1,77 @@
+#pragma once
+// Every message box and file dialog of the program goes through a Prompter,
+// so that tests can answer them from a script.
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace vinta {
+
+struct FileDialogSpec {
+    QString filter;         // "Vinta files(*.kts)|*.kts|All files(*.*)|*.*"
+    QString defaultSuffix;  // without the dot
+    QString fileName;       // preset name or path
+    QString folder;
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A plain notice with an OK button.
+    virtual void Notice(const QString& text) = 0;
+    // A Yes/No question with a question icon; true only for Yes.
+    virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // The application's standard error box.
+    virtual void Error(const QString& text) = 0;
+    // File dialogs; nullopt when cancelled.
+    virtual std::optional<QString> OpenFileName(const FileDialogSpec& spec) = 0;
+    virtual std::optional<QString> SaveFileName(const FileDialogSpec& spec) = 0;
+};
+
+// Converts a "Name(*.a)|*.a|..." filter to the dialog's form.
+QString QtFilter(const QString& filter);
+// Line breaks of message texts as written ("\r\n") to what Qt shows.
+QString DisplayText(const QString& text);
+
+class QtPrompter : public Prompter {
+public:
+    explicit QtPrompter(QWidget* parent) : parent_(parent) {}
+    void Notice(const QString& text) override;
+    bool Confirm(const QString& caption, const QString& text) override;
+    void Error(const QString& text) override;
+    std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
+    std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
+
+private:
+    QWidget* parent_;
+};
+
+// Answers from a script, and a record of what was asked.
+class ScriptedPrompter : public Prompter {
+public:
+    struct Asked {
+        QString kind;  // "notice", "confirm", "error", "open", "save"
+        QString caption;
+        QString text;
+    };
+    void Notice(const QString& text) override { asked.push_back({"notice", {}, text}); }
+    bool Confirm(const QString& caption, const QString& text) override;
+    void Error(const QString& text) override { asked.push_back({"error", {}, text}); }
+    std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
+    std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
+
+    std::deque<bool> confirmAnswers;                 // default No
+    std::deque<QString> fileAnswers;  // an empty name, or none left, cancels
+    std::vector<Asked> asked;
+    std::vector<FileDialogSpec> dialogs;
+
+private:
+    std::optional<QString> NextFile();
+};
+
+}  // namespace vinta

@@ -1,0 +1,162 @@
+#include "Profile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace vinta {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t\r\n");
+    return s.substr(b, e - b + 1);
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool IsSection(const std::string& line, std::string* name) {
+    std::string t = Trim(line);
+    if (t.size() < 2 || t.front() != '[') return false;
+    size_t close = t.find(']');
+    if (close == std::string::npos) return false;
+    if (name) *name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool IsKey(const std::string& line, const std::string& key, std::string* value) {
+    size_t eq = line.find('=');
+    if (eq == std::string::npos || !SameName(Trim(line.substr(0, eq)), key)) return false;
+    if (value) *value = Trim(line.substr(eq + 1));
+    return true;
+}
+
+// Index of the section's header line, or -1.
+int FindSection(const std::vector<std::string>& lines, const std::string& section) {
+    std::string name;
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (IsSection(lines[i], &name) && SameName(name, section)) return static_cast<int>(i);
+    return -1;
+}
+
+void WriteAtomically(const std::string& path, const std::string& text) {
+    std::string tmp = path + ".XXXXXX";
+    int fd = ::mkstemp(tmp.data());
+    auto fail = [&](const char* what) {
+        std::string msg = "cannot write " + path + ": " + what;
+        if (fd >= 0) ::close(fd);
+        ::unlink(tmp.c_str());
+        throw ProfileError(msg);
+    };
+    if (fd < 0) fail(std::strerror(errno));
+    struct stat st {};
+    ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    const char* p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) fail(std::strerror(errno));
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    if (::fsync(fd) != 0) fail(std::strerror(errno));
+    int rc = ::close(fd);
+    fd = -1;
+    if (rc != 0) fail(std::strerror(errno));
+    if (::rename(tmp.c_str(), path.c_str()) != 0) fail(std::strerror(errno));
+}
+
+}  // namespace
+
+std::string Profile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
+    std::vector<std::string> lines = ReadLines(path_);
+    int s = FindSection(lines, section);
+    if (s < 0) return def;
+    std::string value;
+    for (size_t i = static_cast<size_t>(s) + 1; i < lines.size() && !IsSection(lines[i], nullptr); ++i) {
+        if (!IsKey(lines[i], key, &value)) continue;
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        if (value.size() > kMaxValue) value.resize(kMaxValue);
+        return value;
+    }
+    return def;
+}
+
+int Profile::ReadInteger(const std::string& section, const std::string& key, int def) const {
+    std::string text = ReadString(section, key, "");
+    const char* first = text.data();
+    const char* last = first + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        first += 2;
+        base = 16;
+    }
+    int value = 0;
+    auto [ptr, ec] = std::from_chars(first, last, value, base);
+    if (first == last || ec != std::errc() || ptr != last) return def;
+    return value;
+}
+
+void Profile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    std::vector<std::string> lines = ReadLines(path_);
+    std::string entry = key + "=" + value;
+    int s = FindSection(lines, section);
+    if (s < 0) {
+        if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    } else {
+        size_t end = static_cast<size_t>(s) + 1;
+        size_t lastKey = static_cast<size_t>(s);
+        bool replaced = false;
+        for (; end < lines.size() && !IsSection(lines[end], nullptr); ++end) {
+            if (IsKey(lines[end], key, nullptr)) {
+                lines[end] = entry;
+                replaced = true;
+                break;
+            }
+            if (!Trim(lines[end]).empty()) lastKey = end;
+        }
+        if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastKey) + 1, entry);
+    }
+    std::ostringstream out;
+    for (const std::string& l : lines) out << l << "\n";
+    WriteAtomically(path_, out.str());
+}
+
+void Profile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+}  // namespace vinta

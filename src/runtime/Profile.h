@@ -1,0 +1,36 @@
+#pragma once
+// A settings file in INI form with the behaviour of the desktop's profile
+// functions: sections and keys match without regard to letter case, lines the
+// program does not know are kept, and every write reaches the file at once.
+
+#include <stdexcept>
+#include <string>
+
+namespace vinta {
+
+class ProfileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Profile {
+public:
+    static constexpr size_t kMaxValue = 2047;
+
+    explicit Profile(std::string path) : path_(std::move(path)) {}
+    const std::string& Path() const { return path_; }
+
+    // Missing file, section or key: the default.
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& def) const;
+    // Hexadecimal for "0x..." longer than two characters, else decimal; text
+    // that is not a whole integer gives the default.
+    int ReadInteger(const std::string& section, const std::string& key, int def) const;
+    // Throws ProfileError naming the file when it cannot be written.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int value);
+
+private:
+    std::string path_;
+};
+
+}  // namespace vinta

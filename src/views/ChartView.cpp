@@ -1,0 +1,280 @@
+#include "ChartView.h"
+
+#include <QString>
+#include <algorithm>
+#include <optional>
+
+#include "framework/Canvas.h"
+#include "framework/Colors.h"
+#include "runtime/StringGrid.h"
+#include "store/Gridio.h"
+#include "store/Tables.h"
+#include "views/OutlineView.h"
+
+namespace vinta {
+
+namespace {
+
+constexpr int kYears = 3;
+constexpr int kMonths = 3;
+const QColor kToday(128, 128, 220);
+const QColor kWeekend(220, 128, 128);
+const QColor kBar(0, 255, 255);
+const QColor kBarLine(0, 0, 255);
+const QColor kProgress(255, 0, 0);
+
+int MonthKey(const Date& d) { return d.year * 100 + d.month; }
+int DayKey(const Date& d) { return d.year * 10000 + d.month * 100 + d.day; }
+Date Today(const ChartState& s) { return {s.today.wYear, s.today.wMonth, s.today.wDay}; }
+
+void Header(Canvas& c, int left, int top, int r1, int bottom, const QString& label) {
+    c.SetPen(Colors::Black(), PenStyle::Solid);
+    c.Line(left, bottom - 1, r1, bottom - 1);
+    c.SetBrush(Colors::ButtonFace());
+    c.FillRect(left, top, r1, bottom - 2);
+    RaisedFrame(c, left, top, r1, bottom - 2);
+    QSize ext = c.TextExtent(label);
+    int x = left + (r1 - left - ext.width()) / 2;
+    int y = top + (bottom - 2 - top - ext.height()) / 2 + 5;
+    c.TextOut(x, y, label);
+}
+
+void Separator(Canvas& c, int x, int top, int bottom, bool solid) {
+    c.SetPen(Colors::Grey(), solid ? PenStyle::Solid : PenStyle::Dot);
+    c.Line(x, top, x, bottom);
+}
+
+// What a data row's bar needs from its outline row.
+struct BarSpec {
+    Date start;
+    Date end;
+    bool openEnded = false;
+    std::optional<int> progress;
+};
+
+std::optional<BarSpec> ReadBar(const ScheduleStore& store, int slot, int dataRow, const ChartState& s) {
+    std::string level = store.CellText(slot, outline::Level, dataRow);
+    if (level.empty() || level[0] < '0' || level[0] > '9') return std::nullopt;
+    if (store.HasNumber(slot, outline::ShowBar, dataRow)) {
+        try {
+            if (store.CellNumber(slot, outline::ShowBar, dataRow) == 0) return std::nullopt;
+        } catch (...) {
+            // A ShowBar that is not a whole number counts as shown.
+        }
+    }
+    auto start = ParseDateText(store.CellText(slot, outline::StartDate, dataRow));
+    if (!start) return std::nullopt;
+    BarSpec b;
+    b.start = *start;
+    auto end = ParseDateText(store.CellText(slot, outline::EndDate, dataRow));
+    b.openEnded = !end;
+    b.end = end ? *end : s.viewEnd;
+    if (store.HasNumber(slot, outline::Progress, dataRow)) {
+        try {
+            b.progress = store.CellNumber(slot, outline::Progress, dataRow);
+        } catch (...) {
+        }
+    }
+    return b;
+}
+
+Date ProgressDate(const BarSpec& b) {
+    long long n = DaysBetween(b.start.year, b.start.month, b.start.day, b.end.year, b.end.month, b.end.day);
+    long long days = static_cast<long long>(*b.progress) * n / 100;
+    days = std::clamp<long long>(days, -3000000, 3000000);
+    return AddDays(b.start.year, b.start.month, b.start.day, static_cast<int>(days));
+}
+
+void YearBackground(Canvas& c, const ChartState& s, int col, int row, int left, int top, int right, int bottom) {
+    int r1 = right - 1;
+    Date d = ColumnDate(s, col);
+    if (row == 0) {
+        Header(c, left, top, r1, bottom, QString::number(d.month) + QStringLiteral("月"));
+        if ((col + 1) % 12 == 1) {
+            c.SetBrush(Colors::ButtonFace(), BrushStyle::Clear);
+            c.TextOut(left + 2, top + 2, QString::number(d.year));
+        }
+        return;
+    }
+    c.FillRect(left, top, r1, bottom);
+    if (d.year == s.today.wYear && d.month == s.today.wMonth) {
+        int w = kYearColumnWidth / DaysInMonth(d.year, d.month);
+        int x = left - 1 + w * s.today.wDay;
+        c.SetBrush(kToday);
+        c.FillRect(x, top, x + w, bottom);
+    }
+    Separator(c, r1, top, bottom + 1, (col + 1) % 12 == 0);
+}
+
+void MonthBackground(Canvas& c, const ChartState& s, int col, int row, int left, int top, int right, int bottom) {
+    int r1 = right - 1;
+    Date d = ColumnDate(s, col);
+    if (row == 0) {
+        Header(c, left, top, r1, bottom, QString::number(d.day));
+        c.SetBrush(Colors::ButtonFace(), BrushStyle::Clear);
+        if (d.day == 1) c.TextOut(left + 2, top + 2, QString::number(d.year / 10));
+        if (d.day == 2) c.TextOut(left, top + 2, QString::asprintf("%d/%01d", d.year % 10, d.month / 10));
+        if (d.day == 3) c.TextOut(left, top + 2, QString::asprintf("%01d", d.month % 10));
+        return;
+    }
+    if (d == Today(s)) {
+        c.SetBrush(kToday);
+    } else {
+        int dow = DayOfWeek(d.year, d.month, d.day);
+        if (dow == 0 || dow == 6) c.SetBrush(kWeekend);
+    }
+    c.FillRect(left, top, r1, bottom);
+    Separator(c, r1, top, bottom, d.day == DaysInMonth(d.year, d.month));
+}
+
+void DrawBar(Canvas& c, const ChartState& s, const BarSpec& b, int col, int left, int top, int right, int bottom,
+             QColor background) {
+    Date d = ColumnDate(s, col);
+    int barTop = top + 5, barBottom = bottom - 5, barLeft, barRight;
+    int w = 0;
+    if (s.viewMode == kYearView) {
+        int key = MonthKey(d);
+        if (key < MonthKey(b.start) || key > MonthKey(b.end)) return;
+        w = kYearColumnWidth / DaysInMonth(d.year, d.month);
+        barLeft = key == MonthKey(b.start) ? left + w * (b.start.day - 1) : left - 1;
+        barRight = key == MonthKey(b.end) ? left + w * b.end.day : right + 1;
+    } else {
+        int key = DayKey(d);
+        if (key < DayKey(b.start) || key > DayKey(b.end)) return;
+        barLeft = left - 1;
+        barRight = right + 1;
+    }
+    if (b.openEnded) {
+        c.SetBrush(background);
+        c.SetPen(Colors::Grey(), PenStyle::Dot);
+        c.Rectangle(barLeft, barTop, barRight, barBottom);
+        return;
+    }
+    c.SetBrush(kBar);
+    c.FillRect(barLeft, barTop, barRight, barBottom);
+    c.SetPen(kBarLine, PenStyle::Solid);
+    c.Line(barLeft, barTop, barRight, barTop);
+    c.Line(barLeft, barBottom, barRight, barBottom);
+    if (b.progress && *b.progress > 0) {
+        Date p = ProgressDate(b);
+        int progressRight = -1;
+        if (s.viewMode == kYearView) {
+            if (MonthKey(d) <= MonthKey(p)) progressRight = MonthKey(d) == MonthKey(p) ? left + w * p.day : barRight;
+        } else if (DayKey(d) <= DayKey(p)) {
+            progressRight = right;
+        }
+        if (progressRight >= 0) {
+            c.SetBrush(kProgress);
+            c.FillRect(barLeft, barTop + 3, progressRight, barBottom - 3);
+        }
+    }
+    c.SetPen(kBarLine, PenStyle::Solid);
+    if (s.viewMode == kYearView) {
+        if (barLeft != left - 1) c.Line(barLeft, barTop, barLeft, barBottom);
+        if (barRight != right + 1) c.Line(barRight, barTop, barRight, barBottom + 1);
+    } else {
+        if (d == b.start) c.Line(barLeft, barTop, barLeft, barBottom);
+        if (d == b.end) c.Line(barRight - 2, barTop, barRight - 2, barBottom + 1);
+    }
+}
+
+}  // namespace
+
+Date ColumnDate(const ChartState& s, int col) {
+    if (s.viewMode == kYearView) return {s.viewStart.year + col / 12, col % 12 + 1, 1};
+    return AddDays(s.viewStart.year, s.viewStart.month, s.viewStart.day, col);
+}
+
+void SetView(ChartState& s, StringGrid& chart, int mode, Date date) {
+    s.today = clock::UtcNow();
+    s.viewMode = mode;
+    int cols, width;
+    if (mode == kYearView) {
+        s.viewStart = {date.year, 1, 1};
+        s.viewEnd = {date.year + kYears - 1, 12, 31};
+        cols = kYears * 12;
+        width = kYearColumnWidth;
+    } else {
+        s.viewStart = {date.year, date.month, 1};
+        int m = date.month + kMonths - 1;
+        int y = date.year + (m - 1) / 12;
+        if (m > 12) m = (m - 1) % 12 + 1;
+        s.viewEnd = {y, m, DaysInMonth(y, m)};
+        cols = DaysBetween(s.viewStart.year, s.viewStart.month, 1, y, m, s.viewEnd.day) + 1;
+        width = kMonthColumnWidth;
+    }
+    chart.SetColCount(cols);
+    for (int c = 0; c < cols; ++c) chart.SetColWidths(c, width);
+}
+
+void YearCommand(ChartState& s, StringGrid& chart) {
+    s.viewStart.month = 1;
+    s.viewStart.day = 1;
+    SetView(s, chart, kYearView, s.viewStart);
+}
+
+void MonthCommand(ChartState& s, StringGrid& chart, int column) {
+    Date first{s.viewStart.year, 1, 1};
+    // In month view the current column is a day: its own month opens.
+    if (column >= 0 && s.viewMode == kMonthView) {
+        Date d = ColumnDate(s, column);
+        first = {d.year, d.month, 1};
+    } else if (column >= 0) {
+        first = {s.viewStart.year + column / 12, column % 12 + 1, 1};
+    }
+    SetView(s, chart, kMonthView, first);
+}
+
+void ThisMonthCommand(ChartState& s, StringGrid& chart) {
+    SetView(s, chart, s.viewMode, {s.today.wYear, s.today.wMonth, s.today.wDay});
+}
+
+namespace {
+void Step(ChartState& s, StringGrid& chart, int delta) {
+    if (s.viewMode == kYearView) {
+        Date d{s.viewStart.year + delta, s.viewStart.month, s.viewStart.day};
+        if (!IsValidDate(d.year, d.month, d.day)) return;
+        s.viewStart = d;
+        SetView(s, chart, kYearView, d);
+    } else if (s.viewMode == kMonthView) {
+        int y = s.viewStart.year, m = s.viewStart.month + delta;
+        if (m > 12) {
+            m = 1;
+            ++y;
+        } else if (m < 1) {
+            m = 12;
+            --y;
+        }
+        if (!IsValidDate(y, m, 1)) return;
+        s.viewStart = {y, m, 1};
+        SetView(s, chart, kMonthView, s.viewStart);
+    }
+}
+}  // namespace
+
+void NextCommand(ChartState& s, StringGrid& chart) { Step(s, chart, 1); }
+void PriorCommand(ChartState& s, StringGrid& chart) { Step(s, chart, -1); }
+
+void DrawChartCell(Canvas& c, const ChartState& s, const ChartTables& t, int col, int row, const QRect& rect) {
+    if (rect.height() <= 0) return;
+    const int left = rect.left(), top = rect.top(), right = left + rect.width(), bottom = top + rect.height();
+    c.SetFontBold(false);
+    c.SetFontColor(Colors::WindowText());
+    const QColor rowColour = row % 2 == 1 ? Colors::Window() : QColor(220, 220, 220);
+    c.SetBrush(rowColour);
+    if (s.viewMode == kYearView)
+        YearBackground(c, s, col, row, left, top, right, bottom);
+    else
+        MonthBackground(c, s, col, row, left, top, right, bottom);
+    // The year view's today strip is no background: an open bar shows the row colour.
+    const QColor background = s.viewMode == kYearView ? rowColour : c.BrushColor();
+    if (row == t.chart.RowCount() - 1) {
+        c.SetPen(Colors::Grey(), PenStyle::Solid);
+        c.Line(left, bottom - 1, right, bottom - 1);
+    }
+    if (row == 0) return;
+    auto bar = ReadBar(t.store, t.outlineSlot, row - 1, s);
+    if (bar) DrawBar(c, s, *bar, col, left, top, right, bottom, background);
+}
+
+}  // namespace vinta

@@ -1,0 +1,50 @@
+#pragma once
+// The Gantt chart pane: its period (year view of three years by month, month
+// view of three months by day), the navigation commands and cell drawing.
+
+#include <QRect>
+
+#include "runtime/Clock.h"
+#include "store/Kdatetime.h"
+
+namespace vinta {
+
+class Canvas;
+class ScheduleStore;
+class StringGrid;
+
+enum ViewMode : int { kYearView = 0, kMonthView = 1 };
+
+struct ChartState {
+    int viewMode = kYearView;
+    SystemTime today{};
+    Date viewStart{};
+    Date viewEnd{};
+};
+
+constexpr int kYearColumnWidth = 32;
+constexpr int kMonthColumnWidth = 20;
+
+// Lays out the columns of `chart` for `mode` around `date`; reads today (UTC).
+void SetView(ChartState& state, StringGrid& chart, int mode, Date date);
+void YearCommand(ChartState& state, StringGrid& chart);
+// `column` is the chart's current column, or -1 for none.
+void MonthCommand(ChartState& state, StringGrid& chart, int column);
+void ThisMonthCommand(ChartState& state, StringGrid& chart);
+void NextCommand(ChartState& state, StringGrid& chart);
+void PriorCommand(ChartState& state, StringGrid& chart);
+
+// The date column `col` stands for (the 1st of its month in year view).
+Date ColumnDate(const ChartState& state, int col);
+
+struct ChartTables {
+    const ScheduleStore& store;
+    int outlineSlot;
+    const StringGrid& chart;
+};
+
+// Draws cell (col, row) of the chart; row is a grid row.
+void DrawChartCell(Canvas& canvas, const ChartState& state, const ChartTables& tables, int col, int row,
+                   const QRect& rect);
+
+}  // namespace vinta

@@ -1,0 +1,30 @@
+#pragma once
+// Append, Insert, Delete, Level up and Level down on the outline. Each works
+// on the outline table through the store, keeps the tree flags of the rows
+// around the change in step, and answers whether the schedule changed.
+
+#include "store/Kdatetime.h"
+
+namespace vinta {
+
+class Prompter;
+class ScheduleStore;
+class StringGrid;
+
+struct OutlineEdit {
+    ScheduleStore& store;
+    int outlineSlot;
+    StringGrid& outline;  // Schedule1
+    StringGrid& chart;    // Schedule2: keeps one row per outline row
+    Prompter& prompter;
+    Date today;           // local date for new rows
+};
+
+// `row` is the outline pane's current grid row (R). Return: schedule changed.
+bool AppendCommand(OutlineEdit& e);
+bool InsertCommand(OutlineEdit& e, int row);
+bool DeleteCommand(OutlineEdit& e, int row);
+bool LevelUpCommand(OutlineEdit& e, int row);
+bool LevelDownCommand(OutlineEdit& e, int row);
+
+}  // namespace vinta

@@ -1,0 +1,222 @@
+#include "OutlineView.h"
+
+#include <algorithm>
+
+#include "framework/Canvas.h"
+#include "framework/Colors.h"
+#include "framework/ImageList.h"
+#include "store/Tables.h"
+
+namespace vinta {
+
+namespace {
+
+constexpr int kSlot = 16;
+
+// Numbers in cells are read only after the HasNumber test, so drawing
+// never fails on a cell that holds something else.
+struct RowReader {
+    const ScheduleStore& store;
+    int slot;
+    int row;  // data row
+    bool Has(int col) const { return store.HasNumber(slot, col, row); }
+    int Num(int col) const {
+        try {
+            return store.CellNumber(slot, col, row);
+        } catch (...) {
+            return 0;
+        }
+    }
+    // A number, or `fallback` when the cell holds none (or one out of range).
+    int NumOr(int col, int fallback) const { return Has(col) ? Num(col) : fallback; }
+    std::string Text(int col) const { return store.CellText(slot, col, row); }
+};
+
+bool IsBlank(const std::string& s) { return s.empty() || s == " "; }
+
+// The resource an assignment row names: its ResourceTable data row, or -1.
+int ResourceRow(const OutlineTables& t, const RowReader& r) {
+    return t.store.FindRow(t.resourceSlot, resource::No, r.Text(outline::Name));
+}
+
+int TreeMarks(Canvas& c, const OutlinePictures& pics, const RowReader& r, int left, int top, int iy) {
+    if (!r.Has(outline::Level) || !r.Has(outline::HasChildren) || !r.Has(outline::Expanded)) return 0;
+    int level = std::clamp(r.Num(outline::Level), 0, 1000);
+    if (r.Num(outline::HasChildren) != 0)
+        pics.sch.Draw(c, left + kSlot * level, top + iy, r.Num(outline::Expanded) != 0 ? 0 : 1);
+    return kSlot * (level + 1);
+}
+
+}  // namespace
+
+void RaisedFrame(Canvas& c, int l, int t, int r, int b) {
+    c.SetPen(Colors::White(), PenStyle::Solid);
+    c.Line(l, t, r, t);
+    c.Line(l, t, l, b);
+    c.SetPen(Colors::Grey(), PenStyle::Solid);
+    c.Line(r, t, r, b);
+    c.Line(l - 1, b, r, b);
+}
+
+int OutlineLevel(const ScheduleStore& store, int outlineSlot, int gridRow) {
+    RowReader r{store, outlineSlot, gridRow - 1};
+    return r.NumOr(outline::Level, -1);
+}
+
+void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& pics, int col, int row,
+                     const QRect& rect, CellState state) {
+    const int left = rect.left(), top = rect.top(), right = left + rect.width(), bottom = top + rect.height();
+    const int w = rect.width(), h = rect.height();
+    c.SetFontBold(false);
+    c.SetFontColor(Colors::WindowText());
+    c.SetPen(Colors::WindowText());
+    const StringGrid* grid = t.store.Grid(t.outlineSlot);
+    if (!grid) return;
+
+    if (row == 0) {
+        c.SetBrush(Colors::ButtonFace());
+        c.FillRect(left, top, right, bottom);
+        RaisedFrame(c, left, top, right - 1, bottom - 1);
+        const std::string& caption = grid->Cells(col, 0);
+        QSize ext = c.TextExtent(caption);
+        int x = ext.width() < w ? left + (w - ext.width()) / 2 : left;
+        int y = ext.height() < h ? top + (h - ext.height()) / 2 : top;
+        c.TextRect(left, top, right, bottom, x, y, caption);
+        return;
+    }
+
+    RowReader r{t.store, t.outlineSlot, row - 1};
+    bool assignment = r.Has(outline::Type) && r.Num(outline::Type) == outline::Assignment;
+    QColor fill = row % 2 == 1 ? Colors::Window() : QColor(220, 220, 220);
+    if (assignment) fill = QColor(220, 220, 170);
+    c.SetBrush(fill);
+    c.FillRect(left, top, right, bottom);
+
+    const int iy = std::max(0, (h - 16) / 2);
+    std::string text = grid->Cells(col, row);
+    int dx = 0;
+    switch (col) {
+        case outline::No:
+            c.SetBrush(Colors::ButtonFace());
+            c.FillRect(left, top, right, bottom);
+            RaisedFrame(c, left, top, right, bottom);
+            text = std::to_string(row);
+            dx = w - c.TextWidth(text) - 2;
+            break;
+        case outline::Icon: {
+            text.clear();
+            if (r.Has(outline::Type)) {
+                int type = r.Num(outline::Type);
+                int image = -1;
+                if (type == outline::Project || type == outline::Task) {
+                    image = type;
+                } else if (type != outline::Comment) {
+                    int res = ResourceRow(t, r);
+                    if (res >= 0 && t.store.HasNumber(t.resourceSlot, resource::Kind, res)) {
+                        RowReader rr{t.store, t.resourceSlot, res};
+                        int kind = rr.Num(resource::Kind);
+                        if (kind >= 0 && kind <= 2) image = 2 + kind;
+                    }
+                }
+                pics.task.Draw(c, left + 3, top + iy, image);
+            }
+            if (!IsBlank(r.Text(outline::Memo))) pics.task.Draw(c, left + 19, top + iy, 5);
+            break;
+        }
+        case outline::Name: {
+            if (assignment) {
+                int res = ResourceRow(t, r);
+                if (res >= 0) text = t.store.CellText(t.resourceSlot, resource::Name, res);
+            }
+            int indent = 0;
+            if (r.Has(outline::Type)) {
+                indent = TreeMarks(c, pics, r, left, top, iy);
+                if (r.Text(outline::Type) == "0") c.SetFontBold(true);
+                if (assignment && r.Has(outline::WorkState))
+                    pics.info.Draw(c, left + indent - 16, top + iy, r.Num(outline::WorkState));
+            }
+            dx = indent + 2;
+            break;
+        }
+        case outline::Progress:
+            dx = w - c.TextWidth(text) - 2;
+            break;
+        case outline::Memo:
+            dx = 2;
+            break;
+        default:
+            dx = (w - c.TextWidth(text)) / 2;
+            break;
+    }
+    dx = std::max(dx, 0);
+    if (!text.empty()) {
+        int dy = std::max(0, (h - c.TextHeight(text)) / 2);
+        c.TextRect(left, top, right, bottom, left + dx, top + dy, text);
+    }
+    c.SetPen(Colors::Grey());
+    c.Line(right - 1, top, right - 1, bottom - 1);
+    c.Line(left, bottom - 1, right - 2, bottom - 1);
+    if (state.focused) c.DrawFocusRect(left, top, right - 1, bottom - 1);
+}
+
+namespace {
+
+void SetHeights(FoldTarget& t, int row, int outlineHeight, int chartHeight) {
+    t.outline.SetRowHeights(row, outlineHeight);
+    t.chart.SetRowHeights(row, chartHeight);
+}
+
+// Shows the direct children of the rows from `a` at depth `d`, and the
+// children of children that are expanded themselves. Returns the last row
+// it handled.
+int UnfoldWalk(FoldTarget& t, int a, int d) {
+    int level = d, has = 0, expanded = 0;
+    int r = a;
+    for (; r < t.outline.RowCount(); ++r) {
+        RowReader rr{t.store, t.outlineSlot, r - 1};
+        level = rr.NumOr(outline::Level, level);
+        has = rr.NumOr(outline::HasChildren, has);
+        expanded = rr.NumOr(outline::Expanded, expanded);
+        if (level == d + 1) {
+            SetHeights(t, r, t.outlineRowHeight, t.chartRowHeight);
+            if (has == 1 && expanded == 1) r = UnfoldWalk(t, r + 1, d + 1);
+        } else if (level <= d) {
+            return r - 1;
+        }
+    }
+    return r - 1;
+}
+
+}  // namespace
+
+void SetFolded(FoldTarget& t, int row, bool expand) {
+    RowReader self{t.store, t.outlineSlot, row - 1};
+    int level = self.NumOr(outline::Level, 0);
+    t.outline.SetCells(outline::Expanded, row, expand ? "1" : "0");
+    if (expand) {
+        UnfoldWalk(t, row + 1, level);
+        return;
+    }
+    int previous = level;
+    for (int r = row + 1; r < t.outline.RowCount(); ++r) {
+        previous = RowReader{t.store, t.outlineSlot, r - 1}.NumOr(outline::Level, previous);
+        if (previous <= level) break;
+        SetHeights(t, r, 0, 0);
+    }
+}
+
+bool FoldAt(FoldTarget& t, int col, int row, const QRect& rect, QPoint pos) {
+    if (col != outline::Name || row < 1 || row >= t.outline.RowCount()) return false;
+    RowReader r{t.store, t.outlineSlot, row - 1};
+    if (!r.Has(outline::HasChildren) || r.Num(outline::HasChildren) != 1) return false;
+    int level = r.NumOr(outline::Level, 0);
+    int boxLeft = rect.left() + kSlot * level;
+    if (pos.x() < boxLeft || pos.x() > boxLeft + kSlot || pos.y() < rect.top() ||
+        pos.y() > rect.top() + rect.height())
+        return false;
+    bool expanded = r.Has(outline::Expanded) && r.Num(outline::Expanded) != 0;
+    SetFolded(t, row, !expanded);
+    return true;
+}
+
+}  // namespace vinta
