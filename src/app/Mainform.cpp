@@ -318,12 +318,7 @@ void TForm1::RepaintPanes() {
     Schedule2->Refresh();
 }
 
-void TForm1::MatchChartToOutline() {
-    // The chart keeps one row per outline row at the same height, so that
-    // bars stay beside their rows after rows move above folded ones.
-    chartGrid.SetRowCount(grids.Schedule1.RowCount());
-    for (int r = 1; r < grids.Schedule1.RowCount(); ++r) chartGrid.SetRowHeights(r, grids.Schedule1.RowHeights(r));
-}
+void TForm1::MatchChartToOutline() { MatchChartRows(grids.Schedule1, chartGrid); }
 
 // File commands.
 
@@ -423,21 +418,18 @@ OutlineEdit EditOf(TForm1& f) {
 void TForm1::AppendClick() {
     OutlineEdit e = EditOf(*this);
     if (AppendCommand(e)) isModified = true;
-    MatchChartToOutline();
     RepaintPanes();
 }
 
 void TForm1::InsertClick() {
     OutlineEdit e = EditOf(*this);
     if (InsertCommand(e, Schedule1->Row())) isModified = true;
-    MatchChartToOutline();
     RepaintPanes();
 }
 
 void TForm1::DeleteClick() {
     OutlineEdit e = EditOf(*this);
     if (DeleteCommand(e, Schedule1->Row())) isModified = true;
-    MatchChartToOutline();
     RepaintPanes();
 }
 

@@ -67,7 +67,7 @@ void Inherit(Rows& rows, int n, int p) {
     }
 }
 
-void MatchChart(OutlineEdit& e) { e.chart.SetRowCount(e.outline.RowCount()); }
+void MatchChart(OutlineEdit& e) { MatchChartRows(e.outline, e.chart); }
 
 // An assignment row stands for its task in the level commands.
 int Redirect(Rows& rows, int g) {
@@ -77,6 +77,11 @@ int Redirect(Rows& rows, int g) {
 }
 
 }  // namespace
+
+void MatchChartRows(const StringGrid& outline, StringGrid& chart) {
+    chart.SetRowCount(outline.RowCount());
+    for (int r = 1; r < outline.RowCount(); ++r) chart.SetRowHeights(r, outline.RowHeights(r));
+}
 
 bool AppendCommand(OutlineEdit& e) {
     Rows rows{e};

@@ -20,6 +20,10 @@ struct OutlineEdit {
     Date today;           // local date for new rows
 };
 
+// The chart keeps one row per outline row at the same height, so that bars
+// stay beside their rows when rows move above folded ones.
+void MatchChartRows(const StringGrid& outline, StringGrid& chart);
+
 // `row` is the outline pane's current grid row (R). Return: schedule changed.
 bool AppendCommand(OutlineEdit& e);
 bool InsertCommand(OutlineEdit& e, int row);

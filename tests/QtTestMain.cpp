@@ -1,0 +1,17 @@
+// Test main for everything that draws or builds widgets: an offscreen
+// application with the program's font substitutes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "framework/Canvas.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Vinta"));
+    vinta::InstallFontSubstitutes();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

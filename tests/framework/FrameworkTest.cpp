@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "framework/ImageList.h"
+#include "framework/InstanceGuard.h"
+#include "framework/Prompter.h"
+
+namespace vinta {
+namespace {
+
+TEST(Prompts, FiltersAndLineBreaksReachQtInItsForm) {
+    EXPECT_EQ(QtFilter(QStringLiteral("Vinta files(*.kts)|*.kts|All files(*.*)|*.*")),
+              QStringLiteral("Vinta files(*.kts);;All files(*.*)"));
+    EXPECT_EQ(QtFilter(QStringLiteral("Text|*.txt")), QStringLiteral("Text (*.txt)"));
+    EXPECT_EQ(DisplayText(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
+}
+
+// One running copy: a second lock on the same name is refused until the
+// first is released.
+TEST(Instances, OnlyOneHolderAtATime) {
+    auto dir = std::filesystem::temp_directory_path() / "vinta-guard-test";
+    std::filesystem::create_directories(dir);
+    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    {
+        InstanceGuard first("VintaTest");
+        EXPECT_TRUE(first.Acquired());
+        InstanceGuard second("VintaTest");
+        EXPECT_FALSE(second.Acquired());
+    }
+    InstanceGuard again("VintaTest");
+    EXPECT_TRUE(again.Acquired());
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Every picture the lists promise exists at 16 x 16 and is not blank.
+TEST(Pictures, EveryListHasItsPictures) {
+    struct {
+        ImageList list;
+        int count;
+    } lists[] = {{MakeCommandImages(), 15}, {MakeResourceImages(), 3}, {MakeOutlineImages(), 10},
+                 {MakeTaskImages(), 6}, {MakeStateImages(), 6}};
+    for (auto& l : lists) {
+        ASSERT_EQ(l.list.Count(), l.count);
+        for (int i = 0; i < l.count; ++i) {
+            QImage img = l.list.Image(i).toImage();
+            EXPECT_EQ(img.size(), QSize(16, 16));
+            int opaque = 0;
+            for (int x = 0; x < 16; ++x)
+                for (int y = 0; y < 16; ++y) opaque += qAlpha(img.pixel(x, y)) > 128;
+            EXPECT_GT(opaque, 2) << "picture " << i << " of a list of " << l.count;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vinta

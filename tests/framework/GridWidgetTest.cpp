@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QScrollBar>
+
+#include "framework/GridWidget.h"
+#include "runtime/StringGrid.h"
+
+namespace vinta {
+namespace {
+
+struct GridFixture : ::testing::Test {
+    GridFixture() : model(5, 100, 18), grid(&model) {
+        model.SetFixedRows(1);
+        model.SetRowHeights(0, 40);
+        for (int c = 0; c < 5; ++c) model.SetColWidths(c, 30);
+        model.SetColWidths(2, 0);
+        grid.SetFixedCols(1);
+        grid.setFrameShape(QFrame::NoFrame);
+        grid.resize(200, 40 + 18 * 5 + 20);
+        grid.show();
+        grid.Refresh();
+    }
+    StringGrid model;
+    GridWidget grid;
+};
+
+// Rows of height 0 take no space and are skipped by scrolling and keys.
+TEST_F(GridFixture, HiddenRowsAndColumnsTakeNoSpace) {
+    model.SetRowHeights(2, 0);
+    model.SetRowHeights(3, 0);
+    grid.Refresh();
+    EXPECT_EQ(grid.CellRect(0, 0), QRect(0, 0, 30, 40));
+    EXPECT_EQ(grid.CellRect(1, 1), QRect(30, 40, 30, 18));
+    EXPECT_TRUE(grid.CellRect(1, 2).isEmpty());
+    EXPECT_EQ(grid.CellRect(1, 4), QRect(30, 58, 30, 18));
+    EXPECT_EQ(grid.CellRect(3, 4), QRect(60, 58, 30, 18)) << "a zero-width column takes no space";
+    int col, row;
+    ASSERT_TRUE(grid.MouseToCell({35, 60}, col, row));
+    EXPECT_EQ(col, 1);
+    EXPECT_EQ(row, 4);
+    grid.SetCurrent(1, 1);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    grid.HandleKey(&down);
+    EXPECT_EQ(grid.Row(), 4);
+}
+
+TEST_F(GridFixture, ScrollingMovesByShownRows) {
+    model.SetRowHeights(3, 0);
+    grid.Refresh();
+    grid.verticalScrollBar()->setValue(2);
+    EXPECT_EQ(grid.TopRow(), 4);
+    EXPECT_EQ(grid.CellRect(1, 4).top(), 40);
+    EXPECT_TRUE(grid.CellRect(1, 1).isEmpty());
+    EXPECT_EQ(grid.verticalScrollBar()->maximum(), 98 - grid.VisibleRowCount());
+    grid.SetCurrent(1, 99);
+    EXPECT_FALSE(grid.CellRect(1, 99).isEmpty()) << "the current row is brought into view";
+    grid.SetTopRow(3);
+    EXPECT_EQ(grid.TopRow(), 4) << "a hidden row cannot be on top";
+}
+
+TEST_F(GridFixture, ClicksSelectDataCellsOnly) {
+    grid.SetCurrent(1, 1);
+    int col, row;
+    ASSERT_TRUE(grid.MouseToCell({5, 10}, col, row));
+    EXPECT_EQ(col, 0);
+    EXPECT_EQ(row, 0);
+    EXPECT_FALSE(grid.MouseToCell({199, 10}, col, row) && col > 4);
+}
+
+}  // namespace
+}  // namespace vinta

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include "ViewFixture.h"
+#include "views/ChartView.h"
+
+namespace vinta {
+namespace {
+
+using namespace std::chrono;
+using testing::Picture;
+using testing::Schedule;
+
+const QColor kCyan(0, 255, 255), kBlue(0, 0, 255), kRed(255, 0, 0), kGrey(128, 128, 128);
+
+class Chart : public ::testing::Test {
+protected:
+    // Today is 2005-03-16 (UTC), a Wednesday.
+    clock::FixedScope fixed{sys_days{year{2005} / 3 / 16} + hours{12}};
+    Schedule sch;
+    ChartState state;
+    Picture pic;
+
+    void Task(int g, const char* start, const char* end, const char* progress, const char* show = "1") {
+        sch.Row(g, {{outline::Level, "0"}, {outline::Type, "1"}, {outline::StartDate, start},
+                    {outline::EndDate, end}, {outline::Progress, progress}, {outline::ShowBar, show}});
+    }
+    QRect Draw(int col, int row, QRect rect) {
+        QPainter p(&pic.image);
+        Canvas c(p);
+        DrawChartCell(c, state, {sch.store, sch.outline, sch.chart}, col, row, rect);
+        return rect;
+    }
+};
+
+TEST_F(Chart, YearAndMonthLayouts) {
+    SetView(state, sch.chart, kYearView, {2005, 3, 16});
+    EXPECT_EQ(sch.chart.ColCount(), 36);
+    EXPECT_EQ(sch.chart.ColWidths(35), 32);
+    EXPECT_EQ(state.viewStart, (Date{2005, 1, 1}));
+    EXPECT_EQ(state.viewEnd, (Date{2007, 12, 31}));
+    EXPECT_EQ(state.today.wDay, 16);
+    SetView(state, sch.chart, kMonthView, {2005, 3, 10});
+    EXPECT_EQ(sch.chart.ColCount(), 92);
+    EXPECT_EQ(sch.chart.ColWidths(91), 20);
+    EXPECT_EQ(ColumnDate(state, 91), (Date{2005, 5, 31}));
+    SetView(state, sch.chart, kMonthView, {2005, 11, 1});
+    EXPECT_EQ(state.viewEnd, (Date{2006, 1, 31}));
+}
+
+TEST_F(Chart, Navigation) {
+    SetView(state, sch.chart, kYearView, {2005, 3, 16});
+    NextCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2006, 1, 1}));
+    PriorCommand(state, sch.chart);
+    PriorCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2004, 1, 1}));
+    MonthCommand(state, sch.chart, 14);  // March of the second year
+    EXPECT_EQ(state.viewMode, kMonthView);
+    EXPECT_EQ(state.viewStart, (Date{2005, 3, 1}));
+    SetView(state, sch.chart, kMonthView, {2005, 1, 1});
+    PriorCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2004, 12, 1}));
+    NextCommand(state, sch.chart);
+    NextCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2005, 2, 1}));
+    YearCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2005, 1, 1}));
+    EXPECT_EQ(sch.chart.ColCount(), 36);
+    SetView(state, sch.chart, kMonthView, {2007, 8, 1});
+    ThisMonthCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2005, 3, 1}));
+}
+
+// The 2005/03/10 - 2005/03/20 task, 50 % done, in the March column.
+TEST_F(Chart, YearViewBar) {
+    SetView(state, sch.chart, kYearView, {2005, 1, 1});
+    Task(1, "2005/03/10", "2005/03/20", "50");
+    const int L = 40, T = 20;
+    Draw(2, 1, {L, T, 32, 18});
+    EXPECT_EQ(pic.At(L + 8, T + 7), Colors::Window()) << "before the start day";
+    EXPECT_EQ(pic.At(L + 9, T + 7), kBlue) << "start mark";
+    EXPECT_EQ(pic.At(L + 12, T + 7), kCyan);
+    EXPECT_EQ(pic.At(L + 12, T + 5), kBlue) << "top edge";
+    EXPECT_EQ(pic.At(L + 12, T + 8), kRed);
+    EXPECT_EQ(pic.At(L + 14, T + 9), kRed);
+    EXPECT_EQ(pic.At(L + 15, T + 8), kCyan) << "progress ends on the 15th";
+    EXPECT_EQ(pic.At(L + 19, T + 7), kCyan);
+    EXPECT_EQ(pic.At(L + 20, T + 7), kBlue) << "end mark";
+    EXPECT_EQ(pic.At(L + 21, T + 7), Colors::Window());
+    EXPECT_EQ(pic.At(L + 31, T + 6), QColor(128, 128, 128)) << "dotted separator, on pixel";
+    EXPECT_NE(pic.At(L + 31, T + 7), QColor(128, 128, 128)) << "dotted separator, off pixel";
+    EXPECT_EQ(pic.At(L + 15, T + 4), QColor(128, 128, 220)) << "today strip on the 16th";
+    EXPECT_EQ(pic.At(L + 16, T + 4), Colors::Window());
+    // February and April columns carry nothing.
+    Draw(1, 1, {0, 50, 32, 18});
+    Draw(3, 1, {40, 50, 32, 18});
+    for (int x = 0; x < 30; ++x) EXPECT_NE(pic.At(x, 57), kCyan);
+    for (int x = 40; x < 70; ++x) EXPECT_NE(pic.At(x, 57), kCyan);
+}
+
+TEST_F(Chart, MonthViewBar) {
+    SetView(state, sch.chart, kMonthView, {2005, 3, 1});
+    Task(2, "2005/03/10", "2005/03/20", "50");
+    auto cellOf = [](int day) { return day - 1; };
+    const int T = 10;
+    auto draw = [&](int day, int x) { return Draw(cellOf(day), 2, {x, T, 20, 18}); };
+    draw(9, 0);
+    EXPECT_EQ(pic.At(10, T + 7), QColor(220, 220, 220)) << "no bar the day before";
+    draw(10, 30);
+    EXPECT_EQ(pic.At(29, T + 7), kBlue) << "start mark at Left - 1";
+    EXPECT_EQ(pic.At(40, T + 8), kRed);
+    draw(15, 60);
+    EXPECT_EQ(pic.At(70, T + 8), kRed);
+    EXPECT_EQ(pic.At(79, T + 8), kRed) << "progress runs to the cell's right edge";
+    draw(16, 90);
+    EXPECT_EQ(pic.At(100, T + 8), kCyan) << "no progress after the 15th";
+    EXPECT_EQ(pic.At(100, T + 6), kCyan);
+    draw(20, 120);
+    EXPECT_EQ(pic.At(139, T + 7), kBlue) << "end mark at Right - 1";
+    EXPECT_EQ(pic.At(130, T + 7), kCyan);
+    draw(21, 150);
+    EXPECT_EQ(pic.At(160, T + 7), QColor(220, 220, 220));
+}
+
+TEST_F(Chart, MonthViewDayColours) {
+    SetView(state, sch.chart, kMonthView, {2005, 3, 1});
+    Draw(11, 1, {0, 0, 20, 18});   // Saturday 12 March
+    Draw(15, 1, {30, 0, 20, 18});  // today, 16 March
+    Draw(16, 1, {60, 0, 20, 18});  // Thursday
+    EXPECT_EQ(pic.At(5, 5), QColor(220, 128, 128));
+    EXPECT_EQ(pic.At(35, 5), QColor(128, 128, 220));
+    EXPECT_EQ(pic.At(65, 5), Colors::Window());
+    EXPECT_EQ(pic.At(79, 5), QColor(1, 2, 3)) << "the separator column is the next cell's";
+    Draw(30, 1, {90, 30, 20, 18});  // 31 March: solid separator
+    for (int y = 31; y < 48; ++y) EXPECT_EQ(pic.At(109, y), kGrey);
+}
+
+TEST_F(Chart, OpenEndedHiddenAndFoldedRows) {
+    SetView(state, sch.chart, kYearView, {2005, 1, 1});
+    Task(1, "2005/06/10", "", "50");
+    Draw(5, 1, {0, 0, 32, 18});  // June
+    EXPECT_EQ(pic.At(9, 5), kGrey) << "dotted outline";
+    EXPECT_EQ(pic.At(12, 8), Colors::Window()) << "hollow, no progress";
+    Draw(35, 1, {40, 0, 32, 18});  // December 2007: runs to the end of the view
+    EXPECT_EQ(pic.At(45, 5) == kGrey || pic.At(46, 5) == kGrey, true);
+    Task(3, "2005/06/10", "2005/06/20", "50", "0");
+    Draw(5, 3, {0, 30, 32, 18});
+    for (int x = 0; x < 30; ++x) EXPECT_NE(pic.At(x, 37), kCyan);
+    Task(5, "2005/06/10", "2005/06/20", "50");
+    QImage before = pic.image;
+    Draw(5, 5, {0, 60, 32, 0});
+    EXPECT_EQ(pic.image, before) << "a folded row is not drawn";
+    Task(7, "not a date", "2005/06/20", "50");
+    EXPECT_NO_THROW(Draw(5, 7, {0, 90, 32, 18}));
+}
+
+TEST_F(Chart, Headers) {
+    SetView(state, sch.chart, kYearView, {2005, 1, 1});
+    Draw(0, 0, {0, 0, 32, 40});
+    EXPECT_EQ(pic.At(0, 10), QColor(255, 255, 255));
+    EXPECT_EQ(pic.At(10, 39), QColor(0, 0, 0)) << "black line under the header";
+    EXPECT_GT(pic.DarkIn(1, 1, 31, 16), 5) << "the year in January";
+    EXPECT_GT(pic.DarkIn(1, 18, 31, 36), 5) << "the month";
+    Draw(1, 0, {40, 0, 32, 40});
+    EXPECT_EQ(pic.DarkIn(41, 1, 71, 14), 0) << "no year in February";
+}
+
+}  // namespace
+}  // namespace vinta
