@@ -393,10 +393,11 @@ void TForm1::FileSaveAsAccept() {
         !prompter().Confirm(QStringLiteral("名前をつけて保存"),
                             QStringLiteral("同じ名前のファイルがあります。\r\n上書きしますか？")))
         return;
+    // A schedule that could not be written under the new name keeps its old one.
+    if (!SaveTo(path)) return;
     currentFileName = path;
-    bool saved = SaveTo(currentFileName);
     UpdateCaption();
-    if (saved) isModified = false;
+    isModified = false;
 }
 
 void TForm1::SaveClick() {

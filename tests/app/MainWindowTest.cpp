@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QProcess>
+#include <QScrollBar>
+#include <QThread>
+#include <cstring>
+#include <QToolBar>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+
+#include "app/Mainform.h"
+#include "framework/GridWidget.h"
+#include "runtime/Profile.h"
+#include "runtime/Sjis.h"
+
+namespace vinta {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vinta-app-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        form.reset();
+        fs::remove_all(dir_);
+    }
+    QString Path(const char* name) const { return QString::fromStdString((dir_ / name).string()); }
+    TForm1& Open() {
+        form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
+        return *form;
+    }
+    QString Text(int i) const { return prompter.asked.at(static_cast<size_t>(i)).text; }
+    void WriteSchedule(const QString& path, const char* name) {
+        NewSchedule s;
+        s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, name);
+        ASSERT_TRUE(s.store.SaveToFile(path.toStdString()));
+    }
+    std::string Name0() { return form->store.CellText(form->outlineSlot, outline::Name, 0); }
+
+    clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{9}};
+    fs::path dir_;
+    ScriptedPrompter prompter;
+    std::unique_ptr<TForm1> form;
+};
+
+// Without settings: untitled, year view of this year, nine numbered rows.
+TEST_F(MainWindow, StartsEmpty) {
+    TForm1& f = Open();
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
+    EXPECT_FALSE(f.isModified);
+    EXPECT_EQ(f.grids.Schedule1.RowCount(), 10);
+    EXPECT_EQ(f.grids.Schedule1.RowHeights(0), 40);
+    EXPECT_EQ(f.grids.Schedule1.RowHeights(1), 18);
+    EXPECT_EQ(f.chartGrid.RowHeights(0), 40);
+    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::No, 8), "9");
+    EXPECT_EQ(f.chart.viewMode, kYearView);
+    EXPECT_EQ(f.chart.viewStart, (Date{2026, 1, 1}));
+    EXPECT_EQ(f.chartGrid.ColCount(), 36);
+    EXPECT_EQ(f.geometry().topLeft(), QPoint(394, 123));
+    EXPECT_TRUE(prompter.asked.empty());
+}
+
+TEST_F(MainWindow, MenusAndToolbar) {
+    TForm1& f = Open();
+    QStringList menus;
+    for (QAction* a : f.menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "スケジュール(&S)", "表示(&V)", "ヘルプ(&H)"}));
+    EXPECT_EQ(f.Action("Open")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(f.Action("Insert")->shortcut(), QKeySequence(Qt::Key_Insert));
+    EXPECT_EQ(f.Action("Delete")->shortcut(), QKeySequence(Qt::Key_Delete));
+    EXPECT_EQ(f.Action("Append")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    EXPECT_FALSE(f.Action("Contents1")->isEnabled());
+    QToolBar* bar = f.findChild<QToolBar*>("ToolBar1");
+    ASSERT_TRUE(bar);
+    QStringList order;
+    for (QAction* a : bar->actions()) order << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
+    EXPECT_EQ(order.join(' '), QStringLiteral("tbNewFile tbOpenFile tbSaveAs | tbPrint | tbDelete tbEdit tbInsert | "
+                                              "tbResEdit | tbLevelUp tbLevelDown | tbPrev tbToMonth tbNext | "
+                                              "tbMonth tbYear"));
+}
+
+TEST_F(MainWindow, SaveAsThenSaveAndOpen) {
+    TForm1& f = Open();
+    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "plan");
+    f.isModified = true;
+    prompter.fileAnswers = {Path("a.kts")};
+    f.SaveClick();
+    EXPECT_EQ(f.currentFileName, Path("a.kts"));
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - ") + Path("a.kts"));
+    EXPECT_FALSE(f.isModified);
+    EXPECT_EQ(prompter.dialogs.back().defaultSuffix, QStringLiteral("kts"));
+    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "plan2");
+    f.SaveClick();
+    EXPECT_EQ(prompter.dialogs.size(), 1u) << "no dialog for a titled schedule";
+    // Open: year view again, heights copied to the chart.
+    f.chart.viewMode = kMonthView;
+    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "changed");
+    f.openDialog.fileName = Path("a.kts");
+    f.FileOpenAccept();
+    EXPECT_EQ(Name0(), "plan2");
+    EXPECT_EQ(f.chart.viewMode, kYearView);
+    EXPECT_TRUE(prompter.asked.size() == 1u);
+}
+
+TEST_F(MainWindow, SaveAsOntoAnExistingFileAsksFirst) {
+    TForm1& f = Open();
+    std::ofstream((dir_ / "old.kts").string()) << "old";
+    prompter.fileAnswers = {Path("old.kts")};
+    prompter.confirmAnswers = {false};
+    f.isModified = true;
+    EXPECT_TRUE(f.FileSaveAsExecute());
+    EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("名前をつけて保存"));
+    EXPECT_EQ(f.currentFileName, QString());
+    EXPECT_TRUE(f.isModified);
+    std::ifstream in((dir_ / "old.kts").string());
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+}
+
+// A save that fails is reported with the file's name and keeps the schedule unsaved.
+TEST_F(MainWindow, AFailedSaveIsReported) {
+    TForm1& f = Open();
+    f.isModified = true;
+    prompter.fileAnswers = {Path("missing-folder/x.kts")};
+    f.SaveClick();
+    ASSERT_EQ(prompter.asked.size(), 2u);
+    EXPECT_TRUE(Text(1).contains(Path("missing-folder/x.kts")));
+    EXPECT_TRUE(f.isModified);
+    prompter.confirmAnswers = {true};
+    prompter.fileAnswers = {QString()};
+    f.FormCloseQuery();
+    EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("save")) << "closing still asks, Yes shows the dialog";
+    EXPECT_TRUE(f.isModified) << "cancelled";
+}
+
+TEST_F(MainWindow, OpenRefusalsKeepTheRowsAndMakeTheScheduleUntitled) {
+    TForm1& f = Open();
+    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "mine");
+    f.currentFileName = Path("earlier.kts");
+    f.openDialog.fileName = Path("gone.kts");
+    f.FileOpenAccept();
+    EXPECT_EQ(Text(0), QStringLiteral("ファイルが見つかりません。\r\n読み込みを中止します。\r\n\r\n") + Path("gone.kts"));
+    EXPECT_EQ(f.currentFileName, Path("earlier.kts")) << "nothing changes";
+
+    NewSchedule s;
+    std::string bytes = s.store.SaveToBytes();
+    double v = 1.5;
+    std::memcpy(bytes.data() + 11, &v, 8);
+    std::ofstream((dir_ / "newer.kts").string(), std::ios::binary) << bytes;
+    f.isModified = true;
+    f.openDialog.fileName = Path("newer.kts");
+    f.FileOpenAccept();
+    EXPECT_EQ(Text(1), QStringLiteral("このバージョンのファイルは読み込めません"));
+    EXPECT_EQ(Name0(), "mine");
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
+    EXPECT_EQ(f.currentFileName, QString());
+    EXPECT_EQ(f.openDialog.fileName, QString());
+    EXPECT_FALSE(f.isModified);
+
+    std::ofstream((dir_ / "junk.kts").string()) << std::string(100, 'j');
+    f.openDialog.fileName = Path("junk.kts");
+    f.FileOpenAccept();
+    EXPECT_EQ(Text(2), QStringLiteral("このは読み込めません"));
+
+    fs::create_directories(dir_ / "folder.kts");
+    f.currentFileName = Path("kept.kts");
+    f.openDialog.fileName = Path("folder.kts");
+    f.FileOpenAccept();
+    EXPECT_TRUE(Text(3).contains(Path("folder.kts"))) << "a file that cannot be read is named";
+    EXPECT_EQ(f.currentFileName, Path("kept.kts"));
+}
+
+TEST_F(MainWindow, NewEmptiesTheScheduleButKeepsTitleAndPeriod) {
+    TForm1& f = Open();
+    f.store.SetCellText(f.optionSlot, 0, 0, "title");
+    f.AppendClick();
+    f.AppendClick();
+    EXPECT_TRUE(f.isModified);
+    f.grids.Schedule1.SetRowHeights(3, 0);
+    f.NextClick();
+    prompter.confirmAnswers = {false};
+    f.NewFileClick();
+    EXPECT_EQ(prompter.asked.at(0).caption, QStringLiteral("データの保存"));
+    EXPECT_FALSE(f.isModified);
+    EXPECT_EQ(f.grids.Schedule1.RowCount(), 10);
+    EXPECT_EQ(f.chartGrid.RowCount(), 10);
+    EXPECT_EQ(f.grids.Schedule1.RowHeights(3), 18);
+    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::No, 0), "1");
+    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Name, 8), "");
+    EXPECT_EQ(f.store.CellText(f.optionSlot, 0, 0), "title");
+    EXPECT_EQ(f.chart.viewStart, (Date{2027, 1, 1}));
+    f.AppendClick();
+    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::No, 9), "10");
+}
+
+// The settings remember the file and the window; the next start reopens it.
+TEST_F(MainWindow, TheNextStartReopensTheRememberedFile) {
+    WriteSchedule(Path("plan.kts"), "remembered");
+    {
+        TForm1& f = Open();
+        f.openDialog.fileName = Path("plan.kts");
+        f.FileOpenAccept();
+        f.setGeometry(50, 60, 700, 400);
+        f.close();
+    }
+    Profile ini((dir_ / "VINTA.ini").string());
+    EXPECT_EQ(ini.ReadString("OPT", "FileName", ""), Path("plan.kts").toStdString());
+    EXPECT_EQ(ini.ReadInteger("ENV", "W", 0), 700);
+    form.reset();
+    TForm1& g = Open();
+    EXPECT_EQ(Name0(), "remembered");
+    EXPECT_EQ(g.windowTitle(), QStringLiteral("Vinta - ") + Path("plan.kts"));
+    EXPECT_EQ(g.geometry(), QRect(50, 60, 700, 400));
+    form.reset();
+    fs::remove(dir_ / "plan.kts");
+    Open();
+    EXPECT_EQ(Text(0), QStringLiteral("ファイルが見つかりません。\r\n読み込みを中止します。\r\n\r\n") + Path("plan.kts"));
+}
+
+// The panes scroll together with the scroll bar and the Up and Down keys.
+TEST_F(MainWindow, PanesScrollTogether) {
+    TForm1& f = Open();
+    for (int i = 0; i < 60; ++i) f.AppendClick();
+    f.resize(700, 300);
+    f.show();
+    f.RepaintPanes();
+    QApplication::processEvents();
+    f.Schedule1->verticalScrollBar()->setValue(7);
+    EXPECT_EQ(f.Schedule2->TopRow(), f.Schedule1->TopRow());
+    f.Schedule2->verticalScrollBar()->setValue(20);
+    EXPECT_EQ(f.Schedule1->TopRow(), 21);
+    f.Schedule1->SetCurrent(2, 30);
+    f.Schedule2->SetCurrent(3, 30);
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(f.Schedule1, &down);
+    EXPECT_EQ(f.Schedule1->Row(), 31);
+    EXPECT_EQ(f.Schedule2->Row(), 31);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(f.Schedule2, &right);
+    EXPECT_EQ(f.Schedule2->Col(), 4);
+    EXPECT_EQ(f.Schedule1->Col(), 2) << "Left and Right stay in their pane";
+    f.isModified = false;
+}
+
+// A second copy ends at once with status 255 and shows no window.
+TEST(Process, ASecondCopyEndsAtOnce) {
+    auto dir = fs::temp_directory_path() / ("vinta-instance-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.string()));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.string()));
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QStringLiteral(VINTA_EXE), {});
+    ASSERT_TRUE(first.waitForStarted(5000));
+    // The first copy holds its lock once the kernel lists it.
+    auto holdsLock = [&] {
+        std::ifstream locks("/proc/locks");
+        std::string line, pid = " " + std::to_string(first.processId()) + " ";
+        while (std::getline(locks, line))
+            if (line.find("FLOCK") != std::string::npos && line.find(pid) != std::string::npos) return true;
+        return false;
+    };
+    for (int i = 0; i < 200 && !holdsLock(); ++i) QThread::msleep(25);
+    ASSERT_TRUE(holdsLock());
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QStringLiteral(VINTA_EXE), {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 255);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished(5000);
+    fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace vinta
