@@ -1,0 +1,149 @@
+// Painting, scrolling and folding of the main window on a 100,000-row
+// generated schedule, and start-up with that file remembered.
+// Run with QT_QPA_PLATFORM=offscreen.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <filesystem>
+#include <fstream>
+
+#include "KtsGenerate.h"
+#include "app/Mainform.h"
+#include "framework/Canvas.h"
+#include "framework/GridWidget.h"
+#include "views/OutlineView.h"
+
+namespace {
+
+using namespace vinta;
+
+std::filesystem::path Dir() {
+    static auto d = std::filesystem::temp_directory_path() / ("vinta-paint-" + std::to_string(::getpid()));
+    return d;
+}
+
+// A window with the 100,000-row schedule opened through its settings.
+TForm1& Window() {
+    static ScriptedPrompter prompter;
+    static TForm1* form = [] {
+        std::filesystem::create_directories(Dir());
+        std::string kts = (Dir() / "big.kts").string();
+        NewSchedule s;
+        GenerateSchedule(s, {100000, 1, 2026, 50});
+        if (!s.store.SaveToFile(kts)) std::abort();
+        std::ofstream((Dir() / "VINTA.ini").string()) << "[OPT]\nFileName=" << kts << "\n";
+        auto* f = new TForm1(&prompter, QString::fromStdString((Dir() / "VINTA.ini").string()));
+        f->resize(1280, 800);
+        f->show();
+        QApplication::processEvents();
+        return f;
+    }();
+    return *form;
+}
+
+void Paint(GridWidget* w, QImage& img) {
+    QPainter p(&img);
+    w->viewport()->render(&p);
+}
+
+void BM_StartUpWithRememberedFile(benchmark::State& state) {
+    Window();  // the file exists
+    for (auto _ : state) {
+        ScriptedPrompter prompter;
+        QElapsedTimer t;
+        t.start();
+        TForm1 f(&prompter, QString::fromStdString((Dir() / "VINTA.ini").string()));
+        f.resize(1280, 800);
+        QImage img(f.size(), QImage::Format_RGB32);
+        f.render(&img);  // the first paint
+        state.SetIterationTime(t.nsecsElapsed() / 1e9);
+        if (f.grids.Schedule1.RowCount() != 100001) state.SkipWithError("not loaded");
+    }
+}
+BENCHMARK(BM_StartUpWithRememberedFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void PaintBoth(benchmark::State& state, bool bottom) {
+    TForm1& f = Window();
+    QScrollBar* bar = f.Schedule1->verticalScrollBar();
+    bar->setValue(bottom ? bar->maximum() : 0);
+    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
+    QImage b(f.Schedule2->viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        Paint(f.Schedule1, a);
+        Paint(f.Schedule2, b);
+    }
+}
+void BM_PaintScreenTop(benchmark::State& s) { PaintBoth(s, false); }
+void BM_PaintScreenBottom(benchmark::State& s) { PaintBoth(s, true); }
+BENCHMARK(BM_PaintScreenTop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintScreenBottom)->Unit(benchmark::kMillisecond);
+
+void ScrollStep(benchmark::State& state, bool bottom) {
+    TForm1& f = Window();
+    QScrollBar* bar = f.Schedule1->verticalScrollBar();
+    int base = bottom ? bar->maximum() - 1 : 0;
+    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
+    QImage b(f.Schedule2->viewport()->size(), QImage::Format_RGB32);
+    int i = 0;
+    for (auto _ : state) {
+        bar->setValue(base + (i++ % 2));  // the chart follows through the coupling
+        Paint(f.Schedule1, a);
+        Paint(f.Schedule2, b);
+    }
+}
+void BM_ScrollStepTop(benchmark::State& s) { ScrollStep(s, false); }
+void BM_ScrollStepBottom(benchmark::State& s) { ScrollStep(s, true); }
+BENCHMARK(BM_ScrollStepTop)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollStepBottom)->Unit(benchmark::kMillisecond);
+
+// The row with the most rows under it.
+int LargestSubtree(TForm1& f) {
+    int best = 1, bestSize = 0;
+    const StringGrid& g = f.grids.Schedule1;
+    for (int r = 1; r < g.RowCount(); ++r) {
+        if (g.Cells(outline::HasChildren, r) != "1") continue;
+        int level = std::stoi(g.Cells(outline::Level, r)), n = r + 1;
+        while (n < g.RowCount() && std::stoi(g.Cells(outline::Level, n)) > level) ++n;
+        if (n - r > bestSize) {
+            bestSize = n - r;
+            best = r;
+        }
+    }
+    return best;
+}
+
+void BM_FoldAndUnfoldLargestSubtree(benchmark::State& state) {
+    TForm1& f = Window();
+    int row = LargestSubtree(f);
+    FoldTarget t{f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, 18, 18};
+    bool expanded = f.grids.Schedule1.Cells(outline::Expanded, row) == "1";
+    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        expanded = !expanded;
+        SetFolded(t, row, expanded);
+        f.Schedule1->Refresh();
+        f.Schedule2->Refresh();
+        Paint(f.Schedule1, a);
+    }
+    state.counters["subtree_row"] = row;
+}
+BENCHMARK(BM_FoldAndUnfoldLargestSubtree)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    InstallFontSubstitutes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(Dir());
+    return 0;
+}
