@@ -104,7 +104,6 @@ void TForm1::BuildPanes() {
     Schedule1->setObjectName(QStringLiteral("Schedule1"));
     Schedule1->SetFixedCols(1);
     Schedule1->SetColumnResize(true);
-    Schedule1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Schedule1->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState st) {
         DrawOutlineCell(c, {store, outlineSlot, resourceSlot}, {ImgSch, ImgTask, ImgInfo}, col, row, r, st);
     });

@@ -27,6 +27,7 @@ void GridWidget::SetModel(StringGrid* model) {
 
 void GridWidget::SetFixedCols(int n) {
     fixedCols_ = std::max(0, n);
+    col_ = fixedCols_;  // the current cell starts at the first data column
     revision_ = ~uint64_t{0};
     Refresh();
 }

@@ -112,6 +112,13 @@ void MonthBackground(Canvas& c, const ChartState& s, int col, int row, int left,
     if (row == 0) {
         Header(c, left, top, r1, bottom, QString::number(d.day));
         c.SetBrush(Colors::ButtonFace(), BrushStyle::Clear);
+        // The three pieces read as one "yyyy/mm" label only when each fits
+        // its 20-pixel column; fonts with wider digits are drawn smaller.
+        FontSpec small = c.Font();
+        while (small.height > 8 && c.TextExtent(QStringLiteral("000")).width() > kMonthColumnWidth - 2) {
+            --small.height;
+            c.SetFont(small);
+        }
         if (d.day == 1) c.TextOut(left + 2, top + 2, QString::number(d.year / 10));
         if (d.day == 2) c.TextOut(left, top + 2, QString::asprintf("%d/%01d", d.year % 10, d.month / 10));
         if (d.day == 3) c.TextOut(left, top + 2, QString::asprintf("%01d", d.month % 10));
