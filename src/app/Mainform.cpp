@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <exception>
 
+#include "dialogs/ResEdit.h"
+#include "dialogs/TaskEdit.h"
 #include "framework/GridWidget.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
@@ -122,9 +124,10 @@ void TForm1::BuildPanes() {
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setSizeGripEnabled(true);
 
-    connect(Schedule1, &GridWidget::cellMouseUp, this, &TForm1::Schedule1MouseUp);
-    connect(Schedule1, &GridWidget::cellDoubleClicked, this, &TForm1::Schedule1DblClick);
-    connect(Schedule2, &GridWidget::cellDoubleClicked, this, &TForm1::Schedule2DblClick);
+    connect(Schedule1, &GridWidget::cellMouseUp, this,
+            [this](Qt::MouseButton b, QPoint p) { Guard([&] { Schedule1MouseUp(b, p); }); });
+    connect(Schedule1, &GridWidget::cellDoubleClicked, this, [this] { Guard([this] { Schedule1DblClick(); }); });
+    connect(Schedule2, &GridWidget::cellDoubleClicked, this, [this] { Guard([this] { Schedule2DblClick(); }); });
 }
 
 QAction* TForm1::Action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
@@ -133,15 +136,7 @@ void TForm1::BuildMenus() {
     // Every handler runs to completion; an error it raises is shown and the
     // program goes on.
     auto guarded = [this](void (TForm1::*fn)()) {
-        return [this, fn] {
-            try {
-                (this->*fn)();
-            } catch (const std::exception& e) {
-                prompter().Error(QString::fromUtf8(e.what()));
-            } catch (...) {
-                prompter().Error(QString());
-            }
-        };
+        return [this, fn] { Guard([this, fn] { (this->*fn)(); }); };
     };
     auto make = [&](const char* name, const QString& text, int image, void (TForm1::*fn)()) {
         auto* a = new QAction(text, this);
@@ -150,8 +145,8 @@ void TForm1::BuildMenus() {
         if (fn) connect(a, &QAction::triggered, this, guarded(fn));
         return a;
     };
-    auto openAction = [this] { FileOpenExecute(); };
-    auto saveAsAction = [this] { FileSaveAsExecute(); };
+    auto openAction = [this] { Guard([this] { FileOpenExecute(); }); };
+    auto saveAsAction = [this] { Guard([this] { FileSaveAsExecute(); }); };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     file->addAction(make("NewFile", QStringLiteral("新規作成(&N)"), 0, &TForm1::NewFileClick));
@@ -171,7 +166,7 @@ void TForm1::BuildMenus() {
     file->addAction(exit);
 
     QMenu* sched = menuBar()->addMenu(QStringLiteral("スケジュール(&S)"));
-    sched->addAction(make("ResEdit", QStringLiteral("リソース(&R)"), 6, nullptr));
+    sched->addAction(make("ResEdit", QStringLiteral("リソース(&R)"), 6, &TForm1::ResEditClick));
     sched->addSeparator();
     QAction* ins = make("Insert", QStringLiteral("挿入(&I)"), 5, &TForm1::InsertClick);
     ins->setShortcut(QKeySequence(Qt::Key_Insert));
@@ -227,7 +222,7 @@ void TForm1::BuildMenus() {
     button("tbEdit", 14, guarded(&TForm1::Schedule1DblClick));
     button("tbInsert", 5, guarded(&TForm1::InsertClick));
     toolBar_->addSeparator();
-    button("tbResEdit", 6, [] {});
+    button("tbResEdit", 6, guarded(&TForm1::ResEditClick));
     toolBar_->addSeparator();
     button("tbLevelUp", 7, guarded(&TForm1::LevelUpClick));
     button("tbLevelDown", 8, guarded(&TForm1::LevelDownClick));
@@ -480,7 +475,31 @@ void TForm1::Schedule1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (FoldAt(t, col, row, Schedule1->CellRect(col, row), pos)) RepaintPanes();
 }
 
-void TForm1::Schedule1DblClick() {}
+void TForm1::Guard(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        prompter().Error(QString::fromUtf8(e.what()));
+    } catch (...) {
+        prompter().Error(QString());
+    }
+}
+
+DialogContext TForm1::Dialogs() {
+    return {store, outlineSlot, resourceSlot, taskSlot, ImgRes, ImgInfo, prompter(), runDialog, this};
+}
+
+void TForm1::Schedule1DblClick() {
+    TaskRowPanes panes{grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
+    if (EditTaskRow(Dialogs(), panes, Schedule1->Row())) isModified = true;
+    RepaintPanes();
+}
+
+void TForm1::ResEditClick() {
+    isModified = true;
+    OpenResourceList(Dialogs());
+    RepaintPanes();
+}
 
 void TForm1::Schedule2DblClick() {
     if (Schedule2->Row() <= 0) return;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+#include "dialogs/DialogContext.h"
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
 #include "store/Tables.h"
@@ -49,6 +50,9 @@ public:
     FileDialogSpec saveDialog;
 
     Prompter& prompter() { return *prompter_; }
+    // Shows the dialogs the commands open; tests answer them through it.
+    DialogRunner runDialog;
+    DialogContext Dialogs();
     QAction* Action(const char* name) const;
 
     // Commands, as the menus and toolbar run them.
@@ -71,6 +75,7 @@ public:
     void NextClick();
     void Schedule1MouseUp(Qt::MouseButton button, QPoint pos);
     void Schedule1DblClick();
+    void ResEditClick();
     void Schedule2DblClick();
     // The close sequence without the window closing: the question, then settings.
     void FormCloseQuery();
@@ -85,6 +90,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Runs a handler to completion; an error it raises is shown and the
+    // program goes on.
+    void Guard(const std::function<void()>& handler);
     void FormCreate();
     void BuildPanes();
     void BuildMenus();

@@ -1,0 +1,411 @@
+#include "TaskEdit.h"
+
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "dialogs/Numedit.h"
+#include "dialogs/ResEdit.h"
+#include "dialogs/TaskEdit2.h"
+#include "dialogs/Widgets.h"
+#include "framework/Canvas.h"
+#include "framework/GridWidget.h"
+#include "framework/ImageList.h"
+#include "framework/Prompter.h"
+#include "runtime/Clock.h"
+#include "store/Gridio.h"
+#include "store/Tables.h"
+#include "views/OutlineCommands.h"
+#include "views/OutlineView.h"
+
+namespace vinta {
+
+namespace {
+
+bool StartsWithDigit(const std::string& s) { return !s.empty() && s[0] >= '0' && s[0] <= '9'; }
+
+struct State {
+    const char* text;
+    QColor colour;
+};
+const State kStates[] = {{"", QColor()},
+                         {"余裕", QColor(0, 50, 200)},
+                         {"快調", QColor(0, 150, 50)},
+                         {"普通", QColor()},
+                         {"不調", QColor(200, 100, 0)},
+                         {"危険", QColor(255, 0, 0)}};
+
+QDate Today() {
+    SystemTime t = clock::LocalNow();
+    return QDate(t.wYear, t.wMonth, t.wDay);
+}
+
+}  // namespace
+
+TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.parent), ctx_(context) {
+    setWindowTitle(QStringLiteral("タスク"));
+    setObjectName(QStringLiteral("TaskEditDlg"));
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+
+    auto* info = new QWidget;
+    auto* form = new QGridLayout(info);
+    eName = new SjisLineEdit(&ctx_.prompter, 0, true);
+    eName->setObjectName(QStringLiteral("eName"));
+    dtStart = MakeDatePicker(QStringLiteral("dtStart"), this);
+    dtEnd = MakeDatePicker(QStringLiteral("dtEnd"), this);
+    eProgress = new TNumEdit;
+    eProgress->setObjectName(QStringLiteral("eProgress"));
+    eProgress->setMaxLength(3);
+    eProgress->setMaximumWidth(50);
+    rgType = new RadioGroup(QStringLiteral("種別"),
+                            {QStringLiteral("プロジェクト"), QStringLiteral("タスク"), QStringLiteral("コメント")}, 1);
+    rgType->setObjectName(QStringLiteral("rgType"));
+    rgDisp = new RadioGroup(QStringLiteral("スケジュール描画"), {QStringLiteral("表示しない"), QStringLiteral("表示する")}, 2);
+    rgDisp->setObjectName(QStringLiteral("rgDisp"));
+    eNo = new TNumEdit;
+    eNo->setObjectName(QStringLiteral("eNo"));
+    eNo->setReadOnly(true);
+    eNo->setEnabled(false);
+    eNo->setFocusPolicy(Qt::NoFocus);
+    eNo->setMaximumWidth(70);
+    auto label = [](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text);
+        l->setBuddy(buddy);
+        return l;
+    };
+    form->addWidget(label(QStringLiteral("タスク名(&N)"), eName), 0, 0);
+    form->addWidget(eName, 0, 1, 1, 3);
+    form->addWidget(label(QStringLiteral("開始日(&S)"), dtStart), 1, 0);
+    form->addWidget(dtStart, 1, 1);
+    form->addWidget(label(QStringLiteral("終了日(&E)"), dtEnd), 2, 0);
+    form->addWidget(dtEnd, 2, 1);
+    form->addWidget(label(QStringLiteral("進捗率(&P)"), eProgress), 3, 0);
+    auto* progress = new QHBoxLayout;
+    progress->addWidget(eProgress);
+    progress->addWidget(new QLabel(QStringLiteral("％")));
+    progress->addStretch();
+    form->addLayout(progress, 3, 1);
+    form->addWidget(rgType, 1, 2, 3, 1);
+    form->addWidget(new QLabel(QStringLiteral("CD")), 0, 4);
+    form->addWidget(eNo, 0, 5);
+    form->addWidget(rgDisp, 4, 0, 1, 4);
+    PageControl1->addTab(info, QStringLiteral("タスク情報"));
+
+    auto* res = new QWidget;
+    auto* rv = new QVBoxLayout(res);
+    auto* bar = new QToolBar;
+    auto button = [&](const char* name, const QString& text, void (TTaskEditDlg::*fn)()) {
+        auto* b = new QToolButton;
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(text);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        connect(b, &QToolButton::clicked, this, fn);
+        bar->addWidget(b);
+    };
+    button("TaskAdd", QStringLiteral("割り当て"), &TTaskEditDlg::TaskAddClick);
+    button("TaskDel", QStringLiteral("削除"), &TTaskEditDlg::TaskDelClick);
+    button("sbEdit", QStringLiteral("編集"), &TTaskEditDlg::StringGrid1DblClick);
+    button("ResAdd", QStringLiteral("リソース追加"), &TTaskEditDlg::ResAddClick);
+    rv->addWidget(bar);
+    lines.SetFixedRows(1);
+    static const char* const kHeaders[] = {"No.", "リソース", "開始日", "終了日", "進捗", "状況", "メモ"};
+    static const int kWidths[] = {30, 100, 65, 65, 30, 46, 200};
+    // Dates must fit their columns in the font at hand.
+    QFont gridFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    gridFont.setPixelSize(12);
+    const int dateWidth = QFontMetrics(gridFont).horizontalAdvance(QStringLiteral("0000/00/00")) + 6;
+    for (int c = 0; c < 7; ++c) {
+        lines.SetCells(c, 0, QtToCell(QString::fromUtf8(kHeaders[c])));
+        lines.SetColWidths(c, c == 2 || c == 3 ? std::max(kWidths[c], dateWidth) : kWidths[c]);
+    }
+    StringGrid1 = new GridWidget(&lines);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->SetFixedCols(1);
+    StringGrid1->SetGridLines(true);
+    StringGrid1->SetRowSelect(true);
+    StringGrid1->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState st) { DrawLine(c, col, row, r, st); });
+    connect(StringGrid1, &GridWidget::cellDoubleClicked, this, &TTaskEditDlg::StringGrid1DblClick);
+    rv->addWidget(StringGrid1, 1);
+    PageControl1->addTab(res, QStringLiteral("リソース情報"));
+
+    auto* memo = new QWidget;
+    auto* mv = new QVBoxLayout(memo);
+    eMemo = new SjisTextEdit(&ctx_.prompter, true);
+    eMemo->setObjectName(QStringLiteral("eMemo"));
+    mv->addWidget(eMemo);
+    PageControl1->addTab(memo, QStringLiteral("メモ"));
+
+    auto* buttons = new QDialogButtonBox;
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setDefault(true);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(rgType, &RadioGroup::clicked, this, &TTaskEditDlg::rgTypeClick);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addWidget(buttons);
+    resize(std::max(458, sizeHint().width()), std::max(250, sizeHint().height()));
+    StringGrid1->SetCurrent(1, 1);
+}
+
+void TTaskEditDlg::Fill(int r) {
+    ScheduleStore& st = ctx_.store;
+    const int o = ctx_.outlineSlot;
+    row_ = r;
+    auto text = [&](int col, int row) { return st.CellText(o, col, row); };
+    if (st.HasNumber(o, outline::Level, r)) {
+        keptNo_ = st.CellNumber(o, outline::No, r);
+        int type = st.CellNumber(o, outline::Type, r);
+        keptLevel_ = st.CellNumber(o, outline::Level, r);
+        eNo->SetValue(keptNo_);
+        eName->SetSjisText(text(outline::Name, r));
+        if (type == outline::Comment) {
+            eProgress->SetValue(0);
+            dtStart->setDate(Today());
+            dtEnd->setDate(Today());
+        } else {
+            eProgress->SetValue(TNumEdit::ReadInteger(CellToQt(text(outline::Progress, r))));
+            dtStart->setDate(CellDate(text(outline::StartDate, r)));
+            dtEnd->setDate(CellDate(text(outline::EndDate, r)));
+            int t = 1;
+            for (int i = r + 1; i < st.DataRowCount(o) && st.HasNumber(o, outline::LinkNo, i); ++i) {
+                if (st.CellNumber(o, outline::LinkNo, i) != keptNo_) break;
+                if (t >= lines.RowCount()) ScheduleStore::InsertGridRow(&lines, lines.RowCount());
+                static constexpr int kFrom[] = {outline::No, outline::Name, outline::StartDate, outline::EndDate,
+                                                outline::Progress, outline::WorkState, outline::Memo};
+                for (int c = 0; c < 7; ++c) lines.SetCells(c, t, text(kFrom[c], i));
+                ++t;
+                linesLoaded_ = true;
+            }
+        }
+        rgType->SetItemIndex(type);
+        typeIndex_ = rgType->ItemIndex();
+        eMemo->SetSjisText(text(outline::Memo, r));
+        rgDisp->SetItemIndex(TNumEdit::ReadInteger(CellToQt(text(outline::ShowBar, r))));
+    } else {
+        isNew_ = true;
+        keptLevel_ = 0;
+        keptNo_ = TNumEdit::ReadInteger(CellToQt(text(outline::No, r)));
+        eNo->SetValue(keptNo_);
+        eProgress->SetValue(0);
+        QDate start = Today(), end = Today();
+        if (r > 0 && st.HasNumber(o, outline::Type, r - 1) && st.HasNumber(o, outline::Level, r - 1) &&
+            st.CellNumber(o, outline::Type, r - 1) != outline::Comment) {
+            start = CellDate(text(outline::StartDate, r - 1));
+            end = CellDate(text(outline::EndDate, r - 1));
+        }
+        dtStart->setDate(start);
+        dtEnd->setDate(end);
+        rgType->SetItemIndex(outline::Task);
+        typeIndex_ = outline::Task;
+        rgDisp->SetItemIndex(1);
+    }
+    EnableForType(typeIndex_);
+    StringGrid1->Refresh();
+}
+
+void TTaskEditDlg::EnableForType(int index) {
+    bool dated = index != kComment;
+    PageControl1->setTabEnabled(1, dated);
+    dtStart->setEnabled(dated);
+    dtEnd->setEnabled(dated);
+}
+
+void TTaskEditDlg::rgTypeClick(int index) {
+    if (index == kComment && typeIndex_ != kComment) {
+        bool yes = ctx_.prompter.Confirm(
+            QStringLiteral("注意"),
+            QStringLiteral("コメントにはリソースの割当ができません。\r\n既に割当てられたデータは削除されます。\r\n"
+                           "戻す場合は、[OK]する前にコメント以外を選択してください。"));
+        if (!yes) {
+            rgType->SetItemIndex(typeIndex_);
+            return;
+        }
+    }
+    typeIndex_ = index;
+    EnableForType(index);
+}
+
+void TTaskEditDlg::TaskAddClick() {
+    int y = ScheduleStore::InsertGridRow(&lines, lines.RowCount());
+    StringGrid1->Refresh();
+    StringGrid1->SetCurrent(StringGrid1->Col(), y);
+    StringGrid1DblClick();
+}
+
+void TTaskEditDlg::TaskDelClick() {
+    int y = StringGrid1->Row();
+    if (y <= 0) return;
+    int last = lines.RowCount() - 1;
+    if (y == last) {
+        lines.ClearRow(y);
+    } else {
+        for (int s = y; s < last; ++s) lines.SetRows(s, lines.Rows(s + 1));
+        lines.ClearRow(last);
+        lines.SetRowCount(last);
+    }
+    StringGrid1->Refresh();
+}
+
+void TTaskEditDlg::StringGrid1DblClick() {
+    EditAssignmentLine(ctx_, lines, StringGrid1->Row(), dtStart->date(), dtEnd->date());
+    StringGrid1->Refresh();
+}
+
+void TTaskEditDlg::ResAddClick() {
+    DialogContext list = ctx_;
+    list.parent = this;
+    OpenResourceList(list);
+    StringGrid1->Refresh();
+}
+
+void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const CellState& st) {
+    PrepareDialogCell(c, st);
+    const int left = r.left(), top = r.top(), right = left + r.width(), bottom = top + r.height();
+    std::string text = lines.Cells(col, row);
+    QString shown = CellToQt(text);
+    c.FillRect(left, top, right, bottom);
+    auto centredY = [&](const QString& t) { return top + (r.height() - c.TextExtent(t).height()) / 2; };
+    int iconY = top + (r.height() - 16) / 2;
+    int x = left + 2;
+    if (row == 0) {
+        x = left + (r.width() - c.TextExtent(shown).width()) / 2;
+    } else if (col == 0) {
+        shown = QString::number(row);
+        x = right - c.TextExtent(shown).width() - 2;
+    } else if (col == 1) {
+        int res = StartsWithDigit(text) ? ctx_.store.FindRow(ctx_.resourceSlot, resource::No, text) : -1;
+        if (res >= 0) {
+            shown = CellToQt(ctx_.store.CellText(ctx_.resourceSlot, resource::Name, res));
+            std::string kind = ctx_.store.CellText(ctx_.resourceSlot, resource::Kind, res);
+            if (kind == "0" || kind == "1" || kind == "2") ctx_.imgRes.Draw(c, left, iconY, kind[0] - '0');
+            x = left + ctx_.imgRes.Width() + 4;
+        } else {
+            x = left + (r.width() - c.TextExtent(shown).width()) / 2;
+        }
+    } else if (col == 4) {
+        x = right - c.TextExtent(shown).width() - 2;
+    } else if (col == 5) {
+        if (StartsWithDigit(text)) {
+            int code = TNumEdit::ReadInteger(shown);
+            const State& s = kStates[code >= 1 && code <= 5 ? code : 0];
+            shown = QString::fromUtf8(s.text);
+            if (s.colour.isValid() && !st.selected) c.SetFontColor(s.colour);
+            ctx_.imgInfo.Draw(c, left, iconY, code >= 1 && code <= 5 ? code : 0);
+        }
+        x = left + ctx_.imgInfo.Width() + 4;
+    }
+    c.TextRect(left, top, right, bottom, std::max(x, left), centredY(shown), shown);
+}
+
+void TTaskEditDlg::Store(TaskRowPanes& panes) {
+    ScheduleStore& st = ctx_.store;
+    const int o = ctx_.outlineSlot, r = row_;
+    const int n = eNo->Value(), k = std::max(0, rgType->ItemIndex());
+    const bool comment = k == kComment;
+    auto set = [&](int col, int row, const std::string& t) { st.SetCellText(o, col, row, t); };
+    set(outline::Name, r, eName->SjisText());
+    set(outline::Progress, r, comment ? "0" : QtToCell(eProgress->Text()));
+    set(outline::StartDate, r, comment ? "" : DateCell(dtStart->date()));
+    set(outline::EndDate, r, comment ? "" : DateCell(dtEnd->date()));
+    st.SetCellNumber(o, outline::Type, r, k);
+    st.SetCellNumber(o, outline::Level, r, keptLevel_);
+    for (int col : {outline::WorkState, outline::ResourceNo, outline::LinkNo}) set(col, r, "0");
+    set(outline::Memo, r, eMemo->SjisText());
+    st.SetCellNumber(o, outline::ShowBar, r, std::max(0, rgDisp->ItemIndex()));
+
+    // Only lines with a resource number are stored; a comment keeps none.
+    for (int y = lines.RowCount() - 1; y >= 1; --y)
+        if (comment || !StartsWithDigit(lines.Cells(1, y))) ScheduleStore::DeleteGridRow(&lines, y);
+    int j = 0;
+    for (int y = 1; y < lines.RowCount(); ++y)
+        if (StartsWithDigit(lines.Cells(1, y))) j = y;
+
+    int m = 0;
+    if (!isNew_) {
+        for (int i = r + 1; i < st.DataRowCount(o) && st.HasNumber(o, outline::LinkNo, i); ++i) {
+            if (st.CellNumber(o, outline::LinkNo, i) != n) break;
+            ++m;
+        }
+    }
+    const std::string showBar = std::to_string(std::max(0, rgDisp->ItemIndex()));
+    for (int x = 1; x <= j; ++x) {
+        int no = TNumEdit::ReadInteger(CellToQt(lines.Cells(0, x)));
+        int at = r + x;
+        if (no != 0) {
+            st.InsertRow(o, at, false);
+            st.SetCellNumber(o, outline::No, at, no);
+        } else {
+            st.InsertNumberedRow(o, at);
+        }
+        set(outline::Name, at, lines.Cells(1, x));
+        set(outline::Progress, at, lines.Cells(4, x));
+        set(outline::StartDate, at, lines.Cells(2, x));
+        set(outline::EndDate, at, lines.Cells(3, x));
+        st.SetCellNumber(o, outline::Level, at, keptLevel_ + 1);
+        set(outline::Type, at, "3");
+        set(outline::WorkState, at, lines.Cells(5, x));
+        set(outline::ResourceNo, at, lines.Cells(1, x));
+        st.SetCellNumber(o, outline::LinkNo, at, n);
+        set(outline::HasChildren, at, "0");
+        set(outline::Expanded, at, "0");
+        set(outline::Memo, at, lines.Cells(6, x));
+        set(outline::ShowBar, at, showBar);
+    }
+    for (int i = 0; i < m; ++i) st.DeleteRow(o, r + j + 1);
+
+    // Tree flags; sub-rows that follow the assignments still count as children.
+    bool deeperBelow = st.HasNumber(o, outline::Level, r + 1) && OutlineLevel(st, o, r + 2) > keptLevel_;
+    if (isNew_) {
+        set(outline::HasChildren, r, "0");
+        set(outline::Expanded, r, "0");
+    }
+    if (j > 0) {
+        set(outline::HasChildren, r, "1");
+        set(outline::Expanded, r, "1");
+    } else if ((linesLoaded_ || m > 0) && !deeperBelow) {
+        set(outline::HasChildren, r, "0");
+        set(outline::Expanded, r, "0");
+    }
+
+    // The panes show what the flags say: an expanded row shows its children,
+    // rows under a hidden row stay hidden.
+    const int g = r + 1;
+    if (panes.outline.RowHeights(g) > 0) {
+        if (st.CellText(o, outline::HasChildren, r) == "1" && st.CellText(o, outline::Expanded, r) == "1") {
+            FoldTarget t{st, o, panes.outline, panes.chart, panes.outlineRowHeight, panes.chartRowHeight};
+            SetFolded(t, g, true);
+        }
+    } else {
+        for (int x = 1; x <= j; ++x) panes.outline.SetRowHeights(g + x, 0);
+    }
+    MatchChartRows(panes.outline, panes.chart);
+}
+
+bool EditTaskRow(const DialogContext& ctx, TaskRowPanes& panes, int g) {
+    TTaskEditDlg dlg(ctx);
+    if (g < 1) return false;
+    ScheduleStore& st = ctx.store;
+    int r = g - 1;
+    if (st.HasNumber(ctx.outlineSlot, outline::Type, r) &&
+        st.CellNumber(ctx.outlineSlot, outline::Type, r) == outline::Assignment) {
+        r = st.FindRow(ctx.outlineSlot, outline::No, st.CellText(ctx.outlineSlot, outline::LinkNo, r));
+        if (r < 0) return false;
+    }
+    dlg.Fill(r);
+    if (ctx.Run(dlg) != QDialog::Accepted) return false;
+    dlg.Store(panes);
+    return true;
+}
+
+}  // namespace vinta

@@ -1,0 +1,180 @@
+#include "Widgets.h"
+
+#include <QButtonGroup>
+#include <QCalendarWidget>
+#include <QGridLayout>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QRadioButton>
+#include <QTimer>
+#include <QValidator>
+
+#include "framework/Prompter.h"
+#include "runtime/Clock.h"
+#include "runtime/Sjis.h"
+#include "store/Kdatetime.h"
+
+namespace vinta {
+
+namespace {
+
+QString Unencodable(const QString& text) {
+    return QString::fromStdString(sjis::FirstUnencodable(text.toStdString()));
+}
+
+void SetInputMethod(QWidget* w, bool hiragana) {
+    w->setAttribute(Qt::WA_InputMethodEnabled, hiragana);
+    if (!hiragana) w->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText);
+}
+
+// Refuses edits that bring in a character Shift-JIS cannot hold, or that
+// make the text longer than its byte limit.
+class SjisValidator : public QValidator {
+public:
+    SjisValidator(Prompter* prompter, int maxBytes, QObject* parent)
+        : QValidator(parent), prompter_(prompter), maxBytes_(maxBytes) {}
+    State validate(QString& input, int&) const override {
+        QString bad = Unencodable(input);
+        if (!bad.isEmpty()) {
+            Prompter* p = prompter_;
+            QTimer::singleShot(0, [p, bad] { RefuseCharacter(p, bad); });
+            return Invalid;
+        }
+        if (maxBytes_ > 0 && static_cast<int>(sjis::FromUtf8(input.toStdString())->size()) > maxBytes_)
+            return Invalid;
+        return Acceptable;
+    }
+
+private:
+    Prompter* prompter_;
+    int maxBytes_;
+};
+
+}  // namespace
+
+void RefuseCharacter(Prompter* prompter, const QString& character) {
+    if (!prompter) return;
+    prompter->Notice(QStringLiteral("「%1」はこのプログラムでは扱えない文字です。\r\n入力できません。").arg(character));
+}
+
+QString CellToQt(const std::string& cell) {
+    if (cell == " ") return {};
+    return QString::fromStdString(sjis::ToUtf8(cell));
+}
+
+std::string QtToCell(const QString& text) {
+    auto s = sjis::FromUtf8(text.toStdString());
+    return s ? *s : std::string();
+}
+
+SjisLineEdit::SjisLineEdit(Prompter* prompter, int maxBytes, bool hiragana, QWidget* parent)
+    : QLineEdit(parent), maxBytes_(maxBytes) {
+    setValidator(new SjisValidator(prompter, maxBytes, this));
+    SetInputMethod(this, hiragana);
+}
+
+std::string SjisLineEdit::SjisText() const { return QtToCell(text()); }
+void SjisLineEdit::SetSjisText(const std::string& cell) { setText(CellToQt(cell)); }
+
+SjisTextEdit::SjisTextEdit(Prompter* prompter, bool hiragana, QWidget* parent)
+    : QPlainTextEdit(parent), prompter_(prompter) {
+    SetInputMethod(this, hiragana);
+}
+
+bool SjisTextEdit::Acceptable(const QString& text) {
+    QString bad = Unencodable(text);
+    if (bad.isEmpty()) return true;
+    RefuseCharacter(prompter_, bad);
+    return false;
+}
+
+void SjisTextEdit::keyPressEvent(QKeyEvent* event) {
+    if (!event->text().isEmpty() && !Acceptable(event->text())) return;
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void SjisTextEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (!event->commitString().isEmpty() && !Acceptable(event->commitString())) {
+        QInputMethodEvent cleared;
+        QPlainTextEdit::inputMethodEvent(&cleared);
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void SjisTextEdit::insertFromMimeData(const QMimeData* source) {
+    if (source->hasText() && !Acceptable(source->text())) return;
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+std::string SjisTextEdit::SjisText() const {
+    QString text = toPlainText();
+    if (text.isEmpty()) return {};
+    QStringList lines = text.split('\n');
+    if (lines.size() > 1 && lines.back().isEmpty()) lines.removeLast();
+    std::string out;
+    for (const QString& line : lines) out += QtToCell(line) + "\r\n";
+    return out;
+}
+
+void SjisTextEdit::SetSjisText(const std::string& cell) {
+    QString text = CellToQt(cell);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text.endsWith('\n')) text.chop(1);
+    setPlainText(text);
+}
+
+RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
+    : QGroupBox(caption, parent) {
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    auto* group = new QButtonGroup(this);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* b = new QRadioButton(items[i], this);
+        b->setObjectName(QStringLiteral("item%1").arg(i));
+        group->addButton(b, i);
+        layout->addWidget(b, i / std::max(1, columns), i % std::max(1, columns));
+        buttons_.push_back(b);
+    }
+    connect(group, &QButtonGroup::idClicked, this, &RadioGroup::clicked);
+}
+
+int RadioGroup::ItemIndex() const {
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        if (buttons_[i]->isChecked()) return static_cast<int>(i);
+    return -1;
+}
+
+void RadioGroup::SetItemIndex(int index) {
+    if (buttons_.empty()) return;
+    if (index < 0) {
+        for (QRadioButton* b : buttons_) {
+            b->setAutoExclusive(false);
+            b->setChecked(false);
+            b->setAutoExclusive(true);
+        }
+        return;
+    }
+    buttons_[static_cast<size_t>(std::min(index, Count() - 1))]->setChecked(true);
+}
+
+QDateEdit* MakeDatePicker(const QString& name, QWidget* parent) {
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(name);
+    d->setCalendarPopup(true);
+    d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    d->setMinimumDate(QDate(1753, 1, 1));
+    d->calendarWidget()->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    return d;
+}
+
+QDate CellDate(const std::string& cell) {
+    if (auto d = ParseDateText(cell)) return QDate(d->year, d->month, d->day);
+    SystemTime t = clock::LocalNow();
+    return QDate(t.wYear, t.wMonth, t.wDay);
+}
+
+std::string DateCell(const QDate& date) { return FormatDate(date.year(), date.month(), date.day()); }
+
+}  // namespace vinta

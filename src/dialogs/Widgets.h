@@ -1,0 +1,85 @@
+#pragma once
+// The input widgets the dialogs share: text fields that hold only what
+// Shift-JIS can hold (and a byte limit counted in Shift-JIS bytes), memo
+// boxes, radio groups, date pickers, and conversions between cells and
+// widget text.
+
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+class QRadioButton;
+
+namespace vinta {
+
+class Prompter;
+struct Date;
+
+// Tells the user that a character cannot be kept.
+void RefuseCharacter(Prompter* prompter, const QString& character);
+
+class SjisLineEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    // maxBytes 0: no limit. `hiragana`: the input method is on (for Japanese
+    // text); otherwise it is off.
+    SjisLineEdit(Prompter* prompter, int maxBytes, bool hiragana, QWidget* parent = nullptr);
+    std::string SjisText() const;
+    void SetSjisText(const std::string& cell);
+    int MaxBytes() const { return maxBytes_; }
+
+private:
+    int maxBytes_;
+};
+
+class SjisTextEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    SjisTextEdit(Prompter* prompter, bool hiragana, QWidget* parent = nullptr);
+    // Memo text in cells: each line followed by CR LF.
+    std::string SjisText() const;
+    void SetSjisText(const std::string& cell);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    bool Acceptable(const QString& text);
+    Prompter* prompter_;
+};
+
+class RadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    RadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent = nullptr);
+    int ItemIndex() const;
+    // An index beyond the last item selects the last item; -1 selects none.
+    void SetItemIndex(int index);
+    int Count() const { return static_cast<int>(buttons_.size()); }
+    QRadioButton* Button(int i) const { return buttons_.at(static_cast<size_t>(i)); }
+
+signals:
+    void clicked(int index);
+
+private:
+    std::vector<QRadioButton*> buttons_;
+};
+
+// A date picker with a drop-down calendar showing yyyy/MM/dd.
+QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);
+// The date a cell holds, or today's local date when it holds none.
+QDate CellDate(const std::string& cell);
+std::string DateCell(const QDate& date);
+
+// Cell text shown in a widget: a loaded empty cell (" ") shows as empty.
+QString CellToQt(const std::string& cell);
+// Widget text for a cell; characters Shift-JIS cannot hold were refused on entry.
+std::string QtToCell(const QString& text);
+
+}  // namespace vinta
