@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QProcess>
@@ -252,6 +253,38 @@ TEST_F(MainWindow, PanesScrollTogether) {
     QApplication::sendEvent(f.Schedule2, &right);
     EXPECT_EQ(f.Schedule2->Col(), 4);
     EXPECT_EQ(f.Schedule1->Col(), 2) << "Left and Right stay in their pane";
+    f.isModified = false;
+}
+
+// The dialogs open from the panes and menus; only confirmed edits and the
+// resource list mark the schedule changed.
+TEST_F(MainWindow, EditingThroughTheDialogs) {
+    TForm1& f = Open();
+    int shown = 0;
+    QString lastName;
+    f.runDialog = [&](QDialog& d) {
+        ++shown;
+        lastName = d.objectName();
+        return static_cast<int>(QDialog::Rejected);
+    };
+    f.Schedule2->SetCurrent(3, 4);
+    f.Schedule2DblClick();
+    EXPECT_EQ(f.Schedule1->Row(), 4);
+    EXPECT_EQ(lastName, QStringLiteral("TaskEditDlg"));
+    EXPECT_FALSE(f.isModified) << "cancelled";
+    f.runDialog = [&](QDialog&) { return static_cast<int>(QDialog::Accepted); };
+    f.Schedule1DblClick();
+    EXPECT_TRUE(f.isModified);
+    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Type, 3), "1");
+    f.isModified = false;
+    f.runDialog = [&](QDialog& d) {
+        lastName = d.objectName();
+        return static_cast<int>(QDialog::Rejected);
+    };
+    f.Action("ResEdit")->trigger();
+    EXPECT_EQ(lastName, QStringLiteral("ResEditDlg"));
+    EXPECT_TRUE(f.isModified) << "opening the resource list counts as a change";
+    EXPECT_EQ(f.store.View(f.resourceSlot), nullptr);
     f.isModified = false;
 }
 
