@@ -402,70 +402,34 @@ void TForm1::SaveClick() {
     if (SaveTo(currentFileName)) isModified = false;
 }
 
-// Outline commands.
+// Outline commands: each works on the store, marks a change, repaints.
 
-namespace {
-OutlineEdit EditOf(TForm1& f) {
-    return {f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, f.prompter(), LocalToday()};
+void TForm1::RunOutlineCommand(bool (*command)(OutlineEdit&, int)) {
+    OutlineEdit e{store, outlineSlot, grids.Schedule1, chartGrid, prompter(), LocalToday()};
+    if (command(e, Schedule1->Row())) isModified = true;
+    RepaintPanes();
 }
-}  // namespace
 
 void TForm1::AppendClick() {
-    OutlineEdit e = EditOf(*this);
-    if (AppendCommand(e)) isModified = true;
+    RunOutlineCommand([](OutlineEdit& e, int) { return AppendCommand(e); });
+}
+void TForm1::InsertClick() { RunOutlineCommand(InsertCommand); }
+void TForm1::DeleteClick() { RunOutlineCommand(DeleteCommand); }
+void TForm1::LevelUpClick() { RunOutlineCommand(LevelUpCommand); }
+void TForm1::LevelDownClick() { RunOutlineCommand(LevelDownCommand); }
+
+// Chart commands: they move the period and repaint.
+
+void TForm1::RunChartCommand(const std::function<void()>& command) {
+    command();
     RepaintPanes();
 }
 
-void TForm1::InsertClick() {
-    OutlineEdit e = EditOf(*this);
-    if (InsertCommand(e, Schedule1->Row())) isModified = true;
-    RepaintPanes();
-}
-
-void TForm1::DeleteClick() {
-    OutlineEdit e = EditOf(*this);
-    if (DeleteCommand(e, Schedule1->Row())) isModified = true;
-    RepaintPanes();
-}
-
-void TForm1::LevelUpClick() {
-    OutlineEdit e = EditOf(*this);
-    if (LevelUpCommand(e, Schedule1->Row())) isModified = true;
-    RepaintPanes();
-}
-
-void TForm1::LevelDownClick() {
-    OutlineEdit e = EditOf(*this);
-    if (LevelDownCommand(e, Schedule1->Row())) isModified = true;
-    RepaintPanes();
-}
-
-// Chart commands.
-
-void TForm1::YearClick() {
-    YearCommand(chart, chartGrid);
-    RepaintPanes();
-}
-
-void TForm1::MonthClick() {
-    MonthCommand(chart, chartGrid, Schedule2->Col());
-    RepaintPanes();
-}
-
-void TForm1::PriorClick() {
-    PriorCommand(chart, chartGrid);
-    RepaintPanes();
-}
-
-void TForm1::TomonthClick() {
-    ThisMonthCommand(chart, chartGrid);
-    RepaintPanes();
-}
-
-void TForm1::NextClick() {
-    NextCommand(chart, chartGrid);
-    RepaintPanes();
-}
+void TForm1::YearClick() { RunChartCommand([this] { YearCommand(chart, chartGrid); }); }
+void TForm1::MonthClick() { RunChartCommand([this] { MonthCommand(chart, chartGrid, Schedule2->Col()); }); }
+void TForm1::PriorClick() { RunChartCommand([this] { PriorCommand(chart, chartGrid); }); }
+void TForm1::TomonthClick() { RunChartCommand([this] { ThisMonthCommand(chart, chartGrid); }); }
+void TForm1::NextClick() { RunChartCommand([this] { NextCommand(chart, chartGrid); }); }
 
 void TForm1::Schedule1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (button != Qt::LeftButton) return;

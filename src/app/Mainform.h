@@ -18,6 +18,7 @@ class QToolBar;
 namespace vinta {
 
 class GridWidget;
+struct OutlineEdit;
 class Profile;
 
 extern const QString AppTitle;
@@ -93,6 +94,8 @@ private:
     // Runs a handler to completion; an error it raises is shown and the
     // program goes on.
     void Guard(const std::function<void()>& handler);
+    void RunOutlineCommand(bool (*command)(OutlineEdit&, int));
+    void RunChartCommand(const std::function<void()>& command);
     void FormCreate();
     void BuildPanes();
     void BuildMenus();

@@ -102,13 +102,7 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     mv->addWidget(mMemo);
     PageControl1->addTab(memo, QStringLiteral("メモ"));
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setDefault(true);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addWidget(buttons);
@@ -151,17 +145,9 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
     setObjectName(QStringLiteral("ResEditDlg"));
     auto* bar = new QToolBar;
     bar->setIconSize(QSize(16, 16));
-    auto addButton = [&](const char* name, const QString& text, void (TResEditDlg::*fn)()) {
-        auto* b = new QToolButton;
-        b->setObjectName(QString::fromLatin1(name));
-        b->setText(text);
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        connect(b, &QToolButton::clicked, this, fn);
-        bar->addWidget(b);
-    };
-    addButton("Append", QStringLiteral("追加"), &TResEditDlg::AppendClick);
-    addButton("Delete", QStringLiteral("削除"), &TResEditDlg::DeleteClick);
-    addButton("sbEdit", QStringLiteral("編集"), &TResEditDlg::StringGrid1DblClick);
+    AddToolButton(bar, "Append", QStringLiteral("追加"), [this] { AppendClick(); });
+    AddToolButton(bar, "Delete", QStringLiteral("削除"), [this] { DeleteClick(); });
+    AddToolButton(bar, "sbEdit", QStringLiteral("編集"), [this] { StringGrid1DblClick(); });
 
     StringGrid1 = new GridWidget(&view);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));

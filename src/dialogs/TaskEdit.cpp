@@ -102,18 +102,10 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     auto* res = new QWidget;
     auto* rv = new QVBoxLayout(res);
     auto* bar = new QToolBar;
-    auto button = [&](const char* name, const QString& text, void (TTaskEditDlg::*fn)()) {
-        auto* b = new QToolButton;
-        b->setObjectName(QString::fromLatin1(name));
-        b->setText(text);
-        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        connect(b, &QToolButton::clicked, this, fn);
-        bar->addWidget(b);
-    };
-    button("TaskAdd", QStringLiteral("割り当て"), &TTaskEditDlg::TaskAddClick);
-    button("TaskDel", QStringLiteral("削除"), &TTaskEditDlg::TaskDelClick);
-    button("sbEdit", QStringLiteral("編集"), &TTaskEditDlg::StringGrid1DblClick);
-    button("ResAdd", QStringLiteral("リソース追加"), &TTaskEditDlg::ResAddClick);
+    AddToolButton(bar, "TaskAdd", QStringLiteral("割り当て"), [this] { TaskAddClick(); });
+    AddToolButton(bar, "TaskDel", QStringLiteral("削除"), [this] { TaskDelClick(); });
+    AddToolButton(bar, "sbEdit", QStringLiteral("編集"), [this] { StringGrid1DblClick(); });
+    AddToolButton(bar, "ResAdd", QStringLiteral("リソース追加"), [this] { ResAddClick(); });
     rv->addWidget(bar);
     lines.SetFixedRows(1);
     static const char* const kHeaders[] = {"No.", "リソース", "開始日", "終了日", "進捗", "状況", "メモ"};
@@ -143,13 +135,7 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     mv->addWidget(eMemo);
     PageControl1->addTab(memo, QStringLiteral("メモ"));
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setDefault(true);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
     connect(rgType, &RadioGroup::clicked, this, &TTaskEditDlg::rgTypeClick);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);

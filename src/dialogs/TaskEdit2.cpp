@@ -80,13 +80,7 @@ TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(pare
     grid->addWidget(new QLabel(QStringLiteral("メモ")), row, 0, Qt::AlignTop);
     grid->addWidget(eMemo, row++, 1, 1, 3);
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("OKBtn"));
-    ok->setDefault(true);
-    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancel(this);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);

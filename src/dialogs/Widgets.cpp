@@ -1,6 +1,11 @@
 #include "Widgets.h"
 
 #include <QButtonGroup>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
 #include <QCalendarWidget>
 #include <QGridLayout>
 #include <QInputMethodEvent>
@@ -157,6 +162,26 @@ void RadioGroup::SetItemIndex(int index) {
         return;
     }
     buttons_[static_cast<size_t>(std::min(index, Count() - 1))]->setChecked(true);
+}
+
+QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox;
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setDefault(true);
+    buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
+}
+
+void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run) {
+    auto* b = new QToolButton;
+    b->setObjectName(QString::fromLatin1(name));
+    b->setText(text);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    QObject::connect(b, &QToolButton::clicked, bar, run);
+    bar->addWidget(b);
 }
 
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent) {

@@ -9,10 +9,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
+class QDialog;
+class QDialogButtonBox;
 class QRadioButton;
+class QToolBar;
 
 namespace vinta {
 
@@ -70,6 +74,11 @@ signals:
 private:
     std::vector<QRadioButton*> buttons_;
 };
+
+// The dialogs' "OK" (default) and "キャンセル" buttons, wired to accept and reject.
+QDialogButtonBox* MakeOkCancel(QDialog* dialog);
+// A text button on a dialog's toolbar.
+void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run);
 
 // A date picker with a drop-down calendar showing yyyy/MM/dd.
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);
