@@ -102,10 +102,12 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     auto* res = new QWidget;
     auto* rv = new QVBoxLayout(res);
     auto* bar = new QToolBar;
-    AddToolButton(bar, "TaskAdd", QStringLiteral("割り当て"), [this] { TaskAddClick(); });
-    AddToolButton(bar, "TaskDel", QStringLiteral("削除"), [this] { TaskDelClick(); });
+    AddToolButton(bar, "TaskAdd", QStringLiteral("割り当て"), [this] { TaskAddClick(); },
+                  QStringLiteral("タスクの割り当て"));
+    AddToolButton(bar, "TaskDel", QStringLiteral("削除"), [this] { TaskDelClick(); }, QStringLiteral("割り当ての削除"));
     AddToolButton(bar, "sbEdit", QStringLiteral("編集"), [this] { StringGrid1DblClick(); });
-    AddToolButton(bar, "ResAdd", QStringLiteral("リソース追加"), [this] { ResAddClick(); });
+    AddToolButton(bar, "ResAdd", QStringLiteral("リソース追加"), [this] { ResAddClick(); },
+                  QStringLiteral("リソースの追加"));
     rv->addWidget(bar);
     lines.SetFixedRows(1);
     static const char* const kHeaders[] = {"No.", "リソース", "開始日", "終了日", "進捗", "状況", "メモ"};

@@ -175,8 +175,10 @@ QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
     return buttons;
 }
 
-void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run) {
+void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run,
+                   const QString& hint) {
     auto* b = new QToolButton;
+    b->setToolTip(hint);
     b->setObjectName(QString::fromLatin1(name));
     b->setText(text);
     b->setToolButtonStyle(Qt::ToolButtonTextOnly);

@@ -78,7 +78,8 @@ private:
 // The dialogs' "OK" (default) and "キャンセル" buttons, wired to accept and reject.
 QDialogButtonBox* MakeOkCancel(QDialog* dialog);
 // A text button on a dialog's toolbar.
-void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run);
+void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run,
+                   const QString& hint = QString());
 
 // A date picker with a drop-down calendar showing yyyy/MM/dd.
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);
