@@ -302,6 +302,9 @@ void GridWidget::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && ColumnAtEdge(e->position().toPoint()) < 0) emit cellDoubleClicked();
 }
 
+int GridWidget::Row() const { return model_ ? std::min(row_, model_->RowCount() - 1) : row_; }
+int GridWidget::Col() const { return model_ ? std::min(col_, model_->ColCount() - 1) : col_; }
+
 void GridWidget::SetCurrent(int col, int row) {
     if (!model_) return;
     row = std::clamp(row, std::min(model_->FixedRows(), model_->RowCount() - 1), model_->RowCount() - 1);

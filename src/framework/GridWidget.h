@@ -39,8 +39,9 @@ public:
     void SetGridLines(bool on) { gridLines_ = on; }
 
     // The current cell; rows and columns are grid rows and columns.
-    int Row() const { return row_; }
-    int Col() const { return col_; }
+    // A grid that shrank keeps its current cell inside.
+    int Row() const;
+    int Col() const;
     void SetCurrent(int col, int row);
     void SetRow(int row) { SetCurrent(col_, row); }
 

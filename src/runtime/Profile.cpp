@@ -33,16 +33,26 @@ bool SameName(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
+std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string line(text.substr(start, end - start));
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        lines.push_back(std::move(line));
+        start = end + 1;
     }
     return lines;
 }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> ReadLines(const std::string& path) { return SplitLines(ReadFile(path)); }
 
 bool IsSection(const std::string& line, std::string* name) {
     std::string t = Trim(line);
@@ -99,7 +109,12 @@ void WriteAtomically(const std::string& path, const std::string& text) {
 }  // namespace
 
 std::string Profile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
-    std::vector<std::string> lines = ReadLines(path_);
+    return ReadStringFrom(ReadFile(path_), section, key, def);
+}
+
+std::string Profile::ReadStringFrom(std::string_view text, const std::string& section, const std::string& key,
+                                    const std::string& def) {
+    std::vector<std::string> lines = SplitLines(text);
     int s = FindSection(lines, section);
     if (s < 0) return def;
     std::string value;
@@ -114,7 +129,11 @@ std::string Profile::ReadString(const std::string& section, const std::string& k
 }
 
 int Profile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-    std::string text = ReadString(section, key, "");
+    return ReadIntegerFrom(ReadFile(path_), section, key, def);
+}
+
+int Profile::ReadIntegerFrom(std::string_view file, const std::string& section, const std::string& key, int def) {
+    std::string text = ReadStringFrom(file, section, key, "");
     const char* first = text.data();
     const char* last = first + text.size();
     int base = 10;

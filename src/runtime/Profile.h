@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vinta {
 
@@ -28,6 +29,11 @@ public:
     // Throws ProfileError naming the file when it cannot be written.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
+
+    // The same reading on the text of a settings file.
+    static std::string ReadStringFrom(std::string_view text, const std::string& section, const std::string& key,
+                                      const std::string& def);
+    static int ReadIntegerFrom(std::string_view text, const std::string& section, const std::string& key, int def);
 
 private:
     std::string path_;
