@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 #include <functional>
 
 #include "framework/Canvas.h"
@@ -76,24 +77,16 @@ void Person(QPainter& p, QColor body, qreal dx = 0, qreal scale = 1.0) {
 
 void Arrow(QPainter& p, bool right, QColor c) {
     QPainterPath a;
-    if (right) {
-        a.moveTo(2, 6);
-        a.lineTo(8, 6);
-        a.lineTo(8, 2.5);
-        a.lineTo(14, 8);
-        a.lineTo(8, 13.5);
-        a.lineTo(8, 10);
-        a.lineTo(2, 10);
-    } else {
-        a.moveTo(14, 6);
-        a.lineTo(8, 6);
-        a.lineTo(8, 2.5);
-        a.lineTo(2, 8);
-        a.lineTo(8, 13.5);
-        a.lineTo(8, 10);
-        a.lineTo(14, 10);
-    }
+    a.moveTo(2, 6);
+    a.lineTo(8, 6);
+    a.lineTo(8, 2.5);
+    a.lineTo(14, 8);
+    a.lineTo(8, 13.5);
+    a.lineTo(8, 10);
+    a.lineTo(2, 10);
     a.closeSubpath();
+    // The left arrow is the right one mirrored about the picture's centre.
+    if (!right) a = QTransform(-1, 0, 0, 1, 16, 0).map(a);
     p.setPen(Outline(c.darker(160)));
     p.setBrush(c);
     p.drawPath(a);
