@@ -1,4 +1,7 @@
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "app/Mainform.h"
 #include "framework/Canvas.h"
@@ -11,6 +14,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(vinta::AppTitle);
     QApplication::setApplicationDisplayName(vinta::AppTitle);
     vinta::InstallFontSubstitutes();
+    // The interface is Japanese: Qt's own buttons and dialogs follow suit.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QTranslator qtText;
+    if (qtText.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtText);
     vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());
     window.show();
     return app.exec();
