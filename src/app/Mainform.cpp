@@ -77,6 +77,7 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     ImgSch = MakeOutlineImages();
     ImgTask = MakeTaskImages();
     ImgInfo = MakeStateImages();
+    setWindowIcon(ImageList1.Icon(13));
     openDialog = {kFilter, QString(), QStringLiteral("*.kts"), QStringLiteral(".")};
     saveDialog = {kFilter, QStringLiteral("kts"), QStringLiteral("新規"), QStringLiteral(".")};
     BuildPanes();

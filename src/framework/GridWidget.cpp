@@ -327,16 +327,18 @@ void GridWidget::ScrollToRow(int row) {
         v->setValue(idx);
         return;
     }
-    // Scroll down until the row's bottom is inside the viewport.
+    // The lowest top row that still shows the row whole: walk up from the row
+    // while the rows above it fit, so only a screenful of rows is visited.
     int avail = viewport()->height() - FixedHeight();
-    int top = v->value();
-    auto bottomOf = [&](int t) {
-        int y = 0;
-        for (int i = t; i <= idx; ++i) y += model_->RowHeights(rows_[static_cast<size_t>(i)]) + LineWidth();
-        return y;
-    };
-    while (top < idx && bottomOf(top) > avail) ++top;
-    if (top != v->value()) v->setValue(top);
+    int top = idx;
+    int used = model_->RowHeights(row) + LineWidth();
+    while (top > v->value()) {
+        int h = model_->RowHeights(rows_[static_cast<size_t>(top - 1)]) + LineWidth();
+        if (used + h > avail) break;
+        used += h;
+        --top;
+    }
+    if (top > v->value()) v->setValue(top);
 }
 
 void GridWidget::MoveRow(int delta) {

@@ -59,6 +59,24 @@ TEST_F(GridFixture, ScrollingMovesByShownRows) {
     EXPECT_EQ(grid.TopRow(), 4) << "a hidden row cannot be on top";
 }
 
+// Jumping far down brings the row to the bottom of the view at once.
+TEST(GridJumps, AFarRowIsBroughtIntoViewWithoutWalkingEveryRow) {
+    StringGrid model(3, 200001, 18);
+    model.SetFixedRows(1);
+    GridWidget grid(&model);
+    grid.setFrameShape(QFrame::NoFrame);
+    grid.resize(200, 18 * 10 + 20);
+    grid.show();
+    grid.Refresh();
+    grid.SetCurrent(1, 200000);
+    QRect r = grid.CellRect(1, 200000);
+    ASSERT_FALSE(r.isEmpty());
+    EXPECT_LE(r.bottom(), grid.viewport()->height());
+    EXPECT_GE(r.top(), grid.viewport()->height() - 2 * 18) << "the row ends up at the bottom";
+    grid.SetCurrent(1, 5);
+    EXPECT_EQ(grid.TopRow(), 5);
+}
+
 TEST_F(GridFixture, ClicksSelectDataCellsOnly) {
     grid.SetCurrent(1, 1);
     int col, row;
