@@ -40,11 +40,6 @@ QFont WindowFont() {
     return f;
 }
 
-Date LocalToday() {
-    SystemTime t = clock::LocalNow();
-    return {t.wYear, t.wMonth, t.wDay};
-}
-
 // Keeps tooltips and status hints off the toolbar.
 class NoTips : public QObject {
 public:

@@ -42,7 +42,6 @@ QWidget* Named(QWidget* w, const char* name) {
     return w;
 }
 
-bool HasNumber(const std::string& s) { return !s.empty() && s[0] >= '0' && s[0] <= '9'; }
 
 }  // namespace
 
@@ -113,7 +112,7 @@ void TResEditDlg2::Fill(const ScheduleStore& store, int slot, int row, const QSt
     cbGroup->addItems(groups);
     cbGroup->setCurrentIndex(-1);
     auto text = [&](int col) { return store.CellText(slot, col, row); };
-    eNo->SetValue(HasNumber(text(resource::No)) ? TNumEdit::ReadInteger(CellToQt(text(resource::No))) : 0);
+    eNo->SetValue(CellHoldsNumber(text(resource::No)) ? TNumEdit::ReadInteger(CellToQt(text(resource::No))) : 0);
     if (store.HasNumber(slot, resource::Kind, row)) {
         eName->SetSjisText(text(resource::Name));
         cbGroup->setEditText(CellToQt(text(resource::Affiliation)));
@@ -168,7 +167,7 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
             x = right - ext.width() - 2;
         } else if (col == resource::Name) {
             const std::string& kind = view.Cells(resource::Kind, row);
-            if (HasNumber(kind)) {
+            if (CellHoldsNumber(kind)) {
                 static constexpr int kIcon[] = {2, 1, 0};
                 int k = TNumEdit::ReadInteger(QString::fromStdString(kind));
                 if (k >= 0 && k <= 2) ctx_.imgRes.Draw(c, left, top + (r.height() - 16) / 2, kIcon[k]);

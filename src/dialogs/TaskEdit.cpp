@@ -19,7 +19,6 @@
 #include "framework/GridWidget.h"
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
-#include "runtime/Clock.h"
 #include "store/Gridio.h"
 #include "store/Tables.h"
 #include "views/OutlineCommands.h"
@@ -29,7 +28,6 @@ namespace vinta {
 
 namespace {
 
-bool StartsWithDigit(const std::string& s) { return !s.empty() && s[0] >= '0' && s[0] <= '9'; }
 
 struct State {
     const char* text;
@@ -41,11 +39,6 @@ const State kStates[] = {{"", QColor()},
                          {"普通", QColor()},
                          {"不調", QColor(200, 100, 0)},
                          {"危険", QColor(255, 0, 0)}};
-
-QDate Today() {
-    SystemTime t = clock::LocalNow();
-    return QDate(t.wYear, t.wMonth, t.wDay);
-}
 
 }  // namespace
 
@@ -159,8 +152,8 @@ void TTaskEditDlg::Fill(int r) {
         eName->SetSjisText(text(outline::Name, r));
         if (type == outline::Comment) {
             eProgress->SetValue(0);
-            dtStart->setDate(Today());
-            dtEnd->setDate(Today());
+            dtStart->setDate(TodayDate());
+            dtEnd->setDate(TodayDate());
         } else {
             eProgress->SetValue(TNumEdit::ReadInteger(CellToQt(text(outline::Progress, r))));
             dtStart->setDate(CellDate(text(outline::StartDate, r)));
@@ -186,7 +179,7 @@ void TTaskEditDlg::Fill(int r) {
         keptNo_ = TNumEdit::ReadInteger(CellToQt(text(outline::No, r)));
         eNo->SetValue(keptNo_);
         eProgress->SetValue(0);
-        QDate start = Today(), end = Today();
+        QDate start = TodayDate(), end = TodayDate();
         if (r > 0 && st.HasNumber(o, outline::Type, r - 1) && st.HasNumber(o, outline::Level, r - 1) &&
             st.CellNumber(o, outline::Type, r - 1) != outline::Comment) {
             start = CellDate(text(outline::StartDate, r - 1));
@@ -272,7 +265,7 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
         shown = QString::number(row);
         x = right - c.TextExtent(shown).width() - 2;
     } else if (col == 1) {
-        int res = StartsWithDigit(text) ? ctx_.store.FindRow(ctx_.resourceSlot, resource::No, text) : -1;
+        int res = CellHoldsNumber(text) ? ctx_.store.FindRow(ctx_.resourceSlot, resource::No, text) : -1;
         if (res >= 0) {
             shown = CellToQt(ctx_.store.CellText(ctx_.resourceSlot, resource::Name, res));
             std::string kind = ctx_.store.CellText(ctx_.resourceSlot, resource::Kind, res);
@@ -284,7 +277,7 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
     } else if (col == 4) {
         x = right - c.TextExtent(shown).width() - 2;
     } else if (col == 5) {
-        if (StartsWithDigit(text)) {
+        if (CellHoldsNumber(text)) {
             int code = TNumEdit::ReadInteger(shown);
             const State& s = kStates[code >= 1 && code <= 5 ? code : 0];
             shown = QString::fromUtf8(s.text);
@@ -314,10 +307,10 @@ void TTaskEditDlg::Store(TaskRowPanes& panes) {
 
     // Only lines with a resource number are stored; a comment keeps none.
     for (int y = lines.RowCount() - 1; y >= 1; --y)
-        if (comment || !StartsWithDigit(lines.Cells(1, y))) ScheduleStore::DeleteGridRow(&lines, y);
+        if (comment || !CellHoldsNumber(lines.Cells(1, y))) ScheduleStore::DeleteGridRow(&lines, y);
     int j = 0;
     for (int y = 1; y < lines.RowCount(); ++y)
-        if (StartsWithDigit(lines.Cells(1, y))) j = y;
+        if (CellHoldsNumber(lines.Cells(1, y))) j = y;
 
     int m = 0;
     if (!isNew_) {

@@ -17,16 +17,12 @@
 
 namespace vinta {
 
-namespace {
-bool StartsWithDigit(const std::string& s) { return !s.empty() && s[0] >= '0' && s[0] <= '9'; }
-}  // namespace
-
 ResourceChoices BuildResourceChoices(const ScheduleStore& store, int slot) {
     ResourceChoices c;
     for (int r = 0; r < store.DataRowCount(slot); ++r) {
         std::string no = store.CellText(slot, resource::No, r);
         QString name = CellToQt(store.CellText(slot, resource::Name, r));
-        if (!StartsWithDigit(no) || name.isEmpty()) continue;
+        if (!CellHoldsNumber(no) || name.isEmpty()) continue;
         c.numbers.push_back(no);
         c.names << name;
     }
@@ -98,7 +94,7 @@ bool EditAssignmentLine(const DialogContext& ctx, StringGrid& lines, int y, QDat
     dlg.cbRes->addItems(choices.names);
     dlg.cbRes->setCurrentIndex(-1);
     auto cell = [&](int col) { return lines.Cells(col, y); };
-    if (StartsWithDigit(cell(5))) {
+    if (CellHoldsNumber(cell(5))) {
         dlg.eNo->SetValue(TNumEdit::ReadInteger(CellToQt(cell(0))));
         for (size_t i = 0; i < choices.numbers.size(); ++i) {
             if (choices.numbers[i] == cell(1)) {

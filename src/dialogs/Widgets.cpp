@@ -196,10 +196,14 @@ QDateEdit* MakeDatePicker(const QString& name, QWidget* parent) {
     return d;
 }
 
+QDate TodayDate() {
+    Date d = LocalToday();
+    return QDate(d.year, d.month, d.day);
+}
+
 QDate CellDate(const std::string& cell) {
     if (auto d = ParseDateText(cell)) return QDate(d->year, d->month, d->day);
-    SystemTime t = clock::LocalNow();
-    return QDate(t.wYear, t.wMonth, t.wDay);
+    return TodayDate();
 }
 
 std::string DateCell(const QDate& date) { return FormatDate(date.year(), date.month(), date.day()); }

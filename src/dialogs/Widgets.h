@@ -83,6 +83,8 @@ void AddToolButton(QToolBar* bar, const char* name, const QString& text, const s
 
 // A date picker with a drop-down calendar showing yyyy/MM/dd.
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);
+// Today's local date.
+QDate TodayDate();
 // The date a cell holds, or today's local date when it holds none.
 QDate CellDate(const std::string& cell);
 std::string DateCell(const QDate& date);

@@ -25,9 +25,20 @@ int EstimateTextWidth(const StringGrid&, const std::string& text) {
     return width;
 }
 
-bool IsBlank(const std::string& s) { return s.empty() || s == " "; }
+// Leading blanks and a sign are allowed, anything after the digits is not.
+bool ParseInteger(const std::string& s, int& value) {
+    size_t start = s.find_first_not_of(' ');
+    const char* first = s.data() + (start == std::string::npos ? s.size() : start);
+    const char* last = s.data() + s.size();
+    if (first < last && *first == '+') ++first;
+    auto [ptr, ec] = std::from_chars(first, last, value);
+    return ec == std::errc() && ptr == last && first != last;
+}
 
 }  // namespace
+
+bool CellHoldsNumber(std::string_view cell) { return !cell.empty() && cell[0] >= '0' && cell[0] <= '9'; }
+bool IsBlankCell(std::string_view cell) { return cell.empty() || cell == " "; }
 
 ScheduleStore::ScheduleStore() : textWidth_(EstimateTextWidth) { Reset(); }
 
@@ -156,8 +167,24 @@ std::string ScheduleStore::CellText(int slot, int column, int row) const {
 
 bool ScheduleStore::HasNumber(int slot, int column, int row) const {
     if (!CellExists(slot, column, row)) return false;
-    const std::string& s = grid_[slot].Get()->Cells(column, GridRow(slot, row));
-    return !s.empty() && s[0] >= '0' && s[0] <= '9';
+    return CellHoldsNumber(grid_[slot].Get()->Cells(column, GridRow(slot, row)));
+}
+
+bool ScheduleStore::TryCellNumber(int slot, int column, int row, int& value) const {
+    if (!HasNumber(slot, column, row)) return false;
+    if (column >= kMaxColumns) {
+        value = 0;
+        return true;
+    }
+    ColumnKind kind = static_cast<ColumnKind>(tables_[slot].kind[column]);
+    if (kind != kNumber && kind != kSerial) {
+        value = 0;
+        return true;
+    }
+    int v = 0;
+    if (!ParseInteger(grid_[slot].Get()->Cells(column, GridRow(slot, row)), v)) return false;
+    value = v;
+    return true;
 }
 
 int ScheduleStore::CellNumber(int slot, int column, int row) const {
@@ -165,14 +192,8 @@ int ScheduleStore::CellNumber(int slot, int column, int row) const {
     ColumnKind kind = static_cast<ColumnKind>(tables_[slot].kind[column]);
     if (kind != kNumber && kind != kSerial) return 0;
     const std::string& s = grid_[slot].Get()->Cells(column, GridRow(slot, row));
-    // Leading blanks and a sign are allowed, anything after the digits is not.
-    size_t start = s.find_first_not_of(' ');
-    const char* first = s.data() + (start == std::string::npos ? s.size() : start);
-    const char* last = s.data() + s.size();
-    if (first < last && *first == '+') ++first;
     int value = 0;
-    auto [ptr, ec] = std::from_chars(first, last, value);
-    if (ec != std::errc() || ptr != last || first == last)
+    if (!ParseInteger(s, value))
         throw ConversionError("'" + sjis::ToUtf8(s) + "' is not a valid integer value");
     return value;
 }
@@ -299,7 +320,7 @@ bool ScheduleStore::CopyDataRows(StringGrid* destination, const StringGrid* sour
 std::string ScheduleStore::OptionText(const StringGrid* grid, int row, const std::string& def) {
     if (!grid || row < 0 || row >= grid->RowCount()) return def;
     const std::string& s = grid->Cells(0, row);
-    return IsBlank(s) ? def : s;
+    return IsBlankCell(s) ? def : s;
 }
 
 }  // namespace vinta

@@ -24,6 +24,12 @@ enum LoadResult : int {
     kLoadUnreadable = -4,   // cannot be opened or read; nothing changed
 };
 
+// The test every reader applies before reading a number: not empty, first
+// byte a decimal digit.
+bool CellHoldsNumber(std::string_view cell);
+// Empty as saved (""), or as loaded (a single space).
+bool IsBlankCell(std::string_view cell);
+
 class ScheduleStore {
 public:
     static constexpr int kSlots = 10;
@@ -63,6 +69,9 @@ public:
     std::string CellText(int slot, int column, int row) const;
     int CellNumber(int slot, int column, int row) const;  // throws ConversionError
     bool HasNumber(int slot, int column, int row) const;
+    // CellNumber where HasNumber holds and the text is a whole number; false
+    // (and `value` untouched) otherwise. For drawing, which never fails.
+    bool TryCellNumber(int slot, int column, int row, int& value) const;
     int FindRow(int slot, int column, std::string_view text) const;
 
     // Rows.

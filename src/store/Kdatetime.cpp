@@ -164,6 +164,11 @@ void DateTextToSystemTime(std::string_view text, SystemTime& st) {
     st.wMilliseconds = 0;
 }
 
+Date LocalToday() {
+    SystemTime t = clock::LocalNow();
+    return {t.wYear, t.wMonth, t.wDay};
+}
+
 std::optional<Date> ParseDateText(std::string_view text) {
     DateTime t;
     if (!ParseDateTime(text, t)) return std::nullopt;

@@ -46,6 +46,9 @@ void DateTextToSystemTime(std::string_view text, SystemTime& st);
 // The date a cell holds, when it holds one (the same reading as above).
 std::optional<Date> ParseDateText(std::string_view text);
 
+// Today's date from the local clock, the date new rows and pickers start with.
+Date LocalToday();
+
 // "yyyy/mm/dd", the form of every date cell.
 std::string FormatDate(int year, int month, int day);
 

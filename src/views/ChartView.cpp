@@ -53,15 +53,10 @@ struct BarSpec {
 };
 
 std::optional<BarSpec> ReadBar(const ScheduleStore& store, int slot, int dataRow, const ChartState& s) {
-    std::string level = store.CellText(slot, outline::Level, dataRow);
-    if (level.empty() || level[0] < '0' || level[0] > '9') return std::nullopt;
-    if (store.HasNumber(slot, outline::ShowBar, dataRow)) {
-        try {
-            if (store.CellNumber(slot, outline::ShowBar, dataRow) == 0) return std::nullopt;
-        } catch (...) {
-            // A ShowBar that is not a whole number counts as shown.
-        }
-    }
+    if (!store.HasNumber(slot, outline::Level, dataRow)) return std::nullopt;
+    // A ShowBar that holds no whole number counts as shown.
+    int show = 1;
+    if (store.TryCellNumber(slot, outline::ShowBar, dataRow, show) && show == 0) return std::nullopt;
     auto start = ParseDateText(store.CellText(slot, outline::StartDate, dataRow));
     if (!start) return std::nullopt;
     BarSpec b;
@@ -69,12 +64,8 @@ std::optional<BarSpec> ReadBar(const ScheduleStore& store, int slot, int dataRow
     auto end = ParseDateText(store.CellText(slot, outline::EndDate, dataRow));
     b.openEnded = !end;
     b.end = end ? *end : s.viewEnd;
-    if (store.HasNumber(slot, outline::Progress, dataRow)) {
-        try {
-            b.progress = store.CellNumber(slot, outline::Progress, dataRow);
-        } catch (...) {
-        }
-    }
+    int progress = 0;
+    if (store.TryCellNumber(slot, outline::Progress, dataRow, progress)) b.progress = progress;
     return b;
 }
 

@@ -18,15 +18,7 @@ struct Rows {
     bool Exists(int g) const { return g >= 1 && g < e.outline.RowCount(); }
     bool Has(int g, int col) const { return Exists(g) && e.store.HasNumber(e.outlineSlot, col, g - 1); }
     // A number the cell holds; text that only starts with a digit counts as none.
-    bool Num(int g, int col, int& v) const {
-        if (!Has(g, col)) return false;
-        try {
-            v = e.store.CellNumber(e.outlineSlot, col, g - 1);
-            return true;
-        } catch (...) {
-            return false;
-        }
-    }
+    bool Num(int g, int col, int& v) const { return Exists(g) && e.store.TryCellNumber(e.outlineSlot, col, g - 1, v); }
     bool Is(int g, int col, int value) const {
         int v = 0;
         return Num(g, col, v) && v == value;

@@ -21,18 +21,13 @@ struct RowReader {
     int row;  // data row
     bool Has(int col) const { return store.HasNumber(slot, col, row); }
     int Num(int col) const {
-        try {
-            return store.CellNumber(slot, col, row);
-        } catch (...) {
-            return 0;
-        }
+        int v = 0;
+        return store.TryCellNumber(slot, col, row, v) ? v : 0;
     }
     // A number, or `fallback` when the cell holds none (or one out of range).
     int NumOr(int col, int fallback) const { return Has(col) ? Num(col) : fallback; }
     std::string Text(int col) const { return store.CellText(slot, col, row); }
 };
-
-bool IsBlank(const std::string& s) { return s.empty() || s == " "; }
 
 // The resource an assignment row names: its ResourceTable data row, or -1.
 int ResourceRow(const OutlineTables& t, const RowReader& r) {
@@ -120,7 +115,7 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
                 }
                 pics.task.Draw(c, left + 3, top + iy, image);
             }
-            if (!IsBlank(r.Text(outline::Memo))) pics.task.Draw(c, left + 19, top + iy, 5);
+            if (!IsBlankCell(r.Text(outline::Memo))) pics.task.Draw(c, left + 19, top + iy, 5);
             break;
         }
         case outline::Name: {
