@@ -31,8 +31,20 @@ Canvas::~Canvas() { p_.restore(); }
 
 void Canvas::SetPen(QColor color, PenStyle style, int width) { pen_ = {color, style, width}; }
 void Canvas::SetBrush(QColor color, BrushStyle style) { brush_ = {color, style}; }
-void Canvas::SetFont(const FontSpec& spec) { font_ = spec; }
-void Canvas::SetFontBold(bool bold) { font_.bold = bold; }
+void Canvas::SetFont(const FontSpec& spec) {
+    if (spec.name != font_.name || spec.height != font_.height || spec.bold != font_.bold) {
+        qtFont_.reset();
+        metrics_.reset();
+    }
+    font_ = spec;
+}
+
+void Canvas::SetFontBold(bool bold) {
+    if (bold == font_.bold) return;
+    font_.bold = bold;
+    qtFont_.reset();
+    metrics_.reset();
+}
 void Canvas::SetFontColor(QColor color) { font_.color = color; }
 
 void Canvas::FillRect(int left, int top, int right, int bottom) {
@@ -150,24 +162,32 @@ void Canvas::DrawFocusRect(int left, int top, int right, int bottom) {
 
 void Canvas::Draw(int x, int y, const QPixmap& pixmap) { p_.drawPixmap(x, y, pixmap); }
 
-QFont Canvas::QtFont() const {
-    QFont f(font_.name);
-    f.setPixelSize(std::max(1, font_.height));
-    f.setBold(font_.bold);
-    f.setStyleStrategy(QFont::PreferAntialias);
-    return f;
+const QFont& Canvas::QtFont() {
+    if (!qtFont_) {
+        QFont f(font_.name);
+        f.setPixelSize(std::max(1, font_.height));
+        f.setBold(font_.bold);
+        f.setStyleStrategy(QFont::PreferAntialias);
+        qtFont_ = f;
+    }
+    return *qtFont_;
+}
+
+const QFontMetrics& Canvas::Metrics() {
+    if (!metrics_) metrics_.emplace(QtFont());
+    return *metrics_;
 }
 
 QSize Canvas::TextExtent(const QString& text) {
-    QFontMetrics fm(QtFont());
+    const QFontMetrics& fm = Metrics();
     return {fm.horizontalAdvance(text), fm.height()};
 }
 
 QSize Canvas::TextExtent(const std::string& sjisText) { return TextExtent(FromSjis(sjisText)); }
 
 void Canvas::DrawText(int x, int y, const QString& text, const QRect* clip) {
-    QFont f = QtFont();
-    QFontMetrics fm(f);
+    const QFont& f = QtFont();
+    const QFontMetrics& fm = Metrics();
     p_.save();
     if (clip) p_.setClipRect(*clip, Qt::IntersectClip);
     if (brush_.style == BrushStyle::Solid)

@@ -6,6 +6,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
+#include <optional>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -97,13 +99,18 @@ private:
     };
     void Span(int x0, int y0, int x1, int y1);  // pixels of a pen line, end excluded
     void Plot(int x, int y, int& step);
-    QFont QtFont() const;
+    // The Qt font and its metrics for font_, built once per font change:
+    // every cell of a paint measures and draws text.
+    const QFont& QtFont();
+    const QFontMetrics& Metrics();
     void DrawText(int x, int y, const QString& text, const QRect* clip);
 
     QPainter& p_;
     Pen pen_;
     Brush brush_;
     FontSpec font_;
+    std::optional<QFont> qtFont_;
+    std::optional<QFontMetrics> metrics_;
     QPoint pos_;
 };
 
