@@ -1,5 +1,8 @@
 // vinta-kts: schedules from the command line, for scripts and version control.
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +49,13 @@ int New(const std::vector<std::string>& args) {
     return Save(s, args[0]);
 }
 
+const char* WhyUnreadable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "not a regular file";
+    return "read error";
+}
+
 int Dump(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("dump takes one file name");
     const std::string& path = args[0];
@@ -58,8 +68,11 @@ int Dump(const std::vector<std::string>& args) {
         case vinta::kLoadNewerVersion:
             std::fprintf(stderr, "vinta-kts: %s was written by a newer version\n", path.c_str());
             return kExitNewer;
+        case vinta::kLoadTooLarge:
+            std::fprintf(stderr, "vinta-kts: cannot read %s: larger than 1 GiB\n", path.c_str());
+            return kExitIo;
         default:
-            std::fprintf(stderr, "vinta-kts: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+            std::fprintf(stderr, "vinta-kts: cannot read %s: %s\n", path.c_str(), WhyUnreadable(path));
             return kExitIo;
     }
     std::string json = vinta::DumpJson(s);

@@ -1,15 +1,10 @@
 #include "Profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "SafeFile.h"
 
 namespace vinta {
 
@@ -47,9 +42,12 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+// A settings file that cannot be read (a folder, a pipe, a device, a file of
+// absurd size) reads as empty.
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    std::string text;
+    if (safefile::ReadRegularFile(path, Profile::kMaxFileBytes, text) != safefile::ReadStatus::kOk) return {};
+    return text;
 }
 
 std::vector<std::string> ReadLines(const std::string& path) { return SplitLines(ReadFile(path)); }
@@ -79,31 +77,8 @@ int FindSection(const std::vector<std::string>& lines, const std::string& sectio
 }
 
 void WriteAtomically(const std::string& path, const std::string& text) {
-    std::string tmp = path + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    auto fail = [&](const char* what) {
-        std::string msg = "cannot write " + path + ": " + what;
-        if (fd >= 0) ::close(fd);
-        ::unlink(tmp.c_str());
-        throw ProfileError(msg);
-    };
-    if (fd < 0) fail(std::strerror(errno));
-    struct stat st {};
-    ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    const char* p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) fail(std::strerror(errno));
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
-    if (::fsync(fd) != 0) fail(std::strerror(errno));
-    int rc = ::close(fd);
-    fd = -1;
-    if (rc != 0) fail(std::strerror(errno));
-    if (::rename(tmp.c_str(), path.c_str()) != 0) fail(std::strerror(errno));
+    std::string why;
+    if (!safefile::ReplaceFile(path, text, &why)) throw ProfileError("cannot write " + path + ": " + why);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // functions: sections and keys match without regard to letter case, lines the
 // program does not know are kept, and every write reaches the file at once.
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,6 +18,8 @@ public:
 class Profile {
 public:
     static constexpr size_t kMaxValue = 2047;
+    // A larger settings file is not ours: it reads as empty.
+    static constexpr int64_t kMaxFileBytes = 16 << 20;
 
     explicit Profile(std::string path) : path_(std::move(path)) {}
     const std::string& Path() const { return path_; }

@@ -21,8 +21,13 @@ enum LoadResult : int {
     kLoadNoTables = -1,
     kLoadNotSchedule = -2,  // no magic, or a file no writer could have made
     kLoadNewerVersion = -3,
-    kLoadUnreadable = -4,   // cannot be opened or read; nothing changed
+    kLoadUnreadable = -4,   // not a regular file, or cannot be opened or read; nothing changed
+    kLoadTooLarge = -5,     // larger than kMaxFileBytes; nothing read, nothing changed
 };
+
+// No schedule anyone writes comes near this; a larger file is refused before
+// it is read.
+constexpr int64_t kMaxFileBytes = int64_t{1} << 30;
 
 // The test every reader applies before reading a number: not empty, first
 // byte a decimal digit.
@@ -92,6 +97,8 @@ public:
     // The file image SaveToFile writes, and the loader on bytes in memory.
     std::string SaveToBytes();
     int LoadFromBytes(std::string_view bytes);
+    // The verdict on a file's first bytes: kLoadRead when the rest may follow.
+    int CheckFileHead(std::string_view head) const;
 
     // Read access for tools and tests.
     int TableCount() const { return tableCount_; }

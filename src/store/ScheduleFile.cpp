@@ -2,18 +2,13 @@
 // persisted table its 72-byte table header and one record per data row
 // (length, height, comma text). Little-endian throughout.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 
 #include "CommaText.h"
 #include "Gridio.h"
+#include "runtime/SafeFile.h"
 
 namespace vinta {
 
@@ -47,59 +42,6 @@ double GetDouble(const char* p) {
     double v = 0;
     std::memcpy(&v, &u, sizeof v);
     return v;
-}
-
-// Writes all of `data` to `fd`, riding out short writes and signals.
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-bool ReadAll(const std::string& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) out.reserve(static_cast<size_t>(st.st_size));
-    char buf[1 << 16];
-    bool ok = true;
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        out.append(buf, static_cast<size_t>(n));
-    }
-    ::close(fd);
-    return ok;
-}
-
-// The file a save replaces: a link is followed, so the link itself survives.
-std::filesystem::path SaveTarget(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::path p(path);
-    if (std::filesystem::is_symlink(p, ec)) {
-        auto resolved = std::filesystem::weakly_canonical(p, ec);
-        if (!ec) return resolved;
-    }
-    return p;
-}
-
-mode_t NewFileMode(const std::filesystem::path& target) {
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 }  // namespace
@@ -145,30 +87,7 @@ std::string ScheduleStore::SaveToBytes() {
 }
 
 bool ScheduleStore::SaveToFile(const std::string& path) {
-    std::string bytes = SaveToBytes();
-    std::filesystem::path target = SaveTarget(path);
-    // Only a regular file is ever replaced: never a folder, device or pipe.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) return false;
-    std::filesystem::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    // The old file stays whole until the new one is complete on disk.
-    std::string tmp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0) return false;
-    bool ok = ::fchmod(fd, NewFileMode(target)) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
+    return safefile::ReplaceFile(path, SaveToBytes());
 }
 
 namespace {
@@ -245,11 +164,16 @@ int LargestSerial(const StringGrid& grid, int col, int firstRow) {
 
 }  // namespace
 
+int ScheduleStore::CheckFileHead(std::string_view head) const {
+    if (head.size() < 5 || std::memcmp(head.data(), "#$%&\0", 5) != 0) return kLoadNotSchedule;
+    if (head.size() < kHeaderSize) return kLoadNotSchedule;
+    if (GetDouble(head.data() + 11) > version) return kLoadNewerVersion;
+    return kLoadRead;
+}
+
 int ScheduleStore::LoadFromBytes(std::string_view bytes) {
     if (tableCount_ == 0) return kLoadNoTables;
-    if (bytes.size() < 5 || std::memcmp(bytes.data(), "#$%&\0", 5) != 0) return kLoadNotSchedule;
-    if (bytes.size() < kHeaderSize) return kLoadNotSchedule;
-    if (GetDouble(bytes.data() + 11) > version) return kLoadNewerVersion;
+    if (int head = CheckFileHead(bytes); head != kLoadRead) return head;
     int32_t sectionCount = GetInt(bytes.data() + kTableCountOffset);
     if (sectionCount < 0 || sectionCount > kSlots) return kLoadNotSchedule;
 
@@ -289,8 +213,17 @@ int ScheduleStore::LoadFromBytes(std::string_view bytes) {
 
 int ScheduleStore::LoadFromFile(const std::string& path) {
     if (tableCount_ == 0) return kLoadNoTables;
+    safefile::RegularFile file(path);
+    if (!file.IsOpen()) return kLoadUnreadable;
+    if (file.Size() > kMaxFileBytes) return kLoadTooLarge;
+    // A file that is not a schedule is refused from its first bytes.
     std::string bytes;
-    if (!ReadAll(path, bytes)) return kLoadUnreadable;
+    if (!file.Read(kHeaderSize, bytes)) return kLoadUnreadable;
+    if (int head = CheckFileHead(bytes); head != kLoadRead) return head;
+    bytes.reserve(static_cast<size_t>(file.Size()));
+    // One byte past the cap tells a file that grew after it was opened.
+    if (!file.Read(static_cast<size_t>(kMaxFileBytes) + 1 - bytes.size(), bytes)) return kLoadUnreadable;
+    if (static_cast<int64_t>(bytes.size()) > kMaxFileBytes) return kLoadTooLarge;
     return LoadFromBytes(bytes);
 }
 

@@ -2,13 +2,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <random>
+#include <thread>
 #include <fstream>
 
 #include "runtime/Sjis.h"
 #include "store/Tables.h"
 #include "KtsGenerate.h"
+#include "runtime/SafeFile.h"
+#include "support/HostilePaths.h"
 
 namespace vinta {
 namespace {
@@ -228,10 +237,36 @@ TEST_F(ScheduleFile, UnreadableFilesChangeNothing) {
     NewSchedule s;
     s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, "mine");
     EXPECT_EQ(s.store.LoadFromFile(Path("missing.kts")), kLoadUnreadable);
-    EXPECT_EQ(s.store.LoadFromFile(dir_.string()), kLoadUnreadable);
+    auto start = std::chrono::steady_clock::now();
+    for (const auto& h : testing::MakeHostilePaths(dir_)) EXPECT_EQ(s.store.LoadFromFile(h.path), kLoadUnreadable) << h.kind;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "a FIFO must not block";
     EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "mine");
     ScheduleStore empty;
     EXPECT_EQ(empty.LoadFromFile(Path("missing.kts")), kLoadNoTables);
+}
+
+long PeakKiB() {
+    rusage u {};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// A schedule is judged by its first bytes and its size before it is read.
+TEST_F(ScheduleFile, HugeFilesAreRefusedWithoutBeingRead) {
+    NewSchedule s;
+    s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, "mine");
+    std::string head = ExpectedNewFile();
+    std::string huge = testing::MakeSparseFile(dir_ / "huge.kts", head, kMaxFileBytes + 1);
+    EXPECT_EQ(s.store.LoadFromFile(huge), kLoadTooLarge);
+    long before = PeakKiB();
+    std::string junk = testing::MakeSparseFile(dir_ / "junk.kts", "PK\x03\x04", 512 << 20);
+    EXPECT_EQ(s.store.LoadFromFile(junk), kLoadNotSchedule);
+    std::string newer = head;
+    newer.replace(11, 8, std::string("\x00\x00\x00\x00\x00\x00\x00\x40", 8));
+    std::string future = testing::MakeSparseFile(dir_ / "future.kts", newer, 512 << 20);
+    EXPECT_EQ(s.store.LoadFromFile(future), kLoadNewerVersion);
+    EXPECT_LT(PeakKiB() - before, 64 * 1024) << "the rest of a refused file was read into memory";
+    EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "mine");
 }
 
 // A save that cannot complete reports it and leaves the old file whole.
@@ -272,6 +307,47 @@ TEST_F(ScheduleFile, ASaveReplacesTheFileAndKeepsItsPermissions) {
     ASSERT_TRUE(s.store.SaveToFile(Path("link.kts")));
     EXPECT_TRUE(fs::is_symlink(Path("link.kts")));
     EXPECT_EQ(Slurp(path), s.store.SaveToBytes());
+}
+
+// A save killed at any moment leaves the old file or the new one, whole, and
+// no temporary file survives the next save, whichever way the file system
+// lets us write.
+TEST_F(ScheduleFile, AKilledSaveLeavesAWholeFileAndNoDebris) {
+    std::string path = Path("plan.kts");
+    NewSchedule a, b;
+    GenerateSchedule(a, {20000, 1, 2026, 50});
+    GenerateSchedule(b, {20000, 2, 2026, 50});
+    const std::string bytesA = a.store.SaveToBytes(), bytesB = b.store.SaveToBytes();
+    std::mt19937 rng(7);
+    for (bool unnamed : {true, false}) {
+        safefile::SetUnnamedTemporaryAllowed(unnamed);
+        ASSERT_TRUE(a.store.SaveToFile(path));
+        for (int round = 0; round < 12; ++round) {
+            int ready[2];
+            ASSERT_EQ(::pipe(ready), 0);
+            pid_t child = ::fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                ::close(ready[0]);
+                ssize_t w = ::write(ready[1], "x", 1);
+                for (int i = 0;; ++i) (i % 2 ? a : b).store.SaveToFile(path);
+                ::_exit(static_cast<int>(w));
+            }
+            ::close(ready[1]);
+            char c;
+            ASSERT_EQ(::read(ready[0], &c, 1), 1);
+            ::close(ready[0]);
+            std::this_thread::sleep_for(std::chrono::microseconds(rng() % 30000));  // somewhere inside a save
+            ::kill(child, SIGKILL);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            std::string now = Slurp(path);
+            ASSERT_TRUE(now == bytesA || now == bytesB) << "round " << round;
+        }
+        ASSERT_TRUE(a.store.SaveToFile(path));
+        for (auto& e : fs::directory_iterator(dir_)) EXPECT_EQ(e.path().filename(), "plan.kts") << "debris";
+    }
+    safefile::SetUnnamedTemporaryAllowed(true);
 }
 
 // Once loaded, a schedule saves to the same bytes every time; the first save

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "KtsGenerate.h"
+#include "support/HostilePaths.h"
 #include "runtime/Sjis.h"
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
@@ -111,6 +112,22 @@ TEST_F(KtsTool, ExitStatusNamesTheProblem) {
     EXPECT_NE(Kts("generate " + Path("x.kts")).status, 0) << "--rows is required";
     EXPECT_NE(Kts("generate --rows -5 " + Path("x.kts")).status, 0);
     EXPECT_NE(Kts("frobnicate").status, 0);
+}
+
+// Whatever stands at the path, dump answers at once with exit 1 and one line.
+TEST_F(KtsTool, DumpOfSpecialFilesIsCannotRead) {
+    auto hostile = testing::MakeHostilePaths(dir_);
+    NewSchedule s;
+    hostile.push_back({"huge", testing::MakeSparseFile(dir_ / "huge.kts", s.store.SaveToBytes(), kMaxFileBytes + 1)});
+    for (const auto& h : hostile) {
+        Outcome r = Kts("dump '" + h.path + "'");
+        EXPECT_EQ(r.status, 1) << h.kind;
+        EXPECT_NE(r.err.find(h.path), std::string::npos) << h.kind;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_TRUE(r.out.empty()) << h.kind;
+    }
+    EXPECT_NE(Kts("dump " + Path("folder.kts")).err.find("not a regular file"), std::string::npos);
+    EXPECT_NE(Kts("dump " + Path("huge.kts")).err.find("1 GiB"), std::string::npos);
 }
 
 TEST_F(KtsTool, GenerateIsDeterministic) {

@@ -1,0 +1,58 @@
+#pragma once
+// Reading and replacing files that anyone may have put in our way: a folder,
+// a pipe, a device or a huge file where a document or a settings file is
+// expected. Readers never block and never read more than they allow; a
+// replacement never destroys the old file and leaves no debris when killed.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vinta::safefile {
+
+enum class ReadStatus {
+    kOk,
+    kUnreadable,  // missing, not a regular file, or an I/O error
+    kTooLarge,    // larger than the caller's cap; nothing was read
+};
+
+// An open regular file. Opening never blocks (a FIFO would), and anything but
+// a regular file counts as not open.
+class RegularFile {
+public:
+    explicit RegularFile(const std::string& path);
+    ~RegularFile();
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // The size at opening.
+    int64_t Size() const { return size_; }
+    // Appends up to `n` bytes; fewer only at the end of the file. False on an
+    // I/O error.
+    bool Read(size_t n, std::string& out);
+
+private:
+    int fd_ = -1;
+    int64_t size_ = 0;
+};
+
+// The whole of a regular file of at most `maxBytes`.
+ReadStatus ReadRegularFile(const std::string& path, int64_t maxBytes, std::string& out);
+
+// Replaces the file at `path` (following a link, so the link survives) by
+// `bytes`: written to a temporary file in the same folder, flushed, then
+// renamed over the old one. The old file stays whole whatever happens. Only a
+// regular file (or nothing) is ever replaced. The old file's permissions are
+// kept. On failure returns false and sets `error` (an errno text).
+//
+// The temporary file has no name while it is written where the file system
+// allows it, so that a killed writer leaves nothing. Elsewhere it is named
+// ".NAME.XXXXXX" and locked while it lives; a later successful replacement of
+// the same file removes such files that nobody holds.
+bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// Turns the unnamed temporary file off (for tests of the named fallback).
+void SetUnnamedTemporaryAllowed(bool allowed);
+
+}  // namespace vinta::safefile
