@@ -14,11 +14,13 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <cstdio>
 #include <exception>
 
 #include "dialogs/ResEdit.h"
 #include "dialogs/TaskEdit.h"
 #include "framework/GridWidget.h"
+#include "framework/WindowBounds.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
 #include "views/OutlineCommands.h"
@@ -30,6 +32,7 @@ const QString AppTitle = QStringLiteral("Vinta");
 
 namespace {
 
+const QRect kDesignBounds(394, 123, 757, 454);
 const QString kFilter = QStringLiteral("Vinta files(*.kts)|*.kts|All files(*.*)|*.*");
 const QString kSaveCaption = QStringLiteral("データの保存");
 const QString kSaveQuestion = QStringLiteral("データが未保存のようです\r\n保存しますか？");
@@ -66,7 +69,7 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     }
     setObjectName(QStringLiteral("Form1"));
     setFont(WindowFont());
-    setGeometry(394, 123, 757, 454);
+    setGeometry(kDesignBounds);
     ImageList1 = MakeCommandImages();
     ImgRes = MakeResourceImages();
     ImgSch = MakeOutlineImages();
@@ -131,14 +134,14 @@ QAction* TForm1::Action(const char* name) const { return findChild<QAction*>(QSt
 void TForm1::BuildMenus() {
     // Every handler runs to completion; an error it raises is shown and the
     // program goes on.
-    auto guarded = [this](void (TForm1::*fn)()) {
+    auto guarded = [this](auto fn) {
         return [this, fn] { Guard([this, fn] { (this->*fn)(); }); };
     };
-    auto make = [&](const char* name, const QString& text, int image, void (TForm1::*fn)()) {
+    auto make = [&](const char* name, const QString& text, int image, auto fn) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromLatin1(name));
         if (image >= 0) a->setIcon(ImageList1.Icon(image));
-        if (fn) connect(a, &QAction::triggered, this, guarded(fn));
+        if constexpr (!std::is_null_pointer_v<decltype(fn)>) connect(a, &QAction::triggered, this, guarded(fn));
         return a;
     };
     auto openAction = [this] { Guard([this] { FileOpenExecute(); }); };
@@ -285,7 +288,7 @@ void TForm1::ReadSettings() {
     int y = ini.ReadInteger("ENV", "Y", g.y());
     int w = ini.ReadInteger("ENV", "W", g.width());
     int h = ini.ReadInteger("ENV", "H", g.height());
-    setGeometry(x, y, w, h);
+    setGeometry(FitOnScreen(QRect(x, y, w, h), AvailableScreenAreas(), kDesignBounds.size()));
 }
 
 void TForm1::WriteSettings() {
@@ -318,8 +321,18 @@ bool TForm1::SaveTo(const QString& path) {
     return false;
 }
 
+bool TForm1::ConfirmDiscard() {
+    if (!isModified) return true;
+    switch (prompter().Ask(kSaveCaption, kSaveQuestion)) {
+        case Answer::kYes: return SaveClick();
+        case Answer::kNo: return true;
+        case Answer::kCancel: break;
+    }
+    return false;
+}
+
 void TForm1::NewFileClick() {
-    if (isModified && prompter().Confirm(kSaveCaption, kSaveQuestion)) SaveClick();
+    if (!ConfirmDiscard()) return;
     currentFileName.clear();
     isModified = false;
     UpdateCaption();
@@ -338,7 +351,7 @@ void TForm1::NewFileClick() {
 
 bool TForm1::FileOpenExecute() {
     auto path = prompter().OpenFileName(openDialog);
-    if (!path) return false;
+    if (!path || !ConfirmDiscard()) return false;
     openDialog.fileName = *path;
     FileOpenAccept();
     return true;
@@ -353,6 +366,10 @@ void TForm1::FileOpenAccept() {
     int r = store.LoadFromFile(path.toStdString());
     if (r == kLoadUnreadable) {
         prompter().Notice(QStringLiteral("ファイルを読み込めませんでした。\r\n\r\n") + path);
+        return;
+    }
+    if (r == kLoadTooLarge) {
+        prompter().Notice(QStringLiteral("ファイルが大きすぎるため読み込めません（1 GB まで）。\r\n\r\n") + path);
         return;
     }
     if (r == kLoadNoTables) return;
@@ -373,29 +390,28 @@ bool TForm1::FileSaveAsExecute() {
     auto path = prompter().SaveFileName(saveDialog);
     if (!path) return false;
     saveDialog.fileName = *path;
-    FileSaveAsAccept();
-    return true;
+    return FileSaveAsAccept();
 }
 
-void TForm1::FileSaveAsAccept() {
+bool TForm1::FileSaveAsAccept() {
     const QString path = saveDialog.fileName;
     if (QFileInfo::exists(path) &&
         !prompter().Confirm(QStringLiteral("名前をつけて保存"),
                             QStringLiteral("同じ名前のファイルがあります。\r\n上書きしますか？")))
-        return;
+        return false;
     // A schedule that could not be written under the new name keeps its old one.
-    if (!SaveTo(path)) return;
+    if (!SaveTo(path)) return false;
     currentFileName = path;
     UpdateCaption();
     isModified = false;
+    return true;
 }
 
-void TForm1::SaveClick() {
-    if (currentFileName.isEmpty()) {
-        FileSaveAsExecute();
-        return;
-    }
-    if (SaveTo(currentFileName)) isModified = false;
+bool TForm1::SaveClick() {
+    if (currentFileName.isEmpty()) return FileSaveAsExecute();
+    if (!SaveTo(currentFileName)) return false;
+    isModified = false;
+    return true;
 }
 
 // Outline commands: each works on the store, marks a change, repaints.
@@ -469,20 +485,26 @@ void TForm1::Schedule2DblClick() {
 
 // Closing.
 
-void TForm1::FormCloseQuery() {
-    if (isModified && prompter().Confirm(kSaveCaption, kSaveQuestion)) SaveClick();
-}
+// Unsaved work is never thrown away by accident: only an explicit No
+// discards it; a failed or cancelled save keeps the window open.
+bool TForm1::FormCloseQuery() { return ConfirmDiscard(); }
 
 void TForm1::FormClose() {
+    // Settings that cannot be written must not keep the program from ending.
     try {
         WriteSettings();
     } catch (const std::exception& e) {
-        prompter().Error(QString::fromUtf8(e.what()));
+        std::fprintf(stderr, "vinta: %s\n", e.what());
     }
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    FormCloseQuery();
+    bool mayClose = true;
+    Guard([&] { mayClose = FormCloseQuery(); });
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

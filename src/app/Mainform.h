@@ -61,9 +61,9 @@ public:
     void NewFileClick();
     void FileOpenAccept();
     bool FileOpenExecute();    // the open dialog, then FileOpenAccept
-    void FileSaveAsAccept();
-    bool FileSaveAsExecute();  // the save dialog, then FileSaveAsAccept
-    void SaveClick();
+    bool FileSaveAsAccept();   // true when written
+    bool FileSaveAsExecute();  // the save dialog, then FileSaveAsAccept; true when written
+    bool SaveClick();          // true when written
     void AppendClick();
     void InsertClick();
     void DeleteClick();
@@ -78,9 +78,13 @@ public:
     void Schedule1DblClick();
     void ResEditClick();
     void Schedule2DblClick();
-    // The close sequence without the window closing: the question, then settings.
-    void FormCloseQuery();
+    // The close sequence without the window closing: the question (false:
+    // stay open), then the settings.
+    bool FormCloseQuery();
     void FormClose();
+    // The unsaved-changes question before the schedule is replaced: Yes
+    // saves, No discards, Escape keeps it. True when the caller may go on.
+    bool ConfirmDiscard();
 
     // Sets the caption from currentFileName.
     void UpdateCaption();

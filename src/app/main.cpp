@@ -4,6 +4,7 @@
 #include <QTranslator>
 
 #include "app/Mainform.h"
+#include "app/Startup.h"
 #include "framework/Canvas.h"
 #include "framework/InstanceGuard.h"
 
@@ -20,7 +21,10 @@ int main(int argc, char** argv) {
     if (qtText.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtText);
-    vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());
-    window.show();
-    return app.exec();
+    vinta::QtPrompter prompter(nullptr);
+    return vinta::RunGuarded(prompter, [] {
+        vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());
+        window.show();
+        return QApplication::exec();
+    });
 }

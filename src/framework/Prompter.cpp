@@ -1,5 +1,6 @@
 #include "Prompter.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -32,6 +33,20 @@ void QtPrompter::Notice(const QString& text) {
 bool QtPrompter::Confirm(const QString& caption, const QString& text) {
     return QMessageBox::question(parent_, caption, DisplayText(text), QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+Answer QtPrompter::Ask(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Question, caption, DisplayText(text), QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(QMessageBox::Yes);
+    // Escape and the close button would otherwise count as No.
+    QPushButton* unanswered = box.addButton(QMessageBox::Cancel);
+    unanswered->hide();
+    box.setEscapeButton(unanswered);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked == box.button(QMessageBox::Yes)) return Answer::kYes;
+    if (clicked == box.button(QMessageBox::No)) return Answer::kNo;
+    return Answer::kCancel;
 }
 
 void QtPrompter::Error(const QString& text) {
@@ -70,6 +85,14 @@ bool ScriptedPrompter::Confirm(const QString& caption, const QString& text) {
     if (confirmAnswers.empty()) return false;
     bool a = confirmAnswers.front();
     confirmAnswers.pop_front();
+    return a;
+}
+
+Answer ScriptedPrompter::Ask(const QString& caption, const QString& text) {
+    if (askAnswers.empty()) return Confirm(caption, text) ? Answer::kYes : Answer::kNo;
+    asked.push_back({"confirm", caption, text});
+    Answer a = askAnswers.front();
+    askAnswers.pop_front();
     return a;
 }
 

@@ -19,6 +19,9 @@ struct FileDialogSpec {
     QString folder;
 };
 
+// The answer to a question that may be left unanswered.
+enum class Answer { kYes, kNo, kCancel };
+
 class Prompter {
 public:
     virtual ~Prompter() = default;
@@ -26,6 +29,9 @@ public:
     virtual void Notice(const QString& text) = 0;
     // A Yes/No question with a question icon; true only for Yes.
     virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // The same Yes/No box, where Escape and the box's close button answer
+    // kCancel: for questions whose No throws work away.
+    virtual Answer Ask(const QString& caption, const QString& text) = 0;
     // The application's standard error box.
     virtual void Error(const QString& text) = 0;
     // File dialogs; nullopt when cancelled.
@@ -43,6 +49,7 @@ public:
     explicit QtPrompter(QWidget* parent) : parent_(parent) {}
     void Notice(const QString& text) override;
     bool Confirm(const QString& caption, const QString& text) override;
+    Answer Ask(const QString& caption, const QString& text) override;
     void Error(const QString& text) override;
     std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
@@ -61,11 +68,14 @@ public:
     };
     void Notice(const QString& text) override { asked.push_back({"notice", {}, text}); }
     bool Confirm(const QString& caption, const QString& text) override;
+    // Takes askAnswers first, then confirmAnswers (Yes or No).
+    Answer Ask(const QString& caption, const QString& text) override;
     void Error(const QString& text) override { asked.push_back({"error", {}, text}); }
     std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
 
     std::deque<bool> confirmAnswers;                 // default No
+    std::deque<Answer> askAnswers;
     std::deque<QString> fileAnswers;  // an empty name, or none left, cancels
     std::vector<Asked> asked;
     std::vector<FileDialogSpec> dialogs;

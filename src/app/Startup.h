@@ -1,0 +1,16 @@
+#pragma once
+// The outermost frame of the program: an error that escapes start-up or the
+// message loop is shown, and the program still ends in order.
+
+#include <functional>
+
+namespace vinta {
+
+class Prompter;
+
+// Runs `start` (create the window, run the loop) and returns its exit code;
+// an error it raises is shown through `prompter` (an error without a message
+// as an empty one) and the result is 0.
+int RunGuarded(Prompter& prompter, const std::function<int()>& start);
+
+}  // namespace vinta

@@ -1,0 +1,52 @@
+#pragma once
+// A main window over a settings file in a folder of its own, with scripted
+// prompts and a fixed clock.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "app/Mainform.h"
+#include "framework/Prompter.h"
+#include "runtime/Clock.h"
+#include "store/Tables.h"
+
+namespace vinta {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("vinta-app-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        form.reset();
+        fs::remove_all(dir_);
+    }
+    QString Path(const char* name) const { return QString::fromStdString((dir_ / name).string()); }
+    TForm1& Open() {
+        form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
+        return *form;
+    }
+    QString Text(int i) const { return prompter.asked.at(static_cast<size_t>(i)).text; }
+    void WriteSchedule(const QString& path, const char* name) {
+        NewSchedule s;
+        s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, name);
+        ASSERT_TRUE(s.store.SaveToFile(path.toStdString()));
+    }
+    std::string Name0() { return form->store.CellText(form->outlineSlot, outline::Name, 0); }
+
+    clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{9}};
+    fs::path dir_;
+    ScriptedPrompter prompter;
+    std::unique_ptr<TForm1> form;
+};
+
+}  // namespace vinta
