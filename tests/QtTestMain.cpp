@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "framework/Canvas.h"
+#include "framework/Interface.h"
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Vinta"));
-    vinta::InstallFontSubstitutes();
+    vinta::UseJapaneseInterface();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -261,7 +261,7 @@ void TForm1::FormCreate() {
     InitTables();
     ReadSettings();
     if (currentFileName.isEmpty()) setWindowTitle(AppTitle + QStringLiteral(" - 新規"));
-    chart.today = clock::UtcNow();
+    chart.today = clock::LocalNow();
     grids.Schedule1.SetRowHeights(0, 40);
     chartGrid.SetRowHeights(0, 40);
     if (!currentFileName.isEmpty()) {
@@ -381,7 +381,7 @@ void TForm1::FileOpenAccept() {
     currentFileName = openDialog.fileName;
     isModified = false;
     MatchChartToOutline();
-    SetView(chart, chartGrid, kYearView, {clock::UtcNow().wYear, 1, 1});
+    SetView(chart, chartGrid, kYearView, {clock::LocalNow().wYear, 1, 1});
     UpdateCaption();
     RepaintPanes();
 }

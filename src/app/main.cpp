@@ -1,12 +1,9 @@
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include "app/Mainform.h"
 #include "app/Startup.h"
-#include "framework/Canvas.h"
 #include "framework/InstanceGuard.h"
+#include "framework/Interface.h"
 
 int main(int argc, char** argv) {
     vinta::InstanceGuard guard("Vinta");
@@ -14,13 +11,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(vinta::AppTitle);
     QApplication::setApplicationDisplayName(vinta::AppTitle);
-    vinta::InstallFontSubstitutes();
-    // The interface is Japanese: Qt's own buttons and dialogs follow suit.
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-    QTranslator qtText;
-    if (qtText.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtText);
+    vinta::UseJapaneseInterface();
     vinta::QtPrompter prompter(nullptr);
     return vinta::RunGuarded(prompter, [] {
         vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());

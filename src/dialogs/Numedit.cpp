@@ -24,7 +24,8 @@ void TNumEdit::SetValue(int value) {
     value_ = value;
     QString text;
     if (comma_) {
-        QLocale locale = QLocale::system();
+        // The program's own (Japanese) locale, not the desktop's: 1,234,567.
+        QLocale locale;
         locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
         text = locale.toString(static_cast<qlonglong>(value));
     } else {

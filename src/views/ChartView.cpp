@@ -184,7 +184,7 @@ Date ColumnDate(const ChartState& s, int col) {
 }
 
 void SetView(ChartState& s, StringGrid& chart, int mode, Date date) {
-    s.today = clock::UtcNow();
+    s.today = clock::LocalNow();
     s.viewMode = mode;
     int cols, width;
     if (mode == kYearView) {

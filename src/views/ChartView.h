@@ -25,7 +25,8 @@ struct ChartState {
 constexpr int kYearColumnWidth = 32;
 constexpr int kMonthColumnWidth = 20;
 
-// Lays out the columns of `chart` for `mode` around `date`; reads today (UTC).
+// Lays out the columns of `chart` for `mode` around `date`; reads today as
+// the local date, the day the user lives in.
 void SetView(ChartState& state, StringGrid& chart, int mode, Date date);
 void YearCommand(ChartState& state, StringGrid& chart);
 // `column` is the chart's current column, or -1 for none.

@@ -43,7 +43,8 @@ protected:
     }
     std::string Name0() { return form->store.CellText(form->outlineSlot, outline::Name, 0); }
 
-    clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{9}};
+    // Noon UTC: the same date in every time zone the suite runs in.
+    clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{12}};
     fs::path dir_;
     ScriptedPrompter prompter;
     std::unique_ptr<TForm1> form;

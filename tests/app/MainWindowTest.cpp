@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,10 +10,13 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QDeadlineTimer>
 #include <cstring>
 #include <QToolBar>
 #include <QToolButton>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -22,6 +26,7 @@
 #include "framework/WindowBounds.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
+#include "support/ScopedTz.h"
 
 namespace vinta {
 namespace {
@@ -118,6 +123,76 @@ TEST_F(MainWindow, AFailedSaveIsReported) {
     f.FormCloseQuery();
     EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("save")) << "closing still asks, Yes shows the dialog";
     EXPECT_TRUE(f.isModified) << "cancelled";
+}
+
+// The file system refuses the bytes (as a full disk would): root cannot get
+// past this, unlike a read-only folder.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim{bytes, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = nullptr;
+};
+
+// Save (not Save As) that fails leaves the old file whole and the schedule
+// modified, so that closing still asks.
+TEST_F(MainWindow, AFailedSaveOfANamedScheduleKeepsItModified) {
+    WriteSchedule(Path("plan.kts"), "saved");
+    std::ifstream in((dir_ / "plan.kts").string(), std::ios::binary);
+    const std::string before(std::istreambuf_iterator<char>(in), {});
+    TForm1& f = Open();
+    f.openDialog.fileName = Path("plan.kts");
+    f.FileOpenAccept();
+    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "edited");
+    f.isModified = true;
+    {
+        FileSizeLimit full(64);
+        EXPECT_FALSE(f.SaveClick());
+    }
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_EQ(Text(0), QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + Path("plan.kts"));
+    EXPECT_TRUE(f.isModified);
+    std::ifstream again((dir_ / "plan.kts").string(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), before);
+    prompter.askAnswers = {Answer::kNo};
+    f.FormCloseQuery();
+    EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("データの保存")) << "closing still asks";
+    for (auto& e : fs::directory_iterator(dir_))
+        EXPECT_EQ(e.path().filename().string().rfind(".plan", 0), std::string::npos) << "debris";
+}
+
+// New rows take the date where the user is: early morning in Tokyo, evening
+// in New York.
+TEST_F(MainWindow, NewRowsTakeTheLocalDate) {
+    TForm1& f = Open();
+    struct Case {
+        const char* tz;
+        sys_seconds utc;
+        const char* local;
+    };
+    for (Case c : {Case{"JST-9", sys_days{year{2026} / 12 / 7} + hours{23} + minutes{30} + seconds{0}, "2026/12/08"},
+                   Case{"EST5", sys_days{year{2026} / 12 / 8} + hours{2} + minutes{0} + seconds{0}, "2026/12/07"}}) {
+        testing::ScopedTz zone(c.tz);
+        clock::Fix(c.utc);
+        f.Schedule1->SetRow(1);
+        f.AppendClick();
+        int last = f.store.DataRowCount(f.outlineSlot) - 1;
+        EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::StartDate, last), c.local) << c.tz;
+        f.TomonthClick();
+        EXPECT_EQ(f.chart.today.wDay, c.local[9] - '0' + 10 * (c.local[8] - '0')) << c.tz;
+    }
+    f.isModified = false;
 }
 
 TEST_F(MainWindow, OpenRefusalsKeepTheRowsAndMakeTheScheduleUntitled) {
@@ -261,29 +336,31 @@ TEST_F(MainWindow, EditingThroughTheDialogs) {
     f.isModified = false;
 }
 
+// Whether process `pid` has `path` open: it then holds or is one system call
+// from holding its lock, long before a second copy can get that far.
+bool HasOpen(qint64 pid, const std::string& path) {
+    std::error_code ec;
+    for (auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
+        if (fs::read_symlink(fd.path(), ec) == path) return true;
+    return false;
+}
+
 // A second copy ends at once with status 255 and shows no window.
 TEST(Process, ASecondCopyEndsAtOnce) {
-    auto dir = fs::temp_directory_path() / ("vinta-instance-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dir.string()));
+    env.insert("XDG_RUNTIME_DIR", dir.path());
     env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.string()));
+    env.insert("XDG_CONFIG_HOME", dir.path());
     QProcess first;
     first.setProcessEnvironment(env);
     first.start(QStringLiteral(VINTA_EXE), {});
     ASSERT_TRUE(first.waitForStarted(5000));
-    // The first copy holds its lock once the kernel lists it.
-    auto holdsLock = [&] {
-        std::ifstream locks("/proc/locks");
-        std::string line, pid = " " + std::to_string(first.processId()) + " ";
-        while (std::getline(locks, line))
-            if (line.find("FLOCK") != std::string::npos && line.find(pid) != std::string::npos) return true;
-        return false;
-    };
-    for (int i = 0; i < 200 && !holdsLock(); ++i) QThread::msleep(25);
-    // Where the kernel does not list locks, the first copy has long taken it by now.
-    if (!holdsLock()) QThread::msleep(2000);
+    const std::string lock = (dir.path() + "/Vinta.lock").toStdString();
+    QDeadlineTimer deadline(10000);
+    while (!HasOpen(first.processId(), lock) && !deadline.hasExpired()) QThread::msleep(10);
+    ASSERT_TRUE(HasOpen(first.processId(), lock)) << "the first copy never took its lock";
     QProcess second;
     second.setProcessEnvironment(env);
     second.start(QStringLiteral(VINTA_EXE), {});
@@ -293,7 +370,6 @@ TEST(Process, ASecondCopyEndsAtOnce) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(5000);
-    fs::remove_all(dir);
 }
 
 }  // namespace

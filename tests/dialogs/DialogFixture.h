@@ -2,6 +2,8 @@
 // A schedule with resources, a scripted prompter, and dialogs answered by a
 // queue of scripts instead of a user.
 
+#include <gtest/gtest.h>
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QTabWidget>
@@ -76,6 +78,8 @@ public:
                 {outline::Progress, "10"}, {outline::HasChildren, "0"}, {outline::Expanded, "0"}});
     }
     std::string Cell(int g, int col) const { return store.CellText(o, col, g - 1); }
+    // Checks made inside a script count only if its dialog was shown.
+    void ExpectEveryScriptRan() const { EXPECT_TRUE(scripts.empty()) << scripts.size() << " dialog(s) never shown"; }
 };
 
 }  // namespace vinta::testing

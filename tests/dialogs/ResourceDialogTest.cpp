@@ -19,6 +19,7 @@ void Type(QWidget* w, const QString& text) {
 
 class ResourceDialogs : public ::testing::Test, public testing::DialogFixture {
 protected:
+    void TearDown() override { ExpectEveryScriptRan(); }
     static TResEditDlg& List(QDialog& d) { return static_cast<TResEditDlg&>(d); }
     static TResEditDlg2& One(QDialog& d) { return static_cast<TResEditDlg2&>(d); }
     std::string Res(int row, int col) const { return store.CellText(res, col, row); }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 
 #include "DialogFixture.h"
 #include "runtime/Clock.h"
+#include "support/ScopedTz.h"
 
 namespace vinta {
 namespace {
@@ -12,7 +14,9 @@ using namespace std::chrono;
 
 class TaskDialog : public ::testing::Test, public testing::DialogFixture {
 protected:
-    vinta::clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{3}};
+    void TearDown() override { ExpectEveryScriptRan(); }
+    // Noon UTC: the same date in every time zone the suite runs in.
+    vinta::clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{12}};
     void SetUp() override {
         Resources({{"山田", 0}, {"佐藤", 1}, {"山田", 2}});
         Task(1, "20", 0, "task", 1);
@@ -45,6 +49,53 @@ TEST_F(TaskDialog, FillsFromTheRowAndItsAssignments) {
     EXPECT_FALSE(EditTaskRow(ctx, panes, 3)) << "an assignment row leads to its task";
     EXPECT_EQ(name, QStringLiteral("task"));
     EXPECT_EQ(lines, 4);
+}
+
+// Numbers from 90 up are numbers too: a task numbered 95 finds its assignments.
+TEST_F(TaskDialog, TasksNumberedFromNinetyFindTheirAssignments) {
+    Task(6, "95", 0, "late", 1);
+    Assignment(7, "96", 1, "95", "2");
+    Assignment(8, "97", 1, "95", "1");
+    int lines = -1;
+    scripts.push_back([&](QDialog& d) {
+        lines = Dlg(d).lines.RowCount();
+        EXPECT_EQ(d.findChild<TNumEdit*>("eNo")->Value(), 95);
+        return QDialog::Rejected;
+    });
+    EditTaskRow(ctx, panes, 7);
+    EXPECT_EQ(lines, 3) << "the caption line and two assignments";
+}
+
+// The task's progress takes three digits at most.
+TEST_F(TaskDialog, ProgressTakesThreeDigits) {
+    scripts.push_back([&](QDialog& d) {
+        auto* e = d.findChild<TNumEdit*>("eProgress");
+        e->setFocus();
+        e->clear();
+        for (char c : std::string("12345")) {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_0 + (c - '0'), Qt::NoModifier, QString(QChar(c)));
+            QApplication::sendEvent(e, &key);
+        }
+        EXPECT_EQ(e->text(), QStringLiteral("123"));
+        return QDialog::Rejected;
+    });
+    EditTaskRow(ctx, panes, 1);
+}
+
+// "Today" in the date pickers is the local date: early morning in Tokyo is
+// already the next day there.
+TEST_F(TaskDialog, TodayIsTheLocalDate) {
+    testing::ScopedTz tokyo("JST-9");
+    clock::Fix(sys_days{year{2026} / 12 / 7} + hours{23} + minutes{30});  // 08:30 on the 8th in Tokyo
+    Row(7, {{outline::Level, "0"}, {outline::Type, "2"}});
+    QDate shown;
+    scripts.push_back([&](QDialog& d) {
+        shown = d.findChild<QDateEdit*>("dtStart")->date();
+        return QDialog::Accepted;
+    });
+    ASSERT_TRUE(EditTaskRow(ctx, panes, 8));
+    EXPECT_EQ(shown, QDate(2026, 12, 8));
+    EXPECT_EQ(Cell(8, outline::StartDate), "2026/12/08");
 }
 
 // Cancel changes nothing, whatever was edited.

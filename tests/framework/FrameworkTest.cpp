@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <cstdlib>
 #include <filesystem>
 
@@ -20,18 +21,25 @@ TEST(Prompts, FiltersAndLineBreaksReachQtInItsForm) {
 // One running copy: a second lock on the same name is refused until the
 // first is released.
 TEST(Instances, OnlyOneHolderAtATime) {
-    auto dir = std::filesystem::temp_directory_path() / "vinta-guard-test";
-    std::filesystem::create_directories(dir);
-    setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string kept = old ? old : "";
+    setenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit().constData(), 1);
     {
         InstanceGuard first("VintaTest");
         EXPECT_TRUE(first.Acquired());
         InstanceGuard second("VintaTest");
         EXPECT_FALSE(second.Acquired());
+        InstanceGuard other("VintaOther");
+        EXPECT_TRUE(other.Acquired()) << "another name is another lock";
     }
     InstanceGuard again("VintaTest");
     EXPECT_TRUE(again.Acquired());
-    unsetenv("XDG_RUNTIME_DIR");
+    if (old)
+        setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
 }
 
 // Every picture the lists promise exists at 16 x 16 and is not blank.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ViewFixture.h"
+#include "support/ScopedTz.h"
 #include "views/ChartView.h"
 
 namespace vinta {
@@ -71,6 +72,42 @@ TEST_F(Chart, Navigation) {
     EXPECT_EQ(state.viewStart, (Date{2005, 3, 1}));
 }
 
+// Month view steps one month at a time, across the turn of the year both ways.
+TEST_F(Chart, MonthStepsCrossTheYear) {
+    SetView(state, sch.chart, kMonthView, {2005, 11, 1});
+    NextCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2005, 12, 1}));
+    EXPECT_EQ(state.viewEnd, (Date{2006, 2, 28}));
+    NextCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2006, 1, 1}));
+    EXPECT_EQ(ColumnDate(state, 0), (Date{2006, 1, 1}));
+    PriorCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2005, 12, 1}));
+    PriorCommand(state, sch.chart);
+    EXPECT_EQ(state.viewStart, (Date{2005, 11, 1}));
+    EXPECT_EQ(sch.chart.ColCount(), 30 + 31 + 31);
+}
+
+// Today is the date where the user is, not in Greenwich: early morning in
+// Tokyo and evening in New York both mark the 16th.
+TEST_F(Chart, TodayIsTheLocalDate) {
+    for (auto [tz, when] : {std::pair{"JST-9", sys_days{year{2005} / 3 / 15} + hours{23} + minutes{30}},
+                            std::pair{"EST5", sys_days{year{2005} / 3 / 17} + hours{2} + minutes{0}}}) {
+        testing::ScopedTz zone(tz);
+        clock::Fix(when);
+        SetView(state, sch.chart, kMonthView, {2005, 3, 1});
+        EXPECT_EQ(state.today.wDay, 16) << tz;
+        Draw(15, 1, {0, 0, 20, 18});
+        Draw(14, 1, {30, 0, 20, 18});
+        Draw(16, 1, {60, 0, 20, 18});
+        EXPECT_EQ(pic.At(5, 5), QColor(128, 128, 220)) << tz;
+        EXPECT_EQ(pic.At(35, 5), Colors::Window()) << tz;
+        EXPECT_EQ(pic.At(65, 5), Colors::Window()) << tz;
+        ThisMonthCommand(state, sch.chart);
+        EXPECT_EQ(state.viewStart, (Date{2005, 3, 1})) << tz;
+    }
+}
+
 // The 2005/03/10 - 2005/03/20 task, 50 % done, in the March column.
 TEST_F(Chart, YearViewBar) {
     SetView(state, sch.chart, kYearView, {2005, 1, 1});
@@ -91,11 +128,32 @@ TEST_F(Chart, YearViewBar) {
     EXPECT_NE(pic.At(L + 31, T + 7), QColor(128, 128, 128)) << "dotted separator, off pixel";
     EXPECT_EQ(pic.At(L + 15, T + 4), QColor(128, 128, 220)) << "today strip on the 16th";
     EXPECT_EQ(pic.At(L + 16, T + 4), Colors::Window());
+    // March of the other two years has no today strip.
+    for (int col : {14, 26}) {
+        Draw(col, 1, {L, T + 30, 32, 18});
+        EXPECT_EQ(pic.At(L + 15, T + 34), Colors::Window()) << col;
+    }
     // February and April columns carry nothing.
     Draw(1, 1, {0, 50, 32, 18});
     Draw(3, 1, {40, 50, 32, 18});
     for (int x = 0; x < 30; ++x) EXPECT_NE(pic.At(x, 57), kCyan);
     for (int x = 40; x < 70; ++x) EXPECT_NE(pic.At(x, 57), kCyan);
+}
+
+// Progress of 90 and more draws its band like any other.
+TEST_F(Chart, HighProgressDrawsItsBand) {
+    SetView(state, sch.chart, kYearView, {2005, 1, 1});
+    int before = 0;
+    for (const char* progress : {"50", "90", "95", "99"}) {
+        Task(1, "2005/03/01", "2005/03/31", progress);
+        Draw(2, 1, {0, 0, 32, 18});
+        int red = 0;
+        for (int x = 0; x < 32; ++x) red += pic.At(x, 8) == kRed;
+        EXPECT_GE(red, before) << progress;
+        EXPECT_GT(red, 10) << progress;
+        before = red;
+    }
+    EXPECT_GE(before, 27) << "99 % of March";
 }
 
 TEST_F(Chart, MonthViewBar) {
@@ -130,6 +188,12 @@ TEST_F(Chart, MonthViewDayColours) {
     EXPECT_EQ(pic.At(5, 5), QColor(220, 128, 128));
     EXPECT_EQ(pic.At(35, 5), QColor(128, 128, 220));
     EXPECT_EQ(pic.At(65, 5), Colors::Window());
+    // Both weekend days, and neither weekday beside them.
+    const std::pair<int, QColor> days[] = {{10, Colors::Window()}, {12, QColor(220, 128, 128)}, {13, Colors::Window()}};
+    for (auto [col, colour] : days) {
+        Draw(col, 1, {200, 60, 20, 18});
+        EXPECT_EQ(pic.At(205, 65), colour) << "day " << col + 1;
+    }
     EXPECT_EQ(pic.At(79, 5), QColor(1, 2, 3)) << "the separator column is the next cell's";
     Draw(30, 1, {90, 30, 20, 18});  // 31 March: solid separator
     for (int y = 31; y < 48; ++y) EXPECT_EQ(pic.At(109, y), kGrey);
@@ -150,8 +214,10 @@ TEST_F(Chart, OpenEndedHiddenAndFoldedRows) {
     QImage before = pic.image;
     Draw(5, 5, {0, 60, 32, 0});
     EXPECT_EQ(pic.image, before) << "a folded row is not drawn";
+    // A start that is no date draws the row without a bar.
     Task(7, "not a date", "2005/06/20", "50");
-    EXPECT_NO_THROW(Draw(5, 7, {0, 90, 32, 18}));
+    Draw(5, 7, {0, 90, 32, 18});
+    for (int x = 0; x < 31; ++x) EXPECT_EQ(pic.At(x, 97), Colors::Window()) << x;
 }
 
 TEST_F(Chart, Headers) {

@@ -57,6 +57,20 @@ TEST_F(Commands, InsertMakesTheNewRowTheParent) {
     EXPECT_EQ(sch.chart.RowCount(), sch.grid.RowCount());
 }
 
+// A row inserted above a sibling has nothing below it to fold.
+TEST_F(Commands, InsertAboveASiblingGivesNoFoldBox) {
+    sch.Tree(1, 1, outline::Task);
+    sch.Tree(2, 1, outline::Task);
+    EXPECT_TRUE(InsertCommand(edit, 2));
+    EXPECT_EQ(Level(2), 1);
+    EXPECT_EQ(Flags(2), "00");
+    EXPECT_EQ(Flags(3), "00");
+    sch.Tree(5, 2, outline::Task);
+    sch.Tree(6, 1, outline::Task);
+    EXPECT_TRUE(InsertCommand(edit, 6));
+    EXPECT_EQ(Flags(6), "00") << "the row below is shallower";
+}
+
 TEST_F(Commands, InsertBelowAnAssignmentRowAndAboveOne) {
     sch.Tree(1, 0, outline::Task, 1, 1);
     sch.Tree(2, 1, outline::Assignment);

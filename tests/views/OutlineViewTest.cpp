@@ -134,11 +134,25 @@ TEST_F(OutlineDrawing, AssignmentRows) {
     for (int x = 1; x < 19; ++x) EXPECT_EQ(pic.At(x, 60 + 9), QColor(220, 220, 170));
 }
 
-TEST_F(OutlineDrawing, CellsWithoutNumbersNeverFail) {
+// Cells that hold no usable number draw their row and nothing more, and
+// never outside their cell.
+TEST_F(OutlineDrawing, CellsWithoutNumbersDrawOnlyTheirRow) {
+    const QColor untouched(1, 2, 3);
     sch.Row(1, {{outline::Type, "7x"}, {outline::Level, "x"}, {outline::WorkState, "99999999999"}});
-    for (int col = 0; col < 15; ++col) EXPECT_NO_THROW(Draw(col, 1));
+    for (int col : {outline::Icon, outline::Type, outline::Level, outline::WorkState}) {
+        QRect r = Draw(col, 1, {20, 20, 40, 18});
+        EXPECT_EQ(pic.At(r.left() + 3, r.top() + 3), Colors::Window()) << col;
+        if (col == outline::Icon) {
+            EXPECT_EQ(pic.DarkIn(r.left(), r.top(), r.right() - 1, r.bottom() - 1), 0) << "no picture for kind 7x";
+        }
+    }
     sch.Row(1, {{outline::Type, "3"}, {outline::Level, "99999"}, {outline::HasChildren, "1"}, {outline::Expanded, "1"}});
-    EXPECT_NO_THROW(Draw(outline::Name, 1));
+    pic.image.fill(untouched);
+    QRect r = Draw(outline::Name, 1, {20, 20, 150, 18});
+    EXPECT_EQ(pic.At(r.left() + 3, r.top() + 3), QColor(220, 220, 170)) << "the assignment row's colour";
+    for (int x = 0; x < pic.image.width(); ++x)
+        for (int y : {10, 19, 38, 50}) ASSERT_EQ(pic.At(x, y), untouched) << x << "," << y;
+    for (int y = 0; y < pic.image.height(); ++y) ASSERT_EQ(pic.At(r.right() + 2, y), untouched) << y;
 }
 
 class Folding : public ::testing::Test {
