@@ -259,11 +259,13 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
     auto centredY = [&](const QString& t) { return top + (r.height() - c.TextExtent(t).height()) / 2; };
     int iconY = top + (r.height() - 16) / 2;
     int x = left + 2;
+    bool rightAligned = false;
     if (row == 0) {
         x = left + (r.width() - c.TextExtent(shown).width()) / 2;
     } else if (col == 0) {
         shown = QString::number(row);
         x = right - c.TextExtent(shown).width() - 2;
+        rightAligned = true;
     } else if (col == 1) {
         int res = CellHoldsNumber(text) ? ctx_.store.FindRow(ctx_.resourceSlot, resource::No, text) : -1;
         if (res >= 0) {
@@ -276,6 +278,7 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
         }
     } else if (col == 4) {
         x = right - c.TextExtent(shown).width() - 2;
+        rightAligned = true;
     } else if (col == 5) {
         if (CellHoldsNumber(text)) {
             int code = TNumEdit::ReadInteger(shown);
@@ -286,7 +289,9 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
         }
         x = left + ctx_.imgInfo.Width() + 4;
     }
-    c.TextRect(left, top, right, bottom, std::max(x, left), centredY(shown), shown);
+    // A right-aligned text wider than its cell keeps its end in view; the
+    // cell clips its start.
+    c.TextRect(left, top, right, bottom, rightAligned ? x : std::max(x, left), centredY(shown), shown);
 }
 
 void TTaskEditDlg::Store(TaskRowPanes& panes) {

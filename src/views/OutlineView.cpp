@@ -90,6 +90,7 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
     const int iy = std::max(0, (h - 16) / 2);
     std::string text = grid->Cells(col, row);
     int dx = 0;
+    bool rightAligned = false;
     switch (col) {
         case outline::No:
             c.SetBrush(Colors::ButtonFace());
@@ -97,6 +98,7 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
             RaisedFrame(c, left, top, right, bottom);
             text = std::to_string(row);
             dx = w - c.TextWidth(text) - 2;
+            rightAligned = true;
             break;
         case outline::Icon: {
             text.clear();
@@ -135,6 +137,7 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
         }
         case outline::Progress:
             dx = w - c.TextWidth(text) - 2;
+            rightAligned = true;
             break;
         case outline::Memo:
             dx = 2;
@@ -143,7 +146,9 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
             dx = (w - c.TextWidth(text)) / 2;
             break;
     }
-    dx = std::max(dx, 0);
+    // A right-aligned text wider than its cell keeps its end in view (row
+    // 99,951 must not read like row 99,952); the cell clips its start.
+    if (!rightAligned) dx = std::max(dx, 0);
     if (!text.empty()) {
         int dy = std::max(0, (h - c.TextHeight(text)) / 2);
         c.TextRect(left, top, right, bottom, left + dx, top + dy, text);

@@ -134,6 +134,25 @@ TEST_F(OutlineDrawing, AssignmentRows) {
     for (int x = 1; x < 19; ++x) EXPECT_EQ(pic.At(x, 60 + 9), QColor(220, 220, 170));
 }
 
+// Row numbers wider than their column keep their last digits in view, so
+// that neighbouring rows never read alike.
+TEST_F(OutlineDrawing, LongRowNumbersKeepTheirEnd) {
+    sch.Row(99952, {});
+    auto cell = [&](int row) {
+        pic.image.fill(QColor(1, 2, 3));
+        Draw(outline::No, row, {10, 10, 24, 18});
+        return pic.image.copy(10, 10, 24, 18);
+    };
+    QImage a = cell(99950), b = cell(99951), c = cell(99952);
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, c);
+    int lastInk = -1;
+    for (int x = 10; x < 34; ++x)
+        if (pic.DarkIn(x, 10, x + 1, 28) > 0) lastInk = x;
+    EXPECT_GE(lastInk, 34 - 5) << "the end of the number stays at the right edge";
+    for (int y = 10; y < 27; ++y) EXPECT_EQ(pic.At(9, y), QColor(1, 2, 3)) << "clipped at the left";
+}
+
 // Cells that hold no usable number draw their row and nothing more, and
 // never outside their cell.
 TEST_F(OutlineDrawing, CellsWithoutNumbersDrawOnlyTheirRow) {
