@@ -10,7 +10,6 @@
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Vinta"));
     vinta::UseJapaneseInterface();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -8,6 +8,10 @@ namespace vinta {
 
 class Prompter;
 
+// The application's name, interface language and fonts. No display name:
+// window managers would show it after every window's own title.
+void ConfigureApplication();
+
 // Runs `start` (create the window, run the loop) and returns its exit code;
 // an error it raises is shown through `prompter` (an error without a message
 // as an empty one) and the result is 0.

@@ -3,15 +3,12 @@
 #include "app/Mainform.h"
 #include "app/Startup.h"
 #include "framework/InstanceGuard.h"
-#include "framework/Interface.h"
 
 int main(int argc, char** argv) {
     vinta::InstanceGuard guard("Vinta");
     if (!guard.Acquired()) return 255;  // another copy runs
     QApplication app(argc, argv);
-    QApplication::setApplicationName(vinta::AppTitle);
-    QApplication::setApplicationDisplayName(vinta::AppTitle);
-    vinta::UseJapaneseInterface();
+    vinta::ConfigureApplication();
     vinta::QtPrompter prompter(nullptr);
     return vinta::RunGuarded(prompter, [] {
         vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());
