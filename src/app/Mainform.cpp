@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdio>
@@ -23,6 +24,8 @@
 #include "framework/WindowBounds.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
+#include "store/TextSearch.h"
+#include "views/FindBar.h"
 #include "views/OutlineCommands.h"
 #include "views/OutlineView.h"
 
@@ -111,6 +114,8 @@ void TForm1::BuildPanes() {
     Schedule2 = new GridWidget(&chartGrid);
     Schedule2->setObjectName(QStringLiteral("Schedule2"));
     Schedule2->SetFixedCols(0);
+    Schedule1->SetEnterActivates(true);
+    Schedule2->SetEnterActivates(true);
     Schedule2->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState) {
         DrawChartCell(c, chart, {store, outlineSlot, chartGrid}, col, row, r);
     });
@@ -119,7 +124,16 @@ void TForm1::BuildPanes() {
     panel->addWidget(Schedule2);
     panel->setStretchFactor(1, 1);
     panel->setSizes({320, 420});
-    setCentralWidget(pages);
+    // The find bar sits under the panes, hidden until Ctrl+F.
+    auto* centre = new QWidget(this);
+    auto* column = new QVBoxLayout(centre);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(pages, 1);
+    findBar_ = new FindBar([this](const QString& text, bool forward) { return FindRow(text, forward); }, centre);
+    findBar_->hide();
+    column->addWidget(findBar_);
+    setCentralWidget(centre);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setSizeGripEnabled(true);
 
@@ -148,19 +162,27 @@ void TForm1::BuildMenus() {
     auto saveAsAction = [this] { Guard([this] { FileSaveAsExecute(); }); };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    file->addAction(make("NewFile", QStringLiteral("新規作成(&N)"), 0, &TForm1::NewFileClick));
+    QAction* newFile = make("NewFile", QStringLiteral("新規作成(&N)"), 0, &TForm1::NewFileClick);
+    newFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    file->addAction(newFile);
     QAction* open = make("Open", QStringLiteral("開く(&O)..."), 1, nullptr);
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, openAction);
     file->addAction(open);
-    file->addAction(make("Save", QStringLiteral("上書き保存(&S)"), 2, &TForm1::SaveClick));
+    QAction* save = make("Save", QStringLiteral("上書き保存(&S)"), 2, &TForm1::SaveClick);
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    file->addAction(save);
     QAction* saveAs = make("SaveAs1", QStringLiteral("名前を付けて保存(&A)..."), -1, nullptr);
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     connect(saveAs, &QAction::triggered, this, saveAsAction);
     file->addAction(saveAs);
     file->addSeparator();
-    file->addAction(make("Print1", QStringLiteral("印刷(&P)..."), 3, nullptr));
+    QAction* print = make("Print1", QStringLiteral("印刷(&P)..."), 3, nullptr);
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    file->addAction(print);
     file->addSeparator();
     QAction* exit = make("Exit1", QStringLiteral("終了(&X)"), -1, nullptr);
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &QWidget::close);
     file->addAction(exit);
 
@@ -197,6 +219,19 @@ void TForm1::BuildMenus() {
     help->addSeparator();
     help->addAction(make("NewVersion", QStringLiteral("最新バージョンのチェック"), -1, nullptr));
     help->addAction(make("About1", QStringLiteral("バージョン情報(&A)..."), -1, nullptr));
+
+    // Finding has keys but no menu item: the menus stay as designed.
+    auto key = [this](const char* name, QKeySequence seq, const std::function<void()>& run) {
+        auto* a = new QAction(this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcut(seq);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, run);
+        addAction(a);
+    };
+    key("Find", QKeySequence(Qt::CTRL | Qt::Key_F), [this] { findBar_->Open(); });
+    key("FindNext", QKeySequence(Qt::Key_F3), [this] { findBar_->Step(true); });
+    key("FindPrior", QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findBar_->Step(false); });
 
     toolBar_ = addToolBar(QStringLiteral("ToolBar1"));
     toolBar_->setObjectName(QStringLiteral("ToolBar1"));
@@ -243,7 +278,11 @@ void TForm1::CoupleScrolling() {
             scrollForwarding = false;
         });
         from->afterKey = [this, to](QKeyEvent* e) {
-            if (scrollForwarding || (e->key() != Qt::Key_Up && e->key() != Qt::Key_Down)) return;
+            // Moves between rows follow in the other pane; moves between columns do not.
+            bool toRow = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down ||
+                         ((e->key() == Qt::Key_Home || e->key() == Qt::Key_End) &&
+                          (e->modifiers() & Qt::ControlModifier));
+            if (scrollForwarding || !toRow) return;
             scrollForwarding = true;
             QKeyEvent copy(e->type(), e->key(), e->modifiers());
             to->HandleKey(&copy);
@@ -449,6 +488,20 @@ void TForm1::Schedule1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (!Schedule1->MouseToCell(pos, col, row)) return;
     FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
     if (FoldAt(t, col, row, Schedule1->CellRect(col, row), pos)) RepaintPanes();
+}
+
+bool TForm1::FindRow(const QString& text, bool forward) {
+    auto needle = sjis::FromUtf8(text.toStdString());
+    if (!needle) return false;  // a character no cell can hold
+    int found = FindOutlineRow(store, outlineSlot, resourceSlot, *needle, Schedule1->Row() - 1, forward);
+    if (found < 0) return false;
+    const int row = found + 1;
+    FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
+    RevealRow(t, row);
+    Schedule1->SetRow(row);
+    Schedule2->SetRow(row);
+    RepaintPanes();
+    return true;
 }
 
 void TForm1::Guard(const std::function<void()>& handler) {

@@ -17,6 +17,7 @@ class QToolBar;
 
 namespace vinta {
 
+class FindBar;
 class GridWidget;
 struct OutlineEdit;
 class Profile;
@@ -86,6 +87,10 @@ public:
     // saves, No discards, Escape keeps it. True when the caller may go on.
     bool ConfirmDiscard();
 
+    // Selects the next (or previous) row whose name holds `text`, unfolding
+    // what hides it; false when no row holds it.
+    bool FindRow(const QString& text, bool forward);
+
     // Sets the caption from currentFileName.
     void UpdateCaption();
     // Both panes redrawn after a change of the tables.
@@ -112,6 +117,7 @@ private:
     Prompter* prompter_;
     QString settingsPath_;
     QToolBar* toolBar_ = nullptr;
+    FindBar* findBar_ = nullptr;
 };
 
 // VINTA.ini beside the executable when it is there or that folder is

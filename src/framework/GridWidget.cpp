@@ -366,6 +366,9 @@ void GridWidget::MoveCol(int delta) {
         h->setValue(std::min(h->maximum(), idx));
 }
 
+int GridWidget::RowCountAll() const { return model_ ? model_->RowCount() : 0; }
+int GridWidget::ColCountAll() const { return model_ ? model_->ColCount() : 0; }
+
 void GridWidget::HandleKey(QKeyEvent* e) {
     switch (e->key()) {
         case Qt::Key_Up: MoveRow(-1); break;
@@ -374,6 +377,28 @@ void GridWidget::HandleKey(QKeyEvent* e) {
         case Qt::Key_PageDown: MoveRow(std::max(1, VisibleRowCount())); break;
         case Qt::Key_Left: MoveCol(-1); break;
         case Qt::Key_Right: MoveCol(1); break;
+        // With Ctrl the first and last row; without, the first and last column of the row.
+        case Qt::Key_Home:
+            if (e->modifiers() & Qt::ControlModifier)
+                MoveRow(-RowCountAll());
+            else
+                MoveCol(-ColCountAll());
+            break;
+        case Qt::Key_End:
+            if (e->modifiers() & Qt::ControlModifier)
+                MoveRow(RowCountAll());
+            else
+                MoveCol(ColCountAll());
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_F2:
+            if (!enterActivates_ || !model_ || row_ < model_->FixedRows()) {
+                e->ignore();
+                return;
+            }
+            emit cellDoubleClicked();
+            break;
         default: e->ignore(); return;
     }
     e->accept();

@@ -59,6 +59,8 @@ public:
 
     // Keys the grid handles itself; for a coupled grid.
     void HandleKey(QKeyEvent* event);
+    // Enter and F2 on a data row act as a double click.
+    void SetEnterActivates(bool on) { enterActivates_ = on; }
 
     // Called after a key press the grid handled, for coupling two grids.
     std::function<void(QKeyEvent*)> afterKey;
@@ -89,6 +91,8 @@ private:
     void ScrollToRow(int row);
     void MoveRow(int delta);
     void MoveCol(int delta);
+    int RowCountAll() const;
+    int ColCountAll() const;
     int LineWidth() const { return gridLines_ ? 1 : 0; }
 
     StringGrid* model_;
@@ -100,6 +104,7 @@ private:
     bool colResize_ = false;
     bool rowSelect_ = false;
     bool gridLines_ = false;
+    bool enterActivates_ = false;
     int resizingCol_ = -1;
     int resizeStartX_ = 0;
     int resizeStartWidth_ = 0;

@@ -1,6 +1,7 @@
 #include "OutlineView.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "framework/Canvas.h"
 #include "framework/Colors.h"
@@ -203,6 +204,21 @@ void SetFolded(FoldTarget& t, int row, bool expand) {
         if (previous <= level) break;
         SetHeights(t, r, 0, 0);
     }
+}
+
+bool RevealRow(FoldTarget& t, int row) {
+    if (row < 1 || row >= t.outline.RowCount() || t.outline.RowHeights(row) > 0) return false;
+    std::vector<int> folded;
+    int level = RowReader{t.store, t.outlineSlot, row - 1}.NumOr(outline::Level, 0);
+    for (int r = row - 1; r >= 1 && level > 0; --r) {
+        RowReader above{t.store, t.outlineSlot, r - 1};
+        int l = above.NumOr(outline::Level, level);
+        if (l >= level) continue;
+        level = l;
+        if (above.NumOr(outline::Expanded, 1) == 0) folded.push_back(r);
+    }
+    for (auto it = folded.rbegin(); it != folded.rend(); ++it) SetFolded(t, *it, true);
+    return !folded.empty();
 }
 
 bool FoldAt(FoldTarget& t, int col, int row, const QRect& rect, QPoint pos) {

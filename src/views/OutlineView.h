@@ -49,5 +49,7 @@ struct FoldTarget {
 bool FoldAt(FoldTarget& target, int col, int row, const QRect& rect, QPoint pos);
 // Folds (expand false) or unfolds the rows under grid row `row`.
 void SetFolded(FoldTarget& target, int row, bool expand);
+// Unfolds the folded rows above grid row `row` that hide it. True when any was.
+bool RevealRow(FoldTarget& target, int row);
 
 }  // namespace vinta

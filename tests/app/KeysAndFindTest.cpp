@@ -1,0 +1,172 @@
+// The keys every grid and document window has, and finding a row by name.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+
+#include "AppFixture.h"
+#include "framework/GridWidget.h"
+#include "runtime/Sjis.h"
+#include "views/FindBar.h"
+#include "views/OutlineView.h"
+
+namespace vinta {
+namespace {
+
+class Keys : public MainWindow {
+protected:
+    TForm1& Shown(int rows) {
+        TForm1& f = Open();
+        for (int i = 0; i < rows; ++i) f.AppendClick();
+        f.isModified = false;
+        f.resize(700, 300);
+        f.show();
+        QApplication::processEvents();
+        return f;
+    }
+    static void Press(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent e(QEvent::KeyPress, key, mods);
+        QApplication::sendEvent(w, &e);
+    }
+    void Name(int gridRow, const char* name) {
+        form->store.SetCellText(form->outlineSlot, outline::Name, gridRow - 1, sjis::Lit(name));
+    }
+};
+
+TEST_F(Keys, FileCommandsHaveTheUsualShortcuts) {
+    TForm1& f = Open();
+    EXPECT_EQ(f.Action("NewFile")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    EXPECT_EQ(f.Action("Save")->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+    EXPECT_EQ(f.Action("SaveAs1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    EXPECT_EQ(f.Action("Print1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    EXPECT_EQ(f.Action("Exit1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+    // The designed ones stay.
+    EXPECT_EQ(f.Action("Open")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(f.Action("Insert")->shortcut(), QKeySequence(Qt::Key_Insert));
+    EXPECT_EQ(f.Action("Append")->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    // Ctrl+S on a named schedule saves it.
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    f.currentFileName = Path("k.kts");
+    f.isModified = true;
+    QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(f.isModified);
+    EXPECT_TRUE(fs::exists(dir_ / "k.kts"));
+}
+
+// Ctrl+Home and Ctrl+End: first and last row, in both panes. Home and End:
+// first and last column of the row, in that pane only.
+TEST_F(Keys, HomeAndEnd) {
+    TForm1& f = Shown(60);
+    const int last = f.grids.Schedule1.RowCount() - 1;
+    f.Schedule1->SetCurrent(3, 30);
+    f.Schedule2->SetCurrent(7, 30);
+    Press(f.Schedule1, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(f.Schedule1->Row(), last);
+    EXPECT_EQ(f.Schedule2->Row(), last);
+    EXPECT_EQ(f.Schedule2->TopRow(), f.Schedule1->TopRow());
+    Press(f.Schedule2, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(f.Schedule1->Row(), 1);
+    EXPECT_EQ(f.Schedule2->Row(), 1);
+    int lastShown = 14;
+    while (f.grids.Schedule1.ColWidths(lastShown) <= 0) --lastShown;
+    Press(f.Schedule1, Qt::Key_End);
+    EXPECT_EQ(f.Schedule1->Col(), lastShown);
+    EXPECT_EQ(f.Schedule1->Row(), 1);
+    EXPECT_EQ(f.Schedule2->Col(), 7) << "columns stay in their pane";
+    Press(f.Schedule1, Qt::Key_Home);
+    EXPECT_EQ(f.Schedule1->Col(), 1);
+    Press(f.Schedule2, Qt::Key_End);
+    EXPECT_EQ(f.Schedule2->Col(), f.chartGrid.ColCount() - 1);
+}
+
+// Enter and F2 open the task dialog like a double click, from either pane.
+TEST_F(Keys, EnterAndF2OpenTheTaskDialog) {
+    TForm1& f = Shown(3);
+    QStringList shown;
+    f.runDialog = [&](QDialog& d) {
+        shown << d.objectName();
+        return static_cast<int>(QDialog::Rejected);
+    };
+    f.Schedule1->SetRow(2);
+    Press(f.Schedule1, Qt::Key_Return);
+    Press(f.Schedule1, Qt::Key_F2);
+    f.Schedule2->SetRow(4);
+    Press(f.Schedule2, Qt::Key_Enter);
+    EXPECT_EQ(shown, (QStringList{"TaskEditDlg", "TaskEditDlg", "TaskEditDlg"}));
+    EXPECT_EQ(f.Schedule1->Row(), 4);
+}
+
+// Ctrl+F: next and previous, wrapping, unfolding what hides the row.
+TEST_F(Keys, FindingARowByName) {
+    TForm1& f = Shown(40);
+    Name(5, "基本設計");
+    Name(20, "ＤＢ詳細設計");
+    Name(35, "ﾃｽﾄ");
+    auto* bar = f.findChild<FindBar*>("FindBar");
+    auto* text = f.findChild<QLineEdit*>("eFind");
+    ASSERT_TRUE(bar && text);
+    EXPECT_FALSE(bar->isVisible());
+    f.Action("Find")->trigger();
+    EXPECT_TRUE(bar->isVisible());
+    text->setText(QStringLiteral("設計"));
+    Press(text, Qt::Key_Return);
+    EXPECT_EQ(f.Schedule1->Row(), 5);
+    EXPECT_EQ(f.Schedule2->Row(), 5);
+    Press(text, Qt::Key_Return);
+    EXPECT_EQ(f.Schedule1->Row(), 20);
+    Press(text, Qt::Key_Return);
+    EXPECT_EQ(f.Schedule1->Row(), 5) << "wraps";
+    Press(text, Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(f.Schedule1->Row(), 20) << "Shift+Enter steps back";
+    text->setText(QStringLiteral("db"));
+    f.Action("FindNext")->trigger();
+    EXPECT_EQ(f.Schedule1->Row(), 20) << "case and width";
+    text->setText(QStringLiteral("テスト"));
+    f.Action("FindPrior")->trigger();
+    EXPECT_EQ(f.Schedule1->Row(), 35);
+    EXPECT_GT(f.Schedule1->CellRect(2, 35).height(), 0) << "scrolled into view";
+    text->setText(QStringLiteral("どこにもない"));
+    Press(text, Qt::Key_Return);
+    EXPECT_EQ(bar->Status(), QStringLiteral("見つかりません"));
+    EXPECT_EQ(f.Schedule1->Row(), 35);
+    Press(text, Qt::Key_Escape);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(f.isModified) << "finding changes nothing";
+}
+
+TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {
+    TForm1& f = Shown(0);
+    auto tree = [&](int g, const char* level, const char* has, const char* name) {
+        for (auto [col, v] : {std::pair{outline::Level, level}, std::pair{outline::HasChildren, has},
+                              std::pair{outline::Expanded, has}, std::pair{outline::Type, "1"}})
+            f.store.SetCellText(f.outlineSlot, col, g - 1, v);
+        Name(g, name);
+    };
+    tree(1, "0", "1", "project");
+    tree(2, "1", "1", "phase");
+    tree(3, "2", "0", "hidden task");
+    tree(4, "0", "0", "after");
+    FoldTarget t{f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, 18, 18};
+    SetFolded(t, 2, false);
+    SetFolded(t, 1, false);
+    ASSERT_EQ(f.grids.Schedule1.RowHeights(3), 0);
+    f.Schedule1->SetRow(4);
+    EXPECT_TRUE(f.FindRow(QStringLiteral("HIDDEN"), true));
+    EXPECT_EQ(f.Schedule1->Row(), 3);
+    for (int g : {2, 3}) {
+        EXPECT_EQ(f.grids.Schedule1.RowHeights(g), 18) << g;
+        EXPECT_EQ(f.chartGrid.RowHeights(g), 18) << g;
+    }
+    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Expanded, 0), "1");
+    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Expanded, 1), "1");
+}
+
+}  // namespace
+}  // namespace vinta
