@@ -132,6 +132,8 @@ void TForm1::BuildPanes() {
     column->addWidget(pages, 1);
     findBar_ = new FindBar([this](const QString& text, bool forward) { return FindRow(text, forward); }, centre);
     findBar_->hide();
+    // While finding, the row found stays marked in the outline.
+    findBar_->onShown = [this](bool shown) { Schedule1->SetMarkCurrent(shown); };
     column->addWidget(findBar_);
     setCentralWidget(centre);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));

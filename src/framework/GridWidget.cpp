@@ -175,7 +175,7 @@ void GridWidget::paintEvent(QPaintEvent*) {
     EnsureLayout();
     Canvas canvas(painter);
     const int width = viewport()->width(), height = viewport()->height();
-    bool focused = hasFocus();
+    bool focused = hasFocus() || markCurrent_;
     std::vector<int> paintCols;
     for (int c = 0; c < std::min(fixedCols_, model_->ColCount()); ++c) paintCols.push_back(c);
     for (size_t i = static_cast<size_t>(horizontalScrollBar()->value()); i < cols_.size(); ++i) paintCols.push_back(cols_[i]);
@@ -364,6 +364,12 @@ void GridWidget::MoveCol(int delta) {
     else if (CellRect(col, model_->FixedRows() > 0 ? 0 : row_).isEmpty() ||
              CellRect(col, 0).right() >= viewport()->width())
         h->setValue(std::min(h->maximum(), idx));
+}
+
+void GridWidget::SetMarkCurrent(bool on) {
+    if (on == markCurrent_) return;
+    markCurrent_ = on;
+    viewport()->update();
 }
 
 int GridWidget::RowCountAll() const { return model_ ? model_->RowCount() : 0; }

@@ -61,6 +61,9 @@ public:
     void HandleKey(QKeyEvent* event);
     // Enter and F2 on a data row act as a double click.
     void SetEnterActivates(bool on) { enterActivates_ = on; }
+    // Draws the current cell as focused while the focus is elsewhere (in a
+    // find bar that chose it).
+    void SetMarkCurrent(bool on);
 
     // Called after a key press the grid handled, for coupling two grids.
     std::function<void(QKeyEvent*)> afterKey;
@@ -105,6 +108,7 @@ private:
     bool rowSelect_ = false;
     bool gridLines_ = false;
     bool enterActivates_ = false;
+    bool markCurrent_ = false;
     int resizingCol_ = -1;
     int resizeStartX_ = 0;
     int resizeStartWidth_ = 0;

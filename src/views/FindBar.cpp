@@ -60,6 +60,16 @@ void FindBar::Step(bool forward) {
     status_->setText(find_(text_->text(), forward) ? QString() : QStringLiteral("見つかりません"));
 }
 
+void FindBar::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (onShown) onShown(true);
+}
+
+void FindBar::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (onShown) onShown(false);
+}
+
 QString FindBar::Status() const { return status_->text(); }
 
 bool FindBar::eventFilter(QObject* watched, QEvent* e) {

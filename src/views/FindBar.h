@@ -23,9 +23,13 @@ public:
     // One step; the status tells the user when nothing was found.
     void Step(bool forward);
     QString Status() const;
+    // Told when the bar is shown or hidden.
+    std::function<void(bool shown)> onShown;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
 
 private:
     FindFn find_;
