@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLocale>
+#include <QRegularExpressionValidator>
 
 namespace vinta {
 
@@ -9,6 +10,9 @@ TNumEdit::TNumEdit(QWidget* parent) : QLineEdit(parent) {
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setInputMethodHints(Qt::ImhDigitsOnly);
+    // Pasted text goes through the same door as typed keys: digits only, so
+    // the field never shows what OK would then store as 0.
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
     Modified = false;
     SetValue(0);
 }

@@ -105,7 +105,8 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addWidget(buttons);
-    setMinimumSize(290, 205);
+    SetTabChain({eName, cbGroup, eName2, mMemo});
+    FitToDesign(this, {290, 205});
 }
 
 void TResEditDlg2::Fill(const ScheduleStore& store, int slot, int row, const QStringList& groups) {
@@ -189,7 +190,7 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
     bottom->addStretch();
     bottom->addWidget(close);
     layout->addLayout(bottom);
-    resize(522, 381);
+    FitToDesign(this, {522, 381});
 
     ctx_.store.LinkView(ctx_.resourceSlot, &view);
     StringGrid1->SetCurrent(1, 1);

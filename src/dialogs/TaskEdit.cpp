@@ -61,7 +61,7 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     rgType = new RadioGroup(QStringLiteral("種別"),
                             {QStringLiteral("プロジェクト"), QStringLiteral("タスク"), QStringLiteral("コメント")}, 1);
     rgType->setObjectName(QStringLiteral("rgType"));
-    rgDisp = new RadioGroup(QStringLiteral("スケジュール描画"), {QStringLiteral("表示しない"), QStringLiteral("表示する")}, 2);
+    rgDisp = new RadioGroup(QStringLiteral("スケジュール描画"), {QStringLiteral("表示しない"), QStringLiteral("表示する")}, 1);
     rgDisp->setObjectName(QStringLiteral("rgDisp"));
     eNo = new TNumEdit;
     eNo->setObjectName(QStringLiteral("eNo"));
@@ -86,10 +86,14 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     progress->addWidget(new QLabel(QStringLiteral("％")));
     progress->addStretch();
     form->addLayout(progress, 3, 1);
+    // Four rows, so that the page keeps the dialog's designed 458 x 211 with
+    // the fonts at hand: the two radio groups stand side by side to the right
+    // of the dates, each in one column.
     form->addWidget(rgType, 1, 2, 3, 1);
     form->addWidget(new QLabel(QStringLiteral("CD")), 0, 4);
     form->addWidget(eNo, 0, 5);
-    form->addWidget(rgDisp, 4, 0, 1, 4);
+    form->addWidget(rgDisp, 1, 3, 3, 3);
+    form->setRowStretch(4, 1);
     PageControl1->addTab(info, QStringLiteral("タスク情報"));
 
     auto* res = new QWidget;
@@ -135,7 +139,8 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
     layout->addWidget(buttons);
-    resize(std::max(458, sizeHint().width()), std::max(250, sizeHint().height()));
+    SetTabChain({eName, dtStart, dtEnd, eProgress, rgType, rgDisp});
+    FitToDesign(this, {458, 211});
     StringGrid1->SetCurrent(1, 1);
 }
 
@@ -207,7 +212,8 @@ void TTaskEditDlg::rgTypeClick(int index) {
         bool yes = ctx_.prompter.Confirm(
             QStringLiteral("注意"),
             QStringLiteral("コメントにはリソースの割当ができません。\r\n既に割当てられたデータは削除されます。\r\n"
-                           "戻す場合は、[OK]する前にコメント以外を選択してください。"));
+                           "戻す場合は、[OK]する前にコメント以外を選択してください。"),
+            BoxIcon::kInformation);
         if (!yes) {
             rgType->SetItemIndex(typeIndex_);
             return;

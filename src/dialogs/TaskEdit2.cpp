@@ -80,7 +80,9 @@ TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(pare
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(buttons);
-    resize(425, 315);
+    // The pickers were made before the fields above them: Tab follows the page.
+    SetTabChain({cbRes, dtFrom, dtTo, eProgress, rgType, eMemo, findChild<QPushButton*>(QStringLiteral("OKBtn"))});
+    FitToDesign(this, {425, 315});
 }
 
 bool EditAssignmentLine(const DialogContext& ctx, StringGrid& lines, int y, QDate taskStart, QDate taskEnd) {

@@ -8,6 +8,9 @@
 #include <QToolButton>
 #include <QCalendarWidget>
 #include <QGridLayout>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -85,6 +88,8 @@ void SjisLineEdit::SetSjisText(const std::string& cell) { setText(CellToQt(cell)
 SjisTextEdit::SjisTextEdit(Prompter* prompter, bool hiragana, QWidget* parent)
     : QPlainTextEdit(parent), prompter_(prompter) {
     SetInputMethod(this, hiragana);
+    // Tab leaves the memo, as in every dialog field; it never types a tab.
+    setTabChangesFocus(true);
 }
 
 bool SjisTextEdit::Acceptable(const QString& text) {
@@ -164,6 +169,27 @@ void RadioGroup::SetItemIndex(int index) {
     buttons_[static_cast<size_t>(std::min(index, Count() - 1))]->setChecked(true);
 }
 
+void FitToDesign(QDialog* dialog, QSize client) {
+    for (QLayout* l : dialog->findChildren<QLayout*>()) {
+        l->setSpacing(3);
+        l->setContentsMargins(4, 3, 4, 3);
+    }
+    QSize need = dialog->layout() ? dialog->layout()->minimumSize() : QSize();
+    dialog->setFixedSize(client.expandedTo(need));
+}
+
+void SetTabChain(std::initializer_list<QWidget*> widgets) {
+    std::vector<QWidget*> chain;
+    for (QWidget* w : widgets) {
+        if (auto* group = qobject_cast<RadioGroup*>(w)) {
+            for (int i = 0; i < group->Count(); ++i) chain.push_back(group->Button(i));
+        } else {
+            chain.push_back(w);
+        }
+    }
+    for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
 QDialogButtonBox* MakeOkCancel(QDialog* dialog) {
     auto* buttons = new QDialogButtonBox;
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -186,8 +212,17 @@ void AddToolButton(QToolBar* bar, const char* name, const QString& text, const s
     bar->addWidget(b);
 }
 
+DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) { lineEdit()->installEventFilter(this); }
+
+bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText())
+        setSelectedSection(currentSection());
+    return QDateEdit::eventFilter(watched, event);
+}
+
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent) {
-    auto* d = new QDateEdit(parent);
+    auto* d = new DatePicker(parent);
     d->setObjectName(name);
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));

@@ -8,8 +8,10 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSize>
 #include <QStringList>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -75,11 +77,28 @@ private:
     std::vector<QRadioButton*> buttons_;
 };
 
+// Lays the dialog out tightly and gives it its designed client size, fixed
+// like a dialog border; a dialog whose contents need more gets what they need.
+void FitToDesign(QDialog* dialog, QSize client);
+// Tab goes through `widgets` in this order, whatever order they were made in.
+void SetTabChain(std::initializer_list<QWidget*> widgets);
+
 // The dialogs' "OK" (default) and "キャンセル" buttons, wired to accept and reject.
 QDialogButtonBox* MakeOkCancel(QDialog* dialog);
 // A text button on a dialog's toolbar.
 void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run,
                    const QString& hint = QString());
+
+// A date field where a click into the year, month or day selects it, so that
+// digits typed next replace it, as they do after Tab.
+class DatePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget* parent = nullptr);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 // A date picker with a drop-down calendar showing yyyy/MM/dd.
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);

@@ -30,9 +30,11 @@ void QtPrompter::Notice(const QString& text) {
     QMessageBox::information(parent_, QApplication::applicationDisplayName(), DisplayText(text));
 }
 
-bool QtPrompter::Confirm(const QString& caption, const QString& text) {
-    return QMessageBox::question(parent_, caption, DisplayText(text), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+bool QtPrompter::Confirm(const QString& caption, const QString& text, BoxIcon icon) {
+    QMessageBox box(icon == BoxIcon::kInformation ? QMessageBox::Information : QMessageBox::Question, caption,
+                    DisplayText(text), QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 Answer QtPrompter::Ask(const QString& caption, const QString& text) {
@@ -80,8 +82,8 @@ std::optional<QString> ScriptedPrompter::NextFile() {
     return a;
 }
 
-bool ScriptedPrompter::Confirm(const QString& caption, const QString& text) {
-    asked.push_back({"confirm", caption, text});
+bool ScriptedPrompter::Confirm(const QString& caption, const QString& text, BoxIcon icon) {
+    asked.push_back({"confirm", caption, text, icon});
     if (confirmAnswers.empty()) return false;
     bool a = confirmAnswers.front();
     confirmAnswers.pop_front();

@@ -19,6 +19,9 @@ struct FileDialogSpec {
     QString folder;
 };
 
+// The icon of a Yes/No box: a question, or a notice that needs a decision.
+enum class BoxIcon { kQuestion, kInformation };
+
 // The answer to a question that may be left unanswered.
 enum class Answer { kYes, kNo, kCancel };
 
@@ -27,8 +30,8 @@ public:
     virtual ~Prompter() = default;
     // A plain notice with an OK button.
     virtual void Notice(const QString& text) = 0;
-    // A Yes/No question with a question icon; true only for Yes.
-    virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // A Yes/No question (with a question icon unless told); true only for Yes.
+    virtual bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) = 0;
     // The same Yes/No box, where Escape and the box's close button answer
     // kCancel: for questions whose No throws work away.
     virtual Answer Ask(const QString& caption, const QString& text) = 0;
@@ -48,7 +51,7 @@ class QtPrompter : public Prompter {
 public:
     explicit QtPrompter(QWidget* parent) : parent_(parent) {}
     void Notice(const QString& text) override;
-    bool Confirm(const QString& caption, const QString& text) override;
+    bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) override;
     Answer Ask(const QString& caption, const QString& text) override;
     void Error(const QString& text) override;
     std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
@@ -65,9 +68,10 @@ public:
         QString kind;  // "notice", "confirm", "error", "open", "save"
         QString caption;
         QString text;
+        BoxIcon icon = BoxIcon::kQuestion;
     };
     void Notice(const QString& text) override { asked.push_back({"notice", {}, text}); }
-    bool Confirm(const QString& caption, const QString& text) override;
+    bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) override;
     // Takes askAnswers first, then confirmAnswers (Yes or No).
     Answer Ask(const QString& caption, const QString& text) override;
     void Error(const QString& text) override { asked.push_back({"error", {}, text}); }

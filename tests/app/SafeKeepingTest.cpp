@@ -133,6 +133,23 @@ TEST_F(SafeKeeping, TheQuestionBoxTellsEscapeFromNo) {
     EXPECT_EQ(visibleButtons, 2) << "the box shows Yes and No only";
 }
 
+// Yes/No boxes carry the icon they are asked for.
+TEST_F(SafeKeeping, ConfirmationsShowTheirIcon) {
+    QtPrompter real(nullptr);
+    for (auto [icon, shownIcon] : {std::pair{BoxIcon::kQuestion, QMessageBox::Question},
+                                   std::pair{BoxIcon::kInformation, QMessageBox::Information}}) {
+        QMessageBox::Icon seen = QMessageBox::NoIcon;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(box);
+            seen = box->icon();
+            box->button(QMessageBox::Yes)->click();
+        });
+        EXPECT_TRUE(real.Confirm(QStringLiteral("注意"), QStringLiteral("?"), icon));
+        EXPECT_EQ(seen, shownIcon);
+    }
+}
+
 // Folders, pipes, devices and dangling links are named as unreadable at once.
 TEST_F(SafeKeeping, OpeningSpecialFilesChangesNothing) {
     TForm1& f = Open();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFocusEvent>
 #include <QLocale>
 #include <QtTest/QTest>
@@ -89,6 +90,22 @@ TEST_F(NumeditField, KeysAndTheModifiedEvent) {
     Focus(&field, false);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(last, 3);
+}
+
+// Pasting is refused like typing: nothing that is not a digit gets in.
+TEST_F(NumeditField, PastedTextIsDigitsOnly) {
+    field.SetValue(0);
+    field.setFocus();
+    field.clear();
+    for (const char* refused : {"12a", "-5", "1,000", "１２", " 7"}) {
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(refused));
+        field.paste();
+        EXPECT_EQ(field.text(), QString()) << refused;
+    }
+    QGuiApplication::clipboard()->setText(QStringLiteral("42"));
+    field.paste();
+    EXPECT_EQ(field.text(), QStringLiteral("42"));
+    EXPECT_EQ(TNumEdit::ReadInteger(field.Text()), 42);
 }
 
 TEST_F(NumeditField, WithoutAHandlerEnterOnlySwallowsTheKey) {

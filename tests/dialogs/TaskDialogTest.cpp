@@ -265,6 +265,7 @@ TEST_F(TaskDialog, TurningATaskIntoAComment) {
         dlg.rgType->SetItemIndex(2);
         dlg.rgTypeClick(2);
         EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("注意"));
+        EXPECT_EQ(prompter.asked.back().icon, BoxIcon::kInformation);
         EXPECT_FALSE(dlg.dtStart->isEnabled());
         EXPECT_FALSE(dlg.PageControl1->isTabEnabled(1));
         return QDialog::Accepted;
