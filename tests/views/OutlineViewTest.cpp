@@ -86,6 +86,19 @@ TEST_F(OutlineDrawing, IndentAndFoldBox) {
     EXPECT_EQ(pic.At(L + 32 + 7, 40 + 1 + 5), QColor(0, 0, 0)) << "plus sign when folded";
 }
 
+// Level Down can take sub-rows one below level 5; such a row still draws its
+// fold box and name at its own indent, inside the cell.
+TEST_F(OutlineDrawing, ALevelSixRowDrawsLikeAnyOther) {
+    sch.Tree(1, 6, outline::Task, 1, 1, "ＡＢ");
+    QRect c = Draw(outline::Name, 1, {10, 10, 200, 18});
+    int L = c.left(), T = c.top();
+    EXPECT_EQ(pic.At(L + 96 + 7, T + 1 + 7), QColor(0, 0, 0)) << "fold box at 6 x 16";
+    int textStart = pic.FirstDarkColumn(L + 112, T, L + 200, T + 18);
+    EXPECT_GE(textStart, L + 114);
+    EXPECT_LE(textStart, L + 117);
+    for (int y = 0; y < pic.image.height(); ++y) EXPECT_EQ(pic.At(L + 200, y), QColor(1, 2, 3)) << y;
+}
+
 TEST_F(OutlineDrawing, ProjectsAreBoldAndCommentsHaveNoIcon) {
     sch.Tree(1, 0, outline::Project, 0, 0, "設計");
     sch.Tree(3, 0, outline::Task, 0, 0, "設計");
