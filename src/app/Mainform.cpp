@@ -22,6 +22,7 @@
 #include "dialogs/TaskEdit.h"
 #include "framework/GridWidget.h"
 #include "framework/WindowBounds.h"
+#include "print/Printpreview.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
 #include "store/TextSearch.h"
@@ -179,7 +180,7 @@ void TForm1::BuildMenus() {
     connect(saveAs, &QAction::triggered, this, saveAsAction);
     file->addAction(saveAs);
     file->addSeparator();
-    QAction* print = make("Print1", QStringLiteral("印刷(&P)..."), 3, nullptr);
+    QAction* print = make("Print1", QStringLiteral("印刷(&P)..."), 3, &TForm1::Print1Click);
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     file->addAction(print);
     file->addSeparator();
@@ -252,7 +253,7 @@ void TForm1::BuildMenus() {
     button("tbOpenFile", 1, openAction);
     button("tbSaveAs", 2, guarded(&TForm1::SaveClick));
     toolBar_->addSeparator();
-    button("tbPrint", 3, [] {});
+    button("tbPrint", 3, guarded(&TForm1::Print1Click));
     toolBar_->addSeparator();
     button("tbDelete", 4, guarded(&TForm1::DeleteClick));
     button("tbEdit", 14, guarded(&TForm1::Schedule1DblClick));
@@ -524,6 +525,13 @@ void TForm1::Schedule1DblClick() {
     TaskRowPanes panes{grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
     if (EditTaskRow(Dialogs(), panes, Schedule1->Row())) isModified = true;
     RepaintPanes();
+}
+
+void TForm1::Print1Click() {
+    TForm2 preview(printState, printers, {store, optionSlot, outlineSlot, resourceSlot, grids.Schedule1, chart},
+                   prompter(), settingsPath_, this);
+    preview.runPrintDialog = runPrintDialog;
+    runDialog ? runDialog(preview) : preview.exec();
 }
 
 void TForm1::ResEditClick() {

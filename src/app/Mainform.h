@@ -10,9 +10,12 @@
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
 #include "store/Tables.h"
+#include "print/PrintJob.h"
+#include "print/PrintState.h"
 #include "views/ChartView.h"
 
 class QAction;
+class QPrintDialog;
 class QToolBar;
 
 namespace vinta {
@@ -42,6 +45,12 @@ public:
     bool isModified = false;
     bool scrollForwarding = false;
     ChartState chart;
+    // Printing state for the whole run (the zoom survives the preview), and
+    // the printer.
+    PrintState printState;
+    PrinterHolder printers;
+    // Answers the preview's print dialog in tests; the real dialog otherwise.
+    std::function<bool(QPrintDialog&)> runPrintDialog;
     int defaultOutlineRowHeight = 18;
     int defaultChartRowHeight = 18;
 
@@ -78,6 +87,7 @@ public:
     void Schedule1MouseUp(Qt::MouseButton button, QPoint pos);
     void Schedule1DblClick();
     void ResEditClick();
+    void Print1Click();
     void Schedule2DblClick();
     // The close sequence without the window closing: the question (false:
     // stay open), then the settings.

@@ -98,7 +98,8 @@ void Canvas::LineTo(int x, int y) {
 }
 
 void Canvas::Plot(int x, int y, int& step) {
-    bool on = pen_.style == PenStyle::Solid || step % 2 == 0;
+    // A dotted pen wider than a pixel draws solid, as the desktop's pens do.
+    bool on = pen_.style == PenStyle::Solid || pen_.width > 1 || step % 2 == 0;
     ++step;
     if (!on) return;
     int w = std::max(1, pen_.width);
@@ -109,7 +110,7 @@ void Canvas::Plot(int x, int y, int& step) {
 // Straight solid lines are filled in one go.
 void Canvas::Span(int x0, int y0, int x1, int y1) {
     int w = std::max(1, pen_.width);
-    if (pen_.style == PenStyle::Solid && (x0 == x1 || y0 == y1)) {
+    if ((pen_.style == PenStyle::Solid || w > 1) && (x0 == x1 || y0 == y1)) {
         if (x0 == x1 && y0 == y1) return;
         int l = x0, r = x0, t = y0, b = y0;
         if (y0 == y1) {

@@ -1,0 +1,350 @@
+#include "PageRenderer.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <cmath>
+#include <cstdio>
+
+#include "framework/Canvas.h"
+#include "runtime/Sjis.h"
+#include "runtime/StringGrid.h"
+#include "store/Gridio.h"
+#include "store/Kdatetime.h"
+#include "store/Tables.h"
+#include "views/ChartView.h"
+
+namespace vinta {
+
+namespace {
+
+constexpr int kL = 30;            // left margin line
+constexpr int kPitch = 20;        // row pitch
+constexpr int kTitleSize = 30;
+constexpr int kTextSize = 10;
+constexpr int kPrinterPen[] = {1, 4, 8, 16, 32, 64};
+const QString kFace = QStringLiteral("ＭＳ ゴシック");
+const QColor kWeekend(220, 220, 220);
+// The date an empty date cell stands for: day 0 of the desktop's calendar.
+constexpr Date kZeroDate{1899, 12, 30};
+
+int Trunc(double v) { return static_cast<int>(v); }
+int Key(const Date& d) { return d.year * 10000 + d.month * 100 + d.day; }
+int Days(const Date& a, const Date& b) { return DaysBetween(a.year, a.month, a.day, b.year, b.month, b.day); }
+
+// "%3.3s": at most the first three bytes, right-aligned in three places.
+std::string ThreeOf(const std::string& text) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%3.3s", text.c_str());
+    return buf;
+}
+
+}  // namespace
+
+PageRenderer::PageRenderer(PrintState& state, const PageMetrics& metrics, PageSource source)
+    : state_(state), metrics_(metrics), src_(source) {}
+
+int PageRenderer::ToDeviceX(double x) const { return Trunc(x * (state_.printing ? metrics_.scaleX : state_.zoom)); }
+int PageRenderer::ToDeviceY(double y) const { return Trunc(y * (state_.printing ? metrics_.scaleY : state_.zoom)); }
+
+QSize PageRenderer::LogicalExtent(const QString& text, int size, bool bold) {
+    QFont f(kFace);
+    f.setPixelSize(size);
+    f.setBold(bold);
+    QFontMetrics fm(f);
+    return {fm.horizontalAdvance(text), fm.height()};
+}
+
+int PageRenderer::VisibleRowCount() { return visible_.Count(src_.outline); }
+int PageRenderer::VisibleRowAt(int k) { return visible_.At(src_.outline, k); }
+
+int PageRenderer::RenderPage(Canvas& canvas, int request) {
+    state_.canvas = &canvas;
+    const int visible = VisibleRowCount();
+    auto exists = [&](int p) { return visible >= kRowsPerPage * (p - 1) + 1; };
+    if (request < 0) return exists(-request) ? -request : request;
+    if (request == 0) return (visible + kRowsPerPage - 1) / kRowsPerPage;
+    if (!exists(request)) return -request;
+    DrawPageFrame();
+    return DrawPageRows(request);
+}
+
+// Drawing in logical units.
+
+void PageRenderer::SetPenWidth(int w) {
+    int device = state_.printing ? kPrinterPen[std::clamp(w, 0, 5)] : Trunc(w * state_.zoom);
+    state_.canvas->SetPenWidth(device);
+}
+
+void PageRenderer::SetFontSize(int size, bool bold) {
+    FontSpec f;
+    f.name = kFace;
+    f.height = ToDeviceY(size);
+    f.bold = bold;
+    state_.canvas->SetFont(f);
+}
+
+void PageRenderer::Line(double x1, double y1, double x2, double y2) {
+    state_.canvas->Line(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2));
+}
+
+void PageRenderer::Fill(double x1, double y1, double x2, double y2) {
+    state_.canvas->FillRect(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2));
+}
+
+void PageRenderer::Text(double x, double y, const std::string& sjis) {
+    state_.canvas->TextOut(ToDeviceX(x), ToDeviceY(y), sjis);
+}
+
+void PageRenderer::Text(double x, double y, const QString& text) {
+    state_.canvas->TextOut(ToDeviceX(x), ToDeviceY(y), text);
+}
+
+void PageRenderer::ClippedText(double x1, double y1, double x2, double y2, double x, double y, const std::string& sjis) {
+    state_.canvas->TextRect(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2), ToDeviceX(x), ToDeviceY(y),
+                            sjis);
+}
+
+// The frame: title, table lines, column titles and the calendar strip.
+
+int PageRenderer::TitleHeight() const {
+    return LogicalExtent(QString::fromStdString(sjis::ToUtf8(state_.title)), kTitleSize).height();
+}
+
+int PageRenderer::ColumnCount() const {
+    const ChartState& c = src_.chart;
+    if (c.viewMode == kYearView) return (c.viewEnd.year - c.viewStart.year + 1) * 12;
+    return Days(c.viewStart, c.viewEnd) + 1;
+}
+
+void PageRenderer::DrawPageFrame() {
+    Canvas& c = *state_.canvas;
+    const int W = metrics_.pageWidth, H = metrics_.pageHeight;
+    c.SetBrush(Qt::white);
+    Fill(0, 0, W, H);
+    c.SetPen(Qt::black);
+    c.SetFontColor(Qt::black);
+    const QSize title = LogicalExtent(QString::fromStdString(sjis::ToUtf8(state_.title)), kTitleSize);
+    const int tw = title.width(), th = title.height();
+    const int x = (W - tw) / 2;
+    SetFontSize(kTitleSize);
+    Text(x, 25, state_.title);
+    SetPenWidth(2);
+    Line(x, 25 + th, x + tw, 25 + th);
+
+    const int Ytop = 35 + th, R = W - 30, B = Ytop + H - 100, CL = kL + 353;
+    Line(kL, Ytop, R, Ytop);
+    Line(kL, Ytop, kL, B);
+    Line(kL + 27, Ytop, kL + 27, B);
+    Line(R, Ytop, R, B);
+    Line(kL, B, R, B);
+    SetPenWidth(1);
+    for (int cx : {kL + 210, kL + 235, kL + 293}) Line(cx, Ytop, cx, B);
+    SetPenWidth(2);
+    Line(CL, Ytop, CL, B);
+
+    if (src_.chart.viewMode == kMonthView) {
+        const int n = ColumnCount();
+        const double w = static_cast<double>(R - CL) / n;
+        Date d = src_.chart.viewStart;
+        for (int j = 0; j < n; ++j, d = AddDays(d.year, d.month, d.day, 1)) {
+            int dow = DayOfWeek(d.year, d.month, d.day);
+            if (dow != 0 && dow != 6) continue;
+            c.SetBrush(kWeekend);
+            Fill(Trunc(CL + j * w), Ytop + 45, Trunc(CL + (j + 1) * w), B);
+            c.SetBrush(Qt::white);
+        }
+    }
+
+    SetFontSize(kTextSize);
+    Text(kL + 8, Ytop + 17, QStringLiteral("No."));
+    Text(kL + 93, Ytop + 17, QStringLiteral("名      前"));
+    Text(kL + 213, Ytop + 17, QStringLiteral("進捗"));
+    Text(kL + 215, Ytop + 28, QStringLiteral("(%)"));
+    Text(kL + 240, Ytop + 17, QStringLiteral("開  始  日"));
+    Text(kL + 300, Ytop + 17, QStringLiteral("終  了  日"));
+    SetPenWidth(2);
+    Line(kL, Ytop + 45, R, Ytop + 45);
+    c.SetPenStyle(PenStyle::Solid);
+    SetPenWidth(1);
+    Line(CL, Ytop + 15, R, Ytop + 15);
+    if (src_.chart.viewMode == kYearView)
+        YearStrip(Ytop, R, B, CL);
+    else
+        MonthStrip(Ytop, R, B, CL);
+}
+
+void PageRenderer::YearStrip(int Ytop, int R, int B, int CL) {
+    Canvas& c = *state_.canvas;
+    const int n = ColumnCount();
+    const double w = static_cast<double>(R - CL) / n;
+    int y = src_.chart.viewStart.year, m = src_.chart.viewStart.month;
+    for (int j = 0; j < n; ++j) {
+        const int next = Trunc(CL + (j + 1) * w);
+        c.SetPenStyle(m == 12 ? PenStyle::Solid : PenStyle::Dot);
+        Line(next, m == 12 ? Ytop : Ytop + 15, next, B);
+        c.SetPenStyle(PenStyle::Solid);
+        if (m == 1) Text(Trunc(CL + j * w + 5), Ytop + 3, QString::asprintf("%d年", y));
+        Text(Trunc(CL + j * w + 5), Ytop + 25, QString::asprintf("%2d", m));
+        if (++m > 12) {
+            m = 1;
+            ++y;
+        }
+    }
+}
+
+void PageRenderer::MonthStrip(int Ytop, int R, int B, int CL) {
+    Canvas& c = *state_.canvas;
+    const int n = ColumnCount();
+    const double w = static_cast<double>(R - CL) / n;
+    Date d = src_.chart.viewStart;
+    for (int j = 0; j < n; ++j, d = AddDays(d.year, d.month, d.day, 1)) {
+        const int x = Trunc(CL + j * w + 2);
+        if (d.day == 1) Text(Trunc(CL + j * w + 6), Ytop + 3, QString::asprintf("%d/%2d", d.year, d.month));
+        Text(x, Ytop + 32, QString::asprintf("%d", d.day % 10));
+        if (d.day >= 10) Text(x, Ytop + 20, QString::asprintf("%d", d.day / 10));
+        const bool last = d.day == DaysInMonth(d.year, d.month);
+        const int next = Trunc(CL + (j + 1) * w);
+        c.SetPenStyle(last ? PenStyle::Solid : PenStyle::Dot);
+        Line(next, last ? Ytop : Ytop + 15, next, B);
+        c.SetPenStyle(PenStyle::Solid);
+    }
+}
+
+// The rows of page p.
+
+int PageRenderer::DrawPageRows(int page) {
+    Canvas& c = *state_.canvas;
+    const int W = metrics_.pageWidth;
+    const int th = TitleHeight(), Ytop = 35 + th, R = W - 30;
+    const int Y0 = Ytop + 50;
+    SetFontSize(kTextSize);
+    const QString number = QString::asprintf("- %d -", page);
+    Text(R / 2 + kL - LogicalExtent(number, kTextSize).width() / 2, th + 710, number);
+
+    const int rowCount = src_.outline.RowCount();
+    bool separatorsDrawn = false;
+    for (int g = 0; g < kRowsPerPage; ++g) {
+        const int r = VisibleRowAt(kRowsPerPage * page - 30 + g);
+        if (r == 0 || r >= rowCount) return -1;
+        const int s = r - 1, rowY = Y0 + kPitch * g;
+        if (src_.store.HasNumber(src_.outlineSlot, outline::Type, s)) {
+            DrawRowTexts(r, s, rowY);
+            const std::string& show = src_.outline.Cells(outline::ShowBar, r);
+            if (show.empty() || show == "0") continue;
+            DrawBar(r, rowY);
+        }
+        // Every slot that gets here draws the same 30 separators; nothing
+        // drawn later reaches their lines, so once is the same picture.
+        if (!separatorsDrawn) {
+            c.SetPenStyle(PenStyle::Dot);
+            SetPenWidth(1);
+            for (int k = 0; k < 30; ++k) Line(kL, Y0 + 15 + kPitch * k, R, Y0 + 15 + kPitch * k);
+            c.SetPenStyle(PenStyle::Solid);
+            separatorsDrawn = true;
+        }
+        if (r == rowCount - 1) return -1;
+    }
+    return page + 1;
+}
+
+void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
+    Canvas& c = *state_.canvas;
+    auto number = [&](int col) {
+        int v = 0;
+        return src_.store.TryCellNumber(src_.outlineSlot, col, s, v) ? v : 0;
+    };
+    const int level = number(outline::Level), type = number(outline::Type);
+    const int hasChildren = number(outline::HasChildren), expanded = number(outline::Expanded);
+    Text(kL + 8, rowY, ThreeOf(std::to_string(r)));
+
+    std::string name = src_.outline.Cells(outline::Name, r);
+    if (type == outline::Assignment) {
+        int res = src_.store.FindRow(src_.resourceSlot, resource::No, name);
+        name = res >= 0 ? src_.store.CellText(src_.resourceSlot, resource::Name, res) : std::string();
+    }
+    if (hasChildren != 0) {
+        c.SetPenStyle(PenStyle::Solid);
+        SetPenWidth(1);
+        const double bx = kL + 30 + 10.0 * level, by = rowY + 1;
+        Line(bx, by, bx + 8, by);
+        Line(bx + 8, by, bx + 8, by + 8);
+        Line(bx + 8, by + 8, bx, by + 8);
+        Line(bx, by + 8, bx, by);
+        Line(bx + 2, by + 4, bx + 6, by + 4);
+        if (expanded == 0) Line(bx + 4, by + 2, bx + 4, by + 6);
+    }
+    const bool bold = type == outline::Project;
+    const double nx = kL + 40 + 10.0 * level;
+    const int nh = LogicalExtent(QString::fromStdString(sjis::ToUtf8(name)), kTextSize, bold).height();
+    SetFontSize(kTextSize, bold);
+    if (nx < kL + 210) {
+        Fill(nx, rowY, kL + 210, rowY + nh);
+        ClippedText(nx, rowY, kL + 210, rowY + nh, nx, rowY, name);
+    }
+    SetFontSize(kTextSize);
+    Text(kL + 215, rowY, ThreeOf(src_.outline.Cells(outline::Progress, r)));
+    Text(kL + 240, rowY, src_.outline.Cells(outline::StartDate, r));
+    Text(kL + 300, rowY, src_.outline.Cells(outline::EndDate, r));
+}
+
+void PageRenderer::DrawBar(int r, int rowY) {
+    Canvas& c = *state_.canvas;
+    // A date cell that holds no date leaves the bar out; the page still prints.
+    auto date = [&](int col) -> std::optional<Date> {
+        const std::string& text = src_.outline.Cells(col, r);
+        if (IsBlankCell(text)) return kZeroDate;
+        return ParseDateText(text);
+    };
+    std::optional<Date> start = date(outline::StartDate), end = date(outline::EndDate);
+    if (!start || !end) return;
+    Date taskStart = *start, taskEnd = *end;
+    int P = 0;
+    if (!IsBlankCell(src_.outline.Cells(outline::Progress, r)))
+        src_.store.TryCellNumber(src_.outlineSlot, outline::Progress, r - 1, P);
+    Date progressDate = taskStart;
+    if (P > 0) {
+        int d = Days(taskStart, taskEnd);
+        progressDate = AddDays(taskStart.year, taskStart.month, taskStart.day, d * P / 100);
+    }
+    const Date rangeStart = src_.chart.viewStart, rangeEnd = src_.chart.viewEnd;
+    if (!(Key(rangeStart) <= Key(taskEnd) && Key(rangeEnd) >= Key(taskStart))) return;
+    if (Key(taskStart) < Key(rangeStart)) taskStart = rangeStart;
+    if (Key(taskEnd) > Key(rangeEnd)) taskEnd = rangeEnd;
+
+    const int W = metrics_.pageWidth, th = TitleHeight();
+    const int R = W - 30, CL = kL + 353;
+    (void)th;
+    const double w = static_cast<double>(R - CL) / ColumnCount();
+    c.SetPenStyle(PenStyle::Solid);
+    SetPenWidth(1);
+    int x1, x2;
+    if (src_.chart.viewMode == kYearView) {
+        const int c1 = MonthsBetween(rangeStart.year, rangeStart.month, taskStart.year, taskStart.month);
+        const int c2 = MonthsBetween(rangeStart.year, rangeStart.month, taskEnd.year, taskEnd.month);
+        x1 = Trunc(CL + c1 * w + (w / DaysInMonth(taskStart.year, taskStart.month)) * (taskStart.day - 1));
+        x2 = Trunc(CL + c2 * w + (w / DaysInMonth(taskEnd.year, taskEnd.month)) * taskEnd.day);
+    } else {
+        x1 = Trunc(CL + Days(rangeStart, taskStart) * w);
+        x2 = Trunc(CL + (Days(rangeStart, taskEnd) + 1) * w);
+    }
+    c.SetBrush(Qt::white);
+    Fill(x1, rowY, x2, rowY + 10);
+    Line(x1, rowY, x2, rowY);
+    Line(x1, rowY + 10, x2, rowY + 10);
+    Line(x2, rowY, x2, rowY + 10);
+    Line(x1, rowY, x1, rowY + 10);
+    if (P <= 0) return;
+    int bandEnd;
+    if (src_.chart.viewMode == kYearView) {
+        bandEnd = x1 + (x2 - x1) * P / 100;
+    } else {
+        if (Key(taskStart) > Key(progressDate)) return;
+        if (Key(progressDate) > Key(taskEnd)) progressDate = taskEnd;
+        bandEnd = Trunc(CL + (Days(rangeStart, progressDate) + 1) * w);
+    }
+    c.SetBrush(Qt::black);
+    Fill(x1, rowY + 3, bandEnd, rowY + 8);
+    c.SetBrush(Qt::white);
+}
+
+}  // namespace vinta
