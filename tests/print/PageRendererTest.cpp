@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "PrintFixture.h"
+
+namespace vinta {
+namespace {
+
+class Pages : public ::testing::Test, public testing::PrintFixture {};
+
+// Which pages exist, and what drawing one answers.
+TEST_F(Pages, CountsAndReturnValues) {
+    Rows(0);
+    s.grids.Schedule1.SetRowCount(1);
+    EXPECT_EQ(Render(0), 0) << "no visible row";
+    EXPECT_EQ(Render(-1), -1);
+    EXPECT_EQ(Render(1), -1) << "page 1 does not exist";
+    EXPECT_EQ(At(5, 5), QColor(1, 2, 3)) << "nothing drawn";
+
+    Rows(62);
+    EXPECT_EQ(Render(0), 2);
+    EXPECT_EQ(Render(-2), 2);
+    EXPECT_EQ(Render(-3), -3);
+    EXPECT_EQ(Render(1), 2);
+    EXPECT_EQ(Render(2), -1) << "the outline's last row ends it";
+    EXPECT_EQ(Render(3), -3);
+    s.grids.Schedule1.SetRowHeights(40, 0);
+    EXPECT_EQ(renderer.VisibleRowCount(), 61);
+    EXPECT_EQ(renderer.VisibleRowAt(39), 39);
+    EXPECT_EQ(renderer.VisibleRowAt(40), 41) << "hidden rows are skipped";
+    EXPECT_EQ(renderer.VisibleRowAt(62), 0);
+    EXPECT_EQ(renderer.VisibleRowAt(0), 0);
+    EXPECT_EQ(Render(0), 2);
+
+    // 31 rows on one page: -1 only when the last slot holds the outline's
+    // last row and reaches its end check.
+    Rows(31);
+    EXPECT_EQ(Render(1), -1);
+    Set(31, outline::ShowBar, "0");
+    EXPECT_EQ(Render(1), 2) << "page 2 is reported although it does not exist";
+    Rows(32);
+    s.grids.Schedule1.SetRowHeights(32, 0);
+    EXPECT_EQ(Render(0), 1);
+    EXPECT_EQ(Render(1), 2) << "the rows after the 31st are hidden";
+}
+
+// The frame: title underline, table lines, column lines, chart edge.
+TEST_F(Pages, FrameLines) {
+    Rows(3);
+    Render(1);
+    const int top = Ytop(), bottom = B(), mid = (top + bottom) / 2;
+    EXPECT_EQ(At(5, 5), QColor(255, 255, 255)) << "the page is white";
+    EXPECT_TRUE(Black(L, mid)) << "left line";
+    EXPECT_TRUE(Black(L + 27, mid)) << "after the number column";
+    EXPECT_TRUE(Black(L + 210, mid));
+    EXPECT_TRUE(Black(L + 235, mid));
+    EXPECT_TRUE(Black(L + 293, mid));
+    EXPECT_TRUE(Black(CL, mid)) << "the chart's left edge";
+    EXPECT_TRUE(Black(R(), mid)) << "right line";
+    EXPECT_TRUE(Black(mid, bottom)) << "bottom line";
+    EXPECT_TRUE(Black(500, top)) << "top line";
+    EXPECT_TRUE(Black(500, top + 45)) << "under the header";
+    EXPECT_TRUE(Black(500, top + 15)) << "calendar divider";
+    EXPECT_FALSE(Black(L - 2, mid));
+    // The title: centred, underlined.
+    const QSize title = PageRenderer::LogicalExtent(QStringLiteral("工程表"), 30);
+    const int tx = (metrics.pageWidth - title.width()) / 2;
+    EXPECT_TRUE(Black(tx + 2, 25 + title.height()));
+    EXPECT_GT(DarkIn({tx, 25, title.width(), title.height() - 2}), 50);
+    EXPECT_EQ(DarkIn({0, 25, tx - 2, title.height()}), 0);
+}
+
+// Year view: a month a column, a solid line after December, dotted after the
+// others; the year over January.
+TEST_F(Pages, YearStrip) {
+    Rows(1);
+    Render(1);
+    const double w = static_cast<double>(R() - CL) / 36;
+    const int top = Ytop();
+    auto after = [&](int j) { return static_cast<int>(CL + (j + 1) * w); };
+    EXPECT_TRUE(Black(after(11), top + 5)) << "December: solid through the strip";
+    EXPECT_FALSE(Black(after(10), top + 5)) << "November: only below the divider";
+    int dotted = 0;
+    for (int y = top + 50; y < top + 90; ++y) dotted += Black(after(10), y);
+    EXPECT_GT(dotted, 10);
+    EXPECT_LT(dotted, 30) << "dotted";
+    EXPECT_GT(DarkIn({CL + 5, top + 3, static_cast<int>(w) - 6, 11}), 5) << "2005年";
+    EXPECT_EQ(DarkIn({static_cast<int>(CL + 6 * w + 5), top + 3, static_cast<int>(w) - 6, 11}), 0) << "no year in July";
+}
+
+// Month view: weekends shaded below the header, days read top to bottom, the
+// month's last day followed by a solid line.
+TEST_F(Pages, MonthStrip) {
+    chart.viewMode = kMonthView;
+    chart.viewStart = {2005, 3, 1};
+    chart.viewEnd = {2005, 5, 31};
+    Rows(1);
+    Render(1);
+    const double w = static_cast<double>(R() - CL) / 92;
+    const int top = Ytop();
+    auto mid = [&](int j) { return static_cast<int>(CL + (j + 0.5) * w); };
+    EXPECT_EQ(At(mid(4), top + 300), QColor(220, 220, 220)) << "Saturday 5 March";
+    EXPECT_EQ(At(mid(5), top + 300), QColor(220, 220, 220)) << "Sunday 6 March";
+    EXPECT_EQ(At(mid(6), top + 300), QColor(255, 255, 255)) << "Monday";
+    EXPECT_NE(At(mid(4), top + 30), QColor(220, 220, 220)) << "not in the header";
+    EXPECT_TRUE(Black(static_cast<int>(CL + 31 * w), top + 5)) << "after 31 March: solid";
+    EXPECT_FALSE(Black(static_cast<int>(CL + 30 * w), top + 5)) << "after 30 March: dotted below";
+    EXPECT_GT(DarkIn({static_cast<int>(CL + 9 * w + 2), top + 20, static_cast<int>(w) - 2, 11}), 3) << "tens of the 10th";
+    EXPECT_EQ(DarkIn({static_cast<int>(CL + 8 * w + 2), top + 20, static_cast<int>(w) - 2, 11}), 0) << "no tens on the 9th";
+}
+
+// Bars: the visible part of the task, its progress band in proportion.
+TEST_F(Pages, BarsAndProgress) {
+    Rows(4);
+    Set(1, outline::StartDate, "2005/03/01");
+    Set(1, outline::EndDate, "2005/04/30");
+    Set(1, outline::Progress, "50");
+    Set(2, outline::StartDate, "2004/06/01");  // before the period: clipped to its start
+    Set(2, outline::EndDate, "2005/01/31");
+    Set(2, outline::Progress, "100");
+    Set(3, outline::StartDate, "2009/01/01");  // after the period: no bar
+    Set(3, outline::EndDate, "2009/02/01");
+    Set(4, outline::StartDate, "2005/03/01");
+    Set(4, outline::EndDate, "2005/03/31");
+    Set(4, outline::ShowBar, "0");
+    Render(1);
+    const double w = static_cast<double>(R() - CL) / 36;
+    const int x1 = static_cast<int>(CL + 2 * w), x2 = static_cast<int>(CL + 3 * w + w / 30 * 30);
+    const int y = RowY(0);
+    EXPECT_TRUE(Black(x1 + 5, y)) << "top edge";
+    EXPECT_TRUE(Black(x1, y + 5)) << "left edge";
+    EXPECT_EQ(At(x1 + 5, y + 1), QColor(255, 255, 255)) << "white inside";
+    const int band = x1 + (x2 - x1) * 50 / 100;
+    EXPECT_TRUE(Black(band - 2, y + 5)) << "band to half";
+    EXPECT_FALSE(Black(band + 2, y + 5));
+    // Clipped to the period, full band at 100 %.
+    const int y2 = RowY(1), e2 = static_cast<int>(CL + w);
+    EXPECT_TRUE(Black(CL + 2, y2 + 5));
+    EXPECT_TRUE(Black(e2 - 3, y2 + 5));
+    EXPECT_FALSE(Black(e2 + 3, y2 + 5));
+    EXPECT_LE(LongestRun(RowY(2), CL + 2, R() - 2), 1) << "no bar outside the period";
+    EXPECT_LE(LongestRun(RowY(3), CL + 2, R() - 2), 1) << "no bar when ShowBar is 0";
+    EXPECT_GT(LongestRun(RowY(0), CL + 2, R() - 2), 20);
+}
+
+// A date that does not parse leaves the bar out; the row's texts still print.
+TEST_F(Pages, ADateThatIsNoDateLeavesOnlyTheBarOut) {
+    Rows(2);
+    Set(1, outline::StartDate, "いつか");
+    Set(1, outline::EndDate, "2005/03/20");
+    Set(2, outline::StartDate, "");  // no start: from the chart's left edge
+    Set(2, outline::EndDate, "2005/02/15");
+    EXPECT_EQ(Render(1), -1);
+    EXPECT_LE(LongestRun(RowY(0), CL + 2, R() - 2), 1) << "no bar";
+    EXPECT_GT(DarkIn({L + 240, RowY(0), 50, 12}), 5) << "the start text is printed as it is";
+    EXPECT_TRUE(Black(CL + 3, RowY(1))) << "an empty start begins at the left edge";
+    EXPECT_GT(LongestRun(RowY(1), CL, R()), 20);
+}
+
+// Row texts: "%3.3s", bold projects, fold boxes, indents.
+TEST_F(Pages, RowTexts) {
+    Rows(1240);
+    auto numberCell = [&](int slot) { return page.copy(L + 1, RowY(slot), 25, 14); };
+    Render(4);  // rows 94 to 124
+    QImage row123 = numberCell(29);
+    Render(40);  // rows 1210 to 1240
+    EXPECT_EQ(numberCell(24), row123) << "row 1234 prints as 123";
+
+    Rows(3);
+    Set(1, outline::Type, "0");
+    Set(1, outline::Name, "ＡＢＣ");
+    Set(2, outline::Name, "ＡＢＣ");
+    Set(1, outline::HasChildren, "1");
+    Set(1, outline::Expanded, "0");
+    Set(2, outline::Level, "2");
+    Set(2, outline::HasChildren, "1");
+    Set(2, outline::Expanded, "1");
+    Set(3, outline::Progress, "1000");
+    Render(1);
+    const int nameBox = 150;
+    EXPECT_GT(DarkIn({L + 40, RowY(0), nameBox, 14}), DarkIn({L + 60, RowY(1), nameBox, 14}) + 10) << "bold project";
+    const int bx = L + 30, by = RowY(0) + 1;
+    EXPECT_TRUE(Black(bx, by + 4)) << "fold box";
+    EXPECT_TRUE(Black(bx + 4, by + 3)) << "plus when folded";
+    const int bx2 = L + 30 + 20, by2 = RowY(1) + 1;
+    EXPECT_TRUE(Black(bx2 + 3, by2 + 4)) << "minus";
+    EXPECT_FALSE(Black(bx2 + 4, by2 + 3)) << "no plus when open";
+    Set(2, outline::Progress, "100");
+    QImage p1000 = page.copy(L + 211, RowY(2), 23, 14);
+    Render(1);
+    EXPECT_EQ(page.copy(L + 211, RowY(1), 23, 14), p1000) << "progress 1000 prints as 100";
+}
+
+// At 20 % everything shrinks, and lines of width 1 stay one pixel.
+TEST_F(Pages, SmallZoom) {
+    Rows(3);
+    Render(1, 0.2);
+    const int mid = static_cast<int>((Ytop() + B()) / 2 * 0.2);
+    EXPECT_TRUE(Black(static_cast<int>(L * 0.2), mid));
+    EXPECT_TRUE(Black(static_cast<int>((L + 210) * 0.2), mid)) << "a width-1 line still shows";
+    EXPECT_EQ(At(static_cast<int>(metrics.pageWidth * 0.2) + 5, 5), QColor(1, 2, 3)) << "a fifth of the page";
+}
+
+}  // namespace
+}  // namespace vinta
