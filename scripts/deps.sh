@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev qt6-translations-l10n
   fonts-ipafont-gothic
   xvfb xauth imagemagick
-  locales tzdata
+  locales tzdata poppler-utils
   clang libclang-rt-14-dev
 )
 missing=()

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes a PDF printer the default CUPS queue for the printing tests: installs
+# CUPS and cups-pdf when missing, starts the scheduler when it is not running,
+# and adds the queue "VintaPDF". Files land in ~/PDF of the printing user.
+set -euo pipefail
+packages=(cups printer-driver-cups-pdf poppler-utils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+if ((${#missing[@]})); then
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+if ! lpstat -r >/dev/null 2>&1; then
+  "${sudo_cmd[@]}" cupsd
+  for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
+fi
+if ! lpstat -p VintaPDF >/dev/null 2>&1; then
+  "${sudo_cmd[@]}" lpadmin -p VintaPDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+fi
+# Poppler keeps the text's shapes where Ghostscript would redraw them.
+"${sudo_cmd[@]}" lpadmin -p VintaPDF -o pdftops-renderer-default=pdftops
+"${sudo_cmd[@]}" lpadmin -d VintaPDF
+lpstat -d
