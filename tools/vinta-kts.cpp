@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "KtsDump.h"
+#ifdef VINTA_EXPORT
+#include "KtsExport.h"
+#endif
 #include "KtsGenerate.h"
 #include "store/Tables.h"
 
@@ -26,6 +29,10 @@ const char kUsage[] =
     "  vinta-kts new OUT.kts                            write a new, empty schedule\n"
     "  vinta-kts dump FILE.kts                          print the schedule as JSON (UTF-8)\n"
     "  vinta-kts generate --rows N [--seed S] OUT.kts   write a sample schedule of N outline rows\n"
+    "  vinta-kts export FILE.kts OUT.pdf|OUT.png|OUT.csv [--view year|month] [--from yyyy/mm]\n"
+    "            [--size WxH] [--encoding cp932|utf8]\n"
+    "                                                   printed pages (A4 landscape), the window's\n"
+    "                                                   panes as a picture, or the outline as CSV\n"
     "  vinta-kts --help                                 this text\n"
     "exit status: 0 done, 1 file cannot be read or written, 2 not a schedule file,\n"
     "             3 written by a newer version, 64 wrong usage\n";
@@ -133,5 +140,10 @@ int main(int argc, char** argv) {
     if (command == "new") return New(args);
     if (command == "dump") return Dump(args);
     if (command == "generate") return Generate(args);
+#ifdef VINTA_EXPORT
+    if (command == "export") return vinta::ExportCommand(args);
+#else
+    if (command == "export") return Usage("export is not built in (VINTA_GUI=OFF)");
+#endif
     return Usage(("unknown command " + command).c_str());
 }

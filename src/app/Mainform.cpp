@@ -102,8 +102,12 @@ void TForm1::BuildPanes() {
     panel->setObjectName(QStringLiteral("Panel1"));
     panel->setHandleWidth(4);
     panel->setChildrenCollapsible(false);
-    pages->addTab(panel, QStringLiteral("スケジュール"));
-    pages->widget(0)->setObjectName(QStringLiteral("TabSheet1"));
+    auto* sheet = new QWidget;
+    sheet->setObjectName(QStringLiteral("TabSheet1"));
+    auto* sheetLayout = new QVBoxLayout(sheet);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+    sheetLayout->addWidget(panel);
+    pages->addTab(sheet, QStringLiteral("スケジュール"));
 
     Schedule1 = new GridWidget(&grids.Schedule1);
     Schedule1->setObjectName(QStringLiteral("Schedule1"));

@@ -334,6 +334,16 @@ TEST_F(MainWindow, EditingThroughTheDialogs) {
     EXPECT_TRUE(f.isModified) << "opening the resource list counts as a change";
     EXPECT_EQ(f.store.View(f.resourceSlot), nullptr);
     f.isModified = false;
+    // Print opens the preview, from the menu and the toolbar, changing nothing.
+    QStringList previews;
+    f.runDialog = [&](QDialog& d) {
+        previews << d.objectName() + QStringLiteral(":") + d.windowTitle();
+        return static_cast<int>(QDialog::Rejected);
+    };
+    f.Action("Print1")->trigger();
+    f.findChild<QToolButton*>("tbPrint")->click();
+    EXPECT_EQ(previews, (QStringList{"Form2:印刷プレビュー", "Form2:印刷プレビュー"}));
+    EXPECT_FALSE(f.isModified);
 }
 
 // Whether process `pid` has `path` open: it then holds or is one system call

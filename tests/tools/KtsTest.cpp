@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <algorithm>
@@ -128,6 +129,69 @@ TEST_F(KtsTool, DumpOfSpecialFilesIsCannotRead) {
     }
     EXPECT_NE(Kts("dump " + Path("folder.kts")).err.find("not a regular file"), std::string::npos);
     EXPECT_NE(Kts("dump " + Path("huge.kts")).err.find("1 GiB"), std::string::npos);
+}
+
+uint32_t BigEndian(const std::string& b, size_t at) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// export: every printed page as PDF, the panes as a picture, the outline as CSV.
+TEST_F(KtsTool, ExportWritesPagesPicturesAndCsv) {
+    ASSERT_EQ(Kts("generate --rows 70 --seed 4 " + Path("g.kts")).status, 0);
+    Outcome r = Kts("export " + Path("g.kts") + " " + Path("g.pdf"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string pdf = Slurp(Path("g.pdf"));
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    if (std::system("command -v pdfinfo >/dev/null") == 0) {
+        FILE* p = ::popen(("pdfinfo " + Path("g.pdf")).c_str(), "r");
+        char buf[4096];
+        std::string info(buf, std::fread(buf, 1, sizeof buf, p));
+        ::pclose(p);
+        EXPECT_NE(info.find("842 x 595"), std::string::npos) << info;
+        EXPECT_EQ(info.find("Pages:           0"), std::string::npos) << info;
+    }
+    r = Kts("export " + Path("g.kts") + " " + Path("g.png") + " --view month --from 2026/11 --size 640x400");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string png = Slurp(Path("g.png"));
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    EXPECT_EQ(BigEndian(png, 16), 640u);
+    EXPECT_EQ(BigEndian(png, 20), 400u);
+
+    NewSchedule s;
+    int o = s.tableSlots.outlineSlot;
+    s.store.SetCellText(s.tableSlots.resourceSlot, resource::Name, 0, sjis::Lit("山田"));
+    s.store.SetCellText(o, outline::Name, 0, sjis::Lit("設計, \"第1版\""));
+    s.store.SetCellText(o, outline::Type, 0, "1");
+    s.store.SetCellText(o, outline::Name, 1, "1");
+    s.store.SetCellText(o, outline::Type, 1, "3");
+    ASSERT_TRUE(s.store.SaveToFile(Path("c.kts")));
+    ASSERT_EQ(Kts("export " + Path("c.kts") + " " + Path("c.csv") + " --encoding utf8").status, 0);
+    std::string csv = Slurp(Path("c.csv"));
+    EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF") << "UTF-8 with its byte-order mark";
+    EXPECT_NE(csv.find("1,\"設計, \"\"第1版\"\"\",タスク,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",山田\r\n2,山田,リソース割当,"), std::string::npos) << "a task lists its people" << csv;
+    EXPECT_EQ(csv.find("\n3,"), std::string::npos) << "rows nobody filled in are left out";
+    ASSERT_EQ(Kts("export " + Path("c.kts") + " " + Path("c932.csv")).status, 0);
+    EXPECT_EQ(Slurp(Path("c932.csv")), sjis::FromUtf8(csv.substr(3)).value()) << "Shift-JIS by default";
+
+    // Problems: one line and the documented status.
+    EXPECT_EQ(Kts("export " + Path("missing.kts") + " " + Path("x.pdf")).status, 1);
+    r = Kts("export " + Path("g.kts") + " " + Path("no/such/dir/x.csv"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_EQ(Kts("export " + Path("g.kts") + " " + Path("no/such/dir/x.pdf")).status, 1);
+    EXPECT_EQ(Kts("export " + Path("g.kts") + " " + Path("x.doc")).status, 64);
+    EXPECT_EQ(Kts("export " + Path("g.kts") + " " + Path("x.pdf") + " --view week").status, 64);
+    std::ofstream(Path("junk.kts")) << std::string(100, 'j');
+    EXPECT_EQ(Kts("export " + Path("junk.kts") + " " + Path("x.pdf")).status, 2);
 }
 
 TEST_F(KtsTool, GenerateIsDeterministic) {

@@ -1,0 +1,76 @@
+#include "KtsCsv.h"
+
+#include <vector>
+
+#include "runtime/Sjis.h"
+#include "store/Tables.h"
+
+namespace vinta {
+
+namespace {
+
+void Field(std::string& out, const std::string& sjis, bool first) {
+    if (!first) out.push_back(',');
+    bool quote = sjis.find_first_of(",\"\r\n") != std::string::npos;
+    if (!quote) {
+        out += sjis;
+        return;
+    }
+    out.push_back('"');
+    for (char c : sjis) {
+        if (c == '"') out.push_back('"');
+        out.push_back(c);
+    }
+    out.push_back('"');
+}
+
+std::string Blankless(const std::string& cell) { return IsBlankCell(cell) ? std::string() : cell; }
+
+std::string TypeName(const std::string& type) {
+    static const char* const kNames[] = {"プロジェクト", "タスク", "コメント", "リソース割当"};
+    if (type.size() == 1 && type[0] >= '0' && type[0] <= '3') return sjis::Lit(kNames[type[0] - '0']);
+    return Blankless(type);
+}
+
+}  // namespace
+
+std::string OutlineCsv(const NewSchedule& s, CsvEncoding encoding) {
+    const ScheduleStore& st = s.store;
+    const int o = s.tableSlots.outlineSlot, res = s.tableSlots.resourceSlot;
+    auto resourceName = [&](const std::string& no) {
+        int r = CellHoldsNumber(no) ? st.FindRow(res, resource::No, no) : -1;
+        return r >= 0 ? Blankless(st.CellText(res, resource::Name, r)) : std::string();
+    };
+    std::string out;
+    const char* const header[] = {"No.", "名前", "種別", "レベル", "進捗", "開始日", "終了日", "リソース"};
+    for (size_t i = 0; i < std::size(header); ++i) Field(out, sjis::Lit(header[i]), i == 0);
+    out += "\r\n";
+    const int rows = st.DataRowCount(o);
+    for (int r = 0; r < rows; ++r) {
+        const std::string type = st.CellText(o, outline::Type, r);
+        if (!CellHoldsNumber(type)) continue;  // rows nobody has filled in
+        const bool assignment = type == "3";
+        std::string name = assignment ? resourceName(st.CellText(o, outline::Name, r))
+                                      : Blankless(st.CellText(o, outline::Name, r));
+        // A task's people: the assignment rows right below it.
+        std::string people = name;
+        if (!assignment) {
+            people.clear();
+            for (int a = r + 1; a < rows && st.CellText(o, outline::Type, a) == "3"; ++a) {
+                if (!people.empty()) people += sjis::Lit("、");
+                people += resourceName(st.CellText(o, outline::Name, a));
+            }
+        }
+        Field(out, Blankless(st.CellText(o, outline::No, r)), true);
+        Field(out, name, false);
+        Field(out, TypeName(type), false);
+        for (int col : {outline::Level, outline::Progress, outline::StartDate, outline::EndDate})
+            Field(out, Blankless(st.CellText(o, col, r)), false);
+        Field(out, people, false);
+        out += "\r\n";
+    }
+    if (encoding == CsvEncoding::kUtf8) return "\xEF\xBB\xBF" + sjis::ToUtf8(out);
+    return out;
+}
+
+}  // namespace vinta

@@ -1,0 +1,200 @@
+#include "KtsExport.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSplitter>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+
+#include "KtsCsv.h"
+#include "app/Mainform.h"
+#include "app/Startup.h"
+#include "framework/Canvas.h"
+#include "framework/Prompter.h"
+#include "print/PageRenderer.h"
+#include "print/PrintJob.h"
+#include "runtime/Clock.h"
+#include "runtime/Sjis.h"
+#include "store/Kdatetime.h"
+#include "store/Tables.h"
+#include "views/ChartView.h"
+
+namespace vinta {
+
+namespace {
+
+constexpr int kExitOk = 0, kExitIo = 1, kExitNotSchedule = 2, kExitNewer = 3, kExitUsage = 64;
+// Printer-scale export: 600 dots per inch over a 96-dpi logical unit.
+constexpr int kPdfDpi = 600;
+constexpr double kLogicalDpi = 96.0;
+
+struct Options {
+    std::string in, out;
+    int view = kYearView;
+    std::optional<Date> from;
+    int width = 1280, height = 800;
+    CsvEncoding encoding = CsvEncoding::kCp932;
+};
+
+int Fail(int code, const std::string& what) {
+    std::fprintf(stderr, "vinta-kts: %s\n", what.c_str());
+    return code;
+}
+
+std::string Extension(const std::string& path) {
+    std::string e = QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+    return e;
+}
+
+// Parses the arguments; a usage problem comes back as its message.
+std::optional<std::string> Parse(const std::vector<std::string>& args, Options& o) {
+    std::vector<std::string> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= args.size()) return std::nullopt;
+            return args[++i];
+        };
+        if (a == "--view") {
+            auto v = value();
+            if (!v || (*v != "year" && *v != "month")) return "--view takes year or month";
+            o.view = *v == "year" ? kYearView : kMonthView;
+        } else if (a == "--from") {
+            auto v = value();
+            int y = 0, m = 0;
+            char extra = 0;
+            if (!v || std::sscanf(v->c_str(), "%d/%d%c", &y, &m, &extra) != 2 || y < 1 || y > 9999 || m < 1 || m > 12)
+                return "--from takes yyyy/mm";
+            o.from = Date{y, m, 1};
+        } else if (a == "--size") {
+            auto v = value();
+            int w = 0, h = 0;
+            char extra = 0;
+            if (!v || std::sscanf(v->c_str(), "%dx%d%c", &w, &h, &extra) != 2 || w < 100 || h < 100 || w > 16384 ||
+                h > 16384)
+                return "--size takes WxH, each from 100 to 16384";
+            o.width = w;
+            o.height = h;
+        } else if (a == "--encoding") {
+            auto v = value();
+            if (!v || (*v != "cp932" && *v != "utf8")) return "--encoding takes cp932 or utf8";
+            o.encoding = *v == "utf8" ? CsvEncoding::kUtf8 : CsvEncoding::kCp932;
+        } else if (a.starts_with("--")) {
+            return "unknown option " + a;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.size() != 2) return "export takes a schedule file and an output file";
+    o.in = files[0];
+    o.out = files[1];
+    std::string e = Extension(o.out);
+    if (e != "pdf" && e != "png" && e != "csv") return "the output must end in .pdf, .png or .csv";
+    return std::nullopt;
+}
+
+int Load(NewSchedule& s, const std::string& path) {
+    switch (s.store.LoadFromFile(path)) {
+        case kLoadRead: return kExitOk;
+        case kLoadNotSchedule: return Fail(kExitNotSchedule, path + " is not a schedule file");
+        case kLoadNewerVersion: return Fail(kExitNewer, path + " was written by a newer version");
+        case kLoadTooLarge: return Fail(kExitIo, "cannot read " + path + ": larger than 1 GiB");
+        default: return Fail(kExitIo, "cannot read " + path);
+    }
+}
+
+// The chart period the main window would show: this year (or month), or the
+// one asked for.
+void Period(ChartState& chart, StringGrid& chartGrid, const Options& o) {
+    SystemTime now = clock::LocalNow();
+    Date at = o.from.value_or(Date{now.wYear, o.view == kYearView ? 1 : now.wMonth, 1});
+    SetView(chart, chartGrid, o.view, at);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
+
+int WritePdf(NewSchedule& s, const Options& o) {
+    StringGrid chartGrid{36, 10, 18};
+    ChartState chart;
+    Period(chart, chartGrid, o);
+    QPdfWriter pdf(QString::fromStdString(o.out));
+    pdf.setResolution(kPdfDpi);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Landscape);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    const QRect paper = pdf.pageLayout().fullRectPixels(kPdfDpi);
+    PageMetrics metrics = MetricsFor(kPdfDpi, kPdfDpi, paper.size(), paper.size(), true, kLogicalDpi, kLogicalDpi);
+    PrintState state;
+    state.title = ScheduleStore::OptionText(&s.grids.Opt, 0, sjis::Lit("プロジェクト一覧"));
+    pdf.setTitle(QString::fromStdString(sjis::ToUtf8(state.title)));
+    state.printing = true;
+    PageRenderer renderer(state, metrics, {s.store, s.tableSlots.optionSlot, s.tableSlots.outlineSlot,
+                                           s.tableSlots.resourceSlot, s.grids.Schedule1, chart});
+    QPainter painter;
+    if (!painter.begin(&pdf)) return Fail(kExitIo, "cannot write " + o.out);
+    {
+        Canvas canvas(painter);
+        const int pages = renderer.RenderPage(canvas, 0);
+        for (int p = 1; p <= pages; ++p) {
+            if (p > 1) pdf.newPage();
+            renderer.RenderPage(canvas, p);
+        }
+    }
+    if (!painter.end()) return Fail(kExitIo, "cannot write " + o.out);
+    return kExitOk;
+}
+
+int WritePng(const Options& o) {
+    ScriptedPrompter quiet;
+    TForm1 window(&quiet, QStringLiteral("/nonexistent/VINTA.ini"));
+    window.openDialog.fileName = QString::fromStdString(o.in);
+    window.FileOpenAccept();
+    if (!quiet.asked.empty()) return Fail(kExitIo, "cannot read " + o.in);
+    Period(window.chart, window.chartGrid, o);
+    auto* panes = window.findChild<QSplitter*>(QStringLiteral("Panel1"));
+    window.show();
+    QSize extra = window.size() - panes->size();
+    window.resize(QSize(o.width, o.height) + extra);
+    window.RepaintPanes();
+    QApplication::processEvents();
+    QImage picture = panes->grab().toImage();
+    if (!picture.save(QString::fromStdString(o.out), "PNG")) return Fail(kExitIo, "cannot write " + o.out);
+    return kExitOk;
+}
+
+}  // namespace
+
+int ExportCommand(const std::vector<std::string>& args) {
+    Options o;
+    if (auto problem = Parse(args, o)) {
+        std::fprintf(stderr, "vinta-kts: %s\n", problem->c_str());
+        return kExitUsage;
+    }
+    NewSchedule s;
+    if (int r = Load(s, o.in); r != kExitOk) return r;
+    const std::string e = Extension(o.out);
+    if (e == "csv") {
+        if (!WriteBytes(o.out, OutlineCsv(s, o.encoding))) return Fail(kExitIo, "cannot write " + o.out);
+        return kExitOk;
+    }
+    // Drawing needs a display system; without a desktop, the offscreen one.
+    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int argc = 1;
+    char name[] = "vinta-kts";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    ConfigureApplication();
+    return e == "pdf" ? WritePdf(s, o) : WritePng(o);
+}
+
+}  // namespace vinta
