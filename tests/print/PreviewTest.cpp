@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -185,7 +186,10 @@ TEST_F(Preview, PrintingPageRangesAndCopiesToAFile) {
     const QString collated = dir.filePath(QStringLiteral("collated.pdf"));
     printers.Get().setOutputFormat(QPrinter::PdfFormat);
     Answer(*f, QPrinter::PageRange, 2, 3, 2, true, collated);
+    QStringList said;
+    QObject::connect(f->StatusBar1, &QStatusBar::messageChanged, [&](const QString& m) { said << m; });
     f->PrintBtn->click();
+    EXPECT_EQ(said, (QStringList{"印刷中！ 2頁1部", "印刷中！ 3頁1部", "印刷中！ 2頁2部", "印刷中！ 3頁2部", "印刷完了"}));
     EXPECT_EQ(PageNumbers(PdfPages(collated)), (std::vector<int>{2, 3, 2, 3}));
     EXPECT_EQ(f->StatusBar1->currentMessage(), QStringLiteral("印刷完了"));
     EXPECT_FALSE(state.printing);
@@ -302,6 +306,31 @@ TEST_F(Preview, PrintingThroughCups) {
         if (!::testing::Test::HasFailure()) QFile::remove(pdf);
         f->close();
     }
+}
+
+// Printer set-up changes the page; closing gives the printer back its defaults.
+TEST_F(Preview, SetupAndClosing) {
+    Rows(40);
+    auto f = Open();
+    const int landscapeWidth = f->page->width();
+    f->runSetupDialog = [](QPageSetupDialog& d) {
+        d.printer()->setPageOrientation(QPageLayout::Portrait);
+        return true;
+    };
+    f->PrintSetup->click();
+    EXPECT_LT(f->page->width(), landscapeWidth) << "the page is drawn anew for the new set-up";
+    EXPECT_LT(f->Metrics().pageWidth, f->Metrics().pageHeight);
+    f->runSetupDialog = [](QPageSetupDialog& d) {
+        d.printer()->setPageOrientation(QPageLayout::Landscape);
+        return false;
+    };
+    const int portraitWidth = f->page->width();
+    f->PrintSetup->click();
+    EXPECT_EQ(f->page->width(), portraitWidth) << "a cancelled set-up changes nothing shown";
+    printers.Get().setCopyCount(5);
+    f->close();
+    EXPECT_EQ(printers.Get().copyCount(), 1) << "the default printer with its own settings";
+    EXPECT_EQ(printers.Get().pageLayout().orientation(), QPrinter().pageLayout().orientation());
 }
 
 }  // namespace
