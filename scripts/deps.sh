@@ -5,7 +5,7 @@ packages=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev qt6-translations-l10n
-  fonts-ipafont-gothic
+  fonts-ipafont-gothic fonts-liberation2 python3
   xvfb xauth imagemagick
   locales tzdata poppler-utils
   clang libclang-rt-14-dev

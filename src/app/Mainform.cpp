@@ -23,6 +23,8 @@
 #include "framework/GridWidget.h"
 #include "framework/WindowBounds.h"
 #include "print/Printpreview.h"
+#include "update/Newversion.h"
+#include "update/UpdateCheck.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
 #include "store/TextSearch.h"
@@ -224,8 +226,8 @@ void TForm1::BuildMenus() {
     contents->setEnabled(false);
     help->addAction(contents);
     help->addSeparator();
-    help->addAction(make("NewVersion", QStringLiteral("最新バージョンのチェック"), -1, nullptr));
-    help->addAction(make("About1", QStringLiteral("バージョン情報(&A)..."), -1, nullptr));
+    help->addAction(make("NewVersion", QStringLiteral("最新バージョンのチェック"), -1, &TForm1::NewVersionClick));
+    help->addAction(make("About1", QStringLiteral("バージョン情報(&A)..."), -1, &TForm1::About1Click));
 
     // Finding has keys but no menu item: the menus stay as designed.
     auto key = [this](const char* name, QKeySequence seq, const std::function<void()>& run) {
@@ -536,6 +538,16 @@ void TForm1::Print1Click() {
                    prompter(), settingsPath_, this);
     preview.runPrintDialog = runPrintDialog;
     runDialog ? runDialog(preview) : preview.exec();
+}
+
+void TForm1::About1Click() {
+    TAboutDlg about(this);
+    runDialog ? runDialog(about) : about.exec();
+}
+
+void TForm1::NewVersionClick() {
+    TNewVersionDlg check(ProgramUpdateTexts(), VersionUrl(settingsPath_), prompter(), this);
+    runDialog ? runDialog(check) : check.exec();
 }
 
 void TForm1::ResEditClick() {

@@ -88,6 +88,8 @@ public:
     void Schedule1DblClick();
     void ResEditClick();
     void Print1Click();
+    void About1Click();
+    void NewVersionClick();
     void Schedule2DblClick();
     // The close sequence without the window closing: the question (false:
     // stay open), then the settings.

@@ -19,6 +19,8 @@ void InstallFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
     QFont::insertSubstitution(QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"));
     QFont::insertSubstitution(QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"));
+    // Metric-compatible with Arial, so that texts take the room they were laid out for.
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
 }
 
 Canvas::Canvas(QPainter& painter) : p_(painter) {

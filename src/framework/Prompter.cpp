@@ -30,6 +30,10 @@ void QtPrompter::Notice(const QString& text) {
     QMessageBox::information(parent_, QApplication::applicationDisplayName(), DisplayText(text));
 }
 
+void QtPrompter::Warn(const QString& caption, const QString& text) {
+    QMessageBox::warning(parent_, caption, DisplayText(text));
+}
+
 bool QtPrompter::Confirm(const QString& caption, const QString& text, BoxIcon icon) {
     QMessageBox box(icon == BoxIcon::kInformation ? QMessageBox::Information : QMessageBox::Question, caption,
                     DisplayText(text), QMessageBox::Yes | QMessageBox::No, parent_);

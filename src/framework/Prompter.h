@@ -30,6 +30,8 @@ public:
     virtual ~Prompter() = default;
     // A plain notice with an OK button.
     virtual void Notice(const QString& text) = 0;
+    // A notice with its own caption and an exclamation icon.
+    virtual void Warn(const QString& caption, const QString& text) = 0;
     // A Yes/No question (with a question icon unless told); true only for Yes.
     virtual bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) = 0;
     // The same Yes/No box, where Escape and the box's close button answer
@@ -51,6 +53,7 @@ class QtPrompter : public Prompter {
 public:
     explicit QtPrompter(QWidget* parent) : parent_(parent) {}
     void Notice(const QString& text) override;
+    void Warn(const QString& caption, const QString& text) override;
     bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) override;
     Answer Ask(const QString& caption, const QString& text) override;
     void Error(const QString& text) override;
@@ -71,6 +74,7 @@ public:
         BoxIcon icon = BoxIcon::kQuestion;
     };
     void Notice(const QString& text) override { asked.push_back({"notice", {}, text}); }
+    void Warn(const QString& caption, const QString& text) override { asked.push_back({"warn", caption, text}); }
     bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) override;
     // Takes askAnswers first, then confirmAnswers (Yes or No).
     Answer Ask(const QString& caption, const QString& text) override;

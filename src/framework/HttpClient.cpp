@@ -1,0 +1,186 @@
+#include "HttpClient.h"
+
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QTcpSocket>
+#include <QTimer>
+#include <memory>
+
+#include "runtime/Http.h"
+
+namespace vinta {
+
+struct UrlParts : http::Url {};
+
+// One nested event loop at a time, ended by what it waits for, by a time-out
+// without progress, or by Cancel.
+struct HttpClient::Wait {
+    QEventLoop loop;
+    QTimer timer;
+    bool timedOut = false;
+    explicit Wait(int ms) {
+        timer.setSingleShot(true);
+        timer.setInterval(ms);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [this] {
+            timedOut = true;
+            loop.quit();
+        });
+    }
+    void Progress() { timer.start(); }
+    // Runs until quit; true unless it timed out.
+    bool Run() {
+        timedOut = false;
+        timer.start();
+        loop.exec(QEventLoop::AllEvents);
+        timer.stop();
+        return !timedOut;
+    }
+};
+
+HttpClient::HttpClient(QObject* parent) : QObject(parent) {}
+HttpClient::~HttpClient() { Cancel(); }
+
+void HttpClient::Cancel() {
+    canceled_ = true;
+    if (wait_) wait_->loop.quit();
+}
+
+void HttpClient::Get(const std::string& url) {
+    if (busy_) throw HttpError("Busy");
+    auto parsed = http::ParseUrl(url);
+    if (!parsed.url) throw HttpError(parsed.error);
+    busy_ = true;
+    canceled_ = false;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{busy_};
+    UrlParts target{*parsed.url};
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        std::string location;
+        int code = Exchange(target, location);
+        if (code < 300 || code > 302) return;
+        auto next = http::ResolveLocation(target, location);
+        if (!next.url) {
+            if (OnFailure) OnFailure(kGet);
+            throw HttpError(next.error);
+        }
+        target = UrlParts{*next.url};
+    }
+    // A server that sends us round in circles: give up like a failed Get.
+    if (OnFailure) OnFailure(kGet);
+    throw HttpError("Too Many Redirects");
+}
+
+int HttpClient::Exchange(const UrlParts& url, std::string& location) {
+    const int ms = TimeOut > 0 ? TimeOut : 30000;
+    auto check = [this] {
+        if (canceled_) throw HttpError("Canceled");
+    };
+    Wait wait(ms);
+    wait_ = &wait;
+    struct Clear {
+        Wait*& w;
+        ~Clear() { w = nullptr; }
+    } clear{wait_};
+
+    QHostAddress address(QString::fromStdString(url.host));
+    if (address.isNull()) {
+        QHostInfo found;
+        bool answered = false;
+        int id = QHostInfo::lookupHost(QString::fromStdString(url.host), &wait.loop, [&](const QHostInfo& info) {
+            found = info;
+            answered = true;
+            wait.loop.quit();
+        });
+        bool inTime = wait.Run();
+        if (!answered) QHostInfo::abortHostLookup(id);
+        check();
+        if (!inTime) throw HttpError("Host Lookup Timed Out");
+        if (found.error() != QHostInfo::NoError || found.addresses().isEmpty()) throw HttpError("Host Lookup Failed");
+        address = found.addresses().first();
+        if (OnHostResolved) OnHostResolved();
+    }
+
+    QTcpSocket socket;
+    bool connected = false, closed = false, failed = false;
+    QObject::connect(&socket, &QTcpSocket::connected, &wait.loop, [&] {
+        connected = true;
+        wait.loop.quit();
+    });
+    QObject::connect(&socket, &QTcpSocket::errorOccurred, &wait.loop, [&](QAbstractSocket::SocketError e) {
+        if (e != QAbstractSocket::RemoteHostClosedError) failed = true;
+        wait.loop.quit();
+    });
+    socket.connectToHost(address, url.port);
+    bool inTime = wait.Run();
+    check();
+    if (!connected) {
+        socket.abort();
+        if (OnConnectionFailed) OnConnectionFailed();
+        throw HttpError(inTime && failed ? "Connection Failed" : "Connection Timed out");
+    }
+    if (OnConnect) OnConnect();
+
+    http::ReplyReader reply;
+    int64_t received = 0;
+    QObject::connect(&socket, &QTcpSocket::readyRead, &wait.loop, [&] {
+        while (socket.bytesAvailable() > 0 && !reply.Overflowed()) {
+            QByteArray chunk = socket.read(65536);
+            received += chunk.size();
+            reply.Feed(std::string_view(chunk.constData(), static_cast<size_t>(chunk.size())));
+            if (OnPacketRecvd) OnPacketRecvd(received, reply.ContentLength());
+        }
+        wait.Progress();
+        if (reply.Overflowed()) wait.loop.quit();
+    });
+    QObject::connect(&socket, &QTcpSocket::disconnected, &wait.loop, [&] {
+        closed = true;
+        wait.loop.quit();
+    });
+    const std::string request = http::GetRequest(url);
+    socket.write(request.data(), static_cast<qint64>(request.size()));
+    auto finish = [&] {
+        socket.abort();
+        if (OnDisconnect) OnDisconnect();
+    };
+    // Until the server closes, a cap is passed, time runs out or we are told to stop.
+    while (!closed && !reply.Overflowed()) {
+        bool progressed = wait.Run();
+        if (canceled_) {
+            finish();
+            throw HttpError("Canceled");
+        }
+        if (!progressed) {
+            finish();
+            throw HttpError("Socket capture aborted");
+        }
+        if (failed && !closed) break;
+    }
+    // What the server sent after its close signal.
+    if (!reply.Overflowed() && socket.bytesAvailable() > 0) {
+        QByteArray rest = socket.readAll();
+        received += rest.size();
+        reply.Feed(std::string_view(rest.constData(), static_cast<size_t>(rest.size())));
+    }
+    if (reply.Overflowed()) {
+        finish();
+        if (OnFailure) OnFailure(kGet);
+        throw HttpError("Reply Too Large");
+    }
+    Header = reply.Header();
+    Body = reply.Body();
+    location = reply.Location();
+    const int code = reply.Code();
+    if (code <= 298) {
+        if (OnSuccess) OnSuccess(kGet);
+    } else if (code >= 400) {
+        if (OnFailure) OnFailure(kGet);
+    }
+    if (OnStatus) OnStatus("Transaction Completed");
+    finish();
+    return code;
+}
+
+}  // namespace vinta

@@ -1,0 +1,52 @@
+#include "UpdateCheck.h"
+
+#include <QNetworkInterface>
+
+#include "runtime/Profile.h"
+#include "update/Version.h"
+
+namespace vinta {
+
+std::string FileVersion() { return VINTA_FILE_VERSION; }
+
+QString VersionUrl(const QString& settingsPath) {
+    Profile ini(settingsPath.toStdString());
+    std::string url = ini.ReadString("ENV", "VersionURL", "");
+    return QString::fromStdString(url.empty() ? std::string(VINTA_VERSION_URL) : url);
+}
+
+std::vector<std::string> VersionFileLines(const std::string& body) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < body.size()) {
+        size_t end = body.find('\n', start);
+        if (end == std::string::npos) end = body.size();
+        std::string line = body.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    return lines;
+}
+
+bool VersionIsOlder(const std::string& current, const std::string& latest) {
+    // char_traits<char> compares as unsigned char, like the bytes they are.
+    return current.compare(latest) < 0;
+}
+
+bool IsConnected() {
+    for (const QNetworkInterface& i : QNetworkInterface::allInterfaces()) {
+        auto f = i.flags();
+        if (f.testFlag(QNetworkInterface::IsUp) && f.testFlag(QNetworkInterface::IsRunning) &&
+            !f.testFlag(QNetworkInterface::IsLoopBack))
+            return true;
+    }
+    return false;
+}
+
+UpdateTexts& ProgramUpdateTexts() {
+    static UpdateTexts texts;
+    return texts;
+}
+
+}  // namespace vinta
