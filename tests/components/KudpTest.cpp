@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUdpSocket>
+#include <fstream>
+#include <deque>
+#include <map>
+
+#include "components/Kudp.h"
+#include "framework/DatagramSocket.h"
+
+namespace vinta {
+namespace {
+
+// An in-memory network: what every socket sends, in order, delivered when
+// the test pumps it.
+struct Wire {
+    struct Datagram {
+        int from;
+        std::string host;
+        int to;
+        std::string bytes;
+    };
+    std::vector<Datagram> log;
+    std::deque<Datagram> queue;
+    std::map<int, DatagramSocket*> ports;
+    void Pump() {
+        while (!queue.empty()) {
+            Datagram d = queue.front();
+            queue.pop_front();
+            auto it = ports.find(d.to);
+            if (d.host == "127.0.0.1" && it != ports.end() && it->second->onDatagram)
+                it->second->onDatagram(d.bytes, "127.0.0.1", d.from);
+        }
+    }
+    std::vector<std::string> Sent() const {
+        std::vector<std::string> v;
+        for (const Datagram& d : log) v.push_back(d.bytes.size() > 16 ? d.bytes.substr(0, 16) + "…" : d.bytes);
+        return v;
+    }
+};
+
+class WireSocket : public DatagramSocket {
+public:
+    WireSocket(Wire& wire, int port) : wire_(wire), port_(port) {}
+    bool Bind(uint16_t) override {
+        wire_.ports[port_] = this;
+        return true;
+    }
+    uint16_t LocalPort() const override { return static_cast<uint16_t>(port_); }
+    SendResult SendTo(const std::string& host, uint16_t port, std::string_view bytes) override {
+        if (host == "no.such.host.invalid") return SendResult::kNoHost;
+        Wire::Datagram d{port_, host, port, std::string(bytes)};
+        wire_.log.push_back(d);
+        wire_.queue.push_back(d);
+        return SendResult::kSent;
+    }
+
+private:
+    Wire& wire_;
+    int port_;
+};
+
+// Gathers the pieces of each received text, as a consumer does.
+struct Collector {
+    std::vector<std::string> texts;
+    std::string current;
+    std::vector<std::string> statuses;
+    int sendData = 0;
+    void Attach(TKUDP& k) {
+        k.OnReceiveData = [this](TKUDP* s, int total, int recv, const std::string&, int) {
+            std::string piece;
+            int length = 1 << 20;
+            s->ReadBuffer(piece, length);
+            current += piece;
+            if (recv == total) {
+                texts.push_back(current);
+                current.clear();
+            }
+        };
+        k.OnStatus = [this](TKUDP*, const std::string& s) { statuses.push_back(s); };
+        k.OnSendData = [this](TKUDP*) { ++sendData; };
+    }
+};
+
+std::string Text(size_t n) {
+    std::string t(n, '\0');
+    for (size_t i = 0; i < n; ++i) t[i] = static_cast<char>('A' + (i * 7 + i / 1024) % 26);
+    return t;
+}
+
+class OnTheWire : public ::testing::Test {
+protected:
+    Wire wire;
+    TKUDP a{std::make_unique<WireSocket>(wire, 5001)}, b{std::make_unique<WireSocket>(wire, 5002)};
+    Collector atA, atB;
+    void SetUp() override {
+        a.Open();
+        b.Open();
+        a.RemoteHost = b.RemoteHost = "127.0.0.1";
+        a.RemotePort = 5002;
+        b.RemotePort = 5001;
+        atA.Attach(a);
+        atB.Attach(b);
+    }
+};
+
+// The 2048-byte acknowledged exchange, datagram by datagram.
+TEST_F(OnTheWire, AnAcknowledgedTransferAskedForPieceByPiece) {
+    const std::string text = Text(2048);
+    a.SendBuffer(text, 2048);
+    wire.Pump();
+    EXPECT_EQ(wire.Sent(), (std::vector<std::string>{"%SLENGTH=2048", "%OK=0", "%SDATA(1024)" + text.substr(0, 4) + "…",
+                                                     "%OK=1", "%SDATA(1024)" + text.substr(1024, 4) + "…", "%OK=2"}));
+    EXPECT_EQ(wire.log[2].bytes.size(), 12u + 1024u);
+    ASSERT_EQ(atB.texts.size(), 1u);
+    EXPECT_EQ(atB.texts[0], text);
+    EXPECT_EQ(b.ExpectedLength(), 0);
+    EXPECT_EQ(b.ReceivedLength(), 0);
+    EXPECT_EQ(atA.sendData, 1) << "once, after the last piece";
+}
+
+// 1024 bytes: one datagram; 1025: announced, then 1024 and 1.
+TEST_F(OnTheWire, PieceBoundariesWithoutAcknowledgement) {
+    a.ASync = b.ASync = true;
+    std::vector<std::tuple<unsigned, unsigned, unsigned>> sending;
+    a.OnSending = [&](unsigned t, unsigned s1, unsigned s2) { sending.emplace_back(t, s1, s2); };
+    a.SendBuffer(Text(1024), 1024);
+    a.SendBuffer(Text(1025), 1025);
+    wire.Pump();
+    ASSERT_EQ(wire.log.size(), 4u);
+    EXPECT_EQ(wire.log[0].bytes, Text(1024));
+    EXPECT_EQ(wire.log[1].bytes, "%SLENGTH=1025");
+    EXPECT_EQ(wire.log[2].bytes.size(), 1024u);
+    EXPECT_EQ(wire.log[3].bytes, Text(1025).substr(1024));
+    EXPECT_EQ(atB.texts, (std::vector<std::string>{Text(1024), Text(1025)}));
+    EXPECT_EQ(sending, (std::vector<std::tuple<unsigned, unsigned, unsigned>>{
+                           {1024, 1024, 1024}, {1025, 1024, 1024}, {1025, 1025, 1}}));
+    EXPECT_EQ(atA.sendData, 2) << "once per text";
+}
+
+// A piece whose size disagrees is asked for again; the text still arrives whole.
+TEST_F(OnTheWire, ADamagedPieceIsAskedForAgain) {
+    const std::string text = Text(3000);
+    a.SendBuffer(text, 3000);
+    // Deliver by hand, spoiling the first piece on its way.
+    bool spoiled = false;
+    while (!wire.queue.empty()) {
+        Wire::Datagram d = wire.queue.front();
+        wire.queue.pop_front();
+        if (!spoiled && d.bytes.starts_with("%SDATA(")) {
+            d.bytes.pop_back();
+            spoiled = true;
+        }
+        wire.ports[d.to]->onDatagram(d.bytes, "127.0.0.1", d.from);
+    }
+    EXPECT_TRUE(spoiled);
+    EXPECT_EQ(wire.log[3].bytes, "%NG=0");
+    EXPECT_EQ(wire.log[4].bytes.substr(0, 12), "%SDATA(1024)");
+    ASSERT_EQ(atB.texts.size(), 1u);
+    EXPECT_EQ(atB.texts[0], text);
+}
+
+// The member query goes to the broadcast address, and RemoteHost comes back.
+TEST_F(OnTheWire, MemberQuery) {
+    b.ASync = true;
+    a.GetMember();
+    EXPECT_EQ(wire.log.at(0).host, "255.255.255.255");
+    EXPECT_EQ(wire.log.at(0).bytes, "%QueryHostName");
+    EXPECT_EQ(a.RemoteHost, "127.0.0.1");
+    // Delivered to b as if broadcast: it answers with the computer's name.
+    b.UDPDataReceived(14, "%QueryHostName", "127.0.0.1", 5001);
+    wire.Pump();
+    ASSERT_EQ(wire.log.size(), 2u);
+    EXPECT_EQ(wire.log[1].bytes, QHostInfo::localHostName().toStdString());
+    EXPECT_EQ(atA.texts.back(), QHostInfo::localHostName().toStdString());
+    EXPECT_EQ(atB.sendData, 0) << "an answer is no text of ours";
+    // In acknowledged mode the query is an ordinary datagram.
+    a.UDPDataReceived(14, "%QueryHostName", "127.0.0.1", 5002);
+    EXPECT_EQ(atA.texts.back(), "%QueryHostName");
+}
+
+// Nothing any program on the LAN sends can make the handler throw, grow a
+// buffer from an announced length, or move the state.
+TEST_F(OnTheWire, DatagramsNoPeerShouldSend) {
+    for (bool async : {false, true}) {
+        b.ASync = async;
+        for (const char* bad : {"%SLENGTH=abc", "%SLENGTH=", "%SLENGTH=-5", "%SLENGTH=99999999999",
+                                "%SLENGTH=2147483647", "%OK=x", "%NG=", "%OK=-3", "%NG=99999999999"}) {
+            EXPECT_NO_THROW(b.UDPDataReceived(static_cast<int>(strlen(bad)), bad, "127.0.0.1", 5001)) << bad;
+            EXPECT_EQ(b.ExpectedLength(), 0) << bad;
+        }
+    }
+    EXPECT_GE(atB.statuses.size(), 12u);
+    b.ASync = false;
+    wire.log.clear();
+    b.UDPDataReceived(14, "%SDATA(3)abc", "127.0.0.1", 5001);
+    EXPECT_TRUE(wire.log.empty()) << "no transfer announced: ignored";
+    b.UDPDataReceived(13, "%SLENGTH=2000", "127.0.0.1", 5001);
+    for (const std::string& bad : {std::string("%SDATA(zz)abc"), std::string("%SDATA(-1)"), "%SDATA(5000)" + Text(5000),
+                                  std::string("%SDATA(3")}) {
+        EXPECT_NO_THROW(b.UDPDataReceived(static_cast<int>(bad.size()), bad, "127.0.0.1", 5001));
+        EXPECT_EQ(b.ReceivedLength(), 0);
+    }
+    const std::string tooMuch = "%SDATA(1024)" + Text(1024);
+    b.UDPDataReceived(static_cast<int>(tooMuch.size()), tooMuch, "127.0.0.1", 5001);
+    b.UDPDataReceived(static_cast<int>(tooMuch.size()), tooMuch, "127.0.0.1", 5001);
+    EXPECT_EQ(b.ReceivedLength(), 1024) << "a piece past the announced 2000 bytes is not taken";
+    EXPECT_EQ(b.ExpectedLength(), 2000);
+}
+
+TEST_F(OnTheWire, BaseErrorsAndReadBuffer) {
+    try {
+        a.SendBuffer("", 0);
+        FAIL();
+    } catch (const KudpError& e) {
+        EXPECT_STREQ(e.what(), "Invalid buffer");
+    }
+    a.OnInvalidBuffer = [](bool& handled, char*, int, int& length) {
+        handled = true;
+        length = 0;
+    };
+    EXPECT_THROW(a.SendBuffer("", 0), KudpError) << "still nothing to send";
+    a.RemoteHost.clear();
+    try {
+        a.SendBuffer("x", 1);
+        FAIL();
+    } catch (const KudpError& e) {
+        EXPECT_STREQ(e.what(), "Null Remote Address");
+    }
+    bool asked = false;
+    a.OnInvalidHost = [&](bool&) { asked = true; };
+    a.RemoteHost = "no.such.host.invalid";
+    try {
+        a.SendBuffer("x", 1);
+        FAIL();
+    } catch (const KudpError& e) {
+        EXPECT_STREQ(e.what(), "Host Lookup Canceled");
+    }
+    EXPECT_TRUE(asked);
+    b.UDPDataReceived(5, "hello", "127.0.0.1", 5001);
+    std::string data;
+    int length = 3;
+    b.ReadBuffer(data, length);
+    EXPECT_EQ(data, "hello");
+    EXPECT_EQ(length, 3) << "not raised";
+    length = 99;
+    b.ReadBuffer(data, length);
+    EXPECT_EQ(length, 5) << "lowered to the buffer";
+}
+
+// Real sockets on 127.0.0.1, texts of every size that matters, both modes.
+bool WaitFor(const std::function<bool()>& done) {
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+TEST(KudpOnLoopback, TextsOfEverySizeInBothModes) {
+    for (bool async : {false, true}) {
+        TKUDP a, b;
+        a.Open();
+        b.Open();
+        a.ASync = b.ASync = async;
+        a.RemoteHost = b.RemoteHost = "127.0.0.1";
+        a.RemotePort = b.LocalPort;
+        b.RemotePort = a.LocalPort;
+        Collector atA, atB;
+        atA.Attach(a);
+        atB.Attach(b);
+        size_t expected = 0;
+        for (size_t n : {size_t{1}, size_t{1024}, size_t{1025}, size_t{2048}, size_t{100000}}) {
+            a.SendBuffer(Text(n), static_cast<unsigned>(n));
+            ++expected;
+            ASSERT_TRUE(WaitFor([&] { return atB.texts.size() == expected; })) << n << (async ? " async" : "");
+            EXPECT_EQ(atB.texts.back(), Text(n)) << n;
+        }
+        EXPECT_EQ(atA.sendData, 5);
+    }
+}
+
+// A relay on loopback that spoils the first piece it passes: the acknowledged
+// mode asks again and the text arrives whole.
+TEST(KudpOnLoopback, ThroughALossyRelay) {
+    TKUDP a, b;
+    a.Open();
+    b.Open();
+    QUdpSocket relay;
+    ASSERT_TRUE(relay.bind(QHostAddress::LocalHost, 0));
+    int spoiled = 0;
+    QObject::connect(&relay, &QUdpSocket::readyRead, [&] {
+        while (relay.hasPendingDatagrams()) {
+            QByteArray d = relay.receiveDatagram().data();
+            if (d.startsWith("%SDATA(") && spoiled++ == 0) d.chop(10);
+            relay.writeDatagram(d, QHostAddress::LocalHost, b.LocalPort);
+        }
+    });
+    a.RemoteHost = b.RemoteHost = "127.0.0.1";
+    a.RemotePort = relay.localPort();
+    b.RemotePort = a.LocalPort;
+    Collector atB;
+    atB.Attach(b);
+    a.SendBuffer(Text(5000), 5000);
+    ASSERT_TRUE(WaitFor([&] { return !atB.texts.empty(); }));
+    EXPECT_EQ(atB.texts[0], Text(5000));
+    EXPECT_EQ(spoiled, 6) << "five pieces and the one sent again";
+}
+
+// vinta-lan send to vinta-lan listen on loopback, in both modes.
+TEST(LanTool, SendToListen) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("text.txt"));
+    const std::string text = Text(5000);
+    std::ofstream(file.toStdString(), std::ios::binary) << text;
+    for (bool async : {false, true}) {
+        QUdpSocket probe;
+        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+        const QString port = QString::number(probe.localPort());
+        probe.close();
+        QStringList mode = async ? QStringList{QStringLiteral("--async")} : QStringList{};
+        QProcess listen;
+        listen.start(QStringLiteral(VINTA_LAN), QStringList{QStringLiteral("listen"), port} + mode);
+        ASSERT_TRUE(listen.waitForStarted(5000));
+        QByteArray said;
+        QDeadlineTimer ready(10000);
+        while (!said.contains("listening") && !ready.hasExpired() && listen.waitForReadyRead(100))
+            said += listen.readAllStandardError();
+        said += listen.readAllStandardError();
+        ASSERT_TRUE(said.contains("listening")) << said.toStdString();
+        QProcess send;
+        send.start(QStringLiteral(VINTA_LAN), QStringList{QStringLiteral("send"), QStringLiteral("127.0.0.1"), port, file} + mode);
+        ASSERT_TRUE(send.waitForFinished(20000));
+        EXPECT_EQ(send.exitCode(), 0) << send.readAllStandardError().toStdString();
+        EXPECT_TRUE(send.readAllStandardError().contains("sent 5000 of 5000 bytes"));
+        QByteArray out;
+        QDeadlineTimer got(10000);
+        while (out.size() < static_cast<qsizetype>(text.size() + 1) && !got.hasExpired()) {
+            listen.waitForReadyRead(100);
+            out += listen.readAllStandardOutput();
+        }
+        EXPECT_EQ(out.toStdString(), text + "\n") << (async ? "async" : "acknowledged");
+        listen.terminate();
+        listen.waitForFinished(5000);
+    }
+    QProcess nobody;
+    nobody.start(QStringLiteral(VINTA_LAN), {QStringLiteral("send"), QStringLiteral("127.0.0.1"), QStringLiteral("9"), QStringLiteral("-")});
+    nobody.write("short text\n");
+    nobody.closeWriteChannel();
+    ASSERT_TRUE(nobody.waitForFinished(20000));
+    EXPECT_EQ(nobody.exitCode(), 0) << "a single datagram needs no answer";
+    QProcess bad;
+    bad.start(QStringLiteral(VINTA_LAN), {QStringLiteral("send"), QStringLiteral("127.0.0.1")});
+    ASSERT_TRUE(bad.waitForFinished(5000));
+    EXPECT_EQ(bad.exitCode(), 64);
+}
+
+}  // namespace
+}  // namespace vinta
