@@ -14,6 +14,7 @@
 #include "KtsExport.h"
 #endif
 #include "KtsGenerate.h"
+#include "components/Holidays.h"
 #include "store/Tables.h"
 
 namespace {
@@ -33,6 +34,7 @@ const char kUsage[] =
     "            [--size WxH] [--encoding cp932|utf8]\n"
     "                                                   printed pages (A4 landscape), the window's\n"
     "                                                   panes as a picture, or the outline as CSV\n"
+    "  vinta-kts holidays YEAR [LAST_YEAR]              Japan's national holidays, yyyy/mm/dd,name\n"
     "  vinta-kts --help                                 this text\n"
     "exit status: 0 done, 1 file cannot be read or written, 2 not a schedule file,\n"
     "             3 written by a newer version, 64 wrong usage\n";
@@ -128,6 +130,24 @@ int Generate(const std::vector<std::string>& args) {
 
 }  // namespace
 
+int Holidays(const std::vector<std::string>& args) {
+    long long first = 0, last = 0;
+    if (args.empty() || args.size() > 2 || !ParseNumber(args[0], vinta::kFirstHolidayYear, 9999, first))
+        return Usage("holidays takes YEAR [LAST_YEAR], from 1955 to 9999");
+    last = first;
+    if (args.size() == 2 && (!ParseNumber(args[1], first, 9999, last)))
+        return Usage("LAST_YEAR must be from YEAR to 9999");
+    std::string out;
+    for (long long y = first; y <= last; ++y)
+        for (const vinta::Holiday& h : vinta::JapaneseHolidays(static_cast<int>(y))) out += vinta::HolidayLine(h) + "\n";
+    if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size() || std::fflush(stdout) != 0)
+    {
+        std::fprintf(stderr, "vinta-kts: cannot write the list\n");
+        return kExitIo;
+    }
+    return kExitOk;
+}
+
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) return Usage("no command given");
@@ -140,6 +160,7 @@ int main(int argc, char** argv) {
     if (command == "new") return New(args);
     if (command == "dump") return Dump(args);
     if (command == "generate") return Generate(args);
+    if (command == "holidays") return Holidays(args);
 #ifdef VINTA_EXPORT
     if (command == "export") return vinta::ExportCommand(args);
 #else
