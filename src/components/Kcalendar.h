@@ -1,0 +1,169 @@
+#pragma once
+// TKCalendar: a self-drawn calendar strip for Gantt charts that other
+// programs place in their windows. Columns are hours, days or months of the
+// period the mode chooses; rows are lanes in which schedule items (File.h)
+// are drawn as bars. It reports the mouse with the cell under the pointer and
+// turns a point into a date and time.
+//
+// The control's state is a plain object (KCalendarState); drawing is a
+// function of (Canvas, state), and the widget only holds the state, repaints
+// and passes the mouse on.
+
+#include <QColor>
+#include <QRect>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "components/File.h"
+
+namespace vinta {
+
+class Canvas;
+
+enum DrawMode { dmDay = 0, dmWeek = 1, dmMonth = 2, dmYear = 3 };
+
+// Date-times as day counts from 1899-12-30 (time of day as the fraction).
+DateTimeValue EncodeDate(int year, int month, int day);
+DateTimeValue EncodeTime(int hour, int minute, int second = 0);
+void DecodeDate(DateTimeValue dt, int& year, int& month, int& day);
+// Monday 0 … Sunday 6.
+int WeekdayOf(DateTimeValue dt);
+
+struct CalendarColors {
+    QColor offHours{250, 200, 150}, weekdayText{0, 0, 0}, saturdayText{0, 0, 255}, sundayText{255, 0, 0},
+        holidayText{255, 0, 0}, periodText{0, 0, 0}, monthCell{250, 250, 200}, saturdayCell{150, 150, 250},
+        sundayCell{250, 150, 150}, holidayCell{250, 150, 150}, todayCell{250, 250, 200}, header{192, 192, 192};
+};
+
+struct BarColors {
+    // Index 0 to 3 by BarType, 4 for a late item.
+    std::array<QColor, 5> outline{QColor(0, 0, 255), QColor(0, 0, 255), QColor(0, 0, 255), QColor(0, 0, 0),
+                                  QColor(0, 0, 255)};
+    std::array<QColor, 5> fill{QColor(0, 255, 255), QColor(0, 255, 255), QColor(0, 255, 255), QColor(192, 192, 192),
+                               QColor(0, 255, 255)};
+    // Index 1 to 3 by BarType, 4 late; 0 unused (type 0 keeps the bar's own).
+    std::array<QColor, 5> progressOutline{QColor(), QColor(255, 0, 0), QColor(255, 0, 0), QColor(128, 128, 128),
+                                          QColor(255, 0, 0)};
+    std::array<QColor, 5> progressFill{QColor(), QColor(255, 0, 0), QColor(255, 0, 0), QColor(128, 128, 128),
+                                       QColor(255, 0, 0)};
+    std::array<QColor, 5> caption{QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0), QColor(0, 0, 0)};
+    QColor cancelLine{255, 0, 0};
+    std::array<bool, 5> captionBold{};  // the caption font styles: normal each
+};
+
+struct KCalendarState {
+    // Published properties with their defaults.
+    int Width = 400, Height = 100;
+    DrawMode Mode = dmMonth;
+    DateTimeValue CurrentDate = 0;
+    bool DrawGridLineH = false, DrawGridLineV = false;
+    std::array<int, 4> DefaultWidth{30, 110, 25, 60};  // by mode
+    int DefaultHeight = 35;
+    int FixedCol = 0, FixedRow = 1;
+    int ColCount = 36, RowCount = 10;
+    double Zoom = 1.0;
+    DateTimeValue JobStartTime = 0, JobEndTime = 0;
+    bool Demo = false;
+
+    // Further state.
+    bool redraw = true;
+    DateTimeValue today = 0, firstShown = 0, lastShown = 0;
+    CalendarColors colors;
+    BarColors bars;
+    TFile schedules;
+    std::vector<int16_t> colWidths, rowHeights;  // 0: the default
+    const QStringList* holidays = nullptr;       // "yyyy/mm/dd,name" lines
+
+    KCalendarState();
+
+    // Setters with their rules; true when the control should repaint.
+    bool SetColCount(int n);
+    bool SetRowCount(int n);
+    bool SetFixedCol(int n);
+    bool SetFixedRow(int n);
+    void SetZoom(double z);
+    void SetDemo(bool on);
+
+    // Geometry.
+    int ColWidth(int col) const;
+    int RowHeight(int row) const;
+    int GetBarLPos(int col, int* width = nullptr) const;
+    int GetBarRPos(int col, int* width = nullptr) const;
+    int GetBarTPos(int row, int* height = nullptr) const;
+    int GetBarBPos(int row, int* height = nullptr) const;
+
+    // The date (dmWeek, dmMonth), month (dmYear) or hour (dmDay) of a data column.
+    DateTimeValue ColumnDate(int col) const;
+    bool GetHoliday(DateTimeValue date, QString& name) const;
+    bool CheckCells(int x, int y, QRect& rc, int& col, int& row) const;
+    bool GetDateTime(int x, int y, DateTimeValue& dt, QRect& rc, int& col, int& row) const;
+    bool IsPainted(DateTimeValue start, DateTimeValue end) const;
+
+    // The bars.
+    bool GetBarSize(KSCHEDULE& item) const;
+    static DateTimeValue GetProgressDate(DateTimeValue start, DateTimeValue end, int percent, DateTimeValue& date,
+                                         DateTimeValue& time);
+};
+
+// Paint: the calendar, the holidays, then the bars. `now` is the system date.
+void PaintCalendar(Canvas& c, KCalendarState& s, DateTimeValue now);
+void DrawBar(Canvas& c, KCalendarState& s, KSCHEDULE& item);
+
+class TKCalendar : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(int Mode READ Mode WRITE SetMode)
+    Q_PROPERTY(bool Demo READ Demo WRITE SetDemo)
+    Q_PROPERTY(int ColCount READ ColCount WRITE SetColCount)
+    Q_PROPERTY(int RowCount READ RowCount WRITE SetRowCount)
+    Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
+    Q_PROPERTY(bool DrawGridLineH READ DrawGridLineH WRITE SetDrawGridLineH)
+    Q_PROPERTY(bool DrawGridLineV READ DrawGridLineV WRITE SetDrawGridLineV)
+public:
+    explicit TKCalendar(QWidget* parent = nullptr);
+
+    KCalendarState& State() { return s_; }
+    using MouseFn = std::function<void(TKCalendar* sender, int x, int y, QRect rc, int col, int row)>;
+    MouseFn OnMouseDown, OnMouseMove, OnMouseUp;
+
+    int Mode() const { return s_.Mode; }
+    void SetMode(int m);
+    void SetCurDate(DateTimeValue dt);
+    bool Demo() const { return s_.Demo; }
+    void SetDemo(bool on);
+    int ColCount() const { return s_.ColCount; }
+    void SetColCount(int n);
+    int RowCount() const { return s_.RowCount; }
+    void SetRowCount(int n);
+    double Zoom() const { return s_.Zoom; }
+    void SetZoom(double z);
+    bool DrawGridLineH() const { return s_.DrawGridLineH; }
+    bool DrawGridLineV() const { return s_.DrawGridLineV; }
+    void SetDrawGridLine(int index, bool on);
+    void SetDrawGridLineH(bool on) { SetDrawGridLine(0, on); }
+    void SetDrawGridLineV(bool on) { SetDrawGridLine(1, on); }
+    void SetDefaultWidth(int index, int width);
+    void SetDefaultHeight(int height);
+    void SetFixedCol(int n);
+    void SetFixedRow(int n);
+    void SetJobTime(int index, DateTimeValue t);
+    // The owner's holiday lines; the control keeps a reference.
+    void SetHolidays(const QStringList* lines);
+    void SetRedraw(bool on) { s_.redraw = on; }
+    // The second form of CheckCells: at the mouse cursor.
+    bool CheckCells(QPoint& at, QRect& rc, int& col, int& row) const;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+
+private:
+    void ApplySize();
+    KCalendarState s_;
+};
+
+}  // namespace vinta
