@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QUndoStack>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -17,6 +19,9 @@
 #include "app/Mainform.h"
 #include "framework/Canvas.h"
 #include "framework/GridWidget.h"
+#include "dialogs/TaskEdit.h"
+#include "dialogs/Widgets.h"
+#include "undo/ScheduleHistory.h"
 #include "views/OutlineView.h"
 
 namespace {
@@ -134,6 +139,59 @@ void BM_FoldAndUnfoldLargestSubtree(benchmark::State& state) {
     state.counters["subtree_row"] = row;
 }
 BENCHMARK(BM_FoldAndUnfoldLargestSubtree)->Unit(benchmark::kMillisecond);
+
+// Undo and redo of deleting the row with the largest subtree, and of moving
+// that subtree a level down, each with the repaint.
+void BM_UndoRedoLargeChange(benchmark::State& state) {
+    TForm1& f = Window();
+    const int row = LargestSubtree(f);
+    f.Schedule1->SetRow(row);
+    if (state.range(0) == 0) {
+        f.DeleteClick();
+    } else {
+        f.LevelUpClick();
+    }
+    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        f.UndoClick();
+        Paint(f.Schedule1, a);
+        f.RedoClick();
+        Paint(f.Schedule1, a);
+    }
+    f.UndoClick();
+    state.counters["row"] = row;
+}
+BENCHMARK(BM_UndoRedoLargeChange)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+long RssKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return 0;
+}
+
+// The history of 1,000 single-row edits: what it costs in memory.
+void BM_HistoryOfAThousandEdits(benchmark::State& state) {
+    TForm1& f = Window();
+    long grown = 0;
+    for (auto _ : state) {
+        f.History().Clear();
+        const long before = RssKiB();
+        f.runDialog = [](QDialog& d) {
+            if (auto* t = qobject_cast<TTaskEditDlg*>(&d)) t->eName->setText(QStringLiteral("編集"));
+            return static_cast<int>(QDialog::Accepted);
+        };
+        for (int i = 0; i < 1000; ++i) {
+            f.Schedule1->SetRow(50000 + i * 7);
+            f.Schedule1DblClick();
+        }
+        grown = RssKiB() - before;
+        while (f.History().Stack().canUndo()) f.UndoClick();
+    }
+    state.counters["history_KiB"] = static_cast<double>(grown);
+}
+BENCHMARK(BM_HistoryOfAThousandEdits)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 #include <QToolBar>
 #include <QToolButton>
@@ -23,6 +24,7 @@
 #include "framework/GridWidget.h"
 #include "framework/WindowBounds.h"
 #include "print/Printpreview.h"
+#include "undo/ScheduleHistory.h"
 #include "update/Newversion.h"
 #include "update/UpdateCheck.h"
 #include "runtime/Profile.h"
@@ -85,6 +87,12 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     openDialog = {kFilter, QString(), QStringLiteral("*.kts"), QStringLiteral(".")};
     saveDialog = {kFilter, QStringLiteral("kts"), QStringLiteral("新規"), QStringLiteral(".")};
     BuildPanes();
+    history_ = std::make_unique<ScheduleHistory>(HistoryTarget{store, outlineSlot, resourceSlot, grids.Schedule1,
+                                                               grids.Resource, [this] {
+                                                                   MatchChartToOutline();
+                                                                   RepaintPanes();
+                                                               }});
+    connect(&history_->Stack(), &QUndoStack::cleanChanged, this, [this](bool clean) { isModified = !clean; });
     BuildMenus();
     defaultOutlineRowHeight = grids.Schedule1.DefaultRowHeight();
     defaultChartRowHeight = chartGrid.DefaultRowHeight();
@@ -195,6 +203,30 @@ void TForm1::BuildMenus() {
     connect(exit, &QAction::triggered, this, &QWidget::close);
     file->addAction(exit);
 
+    // Undo and redo: the step's name in the item, off when there is none.
+    QMenu* editMenu = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    editMenu->setObjectName(QStringLiteral("EditMenu"));
+    QAction* undo = make("Undo", QStringLiteral("元に戻す(&U)"), -1, &TForm1::UndoClick);
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undo->setIcon(HistoryIcon(false));
+    QAction* redo = make("Redo", QStringLiteral("やり直し(&R)"), -1, &TForm1::RedoClick);
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redo->setIcon(HistoryIcon(true));
+    editMenu->addAction(undo);
+    editMenu->addAction(redo);
+    QUndoStack& stack = history_->Stack();
+    auto name = [&stack, undo, redo] {
+        undo->setEnabled(stack.canUndo());
+        redo->setEnabled(stack.canRedo());
+        undo->setText(stack.canUndo() ? QStringLiteral("元に戻す: %1(&U)").arg(stack.undoText())
+                                      : QStringLiteral("元に戻す(&U)"));
+        redo->setText(stack.canRedo() ? QStringLiteral("やり直し: %1(&R)").arg(stack.redoText())
+                                      : QStringLiteral("やり直し(&R)"));
+    };
+    connect(&stack, &QUndoStack::indexChanged, this, name);
+    connect(&stack, &QUndoStack::cleanChanged, this, name);
+    name();
+
     QMenu* sched = menuBar()->addMenu(QStringLiteral("スケジュール(&S)"));
     sched->addAction(make("ResEdit", QStringLiteral("リソース(&R)"), 6, &TForm1::ResEditClick));
     sched->addSeparator();
@@ -276,6 +308,13 @@ void TForm1::BuildMenus() {
     toolBar_->addSeparator();
     button("tbMonth", 12, guarded(&TForm1::MonthClick));
     button("tbYear", 13, guarded(&TForm1::YearClick));
+    toolBar_->addSeparator();
+    for (QAction* a : {undo, redo}) {
+        toolBar_->addAction(a);
+        QWidget* w = toolBar_->widgetForAction(a);
+        w->setObjectName(a == undo ? QStringLiteral("tbUndo") : QStringLiteral("tbRedo"));
+        w->installEventFilter(noTips);
+    }
 }
 
 void TForm1::CoupleScrolling() {
@@ -336,6 +375,7 @@ void TForm1::ReadSettings() {
     int y = ini.ReadInteger("ENV", "Y", g.y());
     int w = ini.ReadInteger("ENV", "W", g.width());
     int h = ini.ReadInteger("ENV", "H", g.height());
+    history_->Stack().setUndoLimit(std::max(1, ini.ReadInteger("ENV", "UndoLimit", ScheduleHistory::kDefaultLimit)));
     setGeometry(FitOnScreen(QRect(x, y, w, h), AvailableScreenAreas(), kDesignBounds.size()));
 }
 
@@ -364,7 +404,10 @@ void TForm1::MatchChartToOutline() { MatchChartRows(grids.Schedule1, chartGrid);
 // File commands.
 
 bool TForm1::SaveTo(const QString& path) {
-    if (store.SaveToFile(path.toStdString())) return true;
+    if (store.SaveToFile(path.toStdString())) {
+        history_->SetClean();
+        return true;
+    }
     prompter().Notice(QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + path);
     return false;
 }
@@ -394,6 +437,7 @@ void TForm1::NewFileClick() {
     grids.Schedule1.SetRowCount(10);
     chartGrid.SetRowCount(10);
     InitTables();
+    history_->Clear();
     RepaintPanes();
 }
 
@@ -427,6 +471,7 @@ void TForm1::FileOpenAccept() {
         openDialog.fileName.clear();
     }
     currentFileName = openDialog.fileName;
+    history_->Clear();
     isModified = false;
     MatchChartToOutline();
     SetView(chart, chartGrid, kYearView, {clock::LocalNow().wYear, 1, 1});
@@ -464,19 +509,46 @@ bool TForm1::SaveClick() {
 
 // Outline commands: each works on the store, marks a change, repaints.
 
-void TForm1::RunOutlineCommand(bool (*command)(OutlineEdit&, int)) {
+bool TForm1::RecordChange(const QString& name, int first, int end, const std::function<bool()>& change) {
+    ScheduleHistory::Pending pending = history_->Begin(first, end);
+    const bool changed = change();
+    history_->Commit(pending, name);
+    return changed;
+}
+
+void TForm1::RunOutlineCommand(bool (*command)(OutlineEdit&, int), const QString& name, int first, int end) {
     OutlineEdit e{store, outlineSlot, grids.Schedule1, chartGrid, prompter(), LocalToday()};
-    if (command(e, Schedule1->Row())) isModified = true;
+    const int row = Schedule1->Row();
+    if (RecordChange(name, first, end, [&] { return command(e, row); })) isModified = true;
     RepaintPanes();
 }
 
+// The rows each command may touch: the row, the one above, and what hangs below it.
+int TForm1::SubtreeChangeEnd(int row) const { return SubtreeEnd(store, outlineSlot, grids.Schedule1, row) + 2; }
+
 void TForm1::AppendClick() {
-    RunOutlineCommand([](OutlineEdit& e, int) { return AppendCommand(e); });
+    const int n = grids.Schedule1.RowCount();
+    RunOutlineCommand([](OutlineEdit& e, int) { return AppendCommand(e); }, QStringLiteral("行の追加"), n - 1, n);
 }
-void TForm1::InsertClick() { RunOutlineCommand(InsertCommand); }
-void TForm1::DeleteClick() { RunOutlineCommand(DeleteCommand); }
-void TForm1::LevelUpClick() { RunOutlineCommand(LevelUpCommand); }
-void TForm1::LevelDownClick() { RunOutlineCommand(LevelDownCommand); }
+void TForm1::InsertClick() {
+    const int r = Schedule1->Row();
+    RunOutlineCommand(InsertCommand, QStringLiteral("行の挿入"), r - 1, r + 1);
+}
+void TForm1::DeleteClick() {
+    // Delete takes the row and its assignment rows, and sets the row above.
+    const int r = Schedule1->Row();
+    int last = r;
+    while (store.CellText(outlineSlot, outline::Type, last) == "3") ++last;  // data row last = grid row last + 1
+    RunOutlineCommand(DeleteCommand, QStringLiteral("行の削除"), r - 1, last + 2);
+}
+void TForm1::LevelUpClick() {
+    const int t = OwnerRow(store, outlineSlot, grids.Schedule1, Schedule1->Row());
+    RunOutlineCommand(LevelUpCommand, QStringLiteral("レベルを上げる"), t - 1, SubtreeChangeEnd(t));
+}
+void TForm1::LevelDownClick() {
+    const int t = OwnerRow(store, outlineSlot, grids.Schedule1, Schedule1->Row());
+    RunOutlineCommand(LevelDownCommand, QStringLiteral("レベルを下げる"), t - 1, SubtreeChangeEnd(t));
+}
 
 // Chart commands: they move the period and repaint.
 
@@ -529,7 +601,11 @@ DialogContext TForm1::Dialogs() {
 
 void TForm1::Schedule1DblClick() {
     TaskRowPanes panes{grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
-    if (EditTaskRow(Dialogs(), panes, Schedule1->Row())) isModified = true;
+    const int row = Schedule1->Row();
+    const int t = OwnerRow(store, outlineSlot, grids.Schedule1, row);
+    if (RecordChange(QStringLiteral("タスクの編集"), t - 1, SubtreeChangeEnd(t),
+                     [&] { return EditTaskRow(Dialogs(), panes, row); }))
+        isModified = true;
     RepaintPanes();
 }
 
@@ -552,8 +628,19 @@ void TForm1::NewVersionClick() {
 
 void TForm1::ResEditClick() {
     isModified = true;
-    OpenResourceList(Dialogs());
+    RecordChange(QStringLiteral("リソースの編集"), 1, 1, [&] {
+        OpenResourceList(Dialogs());
+        return true;
+    });
     RepaintPanes();
+}
+
+void TForm1::UndoClick() {
+    history_->Stack().undo();
+}
+
+void TForm1::RedoClick() {
+    history_->Stack().redo();
 }
 
 void TForm1::Schedule2DblClick() {

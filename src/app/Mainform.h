@@ -21,6 +21,7 @@ class QToolBar;
 namespace vinta {
 
 class FindBar;
+class ScheduleHistory;
 class GridWidget;
 struct OutlineEdit;
 class Profile;
@@ -89,6 +90,9 @@ public:
     void ResEditClick();
     void Print1Click();
     void About1Click();
+    void UndoClick();
+    void RedoClick();
+    ScheduleHistory& History() { return *history_; }
     void NewVersionClick();
     void Schedule2DblClick();
     // The close sequence without the window closing: the question (false:
@@ -115,7 +119,10 @@ private:
     // Runs a handler to completion; an error it raises is shown and the
     // program goes on.
     void Guard(const std::function<void()>& handler);
-    void RunOutlineCommand(bool (*command)(OutlineEdit&, int));
+    void RunOutlineCommand(bool (*command)(OutlineEdit&, int), const QString& name, int first, int end);
+    // Runs a change of the schedule and records it as one undo step.
+    bool RecordChange(const QString& name, int first, int end, const std::function<bool()>& change);
+    int SubtreeChangeEnd(int row) const;
     void RunChartCommand(const std::function<void()>& command);
     void FormCreate();
     void BuildPanes();
@@ -130,6 +137,7 @@ private:
     QString settingsPath_;
     QToolBar* toolBar_ = nullptr;
     FindBar* findBar_ = nullptr;
+    std::unique_ptr<ScheduleHistory> history_;
 };
 
 // VINTA.ini beside the executable when it is there or that folder is

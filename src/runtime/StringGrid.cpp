@@ -119,6 +119,29 @@ void StringGrid::SetDefaultRowHeight(int height) {
     for (Row& r : rows_) r.height = height;
 }
 
+std::vector<StringGrid::RowData> StringGrid::CopyRows(int at, int count) const {
+    std::vector<RowData> out;
+    at = std::clamp(at, 0, RowCount());
+    count = std::clamp(count, 0, RowCount() - at);
+    out.reserve(static_cast<size_t>(count));
+    for (int r = at; r < at + count; ++r) out.push_back({rows_[static_cast<size_t>(r)].cells, rows_[static_cast<size_t>(r)].height});
+    return out;
+}
+
+void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows) {
+    ++revision_;
+    at = std::clamp(at, 0, RowCount());
+    count = std::clamp(count, 0, RowCount() - at);
+    auto first = rows_.begin() + at;
+    rows_.erase(first, first + count);
+    std::vector<Row> in;
+    in.reserve(rows.size());
+    for (const RowData& r : rows) in.push_back(Row{r.cells, r.height});
+    rows_.insert(rows_.begin() + at, in.begin(), in.end());
+    if (rows_.empty()) rows_.push_back(Row{{}, defaultRowHeight_});
+    if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
+}
+
 void StringGrid::InsertRowAt(int row, int height) {
     ++revision_;
     row = std::clamp(row, 0, RowCount());

@@ -54,6 +54,16 @@ public:
     // Removes `row`; later rows (cells and heights) shift up.
     void RemoveRowAt(int row);
 
+    // A run of rows as they stand, and putting a run back: `count` rows from
+    // `at` are replaced by `rows` in one move (for undo on long outlines).
+    struct RowData {
+        std::vector<std::string> cells;
+        int height = 0;
+        friend bool operator==(const RowData&, const RowData&) = default;
+    };
+    std::vector<RowData> CopyRows(int at, int count) const;
+    void ReplaceRows(int at, int count, const std::vector<RowData>& rows);
+
     // Direct access for the file reader: the row's cells, at most ColCount long.
     std::vector<std::string>& MutableCells(int row) { return rows_[static_cast<size_t>(row)].cells; }
 

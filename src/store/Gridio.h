@@ -63,6 +63,10 @@ public:
     int DefineColumn(int slot, const std::string& caption, int width, ColumnKind kind);
     void NumberRows(int slot);
     int NextSerial(int slot);
+    // The serial counter as it was, for undo.
+    void SetLastSerial(int slot, int value) {
+        if (IsValidSlot(slot)) tables_[slot].lastSerial = value;
+    }
     int SerialColumn(int slot) const;
     bool IsValidSlot(int slot) const;
     int FreeSlot() const;

@@ -57,7 +57,7 @@ TEST_F(MainWindow, MenusAndToolbar) {
     TForm1& f = Open();
     QStringList menus;
     for (QAction* a : f.menuBar()->actions()) menus << a->text();
-    EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "スケジュール(&S)", "表示(&V)", "ヘルプ(&H)"}));
+    EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "スケジュール(&S)", "表示(&V)", "ヘルプ(&H)"}));
     EXPECT_EQ(f.Action("Open")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
     EXPECT_EQ(f.Action("Insert")->shortcut(), QKeySequence(Qt::Key_Insert));
     EXPECT_EQ(f.Action("Delete")->shortcut(), QKeySequence(Qt::Key_Delete));
@@ -69,7 +69,7 @@ TEST_F(MainWindow, MenusAndToolbar) {
     for (QAction* a : bar->actions()) order << (a->isSeparator() ? QStringLiteral("|") : a->objectName());
     EXPECT_EQ(order.join(' '), QStringLiteral("tbNewFile tbOpenFile tbSaveAs | tbPrint | tbDelete tbEdit tbInsert | "
                                               "tbResEdit | tbLevelUp tbLevelDown | tbPrev tbToMonth tbNext | "
-                                              "tbMonth tbYear"));
+                                              "tbMonth tbYear | Undo Redo"));
 }
 
 TEST_F(MainWindow, SaveAsThenSaveAndOpen) {

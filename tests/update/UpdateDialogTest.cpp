@@ -146,8 +146,11 @@ TEST_F(UpdateDialog, AgainstPythonsWebServer) {
     ASSERT_TRUE(web.waitForStarted(5000));
     QString port;
     QDeadlineTimer deadline(10000);
-    while (port.isEmpty() && !deadline.hasExpired() && web.waitForReadyRead(200)) {
-        auto m = QRegularExpression(QStringLiteral("port (\\d+)")).match(QString::fromUtf8(web.readAllStandardOutput()));
+    QString said;
+    while (port.isEmpty() && !deadline.hasExpired()) {
+        web.waitForReadyRead(200);
+        said += QString::fromUtf8(web.readAllStandardOutput());
+        auto m = QRegularExpression(QStringLiteral("port (\\d+)")).match(said);
         if (m.hasMatch()) port = m.captured(1);
     }
     ASSERT_FALSE(port.isEmpty()) << "the web server did not start";

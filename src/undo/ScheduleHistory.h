@@ -1,0 +1,84 @@
+#pragma once
+// Undo and redo for every change of a schedule. A step keeps only what its
+// change touched: the run of outline rows it rewrote (cells and heights,
+// before and after), the resource table, and the serial counters. Folding
+// and scrolling are views and make no steps.
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "runtime/StringGrid.h"
+
+class QUndoStack;
+
+namespace vinta {
+
+class ScheduleStore;
+
+struct HistoryTarget {
+    ScheduleStore& store;
+    const int& outlineSlot;  // the owner's, set when its tables are registered
+    const int& resourceSlot;
+    StringGrid& outline;   // grid rows, with the caption row 0
+    StringGrid& resource;
+    // After a step is undone or redone: the panes follow.
+    std::function<void()> changed;
+};
+
+// What a table looked like: rows from `at` on, and its serial counter.
+struct TableImage {
+    int at = 0;
+    std::vector<StringGrid::RowData> rows;
+    int lastSerial = 0;
+    friend bool operator==(const TableImage&, const TableImage&) = default;
+};
+
+class ScheduleHistory {
+public:
+    static constexpr int kDefaultLimit = 1000;
+
+    explicit ScheduleHistory(HistoryTarget target, int limit = kDefaultLimit);
+    ~ScheduleHistory();
+
+    // A change about to be made to outline grid rows [first, end) (and maybe
+    // the resource table): what they hold now.
+    class Pending {
+    public:
+        bool Active() const { return active_; }
+
+    private:
+        friend class ScheduleHistory;
+        bool active_ = false;
+        int first = 1, end = 1, rowCountBefore = 0;
+        TableImage outline, resource;
+    };
+    Pending Begin(int first, int end);
+    // The change is made: a step named `name` when anything differs.
+    void Commit(Pending& pending, const QString& name);
+
+    QUndoStack& Stack() { return *stack_; }
+    void Clear();     // after New and Open
+    void SetClean();  // after a save
+
+private:
+    TableImage Outline(int first, int end) const;
+    TableImage Resources() const;
+    HistoryTarget t_;
+    std::unique_ptr<QUndoStack> stack_;
+};
+
+// Grid rows a command may touch, as [first, end).
+// The task an assignment row belongs to (the row itself otherwise).
+int OwnerRow(const ScheduleStore& store, int slot, const StringGrid& outline, int row);
+// The last row of `row`'s subtree: the rows below that are deeper, or its assignments.
+int SubtreeEnd(const ScheduleStore& store, int slot, const StringGrid& outline, int row);
+
+}  // namespace vinta
+
+class QIcon;
+namespace vinta {
+// 16 x 16 pictures for the toolbar: a curved arrow back (undo) or forward.
+QIcon HistoryIcon(bool redo);
+}  // namespace vinta
