@@ -193,6 +193,23 @@ void BM_HistoryOfAThousandEdits(benchmark::State& state) {
 }
 BENCHMARK(BM_HistoryOfAThousandEdits)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// What a recovery copy costs the window thread (the bytes are written on a
+// worker thread, waited for outside the timing).
+void BM_RecoveryCopyOnTheWindowThread(benchmark::State& state) {
+    TForm1& f = Window();
+    f.isModified = true;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        f.Recovery().WriteNow();
+        state.SetIterationTime(t.nsecsElapsed() / 1e9);
+        f.Recovery().Wait();
+    }
+    f.Recovery().Forget(f.currentFileName);
+    f.isModified = false;
+}
+BENCHMARK(BM_RecoveryCopyOnTheWindowThread)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
 }  // namespace
 
 int main(int argc, char** argv) {

@@ -24,6 +24,8 @@
 #include "framework/GridWidget.h"
 #include "framework/WindowBounds.h"
 #include "print/Printpreview.h"
+#include "recovery/Recovery.h"
+#include "runtime/SafeFile.h"
 #include "undo/ScheduleHistory.h"
 #include "update/Newversion.h"
 #include "update/UpdateCheck.h"
@@ -351,13 +353,52 @@ void TForm1::FormCreate() {
     chart.today = clock::LocalNow();
     grids.Schedule1.SetRowHeights(0, 40);
     chartGrid.SetRowHeights(0, 40);
-    if (!currentFileName.isEmpty()) {
+    // Unsaved work from a run that did not end is offered before the remembered file.
+    if (!OfferRecovery() && !currentFileName.isEmpty()) {
         openDialog.fileName = currentFileName;
         FileOpenAccept();
     }
     SetView(chart, chartGrid, kYearView, {chart.today.wYear, chart.today.wMonth, chart.today.wDay});
     RepaintPanes();
 }
+
+bool TForm1::OfferRecovery() {
+    for (const RecoveryCopy& copy : recovery_.List()) {
+        // A copy older than its file was saved over: nothing to offer.
+        if (!RecoveryFolder::IsNewerThanItsFile(copy)) {
+            RecoveryFolder::Discard(copy);
+            continue;
+        }
+        if (!prompter().Confirm(QStringLiteral("復元"),
+                                QStringLiteral("前回の終了時に保存されていない変更があります。\r\n復元しますか？"))) {
+            RecoveryFolder::Discard(copy);
+            return false;
+        }
+        std::string bytes;
+        const bool read = safefile::ReadRegularFile(copy.dataPath.toStdString(), kMaxFileBytes, bytes) ==
+                          safefile::ReadStatus::kOk;
+        if (!read || CheckFileHead(bytes) != kLoadRead || store.LoadFromBytes(bytes) != kLoadRead) {
+            prompter().Notice(QStringLiteral("復元用のコピーが壊れているため読み込めませんでした。\r\n\r\n") +
+                              copy.dataPath);
+            RecoveryFolder::SetAside(copy);
+            return false;
+        }
+        currentFileName = copy.originalPath;
+        openDialog.fileName = currentFileName;
+        history_->Clear();
+        isModified = true;
+        MatchChartToOutline();
+        UpdateCaption();
+        // The work is safe under this run's copy before the old one goes.
+        autoSaver_->WriteNow();
+        autoSaver_->Wait();
+        if (copy.dataPath != recovery_.DataPathFor(currentFileName)) RecoveryFolder::Discard(copy);
+        return true;
+    }
+    return false;
+}
+
+int TForm1::CheckFileHead(const std::string& bytes) const { return store.CheckFileHead(bytes); }
 
 void TForm1::InitTables() {
     TableSlots s = vinta::InitTables(store, grids);
@@ -376,6 +417,9 @@ void TForm1::ReadSettings() {
     int w = ini.ReadInteger("ENV", "W", g.width());
     int h = ini.ReadInteger("ENV", "H", g.height());
     history_->Stack().setUndoLimit(std::max(1, ini.ReadInteger("ENV", "UndoLimit", ScheduleHistory::kDefaultLimit)));
+    autoSaver_ = std::make_unique<AutoSaver>(
+        recovery_, ini.ReadInteger("ENV", "AutoSave", 2), [this] { return isModified; },
+        [this] { return std::pair<QString, std::string>(currentFileName, store.SaveToBytes()); }, this);
     setGeometry(FitOnScreen(QRect(x, y, w, h), AvailableScreenAreas(), kDesignBounds.size()));
 }
 
@@ -406,6 +450,8 @@ void TForm1::MatchChartToOutline() { MatchChartRows(grids.Schedule1, chartGrid);
 bool TForm1::SaveTo(const QString& path) {
     if (store.SaveToFile(path.toStdString())) {
         history_->SetClean();
+        autoSaver_->Forget(currentFileName);
+        autoSaver_->Forget(path);
         return true;
     }
     prompter().Notice(QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + path);
@@ -416,7 +462,10 @@ bool TForm1::ConfirmDiscard() {
     if (!isModified) return true;
     switch (prompter().Ask(kSaveCaption, kSaveQuestion)) {
         case Answer::kYes: return SaveClick();
-        case Answer::kNo: return true;
+        case Answer::kNo:
+            // Dropped on purpose: no copy to offer later.
+            autoSaver_->Forget(currentFileName);
+            return true;
         case Answer::kCancel: break;
     }
     return false;
@@ -424,6 +473,7 @@ bool TForm1::ConfirmDiscard() {
 
 void TForm1::NewFileClick() {
     if (!ConfirmDiscard()) return;
+    autoSaver_->Forget(currentFileName);
     currentFileName.clear();
     isModified = false;
     UpdateCaption();
@@ -444,6 +494,7 @@ void TForm1::NewFileClick() {
 bool TForm1::FileOpenExecute() {
     auto path = prompter().OpenFileName(openDialog);
     if (!path || !ConfirmDiscard()) return false;
+    autoSaver_->Forget(currentFileName);
     openDialog.fileName = *path;
     FileOpenAccept();
     return true;
@@ -513,6 +564,7 @@ bool TForm1::RecordChange(const QString& name, int first, int end, const std::fu
     ScheduleHistory::Pending pending = history_->Begin(first, end);
     const bool changed = change();
     history_->Commit(pending, name);
+    autoSaver_->Changed();
     return changed;
 }
 
@@ -637,10 +689,12 @@ void TForm1::ResEditClick() {
 
 void TForm1::UndoClick() {
     history_->Stack().undo();
+    autoSaver_->Changed();
 }
 
 void TForm1::RedoClick() {
     history_->Stack().redo();
+    autoSaver_->Changed();
 }
 
 void TForm1::Schedule2DblClick() {
@@ -672,6 +726,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     FormClose();
+    // A clean exit leaves no copy behind.
+    autoSaver_->Forget(currentFileName);
     event->accept();
 }
 

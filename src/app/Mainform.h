@@ -12,6 +12,7 @@
 #include "store/Tables.h"
 #include "print/PrintJob.h"
 #include "print/PrintState.h"
+#include "recovery/Recovery.h"
 #include "views/ChartView.h"
 
 class QAction;
@@ -93,6 +94,7 @@ public:
     void UndoClick();
     void RedoClick();
     ScheduleHistory& History() { return *history_; }
+    AutoSaver& Recovery() { return *autoSaver_; }
     void NewVersionClick();
     void Schedule2DblClick();
     // The close sequence without the window closing: the question (false:
@@ -123,6 +125,9 @@ private:
     // Runs a change of the schedule and records it as one undo step.
     bool RecordChange(const QString& name, int first, int end, const std::function<bool()>& change);
     int SubtreeChangeEnd(int row) const;
+    // At start: offers a recovery copy of unsaved work; true when restored.
+    bool OfferRecovery();
+    int CheckFileHead(const std::string& bytes) const;
     void RunChartCommand(const std::function<void()>& command);
     void FormCreate();
     void BuildPanes();
@@ -138,6 +143,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     FindBar* findBar_ = nullptr;
     std::unique_ptr<ScheduleHistory> history_;
+    RecoveryFolder recovery_;
+    std::unique_ptr<AutoSaver> autoSaver_;
 };
 
 // VINTA.ini beside the executable when it is there or that folder is
