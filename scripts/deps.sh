@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev libgl-dev libxcb1-dev qt6-translations-l10n
   fonts-ipafont-gothic fonts-liberation2 python3
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick xdotool
   locales tzdata poppler-utils
   clang libclang-rt-14-dev
 )
