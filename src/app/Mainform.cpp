@@ -71,8 +71,8 @@ QString DefaultSettingsPath() {
     return QDir(config).filePath(QStringLiteral("Vinta/VINTA.ini"));
 }
 
-TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
-    : QMainWindow(parent), prompter_(prompter), settingsPath_(std::move(settingsPath)) {
+TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent, QString startFile)
+    : QMainWindow(parent), prompter_(prompter), settingsPath_(std::move(settingsPath)), startFile_(std::move(startFile)) {
     if (!prompter_) {
         ownPrompter_ = std::make_unique<QtPrompter>(this);
         prompter_ = ownPrompter_.get();
@@ -349,6 +349,7 @@ void TForm1::FormCreate() {
     isModified = false;
     InitTables();
     ReadSettings();
+    if (!startFile_.isEmpty()) currentFileName = startFile_;
     if (currentFileName.isEmpty()) setWindowTitle(AppTitle + QStringLiteral(" - 新規"));
     chart.today = clock::LocalNow();
     grids.Schedule1.SetRowHeights(0, 40);
@@ -493,9 +494,13 @@ void TForm1::NewFileClick() {
 
 bool TForm1::FileOpenExecute() {
     auto path = prompter().OpenFileName(openDialog);
-    if (!path || !ConfirmDiscard()) return false;
+    return path && OpenFile(*path);
+}
+
+bool TForm1::OpenFile(const QString& path) {
+    if (!ConfirmDiscard()) return false;
     autoSaver_->Forget(currentFileName);
-    openDialog.fileName = *path;
+    openDialog.fileName = path;
     FileOpenAccept();
     return true;
 }

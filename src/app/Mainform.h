@@ -33,8 +33,9 @@ class TForm1 : public QMainWindow {
     Q_OBJECT
 public:
     // `prompter` answers every message box and file dialog (a Qt one when
-    // null); `settingsPath` is the VINTA.ini to use.
-    TForm1(Prompter* prompter, QString settingsPath, QWidget* parent = nullptr);
+    // null); `settingsPath` is the VINTA.ini to use; `startFile`, when given,
+    // is opened instead of the schedule remembered there.
+    TForm1(Prompter* prompter, QString settingsPath, QWidget* parent = nullptr, QString startFile = {});
     ~TForm1() override;
 
     // Schedule state, owned by the window for its whole life. The grids
@@ -73,6 +74,9 @@ public:
     void NewFileClick();
     void FileOpenAccept();
     bool FileOpenExecute();    // the open dialog, then FileOpenAccept
+    // Opens `path` as File > Open does once a name is chosen: unsaved changes
+    // are asked about first. False when the user kept them.
+    bool OpenFile(const QString& path);
     bool FileSaveAsAccept();   // true when written
     bool FileSaveAsExecute();  // the save dialog, then FileSaveAsAccept; true when written
     bool SaveClick();          // true when written
@@ -140,6 +144,7 @@ private:
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_;
     QString settingsPath_;
+    QString startFile_;
     QToolBar* toolBar_ = nullptr;
     FindBar* findBar_ = nullptr;
     std::unique_ptr<ScheduleHistory> history_;

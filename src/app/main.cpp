@@ -1,17 +1,55 @@
 #include <QApplication>
+#include <QFileInfo>
+#include <cstdio>
 
+#include "app/CommandLine.h"
+#include "app/HandOver.h"
 #include "app/Mainform.h"
 #include "app/Startup.h"
 #include "framework/InstanceGuard.h"
 
+namespace {
+
+std::vector<std::string> Arguments(const QStringList& all) {
+    std::vector<std::string> out;
+    for (qsizetype i = 1; i < all.size(); ++i) out.push_back(all[i].toStdString());
+    return out;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // Before the guard and before any display: these answer while a copy runs
+    // and on a machine without a screen.
+    const vinta::CommandLine early = vinta::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (early.kind == vinta::CommandLine::Kind::kHelp) return std::fputs(vinta::HelpText().c_str(), stdout), 0;
+    if (early.kind == vinta::CommandLine::Kind::kVersion) return std::fputs(vinta::VersionText().c_str(), stdout), 0;
+
     vinta::InstanceGuard guard("Vinta");
-    if (!guard.Acquired()) return 255;  // another copy runs
+    const QString socketPath = vinta::HandOverSocketPath(guard.Path());
+    if (!guard.Acquired()) {  // another copy runs: it gets the file
+        QCoreApplication app(argc, argv);
+        const QString file = early.kind == vinta::CommandLine::Kind::kRun && !early.file.empty()
+                                 ? QFileInfo(QString::fromStdString(early.file)).absoluteFilePath()
+                                 : QString();
+        vinta::HandOver(socketPath, file);
+        return 255;
+    }
     QApplication app(argc, argv);
     vinta::ConfigureApplication();
+    // Qt has taken its own options (-platform, -style, …) out by now.
+    const vinta::CommandLine line = vinta::ParseCommandLine(Arguments(QCoreApplication::arguments()));
+    if (line.kind == vinta::CommandLine::Kind::kError) {
+        std::fprintf(stderr, "vinta: %s\n%s", line.error.c_str(), vinta::HelpText().c_str());
+        return 2;
+    }
+    const QString file =
+        line.file.empty() ? QString() : QFileInfo(QString::fromStdString(line.file)).absoluteFilePath();
     vinta::QtPrompter prompter(nullptr);
-    return vinta::RunGuarded(prompter, [] {
-        vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());
+    return vinta::RunGuarded(prompter, [&file, &socketPath] {
+        vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath(), nullptr, file);
+        vinta::HandOverServer handOver(socketPath);
+        vinta::ServeWindow(handOver, window);
         window.show();
         return QApplication::exec();
     });

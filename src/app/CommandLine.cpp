@@ -1,0 +1,40 @@
+#include "app/CommandLine.h"
+
+#include "update/Version.h"
+
+namespace vinta {
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+    CommandLine out;
+    bool optionsEnd = false;
+    for (const std::string& a : args) {
+        if (!optionsEnd && (a == "--help" || a == "-h")) return {CommandLine::Kind::kHelp, {}, {}};
+        if (!optionsEnd && (a == "--version" || a == "-v")) return {CommandLine::Kind::kVersion, {}, {}};
+        if (!optionsEnd && a == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && a.size() > 1 && a[0] == '-') {
+            if (out.kind != CommandLine::Kind::kError) out = {CommandLine::Kind::kError, {}, "unknown option: " + a};
+        } else if (out.kind == CommandLine::Kind::kError) {
+            continue;
+        } else if (!out.file.empty()) {
+            out = {CommandLine::Kind::kError, {}, "only one schedule can be opened: " + a};
+        } else if (a.empty()) {
+            out = {CommandLine::Kind::kError, {}, "empty file name"};
+        } else {
+            out.file = a;
+        }
+    }
+    return out;
+}
+
+std::string HelpText() {
+    return "usage: vinta [FILE.kts]\n"
+           "       vinta --help | --version\n"
+           "\n"
+           "Opens FILE.kts, or the schedule open when Vinta last ended. While Vinta runs,\n"
+           "a second start hands FILE.kts to the running window and exits with status 255.\n";
+}
+
+std::string VersionText() { return std::string("vinta ") + VINTA_FILE_VERSION + "\n"; }
+
+}  // namespace vinta

@@ -1,0 +1,173 @@
+// The command line, and a second start handing its file to the running copy.
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "AppFixture.h"
+#include "app/CommandLine.h"
+#include "app/HandOver.h"
+#include "framework/InstanceGuard.h"
+
+namespace vinta {
+namespace {
+
+using Kind = CommandLine::Kind;
+
+TEST(CommandLines, FilesOptionsAndMistakes) {
+    EXPECT_EQ(ParseCommandLine({}).kind, Kind::kRun);
+    EXPECT_EQ(ParseCommandLine({"plan.kts"}).file, "plan.kts");
+    EXPECT_EQ(ParseCommandLine({"--", "-odd.kts"}).file, "-odd.kts");
+    EXPECT_EQ(ParseCommandLine({"-"}).file, "-");  // a name, not an option
+    EXPECT_EQ(ParseCommandLine({"a.kts", "--help"}).kind, Kind::kHelp);
+    EXPECT_EQ(ParseCommandLine({"-x", "--version"}).kind, Kind::kVersion);
+    EXPECT_EQ(ParseCommandLine({"--", "--help"}).file, "--help");
+    const CommandLine unknown = ParseCommandLine({"--bogus", "a.kts"});
+    EXPECT_EQ(unknown.kind, Kind::kError);
+    EXPECT_NE(unknown.error.find("--bogus"), std::string::npos);
+    EXPECT_EQ(ParseCommandLine({"a.kts", "b.kts"}).kind, Kind::kError);
+    EXPECT_EQ(ParseCommandLine({""}).kind, Kind::kError);
+}
+
+TEST(CommandLines, HelpAndVersionNeedNoDisplay) {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", "xcb");  // would abort if a window were opened
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VINTA_EXE), {QString::fromLatin1(option)});
+        ASSERT_TRUE(p.waitForFinished(10000)) << option;
+        EXPECT_EQ(p.exitCode(), 0) << option;
+        const QByteArray out = p.readAllStandardOutput();
+        EXPECT_TRUE(out.startsWith(option == std::string("--help") ? "usage: vinta" : "vinta ")) << out.data();
+    }
+}
+
+// Pumps events until `done` or ten seconds.
+template <class F>
+bool Until(F done) {
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+class HandingOver : public MainWindow {
+protected:
+    // The second copy's end runs on a thread of its own: it blocks.
+    void Send(const QString& path) {
+        sent = std::thread([this, path] {
+            ok = HandOver(socket, path);
+            finished = true;
+        });
+        const bool done = Until([this] { return finished.load(); });
+        sent.join();  // HandOver gives up by itself
+        ASSERT_TRUE(done);
+    }
+    void SetUp() override {
+        MainWindow::SetUp();
+        socket = Path("Vinta.socket");
+    }
+    QString socket;
+    std::thread sent;
+    std::atomic<bool> ok{false}, finished{false};
+};
+
+TEST_F(HandingOver, TheRunningWindowOpensTheFile) {
+    TForm1& w = Open();
+    HandOverServer server(socket);
+    ASSERT_TRUE(server.Listening());
+    ServeWindow(server, w);
+    WriteSchedule(Path("handed.kts"), "handed");
+    Send(Path("handed.kts"));
+    EXPECT_TRUE(ok);
+    ASSERT_TRUE(Until([&] { return w.currentFileName == Path("handed.kts"); }));
+    EXPECT_EQ(Name0(), "handed");
+    EXPECT_FALSE(w.isModified);
+}
+
+TEST_F(HandingOver, UnsavedChangesAreAskedAboutFirst) {
+    TForm1& w = Open();
+    HandOverServer server(socket);
+    ServeWindow(server, w);
+    w.isModified = true;
+    prompter.askAnswers = {Answer::kCancel};
+    WriteSchedule(Path("handed.kts"), "handed");
+    Send(Path("handed.kts"));
+    EXPECT_TRUE(ok);
+    ASSERT_TRUE(Until([&] { return !prompter.asked.empty(); }));
+    EXPECT_NE(w.currentFileName, Path("handed.kts"));
+    EXPECT_TRUE(w.isModified);
+}
+
+TEST_F(HandingOver, NoFileOnlyRaisesAndNoServerFailsInTime) {
+    HandOverServer server(socket);
+    QSignalSpy requested(&server, &HandOverServer::Requested);
+    Send(QString());
+    EXPECT_TRUE(ok);
+    ASSERT_TRUE(Until([&] { return requested.count() == 1; }));
+    EXPECT_EQ(requested.at(0).at(0).toString(), QString());
+
+    QDeadlineTimer limit(5000);
+    EXPECT_FALSE(HandOver(Path("nobody.socket"), QStringLiteral("/x.kts"), 300));
+    EXPECT_FALSE(limit.hasExpired());
+    EXPECT_FALSE(HandOver(socket, QStringLiteral("/two\nlines.kts"), 300));
+}
+
+TEST_F(HandingOver, ASocketLeftByACrashNeverBlocksAStart) {
+    // What a killed copy leaves: a bound socket file nobody listens on.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(socket);
+    std::memcpy(addr.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << std::strerror(errno);
+    ::close(fd);
+    ASSERT_TRUE(QFile::exists(socket));
+    HandOverServer server(socket);
+    EXPECT_TRUE(server.Listening());
+    QSignalSpy requested(&server, &HandOverServer::Requested);
+    Send(Path("a.kts"));
+    EXPECT_TRUE(ok);
+    ASSERT_TRUE(Until([&] { return requested.count() == 1; }));
+}
+
+// The real program started while a copy runs: it hands over the file, named
+// from its own folder, and exits with 255.
+TEST(SecondStart, HandsItsFileToTheRunningCopyAndExits) {
+    QTemporaryDir dir;
+    QTemporaryDir cwd;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
+    InstanceGuard guard("Vinta");
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    ASSERT_TRUE(guard.Acquired());
+    HandOverServer server(HandOverSocketPath(guard.Path()));
+    QSignalSpy requested(&server, &HandOverServer::Requested);
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.setWorkingDirectory(cwd.path());
+    second.start(QStringLiteral(VINTA_EXE), {QStringLiteral("plan.kts")});
+    ASSERT_TRUE(Until([&] { return second.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(second.exitCode(), 255);
+    ASSERT_TRUE(Until([&] { return requested.count() == 1; }));
+    EXPECT_EQ(requested.at(0).at(0).toString(), cwd.path() + QStringLiteral("/plan.kts"));
+}
+
+}  // namespace
+}  // namespace vinta
