@@ -8,6 +8,7 @@ packages=(
   fonts-ipafont-gothic fonts-liberation2 python3
   xvfb xauth imagemagick xdotool
   locales tzdata poppler-utils
+  desktop-file-utils shared-mime-info xdg-utils dpkg-dev file lintian
   clang libclang-rt-14-dev
 )
 missing=()

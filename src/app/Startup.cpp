@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QString>
 #include <exception>
 
@@ -12,6 +13,9 @@ namespace vinta {
 
 void ConfigureApplication() {
     QApplication::setApplicationName(AppTitle);
+    // Ties the windows to vinta.desktop, which names the installed icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("vinta"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("vinta")));
     UseJapaneseInterface();
 }
 

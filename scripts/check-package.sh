@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Checks what Vinta puts on a desktop: the installed tree (desktop entry, file
+# type by name and by content, icons, manual pages) and the Debian package
+# (contents, lintian). With --apt it also installs the package on this machine
+# through apt, checks the triggers ran, and removes it again.
+# usage: check-package.sh [--apt]   (after scripts/build.sh; build dir: $VINTA_BUILD_DIR or build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${VINTA_BUILD_DIR:-build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+desktop-file-validate "$prefix/share/applications/vinta.desktop"
+
+update-mime-database "$prefix/share/mime"
+"$build/tools/vinta-kts" new "$work/plan.kts"
+cp "$work/plan.kts" "$work/renamed.dat"
+for f in plan.kts renamed.dat; do
+  type=$(XDG_DATA_DIRS="$prefix/share:/usr/share" XDG_CURRENT_DESKTOP= xdg-mime query filetype "$work/$f" 2>/dev/null)
+  [ "$type" = application/x-vinta-schedule ] || fail "$f is seen as '$type'"
+done
+
+for size in 16 22 24 32 48 64 128 256; do
+  got=$(identify -format '%wx%h' "$prefix/share/icons/hicolor/${size}x${size}/apps/vinta.png")
+  [ "$got" = "${size}x${size}" ] || fail "the ${size}px icon is $got"
+done
+for page in vinta vinta-kts; do
+  gzip -t "$prefix/share/man/man1/$page.1.gz"
+done
+"$prefix/bin/vinta" --version | grep -q '^vinta ' || fail "vinta --version"
+
+(cd "$build" && rm -f vinta_*.deb && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/vinta_*.deb)
+dpkg-deb --info "$deb" | grep -q 'Depends:.*libqt6widgets6' || fail "no computed dependencies"
+dpkg-deb --contents "$deb" | grep -q './usr/share/mime/packages/vinta.xml' || fail "no file type"
+lintian --fail-on error "$deb"
+
+if [ "${1:-}" = --apt ]; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$(realpath "$deb")" >/dev/null
+  [ -f /usr/share/mime/application/x-vinta-schedule.xml ] || fail "the file type database was not updated"
+  grep -q 'application/x-vinta-schedule=vinta.desktop' /usr/share/applications/mimeinfo.cache ||
+    fail "the desktop database was not updated"
+  vinta --version >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq vinta >/dev/null
+fi
+echo "check-package: passed"
