@@ -175,7 +175,10 @@ void TForm2::BuildPictures() {
     page = new QLabel(box);
     page->setObjectName(QStringLiteral("page"));
     page->setGeometry((sw - pw) / 2 + 10, (sh - ph) / 2 + 10, std::max(pw, 1), std::max(ph, 1));
-    image_ = QImage(std::max(pw, 1), std::max(ph, 1), QImage::Format_RGB32);
+    // At the screen's own density, so a scaled desktop shows the page sharp.
+    const qreal dpr = page->devicePixelRatioF();
+    image_ = QImage(std::max(qRound(pw * dpr), 1), std::max(qRound(ph * dpr), 1), QImage::Format_RGB32);
+    image_.setDevicePixelRatio(dpr);
     box->resize(sw + 20, sh + 20);
     sheet->show();
     page->show();
@@ -190,7 +193,8 @@ int TForm2::Render(int request) {
             Canvas c(p);
             c.SetPen(QColor(128, 128, 128), PenStyle::Dot);
             c.SetBrush(Qt::white, BrushStyle::Clear);
-            c.Rectangle(0, 0, image_.width(), image_.height());
+            const QSizeF logical = image_.deviceIndependentSize();
+            c.Rectangle(0, 0, qRound(logical.width()), qRound(logical.height()));
             c.SetPen(Qt::black);
             c.SetBrush(Qt::white);
             r = renderer_.RenderPage(c, request);

@@ -132,6 +132,15 @@ TEST_F(Preview, ZoomStepsAndLimits) {
     EXPECT_EQ(g->Zoom->text(), QStringLiteral("20%"));
 }
 
+// The page is drawn at the screen's density (run again with QT_SCALE_FACTOR=2).
+TEST_F(Preview, ThePageIsSharpOnADenseScreen) {
+    Rows(3);
+    auto f = Open();
+    const QPixmap pm = f->page->pixmap();
+    EXPECT_EQ(pm.devicePixelRatio(), f->page->devicePixelRatioF());
+    EXPECT_EQ(pm.deviceIndependentSize().toSize(), f->page->size());
+}
+
 // Paging, with the labels of both forms, and never onto a page that does not exist.
 TEST_F(Preview, PagingStopsAtTheLastPage) {
     Rows(70);
