@@ -1,8 +1,10 @@
 #include "ImageList.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
+#include <algorithm>
 #include <functional>
 
 #include "framework/Canvas.h"
@@ -14,11 +16,18 @@ void ImageList::Draw(Canvas& canvas, int x, int y, int index) const {
     canvas.Draw(x, y, images_[static_cast<size_t>(index)]);
 }
 
+QPixmap BlankPicture(int size) {
+    const qreal dpr = qGuiApp ? std::max<qreal>(1.0, qGuiApp->devicePixelRatio()) : 1.0;
+    QPixmap pm(qRound(size * dpr), qRound(size * dpr));
+    pm.setDevicePixelRatio(dpr);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
 namespace {
 
 QPixmap Paint(const std::function<void(QPainter&)>& draw) {
-    QPixmap pm(ImageList::kSize, ImageList::kSize);
-    pm.fill(Qt::transparent);
+    QPixmap pm = BlankPicture(ImageList::kSize);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing, true);
     draw(p);

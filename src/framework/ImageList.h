@@ -25,6 +25,10 @@ private:
     std::vector<QPixmap> images_;
 };
 
+// A transparent size×size picture at the screen's density, painted in
+// size×size units: pictures stay sharp on a scaled desktop.
+QPixmap BlankPicture(int size);
+
 // ImageList1: menu and toolbar pictures 0..14 (new, open, save, print, delete,
 // insert, resources, level up, level down, prior, this month, next, month
 // view, year view, edit).

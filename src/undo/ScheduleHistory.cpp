@@ -128,11 +128,12 @@ int SubtreeEnd(const ScheduleStore& store, int slot, const StringGrid& outline, 
 #include <QPainterPath>
 #include <QPixmap>
 
+#include "framework/ImageList.h"
+
 namespace vinta {
 
 QIcon HistoryIcon(bool redo) {
-    QPixmap p(16, 16);
-    p.fill(Qt::transparent);
+    QPixmap p = BlankPicture(16);
     QPainter g(&p);
     g.setRenderHint(QPainter::Antialiasing, true);
     if (redo) g.setTransform(QTransform(-1, 0, 0, 1, 16, 0));

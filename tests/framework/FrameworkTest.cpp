@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <filesystem>
@@ -42,8 +43,11 @@ TEST(Instances, OnlyOneHolderAtATime) {
         unsetenv("XDG_RUNTIME_DIR");
 }
 
-// Every picture the lists promise exists at 16 x 16 and is not blank.
+// Every picture the lists promise exists at 16 x 16 units, at the screen's
+// density (this runs again with QT_SCALE_FACTOR=2), and is not blank.
 TEST(Pictures, EveryListHasItsPictures) {
+    const qreal dpr = qGuiApp->devicePixelRatio();
+    const int side = qRound(16 * dpr);
     struct {
         ImageList list;
         int count;
@@ -52,12 +56,15 @@ TEST(Pictures, EveryListHasItsPictures) {
     for (auto& l : lists) {
         ASSERT_EQ(l.list.Count(), l.count);
         for (int i = 0; i < l.count; ++i) {
-            QImage img = l.list.Image(i).toImage();
-            EXPECT_EQ(img.size(), QSize(16, 16));
+            const QPixmap& pm = l.list.Image(i);
+            EXPECT_EQ(pm.deviceIndependentSize(), QSizeF(16, 16));
+            EXPECT_EQ(pm.devicePixelRatio(), dpr);
+            QImage img = pm.toImage();
+            ASSERT_EQ(img.size(), QSize(side, side));
             int opaque = 0;
-            for (int x = 0; x < 16; ++x)
-                for (int y = 0; y < 16; ++y) opaque += qAlpha(img.pixel(x, y)) > 128;
-            EXPECT_GT(opaque, 2) << "picture " << i << " of a list of " << l.count;
+            for (int x = 0; x < side; ++x)
+                for (int y = 0; y < side; ++y) opaque += qAlpha(img.pixel(x, y)) > 128;
+            EXPECT_GT(opaque, 2 * dpr * dpr) << "picture " << i << " of a list of " << l.count;
         }
     }
 }
