@@ -19,6 +19,7 @@
 #include "app/CommandLine.h"
 #include "app/HandOver.h"
 #include "framework/InstanceGuard.h"
+#include "runtime/Profile.h"
 
 namespace vinta {
 namespace {
@@ -54,6 +55,21 @@ TEST(CommandLines, HelpAndVersionNeedNoDisplay) {
         const QByteArray out = p.readAllStandardOutput();
         EXPECT_TRUE(out.startsWith(option == std::string("--help") ? "usage: vinta" : "vinta ")) << out.data();
     }
+}
+
+TEST_F(MainWindow, AFileOnTheCommandLineWinsOverTheRememberedOne) {
+    WriteSchedule(Path("remembered.kts"), "remembered");
+    WriteSchedule(Path("named.kts"), "named");
+    Profile(Path("VINTA.ini").toStdString()).WriteString("OPT", "FileName", Path("remembered.kts").toStdString());
+    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("named.kts"));
+    EXPECT_EQ(form->currentFileName, Path("named.kts"));
+    EXPECT_EQ(Name0(), "named");
+    EXPECT_TRUE(prompter.asked.empty());
+
+    form.reset();
+    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("missing.kts"));
+    ASSERT_EQ(prompter.asked.size(), 1u);
+    EXPECT_TRUE(Text(0).startsWith(QStringLiteral("ファイルが見つかりません。"))) << Text(0).toStdString();
 }
 
 // Pumps events until `done` or ten seconds.
