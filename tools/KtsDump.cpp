@@ -48,8 +48,23 @@ std::string FormatVersion(double v) {
 }  // namespace
 
 std::string DumpJson(const NewSchedule& schedule) {
+    std::string out;
+    WriteJson(schedule, [&out](std::string_view piece) {
+        out.append(piece);
+        return true;
+    });
+    return out;
+}
+
+bool WriteJson(const NewSchedule& schedule, const std::function<bool(std::string_view)>& sink) {
+    constexpr size_t kPiece = 256 * 1024;
     const ScheduleStore& store = schedule.store;
     std::string out = "{\"version\": " + FormatVersion(store.version) + ", \"tables\": [";
+    auto flush = [&] {
+        const bool ok = sink(out);
+        out.clear();
+        return ok;
+    };
     bool firstTable = true;
     for (int slot = 0; slot < ScheduleStore::kSlots; ++slot) {
         const StringGrid* grid = store.Grid(slot);
@@ -66,11 +81,12 @@ std::string DumpJson(const NewSchedule& schedule) {
                 AppendJsonString(out, grid->Cells(c, r));
             }
             out.append("]}");
+            if (out.size() >= kPiece && !flush()) return false;
         }
         out.append("]}");
     }
     out.append("\n]}\n");
-    return out;
+    return flush();
 }
 
 }  // namespace vinta

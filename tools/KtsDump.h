@@ -1,5 +1,7 @@
 #pragma once
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace vinta {
 
@@ -8,5 +10,9 @@ struct NewSchedule;
 // The schedule's persisted tables as JSON (UTF-8), cells exactly as the store
 // holds them.
 std::string DumpJson(const NewSchedule& schedule);
+
+// The same text handed to `sink` a piece at a time, so a large schedule's dump
+// never sits in memory whole. Stops and returns false when `sink` does.
+bool WriteJson(const NewSchedule& schedule, const std::function<bool(std::string_view)>& sink);
 
 }  // namespace vinta

@@ -84,8 +84,10 @@ int Dump(const std::vector<std::string>& args) {
             std::fprintf(stderr, "vinta-kts: cannot read %s: %s\n", path.c_str(), WhyUnreadable(path));
             return kExitIo;
     }
-    std::string json = vinta::DumpJson(s);
-    if (std::fwrite(json.data(), 1, json.size(), stdout) != json.size() || std::fflush(stdout) != 0) {
+    const bool written = vinta::WriteJson(s, [](std::string_view piece) {
+        return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+    });
+    if (!written || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "vinta-kts: cannot write the dump of %s\n", path.c_str());
         return kExitIo;
     }

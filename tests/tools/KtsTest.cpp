@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 
+#include "KtsDump.h"
 #include "KtsGenerate.h"
 #include "support/HostilePaths.h"
 #include "runtime/Sjis.h"
@@ -268,6 +269,32 @@ TEST(Generate, MakesAConsistentSchedule) {
         EXPECT_GT(types[outline::Comment], 0);
         EXPECT_GT(types[outline::Assignment], 0);
     }
+}
+
+}  // namespace
+}  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// The dump streamed in pieces is the same text as the dump built whole, and a
+// sink that fails stops it.
+TEST(Dump, StreamedInPiecesIsTheSameText) {
+    NewSchedule s;
+    GenerateSchedule(s, {20000, 5, 2026, 50});
+    const std::string whole = DumpJson(s);
+    std::string joined;
+    int pieces = 0;
+    ASSERT_TRUE(WriteJson(s, [&](std::string_view piece) {
+        joined.append(piece);
+        ++pieces;
+        return true;
+    }));
+    EXPECT_GT(pieces, 2);
+    EXPECT_EQ(joined, whole);
+    int calls = 0;
+    EXPECT_FALSE(WriteJson(s, [&](std::string_view) { return ++calls < 2; }));
+    EXPECT_EQ(calls, 2);
 }
 
 }  // namespace
