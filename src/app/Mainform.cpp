@@ -412,26 +412,17 @@ void TForm1::InitTables() {
 void TForm1::ReadSettings() {
     Profile ini(settingsPath_.toStdString());
     currentFileName = QString::fromStdString(ini.ReadString("OPT", "FileName", ""));
-    QRect g = geometry();
-    int x = ini.ReadInteger("ENV", "X", g.x());
-    int y = ini.ReadInteger("ENV", "Y", g.y());
-    int w = ini.ReadInteger("ENV", "W", g.width());
-    int h = ini.ReadInteger("ENV", "H", g.height());
     history_->Stack().setUndoLimit(std::max(1, ini.ReadInteger("ENV", "UndoLimit", ScheduleHistory::kDefaultLimit)));
     autoSaver_ = std::make_unique<AutoSaver>(
         recovery_, ini.ReadInteger("ENV", "AutoSave", 2), [this] { return isModified; },
         [this] { return std::pair<QString, std::string>(currentFileName, store.SaveToBytes()); }, this);
-    setGeometry(FitOnScreen(QRect(x, y, w, h), AvailableScreenAreas(), kDesignBounds.size()));
+    setGeometry(RememberedBounds(ini, "", geometry(), kDesignBounds.size()));
 }
 
 void TForm1::WriteSettings() {
     Profile ini(settingsPath_.toStdString());
-    QRect g = geometry();
     ini.WriteString("OPT", "FileName", currentFileName.toStdString());
-    ini.WriteInteger("ENV", "X", g.x());
-    ini.WriteInteger("ENV", "Y", g.y());
-    ini.WriteInteger("ENV", "W", g.width());
-    ini.WriteInteger("ENV", "H", g.height());
+    RememberBounds(ini, "", geometry());
 }
 
 void TForm1::UpdateCaption() {

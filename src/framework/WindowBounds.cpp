@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "runtime/Profile.h"
+
 namespace vinta {
 
 namespace {
@@ -37,6 +39,20 @@ QRect FitOnScreen(const QRect& bounds, const QList<QRect>& screens, const QSize&
     w = std::clamp(w, std::min(kMinWidth, area.width()), area.width());
     h = std::clamp(h, std::min(kMinHeight, area.height()), area.height());
     return {Place(bounds.x(), w, area.x(), area.width()), Place(bounds.y(), h, area.y(), area.height()), w, h};
+}
+
+QRect RememberedBounds(const Profile& ini, const std::string& suffix, const QRect& current, const QSize& fallback) {
+    const QRect stored(ini.ReadInteger("ENV", "X" + suffix, current.x()), ini.ReadInteger("ENV", "Y" + suffix, current.y()),
+                       ini.ReadInteger("ENV", "W" + suffix, current.width()),
+                       ini.ReadInteger("ENV", "H" + suffix, current.height()));
+    return FitOnScreen(stored, AvailableScreenAreas(), fallback);
+}
+
+void RememberBounds(Profile& ini, const std::string& suffix, const QRect& bounds) {
+    ini.WriteInteger("ENV", "X" + suffix, bounds.x());
+    ini.WriteInteger("ENV", "Y" + suffix, bounds.y());
+    ini.WriteInteger("ENV", "W" + suffix, bounds.width());
+    ini.WriteInteger("ENV", "H" + suffix, bounds.height());
 }
 
 QList<QRect> AvailableScreenAreas() {

@@ -104,11 +104,7 @@ TForm2::TForm2(PrintState& state, PrinterHolder& printer, PageSource source, Pro
 
     // FormCreate: bounds, title, zoom.
     setGeometry(kDesignBounds);
-    Profile ini(settingsPath_.toStdString());
-    QRect g = geometry();
-    QRect stored(ini.ReadInteger("ENV", "X2", g.x()), ini.ReadInteger("ENV", "Y2", g.y()),
-                 ini.ReadInteger("ENV", "W2", g.width()), ini.ReadInteger("ENV", "H2", g.height()));
-    setGeometry(FitOnScreen(stored, AvailableScreenAreas(), kDesignBounds.size()));
+    setGeometry(RememberedBounds(Profile(settingsPath_.toStdString()), "2", geometry(), kDesignBounds.size()));
     state_.title = ScheduleStore::OptionText(source.store.Grid(source.optionSlot), 0, sjis::Lit("プロジェクト一覧"));
     ShowZoom();
 }
@@ -117,11 +113,7 @@ TForm2::~TForm2() {
     // FormDestroy: the bounds go back to the settings file.
     try {
         Profile ini(settingsPath_.toStdString());
-        QRect g = geometry();
-        ini.WriteInteger("ENV", "X2", g.x());
-        ini.WriteInteger("ENV", "Y2", g.y());
-        ini.WriteInteger("ENV", "W2", g.width());
-        ini.WriteInteger("ENV", "H2", g.height());
+        RememberBounds(ini, "2", geometry());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vinta: %s\n", e.what());
     }
