@@ -16,6 +16,13 @@ std::vector<std::string> Arguments(const QStringList& all) {
     return out;
 }
 
+// By its absolute path: the name is remembered, and handed to a copy that
+// runs in another folder.
+QString FileToOpen(const vinta::CommandLine& line) {
+    if (line.kind != vinta::CommandLine::Kind::kRun || line.file.empty()) return {};
+    return QFileInfo(QString::fromStdString(line.file)).absoluteFilePath();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -29,10 +36,7 @@ int main(int argc, char** argv) {
     const QString socketPath = vinta::HandOverSocketPath(guard.Path());
     if (!guard.Acquired()) {  // another copy runs: it gets the file
         QCoreApplication app(argc, argv);
-        const QString file = early.kind == vinta::CommandLine::Kind::kRun && !early.file.empty()
-                                 ? QFileInfo(QString::fromStdString(early.file)).absoluteFilePath()
-                                 : QString();
-        vinta::HandOver(socketPath, file);
+        vinta::HandOver(socketPath, FileToOpen(early));
         return 255;
     }
     QApplication app(argc, argv);
@@ -43,8 +47,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vinta: %s\n%s", line.error.c_str(), vinta::HelpText().c_str());
         return 2;
     }
-    const QString file =
-        line.file.empty() ? QString() : QFileInfo(QString::fromStdString(line.file)).absoluteFilePath();
+    const QString file = FileToOpen(line);
     vinta::QtPrompter prompter(nullptr);
     return vinta::RunGuarded(prompter, [&file, &socketPath] {
         vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath(), nullptr, file);
