@@ -45,7 +45,12 @@ void HandOverServer::Accept() {
                 if (s->bytesAvailable() > kMaxRequest) s->abort();
                 return;
             }
-            const QString line = QString::fromUtf8(s->readLine(kMaxRequest)).chopped(1);
+            const QByteArray raw = s->readLine(kMaxRequest);
+            if (!raw.endsWith('\n')) {  // longer than a request may be: never a cut-off path
+                s->abort();
+                return;
+            }
+            const QString line = QString::fromUtf8(raw.chopped(1));
             s->write("OK\n");
             s->flush();
             s->disconnectFromServer();

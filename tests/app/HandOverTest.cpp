@@ -140,6 +140,12 @@ TEST_F(HandingOver, NoFileOnlyRaisesAndNoServerFailsInTime) {
     EXPECT_FALSE(HandOver(Path("nobody.socket"), QStringLiteral("/x.kts"), 300));
     EXPECT_FALSE(limit.hasExpired());
     EXPECT_FALSE(HandOver(socket, QStringLiteral("/two\nlines.kts"), 300));
+    // A path longer than a request may be is refused whole, never cut off.
+    finished = false;
+    Send(QStringLiteral("/") + QString(70000, QLatin1Char('a')));
+    EXPECT_FALSE(ok);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(requested.count(), 1);
 }
 
 TEST_F(HandingOver, ASocketLeftByACrashNeverBlocksAStart) {
