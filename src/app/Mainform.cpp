@@ -25,7 +25,6 @@
 #include "framework/WindowBounds.h"
 #include "print/Printpreview.h"
 #include "recovery/Recovery.h"
-#include "runtime/SafeFile.h"
 #include "undo/ScheduleHistory.h"
 #include "update/Newversion.h"
 #include "update/UpdateCheck.h"
@@ -375,10 +374,7 @@ bool TForm1::OfferRecovery() {
             RecoveryFolder::Discard(copy);
             return false;
         }
-        std::string bytes;
-        const bool read = safefile::ReadRegularFile(copy.dataPath.toStdString(), kMaxFileBytes, bytes) ==
-                          safefile::ReadStatus::kOk;
-        if (!read || CheckFileHead(bytes) != kLoadRead || store.LoadFromBytes(bytes) != kLoadRead) {
+        if (store.LoadFromFile(copy.dataPath.toStdString()) != kLoadRead) {
             prompter().Notice(QStringLiteral("復元用のコピーが壊れているため読み込めませんでした。\r\n\r\n") +
                               copy.dataPath);
             RecoveryFolder::SetAside(copy);
@@ -398,8 +394,6 @@ bool TForm1::OfferRecovery() {
     }
     return false;
 }
-
-int TForm1::CheckFileHead(const std::string& bytes) const { return store.CheckFileHead(bytes); }
 
 void TForm1::InitTables() {
     TableSlots s = vinta::InitTables(store, grids);

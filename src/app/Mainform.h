@@ -131,7 +131,6 @@ private:
     int SubtreeChangeEnd(int row) const;
     // At start: offers a recovery copy of unsaved work; true when restored.
     bool OfferRecovery();
-    int CheckFileHead(const std::string& bytes) const;
     void RunChartCommand(const std::function<void()>& command);
     void FormCreate();
     void BuildPanes();
