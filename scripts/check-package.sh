@@ -30,12 +30,16 @@ done
 for page in vinta vinta-kts; do
   gzip -t "$prefix/share/man/man1/$page.1.gz"
 done
-"$prefix/bin/vinta" --version | grep -q '^vinta ' || fail "vinta --version"
+[[ $("$prefix/bin/vinta" --version) == "vinta "* ]] || fail "vinta --version"
 
 (cd "$build" && rm -f vinta_*.deb && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/vinta_*.deb)
-dpkg-deb --info "$deb" | grep -q 'Depends:.*libqt6widgets6' || fail "no computed dependencies"
-dpkg-deb --contents "$deb" | grep -q './usr/share/mime/packages/vinta.xml' || fail "no file type"
+# Whole outputs first: grep -q stops reading early, and under pipefail the
+# writer's SIGPIPE would fail the check at random.
+info=$(dpkg-deb --info "$deb")
+contents=$(dpkg-deb --contents "$deb")
+grep -q 'Depends:.*libqt6widgets6' <<<"$info" || fail "no computed dependencies"
+grep -q './usr/share/mime/packages/vinta.xml' <<<"$contents" || fail "no file type"
 lintian --fail-on error "$deb"
 
 if [ "${1:-}" = --apt ]; then
