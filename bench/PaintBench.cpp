@@ -117,8 +117,8 @@ int LargestSubtree(TForm1& f) {
     const StringGrid& g = f.grids.Schedule1;
     for (int r = 1; r < g.RowCount(); ++r) {
         if (g.Cells(outline::HasChildren, r) != "1") continue;
-        int level = std::stoi(g.Cells(outline::Level, r)), n = r + 1;
-        while (n < g.RowCount() && std::stoi(g.Cells(outline::Level, n)) > level) ++n;
+        int level = std::stoi(std::string(g.Cells(outline::Level, r))), n = r + 1;
+        while (n < g.RowCount() && std::stoi(std::string(g.Cells(outline::Level, n))) > level) ++n;
         if (n - r > bestSize) {
             bestSize = n - r;
             best = r;

@@ -11,7 +11,7 @@ namespace vinta {
 
 namespace {
 
-void AppendJsonString(std::string& out, const std::string& sjisText) {
+void AppendJsonString(std::string& out, std::string_view sjisText) {
     std::string utf8 = sjis::ToUtf8(sjisText);
     out.push_back('"');
     for (char ch : utf8) {

@@ -157,7 +157,7 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
     StringGrid1->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState st) {
         PrepareDialogCell(c, st);
         const int left = r.left(), top = r.top(), right = left + r.width(), bottom = top + r.height();
-        const std::string& text = view.Cells(col, row);
+        std::string_view text = view.Cells(col, row);
         QSize ext = c.TextExtent(text);
         int cx = (r.width() - ext.width()) / 2, cy = (r.height() - ext.height()) / 2;
         c.FillRect(left, top, right, bottom);
@@ -167,10 +167,10 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
         } else if (col == resource::No) {
             x = right - ext.width() - 2;
         } else if (col == resource::Name) {
-            const std::string& kind = view.Cells(resource::Kind, row);
+            std::string_view kind = view.Cells(resource::Kind, row);
             if (CellHoldsNumber(kind)) {
                 static constexpr int kIcon[] = {2, 1, 0};
-                int k = TNumEdit::ReadInteger(QString::fromStdString(kind));
+                int k = TNumEdit::ReadInteger(CellToQt(kind));
                 if (k >= 0 && k <= 2) ctx_.imgRes.Draw(c, left, top + (r.height() - 16) / 2, kIcon[k]);
             }
             x = left + ctx_.imgRes.Width() + 2;

@@ -259,7 +259,7 @@ void TTaskEditDlg::ResAddClick() {
 void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const CellState& st) {
     PrepareDialogCell(c, st);
     const int left = r.left(), top = r.top(), right = left + r.width(), bottom = top + r.height();
-    std::string text = lines.Cells(col, row);
+    std::string text(lines.Cells(col, row));
     QString shown = CellToQt(text);
     c.FillRect(left, top, right, bottom);
     auto centredY = [&](const QString& t) { return top + (r.height() - c.TextExtent(t).height()) / 2; };
@@ -305,7 +305,7 @@ void TTaskEditDlg::Store(TaskRowPanes& panes) {
     const int o = ctx_.outlineSlot, r = row_;
     const int n = eNo->Value(), k = std::max(0, rgType->ItemIndex());
     const bool comment = k == kComment;
-    auto set = [&](int col, int row, const std::string& t) { st.SetCellText(o, col, row, t); };
+    auto set = [&](int col, int row, std::string_view t) { st.SetCellText(o, col, row, std::string(t)); };
     set(outline::Name, r, eName->SjisText());
     set(outline::Progress, r, comment ? "0" : QtToCell(eProgress->Text()));
     set(outline::StartDate, r, comment ? "" : DateCell(dtStart->date()));

@@ -66,7 +66,7 @@ void RefuseCharacter(Prompter* prompter, const QString& character) {
     prompter->Notice(QStringLiteral("「%1」はこのプログラムでは扱えない文字です。\r\n入力できません。").arg(character));
 }
 
-QString CellToQt(const std::string& cell) {
+QString CellToQt(std::string_view cell) {
     if (cell == " ") return {};
     return QString::fromStdString(sjis::ToUtf8(cell));
 }
@@ -83,7 +83,7 @@ SjisLineEdit::SjisLineEdit(Prompter* prompter, int maxBytes, bool hiragana, QWid
 }
 
 std::string SjisLineEdit::SjisText() const { return QtToCell(text()); }
-void SjisLineEdit::SetSjisText(const std::string& cell) { setText(CellToQt(cell)); }
+void SjisLineEdit::SetSjisText(std::string_view cell) { setText(CellToQt(cell)); }
 
 SjisTextEdit::SjisTextEdit(Prompter* prompter, bool hiragana, QWidget* parent)
     : QPlainTextEdit(parent), prompter_(prompter) {
@@ -128,7 +128,7 @@ std::string SjisTextEdit::SjisText() const {
     return out;
 }
 
-void SjisTextEdit::SetSjisText(const std::string& cell) {
+void SjisTextEdit::SetSjisText(std::string_view cell) {
     QString text = CellToQt(cell);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (text.endsWith('\n')) text.chop(1);
@@ -236,7 +236,7 @@ QDate TodayDate() {
     return QDate(d.year, d.month, d.day);
 }
 
-QDate CellDate(const std::string& cell) {
+QDate CellDate(std::string_view cell) {
     if (auto d = ParseDateText(cell)) return QDate(d->year, d->month, d->day);
     return TodayDate();
 }

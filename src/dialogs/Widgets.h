@@ -35,7 +35,7 @@ public:
     // text); otherwise it is off.
     SjisLineEdit(Prompter* prompter, int maxBytes, bool hiragana, QWidget* parent = nullptr);
     std::string SjisText() const;
-    void SetSjisText(const std::string& cell);
+    void SetSjisText(std::string_view cell);
     int MaxBytes() const { return maxBytes_; }
 
 private:
@@ -48,7 +48,7 @@ public:
     SjisTextEdit(Prompter* prompter, bool hiragana, QWidget* parent = nullptr);
     // Memo text in cells: each line followed by CR LF.
     std::string SjisText() const;
-    void SetSjisText(const std::string& cell);
+    void SetSjisText(std::string_view cell);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -105,11 +105,11 @@ QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);
 // Today's local date.
 QDate TodayDate();
 // The date a cell holds, or today's local date when it holds none.
-QDate CellDate(const std::string& cell);
+QDate CellDate(std::string_view cell);
 std::string DateCell(const QDate& date);
 
 // Cell text shown in a widget: a loaded empty cell (" ") shows as empty.
-QString CellToQt(const std::string& cell);
+QString CellToQt(std::string_view cell);
 // Widget text for a cell; characters Shift-JIS cannot hold were refused on entry.
 std::string QtToCell(const QString& text);
 

@@ -11,7 +11,7 @@
 namespace vinta {
 
 namespace {
-QString FromSjis(const std::string& s) { return QString::fromStdString(sjis::ToUtf8(s)); }
+QString FromSjis(std::string_view s) { return QString::fromStdString(sjis::ToUtf8(s)); }
 }  // namespace
 
 void InstallFontSubstitutes() {
@@ -186,7 +186,7 @@ QSize Canvas::TextExtent(const QString& text) {
     return {fm.horizontalAdvance(text), fm.height()};
 }
 
-QSize Canvas::TextExtent(const std::string& sjisText) { return TextExtent(FromSjis(sjisText)); }
+QSize Canvas::TextExtent(std::string_view sjisText) { return TextExtent(FromSjis(sjisText)); }
 
 void Canvas::DrawText(int x, int y, const QString& text, const QRect* clip) {
     const QFont& f = QtFont();
@@ -202,14 +202,14 @@ void Canvas::DrawText(int x, int y, const QString& text, const QRect* clip) {
 }
 
 void Canvas::TextOut(int x, int y, const QString& text) { DrawText(x, y, text, nullptr); }
-void Canvas::TextOut(int x, int y, const std::string& sjisText) { DrawText(x, y, FromSjis(sjisText), nullptr); }
+void Canvas::TextOut(int x, int y, std::string_view sjisText) { DrawText(x, y, FromSjis(sjisText), nullptr); }
 
 void Canvas::TextRect(int left, int top, int right, int bottom, int x, int y, const QString& text) {
     QRect clip(left, top, right - left, bottom - top);
     DrawText(x, y, text, &clip);
 }
 
-void Canvas::TextRect(int left, int top, int right, int bottom, int x, int y, const std::string& sjisText) {
+void Canvas::TextRect(int left, int top, int right, int bottom, int x, int y, std::string_view sjisText) {
     TextRect(left, top, right, bottom, x, y, FromSjis(sjisText));
 }
 

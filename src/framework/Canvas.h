@@ -78,14 +78,14 @@ public:
 
     // Text: Shift-JIS or Qt text; the box behind it takes the brush colour
     // unless the brush is clear.
-    void TextOut(int x, int y, const std::string& sjisText);
+    void TextOut(int x, int y, std::string_view sjisText);
     void TextOut(int x, int y, const QString& text);
-    void TextRect(int left, int top, int right, int bottom, int x, int y, const std::string& sjisText);
+    void TextRect(int left, int top, int right, int bottom, int x, int y, std::string_view sjisText);
     void TextRect(int left, int top, int right, int bottom, int x, int y, const QString& text);
-    QSize TextExtent(const std::string& sjisText);
+    QSize TextExtent(std::string_view sjisText);
     QSize TextExtent(const QString& text);
-    int TextWidth(const std::string& sjisText) { return TextExtent(sjisText).width(); }
-    int TextHeight(const std::string& sjisText) { return TextExtent(sjisText).height(); }
+    int TextWidth(std::string_view sjisText) { return TextExtent(sjisText).width(); }
+    int TextHeight(std::string_view sjisText) { return TextExtent(sjisText).height(); }
 
 private:
     struct Pen {

@@ -228,7 +228,7 @@ void GridWidget::DefaultDraw(Canvas& c, int col, int row, const QRect& r, CellSt
         c.SetFontColor(palette().color(QPalette::HighlightedText));
     }
     c.FillRect(left, top, right, bottom);
-    const std::string& text = model_->Cells(col, row);
+    std::string_view text = model_->Cells(col, row);
     int th = c.TextHeight(text);
     c.TextRect(left, top, right, bottom, left + 2, top + std::max(0, (r.height() - th) / 2), text);
     if (st.fixed) {

@@ -32,9 +32,9 @@ int Key(const Date& d) { return d.year * 10000 + d.month * 100 + d.day; }
 int Days(const Date& a, const Date& b) { return DaysBetween(a.year, a.month, a.day, b.year, b.month, b.day); }
 
 // "%3.3s": at most the first three bytes, right-aligned in three places.
-std::string ThreeOf(const std::string& text) {
+std::string ThreeOf(std::string_view text) {
     char buf[8];
-    std::snprintf(buf, sizeof buf, "%3.3s", text.c_str());
+    std::snprintf(buf, sizeof buf, "%3.3s", std::string(text.substr(0, 3)).c_str());
     return buf;
 }
 
@@ -91,7 +91,7 @@ void PageRenderer::Fill(double x1, double y1, double x2, double y2) {
     state_.canvas->FillRect(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2));
 }
 
-void PageRenderer::Text(double x, double y, const std::string& sjis) {
+void PageRenderer::Text(double x, double y, std::string_view sjis) {
     state_.canvas->TextOut(ToDeviceX(x), ToDeviceY(y), sjis);
 }
 
@@ -99,7 +99,7 @@ void PageRenderer::Text(double x, double y, const QString& text) {
     state_.canvas->TextOut(ToDeviceX(x), ToDeviceY(y), text);
 }
 
-void PageRenderer::ClippedText(double x1, double y1, double x2, double y2, double x, double y, const std::string& sjis) {
+void PageRenderer::ClippedText(double x1, double y1, double x2, double y2, double x, double y, std::string_view sjis) {
     state_.canvas->TextRect(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2), ToDeviceX(x), ToDeviceY(y),
                             sjis);
 }
@@ -229,7 +229,7 @@ int PageRenderer::DrawPageRows(int page) {
         const int s = r - 1, rowY = Y0 + kPitch * g;
         if (src_.store.HasNumber(src_.outlineSlot, outline::Type, s)) {
             DrawRowTexts(r, s, rowY);
-            const std::string& show = src_.outline.Cells(outline::ShowBar, r);
+            std::string_view show = src_.outline.Cells(outline::ShowBar, r);
             if (show.empty() || show == "0") continue;
             DrawBar(r, rowY);
         }
@@ -257,7 +257,7 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
     const int hasChildren = number(outline::HasChildren), expanded = number(outline::Expanded);
     Text(kL + 8, rowY, ThreeOf(std::to_string(r)));
 
-    std::string name = src_.outline.Cells(outline::Name, r);
+    std::string name(src_.outline.Cells(outline::Name, r));
     if (type == outline::Assignment) {
         int res = src_.store.FindRow(src_.resourceSlot, resource::No, name);
         name = res >= 0 ? src_.store.CellText(src_.resourceSlot, resource::Name, res) : std::string();
@@ -291,7 +291,7 @@ void PageRenderer::DrawBar(int r, int rowY) {
     Canvas& c = *state_.canvas;
     // A date cell that holds no date leaves the bar out; the page still prints.
     auto date = [&](int col) -> std::optional<Date> {
-        const std::string& text = src_.outline.Cells(col, r);
+        std::string_view text = src_.outline.Cells(col, r);
         if (IsBlankCell(text)) return kZeroDate;
         return ParseDateText(text);
     };

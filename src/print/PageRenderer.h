@@ -66,9 +66,9 @@ private:
     void SetFontSize(int size, bool bold = false);
     void Line(double x1, double y1, double x2, double y2);
     void Fill(double x1, double y1, double x2, double y2);
-    void Text(double x, double y, const std::string& sjis);
+    void Text(double x, double y, std::string_view sjis);
     void Text(double x, double y, const QString& text);
-    void ClippedText(double x1, double y1, double x2, double y2, double x, double y, const std::string& sjis);
+    void ClippedText(double x1, double y1, double x2, double y2, double x, double y, std::string_view sjis);
 
     PrintState& state_;
     const PageMetrics& metrics_;

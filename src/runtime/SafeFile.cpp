@@ -152,9 +152,25 @@ bool Fail(std::string* error, int err) {
     return false;
 }
 
-bool WriteTemporary(int dirfd, const std::string& prefix, mode_t mode, std::string_view bytes, Temporary& t) {
+bool WriteTemporary(int dirfd, const std::string& prefix, mode_t mode,
+                    const std::function<bool(const PieceWriter&)>& produce, Temporary& t) {
     if (!OpenUnnamed(dirfd, mode, t) && !OpenNamed(dirfd, prefix, t)) return false;
-    if (::fchmod(t.fd, mode) != 0 || !WriteAll(t.fd, bytes) || ::fsync(t.fd) != 0) return false;
+    if (::fchmod(t.fd, mode) != 0) return false;
+    int writeErrno = 0;
+    PieceWriter write = [&](std::string_view piece) {
+        if (writeErrno == 0 && !WriteAll(t.fd, piece)) writeErrno = errno ? errno : EIO;
+        return writeErrno == 0;
+    };
+    bool produced = produce(write);
+    if (writeErrno != 0) {
+        errno = writeErrno;
+        return false;
+    }
+    if (!produced) {
+        errno = ECANCELED;
+        return false;
+    }
+    if (::fsync(t.fd) != 0) return false;
     if (t.name.empty() && !LinkUnnamed(dirfd, prefix, t)) return false;
     return true;
 }
@@ -179,15 +195,20 @@ RegularFile::~RegularFile() {
 
 bool RegularFile::Read(size_t n, std::string& out) {
     if (fd_ < 0) return false;
-    char buf[1 << 16];
+    // Straight into `out`, in steps, so that a small file asked for with a
+    // large `n` does not make `out` large.
+    constexpr size_t kStep = 1 << 20;
     while (n > 0) {
-        ssize_t got = ::read(fd_, buf, std::min(n, sizeof buf));
+        size_t step = std::min(n, kStep);
+        size_t at = out.size();
+        out.resize(at + step);
+        ssize_t got = ::read(fd_, out.data() + at, step);
+        out.resize(at + static_cast<size_t>(std::max<ssize_t>(got, 0)));
         if (got < 0) {
             if (errno == EINTR) continue;
             return false;
         }
         if (got == 0) break;
-        out.append(buf, static_cast<size_t>(got));
         n -= static_cast<size_t>(got);
     }
     return true;
@@ -209,6 +230,11 @@ ReadStatus ReadRegularFile(const std::string& path, int64_t maxBytes, std::strin
 }
 
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error) {
+    return ReplaceFileWith(path, [bytes](const PieceWriter& write) { return write(bytes); }, error);
+}
+
+bool ReplaceFileWith(const std::string& path, const std::function<bool(const PieceWriter&)>& produce,
+                     std::string* error) {
     std::filesystem::path target = Target(path);
     struct stat existing {};
     bool exists = ::stat(target.c_str(), &existing) == 0;
@@ -223,7 +249,7 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
     int err = 0;
     {
         Temporary t;
-        ok = WriteTemporary(dirfd, prefix, ModeFor(exists ? &existing : nullptr), bytes, t);
+        ok = WriteTemporary(dirfd, prefix, ModeFor(exists ? &existing : nullptr), produce, t);
         ok = ok && ::renameat(dirfd, t.name.c_str(), dirfd, name.c_str()) == 0;
         if (!ok) {
             err = errno;

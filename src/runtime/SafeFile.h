@@ -5,6 +5,7 @@
 // replacement never destroys the old file and leaves no debris when killed.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -51,6 +52,13 @@ ReadStatus ReadRegularFile(const std::string& path, int64_t maxBytes, std::strin
 // ".NAME.XXXXXX" and locked while it lives; a later successful replacement of
 // the same file removes such files that nobody holds.
 bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
+// The same, with the new content handed over in pieces: `produce(write)`
+// calls write(piece) for each piece in order and answers false to give up
+// (the old file then stays). write answers false once writing has failed.
+using PieceWriter = std::function<bool(std::string_view piece)>;
+bool ReplaceFileWith(const std::string& path, const std::function<bool(const PieceWriter&)>& produce,
+                     std::string* error = nullptr);
 
 // Turns the unnamed temporary file off (for tests of the named fallback).
 void SetUnnamedTemporaryAllowed(bool allowed);

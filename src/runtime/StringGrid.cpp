@@ -5,8 +5,8 @@
 namespace vinta {
 
 namespace {
-const std::string kEmpty;
-}
+size_t At(int i) { return static_cast<size_t>(i); }
+}  // namespace
 
 StringGrid::StringGrid(int colCount, int rowCount, int defaultRowHeight)
     : defaultRowHeight_(defaultRowHeight) {
@@ -15,7 +15,8 @@ StringGrid::StringGrid(int colCount, int rowCount, int defaultRowHeight)
 }
 
 StringGrid::StringGrid(const StringGrid& other)
-    : rows_(other.rows_),
+    : cells_(other.cells_),
+      heights_(other.heights_),
       colWidths_(other.colWidths_),
       colCount_(other.colCount_),
       fixedRows_(other.fixedRows_),
@@ -24,7 +25,8 @@ StringGrid::StringGrid(const StringGrid& other)
 
 StringGrid& StringGrid::operator=(const StringGrid& other) {
     if (this != &other) {
-        rows_ = other.rows_;
+        cells_ = other.cells_;
+        heights_ = other.heights_;
         colWidths_ = other.colWidths_;
         colCount_ = other.colCount_;
         fixedRows_ = other.fixedRows_;
@@ -37,19 +39,17 @@ StringGrid& StringGrid::operator=(const StringGrid& other) {
 void StringGrid::SetRowCount(int n) {
     ++revision_;
     n = std::max(n, 1);
-    rows_.resize(static_cast<size_t>(n), Row{{}, defaultRowHeight_});
+    heights_.resize(At(n), defaultRowHeight_);
+    cells_.Resize(At(n));
     if (fixedRows_ >= n) fixedRows_ = n - 1;
 }
 
 void StringGrid::SetColCount(int n) {
     ++revision_;
     n = std::max(n, 1);
-    if (n < colCount_) {
-        for (Row& r : rows_)
-            if (r.cells.size() > static_cast<size_t>(n)) r.cells.resize(static_cast<size_t>(n));
-    }
+    if (n < colCount_) cells_.Truncate(At(n));
     colCount_ = n;
-    colWidths_.resize(static_cast<size_t>(n), kDefaultColWidth);
+    colWidths_.resize(At(n), kDefaultColWidth);
 }
 
 void StringGrid::SetFixedRows(int n) {
@@ -57,74 +57,63 @@ void StringGrid::SetFixedRows(int n) {
     fixedRows_ = std::clamp(n, 0, RowCount() - 1);
 }
 
-const std::string& StringGrid::Cells(int col, int row) const {
-    if (!hasRow(row) || col < 0 || col >= colCount_) return kEmpty;
-    const auto& cells = rows_[static_cast<size_t>(row)].cells;
-    return static_cast<size_t>(col) < cells.size() ? cells[static_cast<size_t>(col)] : kEmpty;
+std::string_view StringGrid::Cells(int col, int row) const {
+    if (!hasRow(row) || col < 0 || col >= colCount_) return {};
+    return cells_.Cell(At(row), At(col));
 }
 
 void StringGrid::SetCells(int col, int row, std::string text) {
     if (!hasRow(row) || col < 0 || col >= colCount_) return;
-    auto& cells = rows_[static_cast<size_t>(row)].cells;
-    if (static_cast<size_t>(col) >= cells.size()) {
-        if (text.empty()) return;
-        cells.resize(static_cast<size_t>(col) + 1);
-    }
-    cells[static_cast<size_t>(col)] = std::move(text);
+    cells_.SetCell(At(row), At(col), text);
 }
 
 std::vector<std::string> StringGrid::Rows(int row) const {
-    std::vector<std::string> out(static_cast<size_t>(colCount_));
+    std::vector<std::string> out(At(colCount_));
     if (hasRow(row)) {
-        const auto& cells = rows_[static_cast<size_t>(row)].cells;
-        std::copy(cells.begin(), cells.end(), out.begin());
+        size_t n = std::min(cells_.CellCount(At(row)), out.size());
+        for (size_t c = 0; c < n; ++c) out[c] = cells_.Cell(At(row), c);
     }
     return out;
 }
 
 void StringGrid::SetRows(int row, const std::vector<std::string>& cells) {
-    if (!hasRow(row)) return;
-    auto& dst = rows_[static_cast<size_t>(row)].cells;
-    size_t n = std::min(cells.size(), static_cast<size_t>(colCount_));
-    dst.assign(cells.begin(), cells.begin() + static_cast<std::ptrdiff_t>(n));
+    if (hasRow(row)) cells_.SetRow(At(row), cells, At(colCount_));
 }
 
 void StringGrid::ClearRow(int row) {
-    if (hasRow(row)) rows_[static_cast<size_t>(row)].cells.clear();
+    if (hasRow(row)) cells_.ClearRow(At(row));
 }
 
-int StringGrid::RowHeights(int row) const {
-    return hasRow(row) ? rows_[static_cast<size_t>(row)].height : defaultRowHeight_;
-}
+int StringGrid::RowHeights(int row) const { return hasRow(row) ? heights_[At(row)] : defaultRowHeight_; }
 
 void StringGrid::SetRowHeights(int row, int height) {
-    if (!hasRow(row) || rows_[static_cast<size_t>(row)].height == height) return;
-    rows_[static_cast<size_t>(row)].height = height;
+    if (!hasRow(row) || heights_[At(row)] == height) return;
+    heights_[At(row)] = height;
     ++revision_;
 }
 
 int StringGrid::ColWidths(int col) const {
-    return col >= 0 && col < colCount_ ? colWidths_[static_cast<size_t>(col)] : kDefaultColWidth;
+    return col >= 0 && col < colCount_ ? colWidths_[At(col)] : kDefaultColWidth;
 }
 
 void StringGrid::SetColWidths(int col, int width) {
-    if (col < 0 || col >= colCount_ || colWidths_[static_cast<size_t>(col)] == width) return;
-    colWidths_[static_cast<size_t>(col)] = width;
+    if (col < 0 || col >= colCount_ || colWidths_[At(col)] == width) return;
+    colWidths_[At(col)] = width;
     ++revision_;
 }
 
 void StringGrid::SetDefaultRowHeight(int height) {
     ++revision_;
     defaultRowHeight_ = height;
-    for (Row& r : rows_) r.height = height;
+    std::fill(heights_.begin(), heights_.end(), height);
 }
 
 std::vector<StringGrid::RowData> StringGrid::CopyRows(int at, int count) const {
     std::vector<RowData> out;
     at = std::clamp(at, 0, RowCount());
     count = std::clamp(count, 0, RowCount() - at);
-    out.reserve(static_cast<size_t>(count));
-    for (int r = at; r < at + count; ++r) out.push_back({rows_[static_cast<size_t>(r)].cells, rows_[static_cast<size_t>(r)].height});
+    out.reserve(At(count));
+    for (int r = at; r < at + count; ++r) out.push_back({cells_.Record(At(r)), heights_[At(r)]});
     return out;
 }
 
@@ -132,30 +121,45 @@ void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows
     ++revision_;
     at = std::clamp(at, 0, RowCount());
     count = std::clamp(count, 0, RowCount() - at);
-    auto first = rows_.begin() + at;
-    rows_.erase(first, first + count);
-    std::vector<Row> in;
-    in.reserve(rows.size());
-    for (const RowData& r : rows) in.push_back(Row{r.cells, r.height});
-    rows_.insert(rows_.begin() + at, in.begin(), in.end());
-    if (rows_.empty()) rows_.push_back(Row{{}, defaultRowHeight_});
+    cells_.Erase(At(at), At(count));
+    heights_.erase(heights_.begin() + at, heights_.begin() + at + count);
+    cells_.Insert(At(at), rows.size());
+    std::vector<int> heights;
+    heights.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        cells_.SetRecord(At(at) + i, rows[i].record);
+        heights.push_back(rows[i].height);
+    }
+    heights_.insert(heights_.begin() + at, heights.begin(), heights.end());
+    if (heights_.empty()) {
+        heights_.push_back(defaultRowHeight_);
+        cells_.Resize(1);
+    }
     if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
+}
+
+void StringGrid::AdoptRows(int at, PackedRows&& rows) {
+    if (!hasRow(at)) return;
+    cells_.Adopt(At(at), std::move(rows));
 }
 
 void StringGrid::InsertRowAt(int row, int height) {
     ++revision_;
     row = std::clamp(row, 0, RowCount());
-    rows_.insert(rows_.begin() + row, Row{{}, height});
+    heights_.insert(heights_.begin() + row, height);
+    cells_.Insert(At(row), 1);
 }
 
 void StringGrid::RemoveRowAt(int row) {
     ++revision_;
     if (!hasRow(row)) return;
     if (RowCount() == 1) {
-        rows_[0] = Row{{}, defaultRowHeight_};
+        cells_.ClearRow(0);
+        heights_[0] = defaultRowHeight_;
         return;
     }
-    rows_.erase(rows_.begin() + row);
+    heights_.erase(heights_.begin() + row);
+    cells_.Erase(At(row), 1);
     if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
 }
 

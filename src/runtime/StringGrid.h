@@ -2,12 +2,15 @@
 // A table of text cells with per-row heights, per-column widths and a number of
 // fixed (caption) rows at the top. It is the model behind every grid of the
 // program: the outline pane, the hidden option/resource/task tables and the
-// dialogs' grids. Cells hold Shift-JIS bytes.
+// dialogs' grids. Cells hold Shift-JIS bytes, packed (see PackedRows).
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "PackedRows.h"
 
 namespace vinta {
 
@@ -20,7 +23,7 @@ public:
     StringGrid& operator=(const StringGrid& other);
     ~StringGrid() = default;
 
-    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int RowCount() const { return static_cast<int>(heights_.size()); }
     // A grid always keeps at least one row; fixed rows shrink to stay above the
     // last row, as a grid control does.
     void SetRowCount(int n);
@@ -29,11 +32,22 @@ public:
     int FixedRows() const { return fixedRows_; }
     void SetFixedRows(int n);
 
-    // Reading outside the grid yields empty text.
-    const std::string& Cells(int col, int row) const;
+    // Reading outside the grid yields empty text. The view is valid until the
+    // grid next changes; keep a std::string of it to hold the text longer.
+    std::string_view Cells(int col, int row) const;
     void SetCells(int col, int row, std::string text);
     // The row's ColCount cells.
     std::vector<std::string> Rows(int row) const;
+    // Calls visit(text) for each of the row's ColCount cells in order, in one
+    // pass over the row (for writers of whole tables).
+    template <typename Visit>
+    void VisitRow(int row, Visit visit) const {
+        CellCursor cursor = cells_.Cursor(hasRow(row) ? static_cast<size_t>(row) : cells_.Size());
+        std::string_view cell;
+        for (int c = 0; c < colCount_; ++c) visit(cursor.Next(cell) ? cell : std::string_view());
+    }
+    // What the cells' text takes, packed: for sizing a writer's buffer.
+    size_t TextBytes() const { return cells_.LiveBytes(); }
     void SetRows(int row, const std::vector<std::string>& cells);
     // Empties every cell of one row (its height stays).
     void ClearRow(int row);
@@ -57,15 +71,16 @@ public:
     // A run of rows as they stand, and putting a run back: `count` rows from
     // `at` are replaced by `rows` in one move (for undo on long outlines).
     struct RowData {
-        std::vector<std::string> cells;
+        std::string record;  // the row's cells, packed
         int height = 0;
         friend bool operator==(const RowData&, const RowData&) = default;
     };
     std::vector<RowData> CopyRows(int at, int count) const;
     void ReplaceRows(int at, int count, const std::vector<RowData>& rows);
 
-    // Direct access for the file reader: the row's cells, at most ColCount long.
-    std::vector<std::string>& MutableCells(int row) { return rows_[static_cast<size_t>(row)].cells; }
+    // Takes over the cells of rows at..at+rows.Size()-1 (rows that exist)
+    // without copying their text: for the file reader.
+    void AdoptRows(int at, PackedRows&& rows);
 
     // Grows whenever rows, columns, heights, widths or fixed rows change, so
     // that a view can keep derived layout until the grid's shape moves.
@@ -75,13 +90,10 @@ public:
     std::weak_ptr<const int> LifeToken() const { return life_; }
 
 private:
-    struct Row {
-        std::vector<std::string> cells;  // may be shorter than ColCount: the rest is empty
-        int height = 0;
-    };
     bool hasRow(int row) const { return row >= 0 && row < RowCount(); }
 
-    std::vector<Row> rows_;
+    PackedRows cells_;
+    std::vector<int> heights_;
     std::vector<int> colWidths_;
     int colCount_ = 0;
     int fixedRows_ = 0;

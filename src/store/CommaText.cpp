@@ -1,5 +1,8 @@
 #include "CommaText.h"
 
+#include <algorithm>
+
+#include "runtime/PackedRows.h"
 #include "runtime/Sjis.h"
 #include "runtime/StringGrid.h"
 
@@ -9,7 +12,7 @@ namespace {
 
 bool IsBlankByte(unsigned char b) { return b >= 0x01 && b <= 0x20; }
 
-bool NeedsQuotes(const std::string& s) {
+bool NeedsQuotes(std::string_view s) {
     const char* p = s.data();
     const char* end = p + s.size();
     while (p < end) {
@@ -20,7 +23,7 @@ bool NeedsQuotes(const std::string& s) {
     return false;
 }
 
-void AppendQuoted(std::string& out, const std::string& s) {
+void AppendQuoted(std::string& out, std::string_view s) {
     out.push_back('"');
     const char* p = s.data();
     const char* end = p + s.size();
@@ -33,10 +36,10 @@ void AppendQuoted(std::string& out, const std::string& s) {
     out.push_back('"');
 }
 
-// A quoted field starting at the opening quote. A field without its closing
-// quote runs to the end of the text.
-std::string ExtractQuoted(const char*& p, const char* end) {
-    std::string field;
+// A quoted field starting at the opening quote, into `field`. A field without
+// its closing quote runs to the end of the text.
+void ExtractQuoted(const char*& p, const char* end, std::string& field) {
+    field.clear();
     ++p;
     while (p < end) {
         size_t n = sjis::CharLength(p, end);
@@ -47,65 +50,32 @@ std::string ExtractQuoted(const char*& p, const char* end) {
                 continue;
             }
             ++p;
-            return field;
+            return;
         }
         field.append(p, n);
         p += n;
     }
-    return field;
 }
 
 void SkipBlanks(const char*& p, const char* end) {
     while (p < end && IsBlankByte(static_cast<unsigned char>(*p))) ++p;
 }
 
-void Store(std::vector<std::string>& cells, size_t k, std::string field, int colCount) {
-    if (k >= static_cast<size_t>(colCount)) return;
-    if (field.empty()) field.assign(1, ' ');
-    if (cells.size() <= k) cells.resize(k + 1);
-    cells[k] = std::move(field);
-}
-
-
-template <typename CellAt>
-void AppendCells(std::string& out, int count, CellAt cellAt) {
-    if (count == 1 && cellAt(0).empty()) {
-        out.append("\"\"");
-        return;
-    }
-    for (int i = 0; i < count; ++i) {
-        if (i > 0) out.push_back(',');
-        const std::string& cell = cellAt(i);
-        if (NeedsQuotes(cell))
-            AppendQuoted(out, cell);
-        else
-            out.append(cell);
-    }
-}
-
-}  // namespace
-
-void AppendCommaText(std::string& out, const std::vector<std::string>& cells) {
-    AppendCells(out, static_cast<int>(cells.size()),
-                [&](int i) -> const std::string& { return cells[static_cast<size_t>(i)]; });
-}
-
-void AppendCommaText(std::string& out, const StringGrid& grid, int row) {
-    AppendCells(out, grid.ColCount(), [&](int i) -> const std::string& { return grid.Cells(i, row); });
-}
-
-void ParseCommaText(std::string_view text, std::vector<std::string>& cells, int colCount) {
-    cells.clear();
+// Calls `store(field)` for the fields of `text` in order; an empty field is
+// given as " ". Unquoted fields are views of `text`.
+template <typename StoreField>
+void ParseFields(std::string_view text, StoreField store) {
     // The text ends at its first zero byte, as it always has in the file.
     if (size_t nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+    auto put = [&](std::string_view field) { store(field.empty() ? std::string_view(" ") : field); };
+    std::string quoted;
     const char* p = text.data();
     const char* end = p + text.size();
-    size_t k = 0;
     SkipBlanks(p, end);
     while (p < end) {
-        std::string field;
         if (*p == '"') {
-            field = ExtractQuoted(p, end);
+            ExtractQuoted(p, end, quoted);
+            put(quoted);
         } else {
             const char* start = p;
             while (p < end) {
@@ -113,16 +83,61 @@ void ParseCommaText(std::string_view text, std::vector<std::string>& cells, int 
                 if (b <= 0x20 || b == ',') break;
                 p += sjis::CharLength(p, end);
             }
-            field.assign(start, p);
+            put(std::string_view(start, static_cast<size_t>(p - start)));
         }
-        Store(cells, k++, std::move(field), colCount);
         SkipBlanks(p, end);
         if (p < end && *p == ',') {
-            if (p + 1 == end) Store(cells, k++, std::string(), colCount);
+            if (p + 1 == end) put({});
             ++p;
             SkipBlanks(p, end);
         }
     }
+}
+
+// Writes one row's cells: `each(put)` calls put(cell) for every column.
+template <typename EachCell>
+void AppendCells(std::string& out, int count, EachCell each) {
+    bool first = true;
+    each([&](std::string_view cell) {
+        // A lone empty cell must still make a line that reads back as one cell.
+        if (count == 1 && cell.empty()) {
+            out.append("\"\"");
+            return;
+        }
+        if (!first) out.push_back(',');
+        first = false;
+        if (NeedsQuotes(cell))
+            AppendQuoted(out, cell);
+        else
+            out.append(cell);
+    });
+}
+
+}  // namespace
+
+void AppendCommaText(std::string& out, const std::vector<std::string>& cells) {
+    AppendCells(out, static_cast<int>(cells.size()), [&](auto put) {
+        for (const std::string& cell : cells) put(cell);
+    });
+}
+
+void AppendCommaText(std::string& out, const StringGrid& grid, int row) {
+    AppendCells(out, grid.ColCount(), [&](auto put) { grid.VisitRow(row, put); });
+}
+
+void ParseCommaText(std::string_view text, std::vector<std::string>& cells, int colCount) {
+    cells.clear();
+    ParseFields(text, [&](std::string_view field) {
+        if (cells.size() < static_cast<size_t>(std::max(colCount, 0))) cells.emplace_back(field);
+    });
+}
+
+void ParseCommaText(std::string_view text, RowPacker& packer, int colCount) {
+    packer.Clear();
+    int k = 0;
+    ParseFields(text, [&](std::string_view field) {
+        if (k++ < colCount) packer.Add(field);
+    });
 }
 
 }  // namespace vinta

@@ -9,6 +9,7 @@
 
 namespace vinta {
 
+class RowPacker;
 class StringGrid;
 
 // Appends the comma text of `cells` (all of the row's columns) to `out`.
@@ -20,5 +21,7 @@ void AppendCommaText(std::string& out, const StringGrid& grid, int row);
 // an empty field is stored as " ". `cells` is cleared first; it ends no longer
 // than colCount (missing trailing cells are empty).
 void ParseCommaText(std::string_view text, std::vector<std::string>& cells, int colCount);
+// The same into a packer, without a string per cell.
+void ParseCommaText(std::string_view text, RowPacker& packer, int colCount);
 
 }  // namespace vinta

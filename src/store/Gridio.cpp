@@ -26,7 +26,7 @@ int EstimateTextWidth(const StringGrid&, const std::string& text) {
 }
 
 // Leading blanks and a sign are allowed, anything after the digits is not.
-bool ParseInteger(const std::string& s, int& value) {
+bool ParseInteger(std::string_view s, int& value) {
     size_t start = s.find_first_not_of(' ');
     const char* first = s.data() + (start == std::string::npos ? s.size() : start);
     const char* last = s.data() + s.size();
@@ -162,7 +162,7 @@ int ScheduleStore::SetCellNumber(int slot, int column, int row, int number) {
 
 std::string ScheduleStore::CellText(int slot, int column, int row) const {
     if (!CellExists(slot, column, row)) return {};
-    return grid_[slot].Get()->Cells(column, GridRow(slot, row));
+    return std::string(grid_[slot].Get()->Cells(column, GridRow(slot, row)));
 }
 
 bool ScheduleStore::HasNumber(int slot, int column, int row) const {
@@ -191,7 +191,7 @@ int ScheduleStore::CellNumber(int slot, int column, int row) const {
     if (!CellExists(slot, column, row) || column >= kMaxColumns) return 0;
     ColumnKind kind = static_cast<ColumnKind>(tables_[slot].kind[column]);
     if (kind != kNumber && kind != kSerial) return 0;
-    const std::string& s = grid_[slot].Get()->Cells(column, GridRow(slot, row));
+    std::string_view s = grid_[slot].Get()->Cells(column, GridRow(slot, row));
     int value = 0;
     if (!ParseInteger(s, value))
         throw ConversionError("'" + sjis::ToUtf8(s) + "' is not a valid integer value");
@@ -319,8 +319,8 @@ bool ScheduleStore::CopyDataRows(StringGrid* destination, const StringGrid* sour
 
 std::string ScheduleStore::OptionText(const StringGrid* grid, int row, const std::string& def) {
     if (!grid || row < 0 || row >= grid->RowCount()) return def;
-    const std::string& s = grid->Cells(0, row);
-    return IsBlankCell(s) ? def : s;
+    std::string_view s = grid->Cells(0, row);
+    return IsBlankCell(s) ? def : std::string(s);
 }
 
 }  // namespace vinta

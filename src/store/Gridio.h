@@ -35,6 +35,9 @@ bool CellHoldsNumber(std::string_view cell);
 // Empty as saved (""), or as loaded (a single space).
 bool IsBlankCell(std::string_view cell);
 
+class ByteInput;
+struct SectionRead;
+
 class ScheduleStore {
 public:
     static constexpr int kSlots = 10;
@@ -133,8 +136,10 @@ private:
     GridRef view_[kSlots];
     TextWidthFn textWidth_;
 
-    friend class ScheduleFileWriter;
-    friend class ScheduleFileReader;
+    // The file image, handed to `write` in pieces; false when write refused one.
+    bool WriteFileImage(const std::function<bool(std::string_view)>& write);
+    int LoadFrom(ByteInput& in);
+    void PutSection(SectionRead& section);
 };
 
 }  // namespace vinta

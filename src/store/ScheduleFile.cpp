@@ -2,12 +2,15 @@
 // persisted table its 72-byte table header and one record per data row
 // (length, height, comma text). Little-endian throughout.
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "CommaText.h"
 #include "Gridio.h"
+#include "runtime/PackedRows.h"
 #include "runtime/SafeFile.h"
 
 namespace vinta {
@@ -46,19 +49,22 @@ double GetDouble(const char* p) {
 
 }  // namespace
 
-std::string ScheduleStore::SaveToBytes() {
+bool ScheduleStore::WriteFileImage(const std::function<bool(std::string_view)>& write) {
+    // The counts in the header are known before any table is written, so the
+    // image can go out as it is made.
+    int sections = 0;
+    for (int slot = 0; slot < kSlots; ++slot) sections += IsPersisted(slot) ? 1 : 0;
+    tableCount_ = sections;
+    constexpr size_t kPiece = 1 << 20;
     std::string out;
-    out.reserve(1 << 16);
+    out.reserve(kPiece + (1 << 16));
     out.append(magic_, 11);
     PutDouble(out, version);
-    auto putBlock = [this](std::string& o) {
-        PutInt(o, tableCount_);
-        for (int32_t f : fixedRows_) PutInt(o, f);
-        for (uint8_t h : hasHeader_) o.push_back(static_cast<char>(h));
-        o.append(2, '\0');
-    };
-    putBlock(out);
-    int sections = 0;
+    PutInt(out, tableCount_);
+    for (int32_t f : fixedRows_) PutInt(out, f);
+    for (uint8_t h : hasHeader_) out.push_back(static_cast<char>(h));
+    out.append(2, '\0');
+    std::string text;
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!IsPersisted(slot)) continue;
         const StringGrid& grid = *grid_[slot].Get();
@@ -69,92 +75,160 @@ std::string ScheduleStore::SaveToBytes() {
         PutInt(out, t.rowCount);
         PutInt(out, t.lastSerial);
         for (int32_t k : t.kind) PutInt(out, k);
-        std::string text;
         for (int r = first; r < grid.RowCount(); ++r) {
             text.clear();
             AppendCommaText(text, grid, r);
             PutInt(out, static_cast<int32_t>(text.size()));
             PutInt(out, grid.RowHeights(r));
             out.append(text);
+            if (out.size() >= kPiece) {
+                if (!write(out)) return false;
+                out.clear();
+            }
         }
-        ++sections;
     }
-    tableCount_ = sections;
-    std::string block;
-    putBlock(block);
-    out.replace(kTableCountOffset, block.size(), block);
-    return out;
+    return write(out);
+}
+
+std::string ScheduleStore::SaveToBytes() {
+    std::string image;
+    // Close to the final size, so that a large image is not copied as it grows.
+    size_t estimate = 1 << 16;
+    for (int slot = 0; slot < kSlots; ++slot)
+        if (IsPersisted(slot)) estimate += grid_[slot].Get()->TextBytes() + 12 * static_cast<size_t>(grid_[slot].Get()->RowCount());
+    image.reserve(estimate);
+    WriteFileImage([&](std::string_view piece) {
+        image.append(piece);
+        return true;
+    });
+    return image;
 }
 
 bool ScheduleStore::SaveToFile(const std::string& path) {
-    return safefile::ReplaceFile(path, SaveToBytes());
+    return safefile::ReplaceFileWith(path, [this](const safefile::PieceWriter& write) { return WriteFileImage(write); });
 }
 
-namespace {
+// Bytes in file order, from a file or from memory, through a window that
+// holds only what one step of the reader needs: the file is never held whole.
+class ByteInput {
+public:
+    // Appends up to n bytes to `out`, fewer only at the end; false on an error.
+    using ReadFn = std::function<bool(size_t n, std::string& out)>;
+    ByteInput(ReadFn read, uint64_t declaredSize, uint64_t cap) : read_(std::move(read)), size_(declaredSize), cap_(cap) {}
 
-struct RecordPlan {
-    int32_t height;
-    size_t offset;
-    size_t length;
+    // Makes `n` bytes available at Data(); false when fewer are left.
+    bool Need(size_t n) {
+        if (buf_.size() - pos_ >= n) return true;
+        buf_.erase(0, pos_);
+        pos_ = 0;
+        while (buf_.size() < n && !ended_) Pull(std::max(n - buf_.size(), kChunk));
+        return buf_.size() >= n;
+    }
+    const char* Data() const { return buf_.data() + pos_; }
+    size_t Available() const { return buf_.size() - pos_; }
+    void Skip(size_t n) {
+        pos_ += n;
+        taken_ += n;
+    }
+    // What is left by the size the input declared at the start.
+    uint64_t Remaining() const { return size_ > taken_ ? size_ - taken_ : 0; }
+    // Reads to the end, so that an input that grew past the cap is told.
+    void Drain() {
+        buf_.clear();
+        pos_ = 0;
+        while (!ended_) {
+            Pull(kChunk);
+            buf_.clear();
+        }
+    }
+    bool Failed() const { return failed_; }
+    bool TooLarge() const { return pulled_ > cap_; }
+
+private:
+    static constexpr size_t kChunk = 1 << 20;
+    void Pull(size_t n) {
+        if (pulled_ > cap_) {
+            ended_ = true;
+            return;
+        }
+        size_t before = buf_.size();
+        if (!read_(n, buf_)) failed_ = ended_ = true;
+        size_t got = buf_.size() - before;
+        pulled_ += got;
+        if (got < n) ended_ = true;
+    }
+    ReadFn read_;
+    std::string buf_;
+    size_t pos_ = 0;
+    uint64_t size_;
+    uint64_t cap_;
+    uint64_t taken_ = 0;
+    uint64_t pulled_ = 0;
+    bool ended_ = false;
+    bool failed_ = false;
 };
 
-struct SectionPlan {
+// One table as read from the file, before it is put into its grid.
+struct SectionRead {
     int slot = 0;
     bool headerRead = false;
     ScheduleStore::TableHeader header;
-    std::vector<RecordPlan> records;
+    std::vector<int32_t> heights;
+    PackedRows rows;
 };
 
-// Walks the whole file before anything is changed, so that a file no writer
-// could have made is refused without touching the schedule. A file that simply
-// ends early is accepted: what is missing comes out empty.
-class Planner {
+namespace {
+
+// Reads the whole file before anything is changed, so that a file no writer
+// could have made is refused without touching the schedule. A file that
+// simply ends early is accepted: what is missing comes out empty.
+class SectionReader {
 public:
-    explicit Planner(std::string_view bytes) : b_(bytes), pos_(kHeaderSize) {}
+    explicit SectionReader(ByteInput& in) : in_(in) {}
 
     // false: the file is impossible.
-    bool PlanSection(int slot, SectionPlan& s) {
-        s.slot = slot;
+    bool Read(int colCount, SectionRead& s) {
         if (ended_) return true;
-        if (Remaining() < kTableHeaderSize) return End();
-        const char* p = b_.data() + pos_;
+        if (!in_.Need(kTableHeaderSize)) return End();
+        const char* p = in_.Data();
         s.header.columnCount = GetInt(p);
         s.header.rowCount = GetInt(p + 4);
         s.header.lastSerial = GetInt(p + 8);
         for (int k = 0; k < ScheduleStore::kMaxColumns; ++k) s.header.kind[k] = GetInt(p + 12 + 4 * k);
-        pos_ += kTableHeaderSize;
+        in_.Skip(kTableHeaderSize);
         s.headerRead = true;
         int32_t rows = s.header.rowCount;
         // Every record takes at least its 8-byte head.
-        if (rows < 0 || static_cast<size_t>(rows) > Remaining() / kRecordHeaderSize) return false;
-        s.records.reserve(static_cast<size_t>(rows));
+        if (rows < 0 || static_cast<uint64_t>(rows) > in_.Remaining() / kRecordHeaderSize) return false;
         for (int32_t j = 0; j < rows; ++j) {
-            if (Remaining() < kRecordHeaderSize) return End();
-            int32_t length = GetInt(b_.data() + pos_);
-            int32_t height = GetInt(b_.data() + pos_ + 4);
-            pos_ += kRecordHeaderSize;
-            if (length < 0 || static_cast<size_t>(length) > Remaining() || height < 0) return false;
-            s.records.push_back({height, pos_, static_cast<size_t>(length)});
-            pos_ += static_cast<size_t>(length);
+            if (!in_.Need(kRecordHeaderSize)) return End();
+            int32_t length = GetInt(in_.Data());
+            int32_t height = GetInt(in_.Data() + 4);
+            in_.Skip(kRecordHeaderSize);
+            if (length < 0 || height < 0 || static_cast<uint64_t>(length) > in_.Remaining()) return false;
+            if (!in_.Need(static_cast<size_t>(length))) return false;
+            ParseCommaText(std::string_view(in_.Data(), static_cast<size_t>(length)), packer_, colCount);
+            in_.Skip(static_cast<size_t>(length));
+            s.heights.push_back(height);
+            s.rows.Append(packer_);
         }
         return true;
     }
 
 private:
-    size_t Remaining() const { return b_.size() - pos_; }
     bool End() {
         ended_ = true;
         return true;
     }
-    std::string_view b_;
-    size_t pos_;
+    ByteInput& in_;
+    RowPacker packer_;
     bool ended_ = false;
 };
 
 int LargestSerial(const StringGrid& grid, int col, int firstRow) {
     int largest = 0;
     for (int r = firstRow; r < grid.RowCount(); ++r) {
-        const std::string& s = grid.Cells(col, r);
+        std::string_view s = grid.Cells(col, r);
         int v = 0;
         auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
         if (ec == std::errc() && ptr == s.data() + s.size() && v > largest) largest = v;
@@ -171,44 +245,63 @@ int ScheduleStore::CheckFileHead(std::string_view head) const {
     return kLoadRead;
 }
 
-int ScheduleStore::LoadFromBytes(std::string_view bytes) {
+int ScheduleStore::LoadFrom(ByteInput& in) {
     if (tableCount_ == 0) return kLoadNoTables;
-    if (int head = CheckFileHead(bytes); head != kLoadRead) return head;
-    int32_t sectionCount = GetInt(bytes.data() + kTableCountOffset);
+    // A file that is not a schedule is refused from its first bytes.
+    in.Need(kHeaderSize);
+    if (in.Failed()) return kLoadUnreadable;
+    if (int head = CheckFileHead(std::string_view(in.Data(), std::min(in.Available(), kHeaderSize))); head != kLoadRead)
+        return head;
+    int32_t sectionCount = GetInt(in.Data() + kTableCountOffset);
     if (sectionCount < 0 || sectionCount > kSlots) return kLoadNotSchedule;
+    in.Skip(kHeaderSize);
 
-    std::vector<SectionPlan> plans;
-    Planner planner(bytes);
+    std::vector<SectionRead> sections;
+    SectionReader reader(in);
     for (int slot = 0; slot < sectionCount; ++slot) {
         if (!IsPersisted(slot)) continue;
-        plans.emplace_back();
-        if (!planner.PlanSection(slot, plans.back())) return kLoadNotSchedule;
+        sections.emplace_back();
+        sections.back().slot = slot;
+        if (!reader.Read(grid_[slot].Get()->ColCount(), sections.back()))
+            return in.Failed() ? kLoadUnreadable : kLoadNotSchedule;
     }
-
-    for (const SectionPlan& s : plans) {
-        StringGrid& grid = *grid_[s.slot].Get();
-        int fixed = std::max(fixedRows_[s.slot], 0);
-        for (int r = fixed; r < grid.RowCount(); ++r) grid.ClearRow(r);
-        if (!s.headerRead) continue;
-        tables_[s.slot].lastSerial = s.header.lastSerial;
-        int rows = static_cast<int>(std::min<int64_t>(int64_t{fixed} + s.header.rowCount,
-                                                       std::numeric_limits<int>::max() - 1));
-        // A table with a caption row always keeps one data row under it.
-        if (hasHeader_[s.slot]) rows = std::max(rows, fixed + 1);
-        if (exactRows_[s.slot] || grid.RowCount() < rows) grid.SetRowCount(rows);
-        int cols = grid.ColCount();
-        for (size_t j = 0; j < s.records.size(); ++j) {
-            const RecordPlan& rec = s.records[j];
-            int g = fixed + static_cast<int>(j);
-            grid.SetRowHeights(g, rec.height);
-            ParseCommaText(bytes.substr(rec.offset, rec.length), grid.MutableCells(g), cols);
-        }
-        // Serials never go back, even when a damaged file says otherwise.
-        int col = SerialColumn(s.slot);
-        if (col >= 0)
-            tables_[s.slot].lastSerial = std::max(tables_[s.slot].lastSerial, LargestSerial(grid, col, fixed));
-    }
+    in.Drain();
+    if (in.Failed()) return kLoadUnreadable;
+    if (in.TooLarge()) return kLoadTooLarge;
+    for (SectionRead& s : sections) PutSection(s);
     return kLoadRead;
+}
+
+void ScheduleStore::PutSection(SectionRead& s) {
+    StringGrid& grid = *grid_[s.slot].Get();
+    int fixed = std::max(fixedRows_[s.slot], 0);
+    for (int r = fixed; r < grid.RowCount(); ++r) grid.ClearRow(r);
+    if (!s.headerRead) return;
+    tables_[s.slot].lastSerial = s.header.lastSerial;
+    int rows = static_cast<int>(std::min<int64_t>(int64_t{fixed} + s.header.rowCount,
+                                                   std::numeric_limits<int>::max() - 1));
+    // A table with a caption row always keeps one data row under it.
+    if (hasHeader_[s.slot]) rows = std::max(rows, fixed + 1);
+    if (exactRows_[s.slot] || grid.RowCount() < rows) grid.SetRowCount(rows);
+    for (size_t j = 0; j < s.heights.size(); ++j) grid.SetRowHeights(fixed + static_cast<int>(j), s.heights[j]);
+    grid.AdoptRows(fixed, std::move(s.rows));
+    // Serials never go back, even when a damaged file says otherwise.
+    int col = SerialColumn(s.slot);
+    if (col >= 0)
+        tables_[s.slot].lastSerial = std::max(tables_[s.slot].lastSerial, LargestSerial(grid, col, fixed));
+}
+
+int ScheduleStore::LoadFromBytes(std::string_view bytes) {
+    size_t at = 0;
+    ByteInput in(
+        [&](size_t n, std::string& out) {
+            n = std::min(n, bytes.size() - at);
+            out.append(bytes.substr(at, n));
+            at += n;
+            return true;
+        },
+        bytes.size(), UINT64_MAX);
+    return LoadFrom(in);
 }
 
 int ScheduleStore::LoadFromFile(const std::string& path) {
@@ -216,15 +309,9 @@ int ScheduleStore::LoadFromFile(const std::string& path) {
     safefile::RegularFile file(path);
     if (!file.IsOpen()) return kLoadUnreadable;
     if (file.Size() > kMaxFileBytes) return kLoadTooLarge;
-    // A file that is not a schedule is refused from its first bytes.
-    std::string bytes;
-    if (!file.Read(kHeaderSize, bytes)) return kLoadUnreadable;
-    if (int head = CheckFileHead(bytes); head != kLoadRead) return head;
-    bytes.reserve(static_cast<size_t>(file.Size()));
-    // One byte past the cap tells a file that grew after it was opened.
-    if (!file.Read(static_cast<size_t>(kMaxFileBytes) + 1 - bytes.size(), bytes)) return kLoadUnreadable;
-    if (static_cast<int64_t>(bytes.size()) > kMaxFileBytes) return kLoadTooLarge;
-    return LoadFromBytes(bytes);
+    ByteInput in([&](size_t n, std::string& out) { return file.Read(n, out); }, static_cast<uint64_t>(file.Size()),
+                 static_cast<uint64_t>(kMaxFileBytes));
+    return LoadFrom(in);
 }
 
 }  // namespace vinta

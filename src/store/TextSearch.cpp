@@ -122,7 +122,7 @@ int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot
     const int rows = store.DataRowCount(outlineSlot);
     if (needle.empty() || rows <= 0) return -1;
     // Resource names by number, folded once per step.
-    std::unordered_map<std::string, bool> resourceHolds;
+    std::unordered_map<std::string, bool> resourceHolds;  // looked up by a copy of the cell
     for (int r = 0; r < store.DataRowCount(resourceSlot); ++r)
         resourceHolds[store.CellText(resourceSlot, resource::No, r)] =
             ContainsFolded(FoldForSearch(store.CellText(resourceSlot, resource::Name, r)), needle);
@@ -131,9 +131,9 @@ int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot
     std::string folded;
     for (int i = 1; i <= rows; ++i) {
         int r = ((fromRow + (forward ? i : -i)) % rows + rows) % rows;
-        const std::string& name = grid->Cells(outline::Name, r + first);
+        std::string_view name = grid->Cells(outline::Name, r + first);
         if (grid->Cells(outline::Type, r + first) == "3") {
-            auto it = resourceHolds.find(name);
+            auto it = resourceHolds.find(std::string(name));
             if (it != resourceHolds.end() && it->second) return r;
             continue;
         }

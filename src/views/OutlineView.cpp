@@ -73,7 +73,7 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
         c.SetBrush(Colors::ButtonFace());
         c.FillRect(left, top, right, bottom);
         RaisedFrame(c, left, top, right - 1, bottom - 1);
-        const std::string& caption = grid->Cells(col, 0);
+        std::string_view caption = grid->Cells(col, 0);
         QSize ext = c.TextExtent(caption);
         int x = ext.width() < w ? left + (w - ext.width()) / 2 : left;
         int y = ext.height() < h ? top + (h - ext.height()) / 2 : top;
@@ -89,7 +89,7 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
     c.FillRect(left, top, right, bottom);
 
     const int iy = std::max(0, (h - 16) / 2);
-    std::string text = grid->Cells(col, row);
+    std::string text(grid->Cells(col, row));
     int dx = 0;
     bool rightAligned = false;
     switch (col) {

@@ -362,7 +362,7 @@ TEST_F(ScheduleFile, GeneratedSchedulesRoundTrip) {
         for (int r = 0; r < a.grids.Schedule1.RowCount(); ++r) {
             ASSERT_EQ(a.grids.Schedule1.RowHeights(r), b.grids.Schedule1.RowHeights(r));
             for (int c = 0; c < 15; ++c) {
-                const std::string& x = a.grids.Schedule1.Cells(c, r);
+                std::string_view x = a.grids.Schedule1.Cells(c, r);
                 ASSERT_EQ(b.grids.Schedule1.Cells(c, r), r > 0 && x.empty() ? " " : x) << seed << " " << r << " " << c;
             }
         }

@@ -1,0 +1,270 @@
+#include "PackedRows.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vinta {
+
+namespace {
+
+// Large enough that a block's own cost vanishes, small enough that a short
+// table does not hold much more than its text.
+constexpr size_t kBlockBytes = 256 * 1024;
+// Left-behind records are reclaimed only past this much, so that small grids
+// never pay for it.
+constexpr size_t kMinWasteBytes = 4 * 1024 * 1024;
+
+void PutVarint(std::string& out, uint32_t v) {
+    while (v >= 0x80) {
+        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+}
+
+uint32_t GetVarint(const char*& p) {
+    uint32_t v = 0;
+    for (int shift = 0;; shift += 7) {
+        unsigned char b = static_cast<unsigned char>(*p++);
+        v |= static_cast<uint32_t>(b & 0x7F) << shift;
+        if (!(b & 0x80)) return v;
+    }
+}
+
+// A record read apart: its cell count, where the lengths start and where the
+// text starts.
+struct Layout {
+    uint32_t count = 0;
+    const char* lengths = nullptr;
+    const char* text = nullptr;
+    size_t textBytes = 0;
+};
+
+Layout Read(const char* record) {
+    Layout l;
+    if (!record) return l;
+    const char* p = record;
+    l.count = GetVarint(p);
+    l.lengths = p;
+    for (uint32_t i = 0; i < l.count; ++i) l.textBytes += GetVarint(p);
+    l.text = p;
+    return l;
+}
+
+size_t RecordBytes(const char* record) {
+    if (!record) return 0;
+    Layout l = Read(record);
+    return static_cast<size_t>(l.text - record) + l.textBytes;
+}
+
+// Every cell of a record, in order, for rebuilding it.
+template <typename Visit>
+void ForEachCell(const char* record, Visit visit) {
+    CellCursor cursor(record);
+    std::string_view cell;
+    while (cursor.Next(cell)) visit(cell);
+}
+
+}  // namespace
+
+CellCursor::CellCursor(const char* record) {
+    Layout l = Read(record);
+    lengths_ = l.lengths;
+    text_ = l.text;
+    left_ = l.count;
+}
+
+bool CellCursor::Next(std::string_view& cell) {
+    if (left_ == 0) return false;
+    --left_;
+    uint32_t n = GetVarint(lengths_);
+    cell = std::string_view(text_, n);
+    text_ += n;
+    return true;
+}
+
+void RowPacker::Clear() {
+    lengths_.clear();
+    text_.clear();
+}
+
+void RowPacker::Add(std::string_view cell) {
+    lengths_.push_back(static_cast<uint32_t>(cell.size()));
+    text_.append(cell);
+}
+
+std::string_view RowPacker::Packed() {
+    size_t n = lengths_.size();
+    while (n > 0 && lengths_[n - 1] == 0) --n;
+    packed_.clear();
+    if (n == 0) return {};
+    PutVarint(packed_, static_cast<uint32_t>(n));
+    for (size_t i = 0; i < n; ++i) PutVarint(packed_, lengths_[i]);
+    packed_.append(text_);  // the trailing empty cells added no text
+    return packed_;
+}
+
+PackedRows::PackedRows(const PackedRows& other) { CopyFrom(other); }
+
+PackedRows& PackedRows::operator=(const PackedRows& other) {
+    if (this != &other) {
+        PackedRows copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+// A copy holds only the live records, in one block.
+void PackedRows::CopyFrom(const PackedRows& other) {
+    rows_.assign(other.rows_.size(), nullptr);
+    blocks_.clear();
+    free_ = nullptr;
+    freeLeft_ = 0;
+    arenaBytes_ = liveBytes_ = 0;
+    if (other.liveBytes_ > 0) {
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(other.liveBytes_));
+        free_ = blocks_.back().get();
+        freeLeft_ = other.liveBytes_;
+    }
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        const char* rec = other.rows_[r];
+        if (rec) rows_[r] = Store(std::string_view(rec, RecordBytes(rec)));
+    }
+}
+
+const char* PackedRows::Store(std::string_view record) {
+    if (record.empty()) return nullptr;
+    if (record.size() > freeLeft_) {
+        size_t size = std::max(kBlockBytes, record.size());
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        free_ = blocks_.back().get();
+        freeLeft_ = size;
+    }
+    char* at = free_;
+    std::memcpy(at, record.data(), record.size());
+    free_ += record.size();
+    freeLeft_ -= record.size();
+    arenaBytes_ += record.size();
+    liveBytes_ += record.size();
+    return at;
+}
+
+void PackedRows::Release(size_t row) {
+    liveBytes_ -= RecordBytes(rows_[row]);
+    rows_[row] = nullptr;
+}
+
+void PackedRows::CompactIfWasteful() {
+    size_t waste = arenaBytes_ - liveBytes_;
+    if (waste > kMinWasteBytes && waste > liveBytes_) {
+        PackedRows compact(*this);
+        *this = std::move(compact);
+    }
+}
+
+void PackedRows::Resize(size_t n) {
+    for (size_t r = n; r < rows_.size(); ++r) Release(r);
+    rows_.resize(n, nullptr);
+    CompactIfWasteful();
+}
+
+void PackedRows::Insert(size_t at, size_t count) {
+    at = std::min(at, rows_.size());
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), count, nullptr);
+}
+
+void PackedRows::Erase(size_t at, size_t count) {
+    at = std::min(at, rows_.size());
+    count = std::min(count, rows_.size() - at);
+    for (size_t r = at; r < at + count; ++r) Release(r);
+    auto first = rows_.begin() + static_cast<std::ptrdiff_t>(at);
+    rows_.erase(first, first + static_cast<std::ptrdiff_t>(count));
+    CompactIfWasteful();
+}
+
+std::string_view PackedRows::Cell(size_t row, size_t col) const {
+    if (row >= rows_.size() || !rows_[row]) return {};
+    const char* p = rows_[row];
+    uint32_t count = GetVarint(p);
+    if (col >= count) return {};
+    size_t offset = 0, length = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t n = GetVarint(p);
+        if (i < col) offset += n;
+        if (i == col) length = n;
+    }
+    return {p + offset, length};
+}
+
+size_t PackedRows::CellCount(size_t row) const {
+    return row < rows_.size() ? Read(rows_[row]).count : 0;
+}
+
+void PackedRows::SetCell(size_t row, size_t col, std::string_view text) {
+    if (row >= rows_.size()) return;
+    size_t count = CellCount(row);
+    if (col >= count && text.empty()) return;
+    RowPacker packer;
+    size_t i = 0;
+    ForEachCell(rows_[row], [&](std::string_view cell) { packer.Add(i++ == col ? text : cell); });
+    for (; i <= col; ++i) packer.Add(i == col ? text : std::string_view());
+    SetRecord(row, packer.Packed());
+}
+
+void PackedRows::SetRow(size_t row, const std::vector<std::string>& cells, size_t maxCols) {
+    if (row >= rows_.size()) return;
+    RowPacker packer;
+    for (size_t i = 0; i < cells.size() && i < maxCols; ++i) packer.Add(cells[i]);
+    SetRecord(row, packer.Packed());
+}
+
+void PackedRows::ClearRow(size_t row) {
+    if (row >= rows_.size() || !rows_[row]) return;
+    Release(row);
+    CompactIfWasteful();
+}
+
+void PackedRows::Truncate(size_t cols) {
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        if (CellCount(r) <= cols) continue;
+        RowPacker packer;
+        size_t i = 0;
+        ForEachCell(rows_[r], [&](std::string_view cell) {
+            if (i++ < cols) packer.Add(cell);
+        });
+        SetRecord(r, packer.Packed());
+    }
+}
+
+std::string PackedRows::Record(size_t row) const {
+    if (row >= rows_.size() || !rows_[row]) return {};
+    return std::string(rows_[row], RecordBytes(rows_[row]));
+}
+
+void PackedRows::SetRecord(size_t row, std::string_view record) {
+    if (row >= rows_.size()) return;
+    // The new record is stored before the old one is let go: `record` may be
+    // a view of this table's own text.
+    const char* stored = Store(record);
+    Release(row);
+    rows_[row] = stored;
+    CompactIfWasteful();
+}
+
+void PackedRows::Append(RowPacker& packer) { rows_.push_back(Store(packer.Packed())); }
+
+void PackedRows::Adopt(size_t at, PackedRows&& rows) {
+    size_t n = std::min(rows.rows_.size(), rows_.size() - std::min(at, rows_.size()));
+    for (size_t i = 0; i < n; ++i) {
+        Release(at + i);
+        rows_[at + i] = rows.rows_[i];
+    }
+    for (size_t i = n; i < rows.rows_.size(); ++i) rows.Release(i);
+    for (auto& block : rows.blocks_) blocks_.push_back(std::move(block));
+    arenaBytes_ += rows.arenaBytes_;
+    liveBytes_ += rows.liveBytes_;
+    rows = PackedRows();
+    CompactIfWasteful();
+}
+
+}  // namespace vinta

@@ -1,0 +1,107 @@
+#pragma once
+// The cells of a grid, kept close to the size of their text. Each row is one
+// packed record — its cell count, each cell's length, then the bytes — in a
+// shared arena of large blocks; a row without text takes no record at all.
+// A million-row outline of 15 columns would otherwise spend some 500 bytes a
+// row on string objects, most of them for one-character cells.
+//
+// Records are never changed in place: changing a cell writes a new record for
+// its row, so a change can never reach another row's text. Records left behind
+// are reclaimed once they outweigh the live ones. A view answered by Cell()
+// therefore stays valid until the next change of these rows.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vinta {
+
+// Collects one row's cells, in column order, into a packed record.
+class RowPacker {
+public:
+    void Clear();
+    // The next column's text; columns past the last one added are empty.
+    void Add(std::string_view cell);
+    bool Empty() const { return lengths_.empty(); }
+    // The record: trailing empty cells are left out, so that equal rows pack
+    // to equal bytes. An all-empty row packs to no bytes.
+    std::string_view Packed();
+
+private:
+    std::vector<uint32_t> lengths_;
+    std::string text_;
+    std::string packed_;
+};
+
+// Walks one packed record's cells in column order.
+class CellCursor {
+public:
+    explicit CellCursor(const char* record);
+    // The next stored cell; false after the last one.
+    bool Next(std::string_view& cell);
+
+private:
+    const char* lengths_ = nullptr;
+    const char* text_ = nullptr;
+    uint32_t left_ = 0;
+};
+
+class PackedRows {
+public:
+    PackedRows() = default;
+    PackedRows(const PackedRows& other);
+    PackedRows& operator=(const PackedRows& other);
+    PackedRows(PackedRows&&) noexcept = default;
+    PackedRows& operator=(PackedRows&&) noexcept = default;
+
+    size_t Size() const { return rows_.size(); }
+    // Rows added at the end are empty; rows cut off take their text with them.
+    void Resize(size_t n);
+    void Insert(size_t at, size_t count);
+    void Erase(size_t at, size_t count);
+
+    // Empty for a row or column that holds nothing.
+    std::string_view Cell(size_t row, size_t col) const;
+    // The row's number of stored cells (trailing empty cells are not stored).
+    size_t CellCount(size_t row) const;
+    // The row's stored cells in one pass.
+    CellCursor Cursor(size_t row) const { return CellCursor(row < rows_.size() ? rows_[row] : nullptr); }
+    void SetCell(size_t row, size_t col, std::string_view text);
+    void SetRow(size_t row, const std::vector<std::string>& cells, size_t maxCols);
+    void ClearRow(size_t row);
+    // Drops every cell at or right of `cols`.
+    void Truncate(size_t cols);
+
+    // The row's packed record, and setting a row from one (as given by
+    // Record() or RowPacker).
+    std::string Record(size_t row) const;
+    void SetRecord(size_t row, std::string_view record);
+
+    // Appends a row from a packer; for readers that build many rows in order.
+    void Append(RowPacker& packer);
+    // Takes `rows` over as rows at..at+rows.Size()-1 of this table (which must
+    // exist), moving their records' blocks instead of copying the text.
+    void Adopt(size_t at, PackedRows&& rows);
+
+    // Bytes held by blocks, and by the records still in use.
+    size_t ArenaBytes() const { return arenaBytes_; }
+    size_t LiveBytes() const { return liveBytes_; }
+
+private:
+    const char* Store(std::string_view record);
+    void Release(size_t row);
+    void CompactIfWasteful();
+    void CopyFrom(const PackedRows& other);
+
+    std::vector<const char*> rows_;  // nullptr: an empty row
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    char* free_ = nullptr;
+    size_t freeLeft_ = 0;
+    size_t arenaBytes_ = 0;
+    size_t liveBytes_ = 0;
+};
+
+}  // namespace vinta
