@@ -76,10 +76,11 @@ bool WriteJson(const NewSchedule& schedule, const std::function<bool(std::string
         for (int r = std::max(store.FixedRowsOf(slot), 0); r < grid->RowCount(); ++r) {
             out.append(r > std::max(store.FixedRowsOf(slot), 0) ? ",\n" : "\n");
             out.append("    {\"height\": " + std::to_string(grid->RowHeights(r)) + ", \"cells\": [");
-            for (int c = 0; c < grid->ColCount(); ++c) {
-                if (c > 0) out.append(", ");
-                AppendJsonString(out, grid->Cells(c, r));
-            }
+            int c = 0;
+            grid->VisitRow(r, [&](std::string_view cell) {
+                if (c++ > 0) out.append(", ");
+                AppendJsonString(out, cell);
+            });
             out.append("]}");
             if (out.size() >= kPiece && !flush()) return false;
         }

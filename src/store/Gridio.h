@@ -104,6 +104,9 @@ public:
     // The file image SaveToFile writes, and the loader on bytes in memory.
     std::string SaveToBytes();
     int LoadFromBytes(std::string_view bytes);
+    // Files are read in pieces of this size (1 MiB); tests make it tiny so
+    // that every record lies across pieces.
+    static void SetReadPieceBytes(size_t n);
     // The verdict on a file's first bytes: kLoadRead when the rest may follow.
     int CheckFileHead(std::string_view head) const;
 

@@ -108,6 +108,12 @@ bool ScheduleStore::SaveToFile(const std::string& path) {
     return safefile::ReplaceFileWith(path, [this](const safefile::PieceWriter& write) { return WriteFileImage(write); });
 }
 
+namespace {
+size_t readPieceBytes = 1 << 20;
+}  // namespace
+
+void ScheduleStore::SetReadPieceBytes(size_t n) { readPieceBytes = std::max<size_t>(n, 1); }
+
 // Bytes in file order, from a file or from memory, through a window that
 // holds only what one step of the reader needs: the file is never held whole.
 class ByteInput {
@@ -121,7 +127,7 @@ public:
         if (buf_.size() - pos_ >= n) return true;
         buf_.erase(0, pos_);
         pos_ = 0;
-        while (buf_.size() < n && !ended_) Pull(std::max(n - buf_.size(), kChunk));
+        while (buf_.size() < n && !ended_) Pull(std::max(n - buf_.size(), readPieceBytes));
         return buf_.size() >= n;
     }
     const char* Data() const { return buf_.data() + pos_; }
@@ -137,7 +143,7 @@ public:
         buf_.clear();
         pos_ = 0;
         while (!ended_) {
-            Pull(kChunk);
+            Pull(readPieceBytes);
             buf_.clear();
         }
     }
@@ -145,7 +151,6 @@ public:
     bool TooLarge() const { return pulled_ > cap_; }
 
 private:
-    static constexpr size_t kChunk = 1 << 20;
     void Pull(size_t n) {
         if (pulled_ > cap_) {
             ended_ = true;

@@ -114,6 +114,32 @@ TEST_F(SafeFile, ReplacementsLeaveNoTemporaryFiles) {
     EXPECT_EQ(Names(), (std::vector<std::string>{".doc.kts.toolong1", ".other.kts.AbC123", "doc.kts"}));
 }
 
+// Content given in pieces lands whole; a writer that gives up halfway leaves
+// the old file and nothing else.
+TEST_F(SafeFile, PiecesLandWholeOrNotAtAll) {
+    for (bool unnamed : {true, false}) {
+        safefile::SetUnnamedTemporaryAllowed(unnamed);
+        std::string path = Path("doc.kts");
+        std::ofstream(path) << "old";
+        auto pieces = [](bool finish) {
+            return [finish](const safefile::PieceWriter& write) {
+                for (int i = 0; i < 3; ++i)
+                    if (!write(std::string(100000, static_cast<char>('a' + i)))) return false;
+                return finish;
+            };
+        };
+        std::string why;
+        EXPECT_FALSE(safefile::ReplaceFileWith(path, pieces(false), &why));
+        EXPECT_FALSE(why.empty());
+        EXPECT_EQ(Slurp(path), "old");
+        EXPECT_EQ(Names(), std::vector<std::string>{"doc.kts"}) << unnamed;
+        ASSERT_TRUE(safefile::ReplaceFileWith(path, pieces(true)));
+        EXPECT_EQ(Slurp(path), std::string(100000, 'a') + std::string(100000, 'b') + std::string(100000, 'c'));
+        EXPECT_EQ(Names(), std::vector<std::string>{"doc.kts"}) << unnamed;
+        fs::remove(path);
+    }
+}
+
 // A temporary file that a live writer holds is not swept away under it.
 TEST_F(SafeFile, ALockedTemporaryFileIsLeftAlone) {
     std::string held = Path(".doc.kts.Held01");

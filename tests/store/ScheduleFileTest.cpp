@@ -373,5 +373,116 @@ TEST_F(ScheduleFile, GeneratedSchedulesRoundTrip) {
     }
 }
 
+// Every cell of a grid, for comparing after edits.
+std::vector<std::vector<std::string>> AllCells(const StringGrid& g) {
+    std::vector<std::vector<std::string>> out;
+    for (int r = 0; r < g.RowCount(); ++r) out.push_back(g.Rows(r));
+    return out;
+}
+
+// Cells of a loaded schedule share their storage; editing one, however often
+// and whatever its size, must never show in another. Enough is rewritten that
+// the storage is reclaimed several times along the way.
+TEST_F(ScheduleFile, AnEditedCellNeverChangesItsNeighbours) {
+    NewSchedule a;
+    GenerateSchedule(a, {30000, 3, 2026, 50});
+    ASSERT_TRUE(a.store.SaveToFile(Path("plan.kts")));
+    NewSchedule b;
+    ASSERT_EQ(b.store.LoadFromFile(Path("plan.kts")), kLoadRead);
+    StringGrid& g = b.grids.Schedule1;
+    auto model = AllCells(g);
+    std::mt19937 rng(11);
+    const std::string texts[] = {"", "x", sjis::Lit("長い名前の作業") + std::string(200, 'n'), std::string(300000, 'M')};
+    for (int step = 1; step <= 400; ++step) {
+        // Half the edits keep to a few rows, so that large cells are replaced
+        // and their storage is left behind.
+        unsigned span = step % 2 ? 8 : static_cast<unsigned>(g.RowCount() - 1);
+        int r = 1 + static_cast<int>(rng() % span);
+        int c = static_cast<int>(rng() % 15);
+        std::string text = texts[rng() % 4] + std::to_string(step % 3 ? step : 0).substr(0, step % 2);
+        switch (rng() % 8) {
+            case 0:
+                g.InsertRowAt(r, 18);
+                model.insert(model.begin() + r, std::vector<std::string>(15));
+                break;
+            case 1:
+                g.RemoveRowAt(r);
+                model.erase(model.begin() + r);
+                break;
+            case 2:
+                g.ClearRow(r);
+                model[static_cast<size_t>(r)].assign(15, "");
+                break;
+            default:
+                g.SetCells(c, r, text);
+                model[static_cast<size_t>(r)][static_cast<size_t>(c)] = text;
+        }
+        if (step % 50 == 0) {
+            ASSERT_EQ(AllCells(g), model) << "after step " << step;
+        }
+    }
+    // Undo's way of putting rows back takes whole rows.
+    auto saved = g.CopyRows(100, 50);
+    for (int r = 100; r < 150; ++r) g.SetCells(outline::Name, r, "edited");
+    g.ReplaceRows(100, 50, saved);
+    EXPECT_EQ(AllCells(g), model);
+}
+
+// The reader takes files in pieces: records that cross the pieces, and one
+// cell longer than a piece, come back whole. A file cut inside that cell is
+// refused as before.
+TEST_F(ScheduleFile, LargeFilesReadInPiecesComeBackWhole) {
+    NewSchedule a;
+    GenerateSchedule(a, {40000, 5, 2026, 50});
+    std::string memo = sjis::Lit("メモ") + std::string(1500000, 'z') + sjis::Lit("終わり");
+    a.store.SetCellText(a.tableSlots.outlineSlot, outline::Memo, 20000, memo);
+    NewSchedule once;
+    ASSERT_EQ(once.store.LoadFromBytes(a.store.SaveToBytes()), kLoadRead);
+    const std::string bytes = once.store.SaveToBytes();
+    ASSERT_GT(bytes.size(), 4u << 20);
+    Spit(Path("big.kts"), bytes);
+    NewSchedule b;
+    ASSERT_EQ(b.store.LoadFromFile(Path("big.kts")), kLoadRead);
+    EXPECT_EQ(b.store.CellText(b.tableSlots.outlineSlot, outline::Memo, 20000), memo);
+    EXPECT_EQ(b.store.SaveToBytes(), bytes);
+    ASSERT_TRUE(b.store.SaveToFile(Path("again.kts")));
+    EXPECT_EQ(Slurp(Path("again.kts")), bytes) << "a save written in pieces is the same file";
+
+    // With tiny pieces, every record head and every text lies across pieces.
+    NewSchedule small;
+    GenerateSchedule(small, {300, 6, 2026, 50});
+    NewSchedule smallOnce;
+    ASSERT_EQ(smallOnce.store.LoadFromBytes(small.store.SaveToBytes()), kLoadRead);
+    const std::string smallBytes = smallOnce.store.SaveToBytes();
+    Spit(Path("small.kts"), smallBytes);
+    for (size_t piece : {1, 3, 7, 8, 9, 64}) {
+        ScheduleStore::SetReadPieceBytes(piece);
+        NewSchedule fromFile, fromBytes;
+        EXPECT_EQ(fromFile.store.LoadFromFile(Path("small.kts")), kLoadRead);
+        EXPECT_EQ(fromFile.store.SaveToBytes(), smallBytes) << "pieces of " << piece;
+        EXPECT_EQ(fromBytes.store.LoadFromBytes(smallBytes), kLoadRead);
+        EXPECT_EQ(fromBytes.store.SaveToBytes(), smallBytes) << "pieces of " << piece;
+    }
+    ScheduleStore::SetReadPieceBytes(1 << 20);
+
+    size_t at = bytes.find(std::string(1000, 'z'));
+    Spit(Path("cut.kts"), bytes.substr(0, at + 1000));
+    NewSchedule c;
+    const std::string before = c.store.SaveToBytes();
+    EXPECT_EQ(c.store.LoadFromFile(Path("cut.kts")), kLoadNotSchedule);
+    EXPECT_EQ(c.store.SaveToBytes(), before) << "nothing changed";
+}
+
+// What a loaded schedule keeps is about the text of its file, not a multiple.
+TEST_F(ScheduleFile, LoadedCellsTakeNoMoreThanTheirFile) {
+    NewSchedule a;
+    GenerateSchedule(a, {20000, 9, 2026, 50});
+    const std::string bytes = a.store.SaveToBytes();
+    NewSchedule b;
+    ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
+    EXPECT_LT(b.grids.Schedule1.TextBytes(), bytes.size());
+    EXPECT_GT(b.grids.Schedule1.TextBytes(), bytes.size() / 2);
+}
+
 }  // namespace
 }  // namespace vinta
