@@ -7,12 +7,26 @@ namespace vinta {
 
 namespace {
 
-// Large enough that a block's own cost vanishes, small enough that a short
-// table does not hold much more than its text.
+// Blocks start small, for the many short grids of the dialogs, and double up
+// to a size where a block's own cost vanishes.
+constexpr size_t kFirstBlockBytes = 4 * 1024;
 constexpr size_t kBlockBytes = 256 * 1024;
 // Left-behind records are reclaimed only past this much, so that small grids
-// never pay for it.
+// never pay for it. Under AddressSanitizer they are reclaimed as soon as they
+// outweigh the live ones, so that a view of a cell kept across a change
+// reads freed memory and is reported, in small grids too.
+#if defined(__SANITIZE_ADDRESS__)
+#define VINTA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VINTA_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifdef VINTA_ADDRESS_SANITIZER
+constexpr size_t kMinWasteBytes = 0;
+#else
 constexpr size_t kMinWasteBytes = 4 * 1024 * 1024;
+#endif
 
 void PutVarint(std::string& out, uint32_t v) {
     while (v >= 0x80) {
@@ -135,7 +149,8 @@ void PackedRows::CopyFrom(const PackedRows& other) {
 const char* PackedRows::Store(std::string_view record) {
     if (record.empty()) return nullptr;
     if (record.size() > freeLeft_) {
-        size_t size = std::max(kBlockBytes, record.size());
+        nextBlock_ = std::min(kBlockBytes, std::max(kFirstBlockBytes, 2 * nextBlock_));
+        size_t size = std::max(nextBlock_, record.size());
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
         free_ = blocks_.back().get();
         freeLeft_ = size;

@@ -100,6 +100,7 @@ private:
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* free_ = nullptr;
     size_t freeLeft_ = 0;
+    size_t nextBlock_ = 0;
     size_t arenaBytes_ = 0;
     size_t liveBytes_ = 0;
 };
