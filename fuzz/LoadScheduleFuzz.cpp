@@ -1,6 +1,6 @@
 // Any bytes given to the schedule reader: no crash, no read outside the input,
 // no allocation beyond what the input can justify, and whatever loads saves
-// and loads again to the same bytes.
+// and loads again. Read in tiny pieces, the input loads the same.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -15,5 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string saved = s.store.SaveToBytes();
     vinta::NewSchedule again;
     if (again.store.LoadFromBytes(saved) != vinta::kLoadRead) std::abort();
+    vinta::ScheduleStore::SetReadPieceBytes(1 + size % 7);
+    vinta::NewSchedule pieces;
+    int result = pieces.store.LoadFromBytes(bytes);
+    vinta::ScheduleStore::SetReadPieceBytes(1 << 20);
+    if (result != vinta::kLoadRead || pieces.store.SaveToBytes() != saved) std::abort();
     return 0;
 }
