@@ -217,8 +217,8 @@ size_t PackedRows::CellCount(size_t row) const {
 
 void PackedRows::SetCell(size_t row, size_t col, std::string_view text) {
     if (row >= rows_.size()) return;
-    size_t count = CellCount(row);
-    if (col >= count && text.empty()) return;
+    // Dialogs store every field back; an unchanged cell leaves its record be.
+    if (Cell(row, col) == text) return;
     RowPacker packer;
     size_t i = 0;
     ForEachCell(rows_[row], [&](std::string_view cell) { packer.Add(i++ == col ? text : cell); });

@@ -82,6 +82,7 @@ public:
 
     // Appends a row from a packer; for readers that build many rows in order.
     void Append(RowPacker& packer);
+    void Reserve(size_t rows) { rows_.reserve(rows); }
     // Takes `rows` over as rows at..at+rows.Size()-1 of this table (which must
     // exist), moving their records' blocks instead of copying the text.
     void Adopt(size_t at, PackedRows&& rows);

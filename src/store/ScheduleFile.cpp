@@ -205,6 +205,11 @@ public:
         int32_t rows = s.header.rowCount;
         // Every record takes at least its 8-byte head.
         if (rows < 0 || static_cast<uint64_t>(rows) > in_.Remaining() / kRecordHeaderSize) return false;
+        // Room for the rows a plausible file of this size holds; a file that
+        // claims more than it has does not get it all reserved up front.
+        size_t likely = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(rows), in_.Remaining() / 32));
+        s.heights.reserve(likely);
+        s.rows.Reserve(likely);
         for (int32_t j = 0; j < rows; ++j) {
             if (!in_.Need(kRecordHeaderSize)) return End();
             int32_t length = GetInt(in_.Data());

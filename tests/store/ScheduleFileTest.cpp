@@ -473,6 +473,36 @@ TEST_F(ScheduleFile, LargeFilesReadInPiecesComeBackWhole) {
     EXPECT_EQ(c.store.SaveToBytes(), before) << "nothing changed";
 }
 
+long StatusKiB(const char* field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+    return -1;
+}
+
+// Loading never holds the whole file beside the cells made from it: the
+// peak stays well under cells plus file.
+TEST_F(ScheduleFile, LoadingDoesNotHoldTheWholeFile) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer keeps freed memory resident";
+#endif
+    std::string path = Path("many.kts");
+    {
+        NewSchedule a;
+        GenerateSchedule(a, {200000, 4, 2026, 50});
+        ASSERT_TRUE(a.store.SaveToFile(path));
+    }
+    const long fileKiB = static_cast<long>(fs::file_size(path) / 1024);
+    NewSchedule b;
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    const long before = StatusKiB("VmRSS:");
+    ASSERT_EQ(b.store.LoadFromFile(path), kLoadRead);
+    const long grown = StatusKiB("VmHWM:") - before;
+    const long cellsKiB = static_cast<long>(b.grids.Schedule1.TextBytes() / 1024);
+    EXPECT_LT(grown, cellsKiB + fileKiB / 2) << "grown " << grown << " KiB, file " << fileKiB << " KiB, cells " << cellsKiB << " KiB";
+}
+
 // What a loaded schedule keeps is about the text of its file, not a multiple.
 TEST_F(ScheduleFile, LoadedCellsTakeNoMoreThanTheirFile) {
     NewSchedule a;
