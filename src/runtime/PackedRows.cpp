@@ -23,8 +23,10 @@ constexpr size_t kBlockBytes = 256 * 1024;
 #endif
 #endif
 #ifdef VINTA_ADDRESS_SANITIZER
+constexpr bool kEagerReclaim = true;
 constexpr size_t kMinWasteBytes = 0;
 #else
+constexpr bool kEagerReclaim = false;
 constexpr size_t kMinWasteBytes = 4 * 1024 * 1024;
 #endif
 
@@ -146,7 +148,7 @@ void PackedRows::CopyFrom(const PackedRows& other) {
     }
 }
 
-const char* PackedRows::Store(std::string_view record) {
+char* PackedRows::Store(std::string_view record) {
     if (record.empty()) return nullptr;
     if (record.size() > freeLeft_) {
         nextBlock_ = std::min(kBlockBytes, std::max(kFirstBlockBytes, 2 * nextBlock_));
@@ -258,9 +260,19 @@ std::string PackedRows::Record(size_t row) const {
 
 void PackedRows::SetRecord(size_t row, std::string_view record) {
     if (row >= rows_.size()) return;
+    char* old = rows_[row];
+    size_t oldBytes = RecordBytes(old);
+    // A record that fits takes the old one's place, so that editing leaves
+    // nothing behind. Under AddressSanitizer every change moves the record,
+    // so that views kept across it are caught.
+    if (!kEagerReclaim && old && !record.empty() && record.size() <= oldBytes) {
+        std::memmove(old, record.data(), record.size());
+        liveBytes_ -= oldBytes - record.size();
+        return;
+    }
     // The new record is stored before the old one is let go: `record` may be
     // a view of this table's own text.
-    const char* stored = Store(record);
+    char* stored = Store(record);
     Release(row);
     rows_[row] = stored;
     CompactIfWasteful();

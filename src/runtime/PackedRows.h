@@ -5,10 +5,11 @@
 // A million-row outline of 15 columns would otherwise spend some 500 bytes a
 // row on string objects, most of them for one-character cells.
 //
-// Records are never changed in place: changing a cell writes a new record for
-// its row, so a change can never reach another row's text. Records left behind
-// are reclaimed once they outweigh the live ones. A view answered by Cell()
-// therefore stays valid until the next change of these rows.
+// No two rows ever share a record, so a change can never reach another row's
+// text. Changing a cell rewrites its row's record where it stands when the new
+// one fits, or writes it anew; records left behind are reclaimed once they
+// outweigh the live ones. A view answered by Cell() is therefore valid only
+// until the next change of these rows.
 
 #include <cstddef>
 #include <cstdint>
@@ -92,12 +93,12 @@ public:
     size_t LiveBytes() const { return liveBytes_; }
 
 private:
-    const char* Store(std::string_view record);
+    char* Store(std::string_view record);
     void Release(size_t row);
     void CompactIfWasteful();
     void CopyFrom(const PackedRows& other);
 
-    std::vector<const char*> rows_;  // nullptr: an empty row
+    std::vector<char*> rows_;  // nullptr: an empty row
     std::vector<std::unique_ptr<char[]>> blocks_;
     char* free_ = nullptr;
     size_t freeLeft_ = 0;

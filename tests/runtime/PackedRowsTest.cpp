@@ -60,20 +60,41 @@ TEST(PackedRows, LeftBehindRecordsAreReclaimed) {
     PackedRows rows;
     rows.Resize(1000);
     for (size_t r = 0; r < rows.Size(); ++r) rows.SetCell(r, 1, "row " + std::to_string(r));
+    // Each text is longer than the last, so that none fits where the old one was.
     const std::string big(100000, 'm');
     size_t most = 0;
     for (int i = 0; i < 500; ++i) {
-        rows.SetCell(static_cast<size_t>(i) % 7, 2, big + std::to_string(i));
+        rows.SetCell(static_cast<size_t>(i) % 7, 2, big + std::string(static_cast<size_t>(i), 'x') + std::to_string(i));
         most = std::max(most, rows.ArenaBytes());
     }
     EXPECT_LT(most, 2 * rows.LiveBytes() + 5 * 1024 * 1024) << "kept " << most << " for " << rows.LiveBytes();
     for (size_t r = 0; r < rows.Size(); ++r) ASSERT_EQ(rows.Cell(r, 1), "row " + std::to_string(r));
-    EXPECT_EQ(rows.Cell(2, 2), big + "499");
+    EXPECT_EQ(rows.Cell(2, 2), big + std::string(499, 'x') + "499");
     // Erasing most rows lets their text go too.
     rows.Erase(10, 990);
     ASSERT_EQ(rows.Size(), 10u);
     EXPECT_EQ(rows.Cell(9, 1), "row 9");
     EXPECT_LT(rows.ArenaBytes(), 5 * 1024 * 1024 + 2 * rows.LiveBytes());
+}
+
+// A shorter text takes the old one's place; other rows never notice.
+TEST(PackedRows, ShorterRecordsAreRewrittenWhereTheyStand) {
+    PackedRows rows;
+    rows.Resize(3);
+    for (size_t r = 0; r < 3; ++r) rows.SetRow(r, {"name " + std::to_string(r), "2026/01/01", "memo"}, 3);
+    size_t arena = rows.ArenaBytes();
+    rows.SetCell(1, 0, "n");
+    rows.SetCell(1, 2, "");
+    EXPECT_EQ(RowOf(rows, 1, 3), (std::vector<std::string>{"n", "2026/01/01", ""}));
+    EXPECT_EQ(RowOf(rows, 0, 3), (std::vector<std::string>{"name 0", "2026/01/01", "memo"}));
+    EXPECT_EQ(RowOf(rows, 2, 3), (std::vector<std::string>{"name 2", "2026/01/01", "memo"}));
+#if !defined(__SANITIZE_ADDRESS__)
+    EXPECT_EQ(rows.ArenaBytes(), arena) << "nothing new was stored";
+#endif
+    EXPECT_EQ(rows.LiveBytes(), rows.Record(0).size() + rows.Record(1).size() + rows.Record(2).size());
+    rows.SetCell(1, 0, "a name longer than before");
+    EXPECT_EQ(RowOf(rows, 1, 3), (std::vector<std::string>{"a name longer than before", "2026/01/01", ""}));
+    EXPECT_EQ(RowOf(rows, 2, 3), (std::vector<std::string>{"name 2", "2026/01/01", "memo"}));
 }
 
 // A reader builds rows apart and hands them over whole.

@@ -392,14 +392,18 @@ TEST_F(ScheduleFile, AnEditedCellNeverChangesItsNeighbours) {
     StringGrid& g = b.grids.Schedule1;
     auto model = AllCells(g);
     std::mt19937 rng(11);
-    const std::string texts[] = {"", "x", sjis::Lit("長い名前の作業") + std::string(200, 'n'), std::string(300000, 'M')};
-    for (int step = 1; step <= 400; ++step) {
+    // The largest texts grow from step to step, so that a new one never fits
+    // where the last one stood and the storage left behind mounts up.
+    const std::string texts[] = {"", "x", sjis::Lit("長い名前の作業") + std::string(200, 'n'), std::string(100000, 'M')};
+    for (int step = 1; step <= 1000; ++step) {
         // Half the edits keep to a few rows, so that large cells are replaced
         // and their storage is left behind.
         unsigned span = step % 2 ? 8 : static_cast<unsigned>(g.RowCount() - 1);
         int r = 1 + static_cast<int>(rng() % span);
         int c = static_cast<int>(rng() % 15);
-        std::string text = texts[rng() % 4] + std::to_string(step % 3 ? step : 0).substr(0, step % 2);
+        unsigned pick = rng() % (step % 2 ? 4 : 3);  // the largest only on the few rows
+        std::string text = texts[pick] + (pick == 3 ? std::string(static_cast<size_t>(step) * 100, 'G') : "") +
+                           std::to_string(step % 3 ? step : 0).substr(0, step % 2);
         switch (rng() % 8) {
             case 0:
                 g.InsertRowAt(r, 18);
@@ -413,11 +417,24 @@ TEST_F(ScheduleFile, AnEditedCellNeverChangesItsNeighbours) {
                 g.ClearRow(r);
                 model[static_cast<size_t>(r)].assign(15, "");
                 break;
+            case 3:
+            case 4: {
+                // A byte or three more or less: the edits that just fit, or
+                // just do not, where the row's text stands.
+                std::string& cell = model[static_cast<size_t>(r)][static_cast<size_t>(c)];
+                size_t by = 1 + rng() % 3;
+                if (rng() % 2)
+                    cell.append(by, '+');
+                else
+                    cell.resize(cell.size() > by ? cell.size() - by : 0);
+                g.SetCells(c, r, cell);
+                break;
+            }
             default:
                 g.SetCells(c, r, text);
                 model[static_cast<size_t>(r)][static_cast<size_t>(c)] = text;
         }
-        if (step % 50 == 0) {
+        if (step % 100 == 0) {
             ASSERT_EQ(AllCells(g), model) << "after step " << step;
         }
     }
