@@ -38,14 +38,7 @@ void PutVarint(std::string& out, uint32_t v) {
     out.push_back(static_cast<char>(v));
 }
 
-uint32_t GetVarint(const char*& p) {
-    uint32_t v = 0;
-    for (int shift = 0;; shift += 7) {
-        unsigned char b = static_cast<unsigned char>(*p++);
-        v |= static_cast<uint32_t>(b & 0x7F) << shift;
-        if (!(b & 0x80)) return v;
-    }
-}
+using packed::GetVarint;
 
 // A record read apart: its cell count, where the lengths start and where the
 // text starts.
@@ -82,22 +75,6 @@ void ForEachCell(const char* record, Visit visit) {
 }
 
 }  // namespace
-
-CellCursor::CellCursor(const char* record) {
-    Layout l = Read(record);
-    lengths_ = l.lengths;
-    text_ = l.text;
-    left_ = l.count;
-}
-
-bool CellCursor::Next(std::string_view& cell) {
-    if (left_ == 0) return false;
-    --left_;
-    uint32_t n = GetVarint(lengths_);
-    cell = std::string_view(text_, n);
-    text_ += n;
-    return true;
-}
 
 void RowPacker::Clear() {
     lengths_.clear();

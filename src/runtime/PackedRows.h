@@ -37,12 +37,42 @@ private:
     std::string packed_;
 };
 
-// Walks one packed record's cells in column order.
+namespace packed {
+// Lengths are 7 bits a byte, low bits first; a clear top bit ends a number.
+inline uint32_t GetVarint(const char*& p) {
+    uint32_t v = 0;
+    for (int shift = 0;; shift += 7) {
+        unsigned char b = static_cast<unsigned char>(*p++);
+        v |= static_cast<uint32_t>(b & 0x7F) << shift;
+        if (!(b & 0x80)) return v;
+    }
+}
+}  // namespace packed
+
+// Walks one packed record's cells in column order. Inline: whole-table
+// writers call it for every cell.
 class CellCursor {
 public:
-    explicit CellCursor(const char* record);
+    explicit CellCursor(const char* record) {
+        if (!record) return;
+        lengths_ = record;
+        left_ = packed::GetVarint(lengths_);
+        // The text starts after `left_` numbers, each ending in a byte whose
+        // top bit is clear.
+        text_ = lengths_;
+        for (uint32_t n = left_; n > 0; --n)
+            while (static_cast<unsigned char>(*text_++) & 0x80) {
+            }
+    }
     // The next stored cell; false after the last one.
-    bool Next(std::string_view& cell);
+    bool Next(std::string_view& cell) {
+        if (left_ == 0) return false;
+        --left_;
+        uint32_t n = packed::GetVarint(lengths_);
+        cell = std::string_view(text_, n);
+        text_ += n;
+        return true;
+    }
 
 private:
     const char* lengths_ = nullptr;

@@ -139,8 +139,9 @@ private:
     GridRef view_[kSlots];
     TextWidthFn textWidth_;
 
-    // The file image, handed to `write` in pieces; false when write refused one.
-    bool WriteFileImage(const std::function<bool(std::string_view)>& write);
+    // Appends the file image to `out`, calling flush(out) whenever it holds
+    // `piece` bytes or more, and at the end; false when a flush failed.
+    bool WriteFileImage(std::string& out, size_t piece, const std::function<bool(std::string& out)>& flush);
     int LoadFrom(ByteInput& in);
     void PutSection(SectionRead& section);
 };

@@ -49,22 +49,18 @@ double GetDouble(const char* p) {
 
 }  // namespace
 
-bool ScheduleStore::WriteFileImage(const std::function<bool(std::string_view)>& write) {
+bool ScheduleStore::WriteFileImage(std::string& out, size_t piece, const std::function<bool(std::string& out)>& flush) {
     // The counts in the header are known before any table is written, so the
     // image can go out as it is made.
     int sections = 0;
     for (int slot = 0; slot < kSlots; ++slot) sections += IsPersisted(slot) ? 1 : 0;
     tableCount_ = sections;
-    constexpr size_t kPiece = 1 << 20;
-    std::string out;
-    out.reserve(kPiece + (1 << 16));
     out.append(magic_, 11);
     PutDouble(out, version);
     PutInt(out, tableCount_);
     for (int32_t f : fixedRows_) PutInt(out, f);
     for (uint8_t h : hasHeader_) out.push_back(static_cast<char>(h));
     out.append(2, '\0');
-    std::string text;
     for (int slot = 0; slot < kSlots; ++slot) {
         if (!IsPersisted(slot)) continue;
         const StringGrid& grid = *grid_[slot].Get();
@@ -76,18 +72,17 @@ bool ScheduleStore::WriteFileImage(const std::function<bool(std::string_view)>& 
         PutInt(out, t.lastSerial);
         for (int32_t k : t.kind) PutInt(out, k);
         for (int r = first; r < grid.RowCount(); ++r) {
-            text.clear();
-            AppendCommaText(text, grid, r);
-            PutInt(out, static_cast<int32_t>(text.size()));
+            // The text goes straight after its head; its length is filled in after.
+            size_t head = out.size();
+            PutInt(out, 0);
             PutInt(out, grid.RowHeights(r));
-            out.append(text);
-            if (out.size() >= kPiece) {
-                if (!write(out)) return false;
-                out.clear();
-            }
+            AppendCommaText(out, grid, r);
+            uint32_t length = static_cast<uint32_t>(out.size() - head - kRecordHeaderSize);
+            for (int i = 0; i < 4; ++i) out[head + static_cast<size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
+            if (out.size() >= piece && !flush(out)) return false;
         }
     }
-    return write(out);
+    return flush(out);
 }
 
 std::string ScheduleStore::SaveToBytes() {
@@ -97,15 +92,21 @@ std::string ScheduleStore::SaveToBytes() {
     for (int slot = 0; slot < kSlots; ++slot)
         if (IsPersisted(slot)) estimate += grid_[slot].Get()->TextBytes() + 12 * static_cast<size_t>(grid_[slot].Get()->RowCount());
     image.reserve(estimate);
-    WriteFileImage([&](std::string_view piece) {
-        image.append(piece);
-        return true;
-    });
+    WriteFileImage(image, SIZE_MAX, [](std::string&) { return true; });
     return image;
 }
 
 bool ScheduleStore::SaveToFile(const std::string& path) {
-    return safefile::ReplaceFileWith(path, [this](const safefile::PieceWriter& write) { return WriteFileImage(write); });
+    return safefile::ReplaceFileWith(path, [this](const safefile::PieceWriter& write) {
+        constexpr size_t kPiece = 1 << 20;
+        std::string out;
+        out.reserve(kPiece + (1 << 16));
+        return WriteFileImage(out, kPiece, [&](std::string& piece) {
+            bool ok = write(piece);
+            piece.clear();
+            return ok;
+        });
+    });
 }
 
 namespace {
