@@ -92,6 +92,10 @@ int PeakLoad(const char* path) {
     bool saved = s.store.SaveToFile(out);
     std::printf("save %s, %.0f ms, peak memory %ld KiB\n", saved ? "ok" : "FAILED", MsSince(t0), PeakKiB());
     std::filesystem::remove(out);
+    t0 = std::chrono::steady_clock::now();
+    size_t imageBytes = s.store.SaveToBytes().size();
+    std::printf("image in memory (the recovery copy) %zu bytes, %.0f ms, peak memory %ld KiB\n", imageBytes,
+                MsSince(t0), PeakKiB());
     return saved ? 0 : 1;
 }
 

@@ -38,33 +38,7 @@ void PutVarint(std::string& out, uint32_t v) {
     out.push_back(static_cast<char>(v));
 }
 
-using packed::GetVarint;
-
-// A record read apart: its cell count, where the lengths start and where the
-// text starts.
-struct Layout {
-    uint32_t count = 0;
-    const char* lengths = nullptr;
-    const char* text = nullptr;
-    size_t textBytes = 0;
-};
-
-Layout Read(const char* record) {
-    Layout l;
-    if (!record) return l;
-    const char* p = record;
-    l.count = GetVarint(p);
-    l.lengths = p;
-    for (uint32_t i = 0; i < l.count; ++i) l.textBytes += GetVarint(p);
-    l.text = p;
-    return l;
-}
-
-size_t RecordBytes(const char* record) {
-    if (!record) return 0;
-    Layout l = Read(record);
-    return static_cast<size_t>(l.text - record) + l.textBytes;
-}
+size_t RecordBytes(const char* record) { return record ? packed::Record(record).bytes : 0; }
 
 // Every cell of a record, in order, for rebuilding it.
 template <typename Visit>
@@ -91,9 +65,16 @@ std::string_view RowPacker::Packed() {
     while (n > 0 && lengths_[n - 1] == 0) --n;
     packed_.clear();
     if (n == 0) return {};
+    const size_t total = text_.size();  // the trailing empty cells added no text
+    const unsigned width = total <= 0xFF ? 1 : total <= 0xFFFF ? 2 : 4;
     PutVarint(packed_, static_cast<uint32_t>(n));
-    for (size_t i = 0; i < n; ++i) PutVarint(packed_, lengths_[i]);
-    packed_.append(text_);  // the trailing empty cells added no text
+    packed_.push_back(static_cast<char>(width));
+    uint32_t end = 0;
+    for (size_t i = 0; i < n; ++i) {
+        end += lengths_[i];
+        for (unsigned k = 0; k < width; ++k) packed_.push_back(static_cast<char>((end >> (8 * k)) & 0xFF));
+    }
+    packed_.append(text_);
     return packed_;
 }
 
@@ -177,21 +158,12 @@ void PackedRows::Erase(size_t at, size_t count) {
 }
 
 std::string_view PackedRows::Cell(size_t row, size_t col) const {
-    if (row >= rows_.size() || !rows_[row]) return {};
-    const char* p = rows_[row];
-    uint32_t count = GetVarint(p);
-    if (col >= count) return {};
-    size_t offset = 0, length = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        uint32_t n = GetVarint(p);
-        if (i < col) offset += n;
-        if (i == col) length = n;
-    }
-    return {p + offset, length};
+    if (row >= rows_.size() || !rows_[row] || col > UINT32_MAX) return {};
+    return packed::Record(rows_[row]).Cell(static_cast<uint32_t>(col));
 }
 
 size_t PackedRows::CellCount(size_t row) const {
-    return row < rows_.size() ? Read(rows_[row]).count : 0;
+    return row < rows_.size() && rows_[row] ? packed::Record(rows_[row]).count : 0;
 }
 
 void PackedRows::SetCell(size_t row, size_t col, std::string_view text) {

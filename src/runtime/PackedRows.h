@@ -47,37 +47,55 @@ inline uint32_t GetVarint(const char*& p) {
         if (!(b & 0x80)) return v;
     }
 }
+
+// A record read apart: its cell count (7 bits a byte), the width (1, 2 or 4
+// bytes) of the numbers that follow, each cell's end within the text in that
+// width, then the text. Any cell is found without reading the others: the
+// chart reads a handful of cells for every one it draws.
+struct Record {
+    explicit Record(const char* record) {
+        if (!record) return;
+        const char* p = record;
+        count = GetVarint(p);
+        width = static_cast<unsigned char>(*p++);
+        ends = reinterpret_cast<const unsigned char*>(p);
+        text = p + static_cast<size_t>(count) * width;
+        bytes = static_cast<size_t>(text - record) + (count ? End(count - 1) : 0);
+    }
+    uint32_t End(uint32_t i) const {
+        const unsigned char* e = ends + static_cast<size_t>(i) * width;
+        if (width == 1) return e[0];
+        if (width == 2) return e[0] | static_cast<uint32_t>(e[1]) << 8;
+        return e[0] | static_cast<uint32_t>(e[1]) << 8 | static_cast<uint32_t>(e[2]) << 16 |
+               static_cast<uint32_t>(e[3]) << 24;
+    }
+    std::string_view Cell(uint32_t i) const {
+        if (i >= count) return {};
+        uint32_t start = i ? End(i - 1) : 0;
+        return {text + start, End(i) - start};
+    }
+    uint32_t count = 0;
+    unsigned width = 1;
+    const unsigned char* ends = nullptr;
+    const char* text = nullptr;
+    size_t bytes = 0;  // the whole record
+};
 }  // namespace packed
 
-// Walks one packed record's cells in column order. Inline: whole-table
-// writers call it for every cell.
+// Walks one packed record's cells in column order.
 class CellCursor {
 public:
-    explicit CellCursor(const char* record) {
-        if (!record) return;
-        lengths_ = record;
-        left_ = packed::GetVarint(lengths_);
-        // The text starts after `left_` numbers, each ending in a byte whose
-        // top bit is clear.
-        text_ = lengths_;
-        for (uint32_t n = left_; n > 0; --n)
-            while (static_cast<unsigned char>(*text_++) & 0x80) {
-            }
-    }
+    explicit CellCursor(const char* record) : record_(record) {}
     // The next stored cell; false after the last one.
     bool Next(std::string_view& cell) {
-        if (left_ == 0) return false;
-        --left_;
-        uint32_t n = packed::GetVarint(lengths_);
-        cell = std::string_view(text_, n);
-        text_ += n;
+        if (next_ >= record_.count) return false;
+        cell = record_.Cell(next_++);
         return true;
     }
 
 private:
-    const char* lengths_ = nullptr;
-    const char* text_ = nullptr;
-    uint32_t left_ = 0;
+    packed::Record record_;
+    uint32_t next_ = 0;
 };
 
 class PackedRows {
