@@ -1,7 +1,7 @@
 #pragma once
 // The cells of a grid, kept close to the size of their text. Each row is one
-// packed record — its cell count, each cell's length, then the bytes — in a
-// shared arena of large blocks; a row without text takes no record at all.
+// packed record (see packed::Record) in blocks shared by the table; a row
+// without text takes no record at all.
 // A million-row outline of 15 columns would otherwise spend some 500 bytes a
 // row on string objects, most of them for one-character cells.
 //
@@ -136,7 +136,8 @@ public:
     // exist), moving their records' blocks instead of copying the text.
     void Adopt(size_t at, PackedRows&& rows);
 
-    // Bytes held by blocks, and by the records still in use.
+    // Bytes of records written into the blocks (in use or left behind), and
+    // of the records still in use.
     size_t ArenaBytes() const { return arenaBytes_; }
     size_t LiveBytes() const { return liveBytes_; }
 

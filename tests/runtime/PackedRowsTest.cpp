@@ -82,13 +82,15 @@ TEST(PackedRows, ShorterRecordsAreRewrittenWhereTheyStand) {
     PackedRows rows;
     rows.Resize(3);
     for (size_t r = 0; r < 3; ++r) rows.SetRow(r, {"name " + std::to_string(r), "2026/01/01", "memo"}, 3);
-    size_t arena = rows.ArenaBytes();
+    const size_t arena = rows.ArenaBytes();
     rows.SetCell(1, 0, "n");
     rows.SetCell(1, 2, "");
     EXPECT_EQ(RowOf(rows, 1, 3), (std::vector<std::string>{"n", "2026/01/01", ""}));
     EXPECT_EQ(RowOf(rows, 0, 3), (std::vector<std::string>{"name 0", "2026/01/01", "memo"}));
     EXPECT_EQ(RowOf(rows, 2, 3), (std::vector<std::string>{"name 2", "2026/01/01", "memo"}));
-#if !defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__)
+    (void)arena;  // there every change is stored anew
+#else
     EXPECT_EQ(rows.ArenaBytes(), arena) << "nothing new was stored";
 #endif
     EXPECT_EQ(rows.LiveBytes(), rows.Record(0).size() + rows.Record(1).size() + rows.Record(2).size());
