@@ -514,6 +514,7 @@ TEST_F(ScheduleFile, LoadingDoesNotHoldTheWholeFile) {
     NewSchedule b;
     std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
     const long before = StatusKiB("VmRSS:");
+    if (StatusKiB("VmHWM:") > before + 1024) GTEST_SKIP() << "this kernel does not let the peak be reset";
     ASSERT_EQ(b.store.LoadFromFile(path), kLoadRead);
     const long grown = StatusKiB("VmHWM:") - before;
     const long cellsKiB = static_cast<long>(b.grids.Schedule1.TextBytes() / 1024);
