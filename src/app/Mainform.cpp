@@ -466,10 +466,8 @@ void TForm1::NewFileClick() {
     for (int r = 1; r < grids.Schedule1.RowCount(); ++r) {
         grids.Schedule1.SetRowHeights(r, defaultOutlineRowHeight);
         chartGrid.SetRowHeights(r, defaultChartRowHeight);
-        grids.Schedule1.ClearRow(r);
     }
-    for (StringGrid* g : {&grids.Resource, &grids.Task})
-        for (int r = 1; r < g->RowCount(); ++r) g->ClearRow(r);
+    for (StringGrid* g : {&grids.Schedule1, &grids.Resource, &grids.Task}) g->ClearRows(1, g->RowCount());
     grids.Schedule1.SetRowCount(10);
     chartGrid.SetRowCount(10);
     InitTables();

@@ -184,9 +184,9 @@ void PackedRows::SetRow(size_t row, const std::vector<std::string>& cells, size_
     SetRecord(row, packer.Packed());
 }
 
-void PackedRows::ClearRow(size_t row) {
-    if (row >= rows_.size() || !rows_[row]) return;
-    Release(row);
+void PackedRows::ClearRows(size_t first, size_t end) {
+    end = std::min(end, rows_.size());
+    for (size_t r = first; r < end; ++r) Release(r);
     CompactIfWasteful();
 }
 

@@ -120,7 +120,9 @@ public:
     CellCursor Cursor(size_t row) const { return CellCursor(row < rows_.size() ? rows_[row] : nullptr); }
     void SetCell(size_t row, size_t col, std::string_view text);
     void SetRow(size_t row, const std::vector<std::string>& cells, size_t maxCols);
-    void ClearRow(size_t row);
+    void ClearRow(size_t row) { ClearRows(row, row + 1); }
+    // Empties rows first..end-1, reclaiming their storage once for all.
+    void ClearRows(size_t first, size_t end);
     // Drops every cell at or right of `cols`.
     void Truncate(size_t cols);
 

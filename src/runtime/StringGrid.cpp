@@ -84,6 +84,12 @@ void StringGrid::ClearRow(int row) {
     if (hasRow(row)) cells_.ClearRow(At(row));
 }
 
+void StringGrid::ClearRows(int first, int end) {
+    first = std::clamp(first, 0, RowCount());
+    end = std::clamp(end, first, RowCount());
+    cells_.ClearRows(At(first), At(end));
+}
+
 int StringGrid::RowHeights(int row) const { return hasRow(row) ? heights_[At(row)] : defaultRowHeight_; }
 
 void StringGrid::SetRowHeights(int row, int height) {

@@ -51,6 +51,8 @@ public:
     void SetRows(int row, const std::vector<std::string>& cells);
     // Empties every cell of one row (its height stays).
     void ClearRow(int row);
+    // The same for rows first..end-1, in one pass.
+    void ClearRows(int first, int end);
 
     int RowHeights(int row) const;
     void SetRowHeights(int row, int height);

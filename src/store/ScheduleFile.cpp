@@ -286,7 +286,7 @@ int ScheduleStore::LoadFrom(ByteInput& in) {
 void ScheduleStore::PutSection(SectionRead& s) {
     StringGrid& grid = *grid_[s.slot].Get();
     int fixed = std::max(fixedRows_[s.slot], 0);
-    for (int r = fixed; r < grid.RowCount(); ++r) grid.ClearRow(r);
+    grid.ClearRows(fixed, grid.RowCount());
     if (!s.headerRead) return;
     tables_[s.slot].lastSerial = s.header.lastSerial;
     int rows = static_cast<int>(std::min<int64_t>(int64_t{fixed} + s.header.rowCount,
