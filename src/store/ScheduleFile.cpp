@@ -22,9 +22,16 @@ constexpr size_t kTableCountOffset = 19;
 constexpr size_t kTableHeaderSize = 72;
 constexpr size_t kRecordHeaderSize = 8;
 
-void PutInt(std::string& out, int32_t v) {
+// Writes v over the four bytes at `at`: a record's length is known only
+// after its text.
+void PutIntAt(std::string& out, size_t at, int32_t v) {
     uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+    for (size_t i = 0; i < 4; ++i) out[at + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+}
+
+void PutInt(std::string& out, int32_t v) {
+    out.append(4, '\0');
+    PutIntAt(out, out.size() - 4, v);
 }
 
 int32_t GetInt(const char* p) {
@@ -77,8 +84,7 @@ bool ScheduleStore::WriteFileImage(std::string& out, size_t piece, const std::fu
             PutInt(out, 0);
             PutInt(out, grid.RowHeights(r));
             AppendCommaText(out, grid, r);
-            uint32_t length = static_cast<uint32_t>(out.size() - head - kRecordHeaderSize);
-            for (int i = 0; i < 4; ++i) out[head + static_cast<size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
+            PutIntAt(out, head, static_cast<int32_t>(out.size() - head - kRecordHeaderSize));
             if (out.size() >= piece && !flush(out)) return false;
         }
     }
