@@ -73,11 +73,65 @@ void HttpClient::Get(const std::string& url) {
     throw HttpError("Too Many Redirects");
 }
 
+QList<QHostAddress> HttpClient::Resolve(const UrlParts& url, Wait& wait) {
+    const QString host = QString::fromStdString(url.host);
+    QHostAddress literal(host);
+    if (!literal.isNull()) return {literal};
+    QHostInfo found;
+    bool answered = false;
+    int id = QHostInfo::lookupHost(host, &wait.loop, [&](const QHostInfo& info) {
+        found = info;
+        answered = true;
+        wait.loop.quit();
+    });
+    bool inTime = wait.Run();
+    if (!answered) QHostInfo::abortHostLookup(id);
+    if (canceled_) throw HttpError("Canceled");
+    if (!inTime) throw HttpError("Host Lookup Timed Out");
+    QList<QHostAddress> addresses = found.addresses();
+    if (AddressesFor) addresses = AddressesFor(host);
+    if (found.error() != QHostInfo::NoError || addresses.isEmpty()) throw HttpError("Host Lookup Failed");
+    if (OnHostResolved) OnHostResolved();
+    return addresses;
+}
+
+// A name may stand for several addresses (localhost: ::1 and 127.0.0.1), and
+// the first one need not answer: each gets its own time-out, in order.
+void HttpClient::Connect(QTcpSocket& socket, Wait& wait, const UrlParts& url) {
+    const QList<QHostAddress> addresses = Resolve(url, wait);
+    bool connected = false, refused = false;
+    auto up = QObject::connect(&socket, &QTcpSocket::connected, &wait.loop, [&] {
+        connected = true;
+        wait.loop.quit();
+    });
+    auto down = QObject::connect(&socket, &QTcpSocket::errorOccurred, &wait.loop, [&] {
+        refused = true;
+        wait.loop.quit();
+    });
+    struct Unhook {
+        QMetaObject::Connection a, b;
+        ~Unhook() {
+            QObject::disconnect(a);
+            QObject::disconnect(b);
+        }
+    } unhook{up, down};
+    bool inTime = false;
+    for (const QHostAddress& address : addresses) {
+        refused = false;
+        socket.connectToHost(address, url.port);
+        inTime = wait.Run();
+        if (canceled_) throw HttpError("Canceled");
+        if (connected) break;
+        socket.abort();
+    }
+    if (!connected) {
+        if (OnConnectionFailed) OnConnectionFailed();
+        throw HttpError(inTime && refused ? "Connection Failed" : "Connection Timed out");
+    }
+}
+
 int HttpClient::Exchange(const UrlParts& url, std::string& location) {
     const int ms = TimeOut > 0 ? TimeOut : 30000;
-    auto check = [this] {
-        if (canceled_) throw HttpError("Canceled");
-    };
     Wait wait(ms);
     wait_ = &wait;
     struct Clear {
@@ -85,42 +139,13 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
         ~Clear() { w = nullptr; }
     } clear{wait_};
 
-    QHostAddress address(QString::fromStdString(url.host));
-    if (address.isNull()) {
-        QHostInfo found;
-        bool answered = false;
-        int id = QHostInfo::lookupHost(QString::fromStdString(url.host), &wait.loop, [&](const QHostInfo& info) {
-            found = info;
-            answered = true;
-            wait.loop.quit();
-        });
-        bool inTime = wait.Run();
-        if (!answered) QHostInfo::abortHostLookup(id);
-        check();
-        if (!inTime) throw HttpError("Host Lookup Timed Out");
-        if (found.error() != QHostInfo::NoError || found.addresses().isEmpty()) throw HttpError("Host Lookup Failed");
-        address = found.addresses().first();
-        if (OnHostResolved) OnHostResolved();
-    }
-
     QTcpSocket socket;
-    bool connected = false, closed = false, failed = false;
-    QObject::connect(&socket, &QTcpSocket::connected, &wait.loop, [&] {
-        connected = true;
-        wait.loop.quit();
-    });
+    bool closed = false, failed = false;
+    Connect(socket, wait, url);
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &wait.loop, [&](QAbstractSocket::SocketError e) {
         if (e != QAbstractSocket::RemoteHostClosedError) failed = true;
         wait.loop.quit();
     });
-    socket.connectToHost(address, url.port);
-    bool inTime = wait.Run();
-    check();
-    if (!connected) {
-        socket.abort();
-        if (OnConnectionFailed) OnConnectionFailed();
-        throw HttpError(inTime && failed ? "Connection Failed" : "Connection Timed out");
-    }
     if (OnConnect) OnConnect();
 
     http::ReplyReader reply;

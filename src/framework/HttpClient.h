@@ -3,13 +3,19 @@
 // without progress, and the events a status line can follow. Get waits by
 // processing events, so the window that asked stays usable.
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
 
+class QTcpSocket;
+
 namespace vinta {
+
+struct UrlParts;
 
 class HttpError : public std::runtime_error {
 public:
@@ -34,6 +40,9 @@ public:
     std::function<void(const std::string&)> OnStatus;
     std::function<void(int64_t received, int64_t total)> OnPacketRecvd, OnPacketSent;
     std::function<void(int kind)> OnSuccess, OnFailure;
+    // When set, replaces the addresses a looked-up name resolved to (tests:
+    // a name that stands for an address nobody answers on, then one that does).
+    std::function<QList<QHostAddress>(const QString& host)> AddressesFor;
 
     // Fetches `url`. Throws HttpError with the failure's text: "Empty URL",
     // "HTTP Secure Socket is not supported", "Host Lookup Failed", "Host
@@ -48,6 +57,8 @@ public:
 private:
     struct Wait;
     int Exchange(const struct UrlParts& url, std::string& location);
+    QList<QHostAddress> Resolve(const UrlParts& url, Wait& wait);
+    void Connect(QTcpSocket& socket, Wait& wait, const UrlParts& url);
     bool busy_ = false;
     bool canceled_ = false;
     Wait* wait_ = nullptr;

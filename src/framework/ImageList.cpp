@@ -60,7 +60,7 @@ void Letter(QPainter& p, const QString& s, QColor bg) {
     p.setPen(Qt::NoPen);
     p.setBrush(bg);
     p.drawRoundedRect(QRectF(1, 1, 14, 14), 3, 3);
-    QFont f(QStringLiteral("DejaVu Sans"));
+    QFont f(QStringLiteral("Liberation Sans"));
     f.setPixelSize(12);
     f.setBold(true);
     p.setFont(f);

@@ -76,6 +76,8 @@ int FindSection(const std::vector<std::string>& lines, const std::string& sectio
     return -1;
 }
 
+bool BreaksLine(const std::string& s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos; }
+
 void WriteAtomically(const std::string& path, const std::string& text) {
     std::string why;
     if (!safefile::ReplaceFile(path, text, &why)) throw ProfileError("cannot write " + path + ": " + why);
@@ -122,9 +124,15 @@ int Profile::ReadIntegerFrom(std::string_view file, const std::string& section, 
     return value;
 }
 
-void Profile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+bool Profile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    if (BreaksLine(section) || BreaksLine(key) || key.find('=') != std::string::npos ||
+        section.find(']') != std::string::npos)
+        throw ProfileError("not a settings name: " + section + "/" + key);
+    // A line break in a value would start lines of its own: another section,
+    // another key. Such a value is not kept at all.
+    const bool whole = !BreaksLine(value);
+    std::string entry = key + "=" + (whole ? value : std::string());
     std::vector<std::string> lines = ReadLines(path_);
-    std::string entry = key + "=" + value;
     int s = FindSection(lines, section);
     if (s < 0) {
         if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
@@ -147,6 +155,7 @@ void Profile::WriteString(const std::string& section, const std::string& key, co
     std::ostringstream out;
     for (const std::string& l : lines) out << l << "\n";
     WriteAtomically(path_, out.str());
+    return whole;
 }
 
 void Profile::WriteInteger(const std::string& section, const std::string& key, int value) {

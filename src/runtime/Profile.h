@@ -29,8 +29,10 @@ public:
     // Hexadecimal for "0x..." longer than two characters, else decimal; text
     // that is not a whole integer gives the default.
     int ReadInteger(const std::string& section, const std::string& key, int def) const;
-    // Throws ProfileError naming the file when it cannot be written.
-    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Throws ProfileError naming the file when it cannot be written, or when
+    // the section or key could not stand in a settings line. A value holding
+    // CR, LF or NUL is written empty: false then.
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
 
     // The same reading on the text of a settings file.

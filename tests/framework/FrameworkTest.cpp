@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -45,6 +47,19 @@ TEST(Instances, OnlyOneHolderAtATime) {
 
 // Every picture the lists promise exists at 16 x 16 units, at the screen's
 // density (this runs again with QT_SCALE_FACTOR=2), and is not blank.
+// Every face the program draws with is one it names and its package brings:
+// none falls through to whatever sans face the desktop happens to have.
+TEST(Fonts, EveryNamedFaceIsInstalled) {
+    const std::pair<QString, QString> faces[] = {
+        {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic")},
+        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic")},
+        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Liberation Sans")},
+    };
+    for (const auto& [asked, real] : faces) EXPECT_EQ(QFontInfo(QFont(asked)).family(), real) << asked.toStdString();
+    EXPECT_EQ(QFontInfo(QApplication::font()).family(), QStringLiteral("IPAPGothic")) << "widgets without a face";
+}
+
 TEST(Pictures, EveryListHasItsPictures) {
     const qreal dpr = qGuiApp->devicePixelRatio();
     const int side = qRound(16 * dpr);

@@ -73,6 +73,23 @@ TEST_F(ProfileFile, ValuesAreTrimmedUnquotedAndBounded) {
     EXPECT_EQ(ini.ReadString("OPT", "B", "").size(), Profile::kMaxValue);
 }
 
+// A value is one line: every control character but CR, LF and NUL comes back
+// as written; those three leave the key empty and the other settings whole.
+TEST_F(ProfileFile, NoValueCanBreakItsLine) {
+    Profile ini(path_);
+    ini.WriteInteger("ENV", "AutoSave", 2);
+    for (int c = 0; c < 0x20; ++c) {
+        const std::string value = std::string("x") + static_cast<char>(c) + "[ENV]" + static_cast<char>(c) + "AutoSave=0";
+        const bool breaks = c == '\r' || c == '\n' || c == 0;
+        EXPECT_EQ(ini.WriteString("OPT", "FileName", value), !breaks) << c;
+        EXPECT_EQ(ini.ReadString("OPT", "FileName", "?"), breaks ? "" : value) << c;
+        EXPECT_EQ(ini.ReadInteger("ENV", "AutoSave", -1), 2) << c;
+    }
+    EXPECT_THROW(ini.WriteString("OPT\n[ENV]", "FileName", "x"), ProfileError);
+    EXPECT_THROW(ini.WriteString("OPT", "AutoSave=0\nFileName", "x"), ProfileError);
+    EXPECT_EQ(ini.ReadInteger("ENV", "AutoSave", -1), 2);
+}
+
 TEST_F(ProfileFile, AWriteThatCannotReachTheFileNamesIt) {
     Profile ini((dir_ / "no" / "VINTA.ini").string());
     try {

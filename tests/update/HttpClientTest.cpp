@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QHostInfo>
 #include <QTimer>
 
 #include "LoopbackServer.h"
@@ -75,6 +76,37 @@ TEST(HttpClient, HostNamesAreResolved) {
     ASSERT_FALSE(r.events.empty());
     EXPECT_EQ(r.events.front(), "resolved");
     EXPECT_NE(server.requests.at(0).find("Host: localhost\r\n"), std::string::npos);
+}
+
+// A name that stands for several addresses is tried address by address: the
+// first to answer gets the request, whichever family it is.
+TEST(HttpClient, EveryAddressOfANameIsTried) {
+    const QHostAddress v4(QHostAddress::LocalHost), v6(QHostAddress::LocalHostIPv6);
+    LoopbackServer onV4(LoopbackServer::Reply("HTTP/1.0 200 OK\r\n\r\nfour"), v4);
+    LoopbackServer onV6(LoopbackServer::Reply("HTTP/1.0 200 OK\r\n\r\nsix"), v6);
+    if (!onV6.Listening()) GTEST_SKIP() << "no IPv6 loopback here";
+    ASSERT_NE(onV4.Port(), onV6.Port()) << "each port must be closed on the other family";
+    struct Case {
+        QList<QHostAddress> order;
+        quint16 port;
+        const char* body;
+    } cases[] = {{{v6, v4}, onV4.Port(), "four"}, {{v4, v6}, onV6.Port(), "six"}};
+    for (const Case& k : cases) {
+        HttpClient c;
+        c.TimeOut = 5000;
+        c.AddressesFor = [&](const QString&) { return k.order; };
+        EXPECT_EQ(Fetch(c, "http://localhost:" + std::to_string(k.port) + "/v.txt"), "");
+        EXPECT_EQ(c.Body, k.body);
+    }
+    // Where the system itself names localhost for both, no help is needed.
+    QHostInfo local = QHostInfo::fromName(QStringLiteral("localhost"));
+    if (!local.addresses().contains(v4) || !local.addresses().contains(v6)) return;
+    for (const LoopbackServer* s : {&onV4, &onV6}) {
+        HttpClient c;
+        c.TimeOut = 5000;
+        EXPECT_EQ(Fetch(c, "http://localhost:" + std::to_string(s->Port()) + "/v.txt"), "");
+    }
+    EXPECT_EQ(onV4.requests.size() + onV6.requests.size(), 4u);
 }
 
 TEST(HttpClient, ErrorStatusesFailButKeepTheirBody) {

@@ -1,5 +1,5 @@
 #pragma once
-// An HTTP server on 127.0.0.1 that answers as a test tells it: exact bytes,
+// An HTTP server on loopback (127.0.0.1 unless told) that answers as a test tells it: exact bytes,
 // silence, an endless stream. It records every request it read.
 
 #include <QTcpServer>
@@ -16,8 +16,10 @@ public:
     // Called with each connection once its request (up to the empty line) is read.
     using Answer = std::function<void(QTcpSocket&, const std::string& request)>;
 
-    explicit LoopbackServer(Answer answer) : answer_(std::move(answer)) {
-        server_.listen(QHostAddress::LocalHost, 0);
+    explicit LoopbackServer(Answer answer, const QHostAddress& on = QHostAddress(QHostAddress::LocalHost),
+                            quint16 port = 0)
+        : answer_(std::move(answer)) {
+        server_.listen(on, port);
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             while (QTcpSocket* s = server_.nextPendingConnection()) {
                 ++connections;
@@ -39,6 +41,7 @@ public:
         return "http://127.0.0.1:" + std::to_string(server_.serverPort()) + path;
     }
     quint16 Port() const { return server_.serverPort(); }
+    bool Listening() const { return server_.isListening(); }
 
     // Answers: these bytes, then the server closes.
     static Answer Reply(std::string bytes) {
