@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 #include "framework/GridWidget.h"
 #include "framework/WindowBounds.h"
 #include "print/Printpreview.h"
+#include "app/RecoveryOffer.h"
 #include "recovery/Recovery.h"
 #include "undo/ScheduleHistory.h"
 #include "update/Newversion.h"
@@ -348,14 +350,21 @@ void TForm1::FormCreate() {
     isModified = false;
     InitTables();
     ReadSettings();
-    if (!startFile_.isEmpty()) currentFileName = startFile_;
-    if (currentFileName.isEmpty()) setWindowTitle(AppTitle + QStringLiteral(" - 新規"));
+    // Nothing is open until a file has been read: a name that cannot be is
+    // not what the caption shows or a save writes to.
+    const QString toOpen = startFile_.isEmpty() ? currentFileName : startFile_;
+    currentFileName.clear();
+    UpdateCaption();
     chart.today = clock::LocalNow();
     grids.Schedule1.SetRowHeights(0, 40);
     chartGrid.SetRowHeights(0, 40);
-    // Unsaved work from a run that did not end is offered before the remembered file.
-    if (!OfferRecovery() && !currentFileName.isEmpty()) {
-        openDialog.fileName = currentFileName;
+    // Unsaved work from a run that did not end is offered before the remembered
+    // file; a file named on the command line is opened whatever the answer.
+    const bool restored = OfferRecovery();
+    if (restored && !startFile_.isEmpty()) {
+        OpenFile(startFile_);
+    } else if (!restored && !toOpen.isEmpty()) {
+        openDialog.fileName = toOpen;
         FileOpenAccept();
     }
     SetView(chart, chartGrid, kYearView, {chart.today.wYear, chart.today.wMonth, chart.today.wDay});
@@ -363,36 +372,28 @@ void TForm1::FormCreate() {
 }
 
 bool TForm1::OfferRecovery() {
-    for (const RecoveryCopy& copy : recovery_.List()) {
-        // A copy older than its file was saved over: nothing to offer.
-        if (!RecoveryFolder::IsNewerThanItsFile(copy)) {
-            RecoveryFolder::Discard(copy);
-            continue;
-        }
-        if (!prompter().Confirm(QStringLiteral("復元"),
-                                QStringLiteral("前回の終了時に保存されていない変更があります。\r\n復元しますか？"))) {
-            RecoveryFolder::Discard(copy);
-            return false;
-        }
-        if (store.LoadFromFile(copy.dataPath.toStdString()) != kLoadRead) {
-            prompter().Notice(QStringLiteral("復元用のコピーが壊れているため読み込めませんでした。\r\n\r\n") +
-                              copy.dataPath);
-            RecoveryFolder::SetAside(copy);
-            return false;
-        }
-        currentFileName = copy.originalPath;
-        openDialog.fileName = currentFileName;
-        history_->Clear();
-        isModified = true;
-        MatchChartToOutline();
-        UpdateCaption();
-        // The work is safe under this run's copy before the old one goes.
-        autoSaver_->WriteNow();
-        autoSaver_->Wait();
-        if (copy.dataPath != recovery_.DataPathFor(currentFileName)) RecoveryFolder::Discard(copy);
-        return true;
+    const std::optional<RecoveryCopy> copy = OfferRecoveryCopy(recovery_, prompter());
+    if (!copy) return false;
+    if (store.LoadFromFile(copy->dataPath.toStdString()) != kLoadRead) {
+        RecoveryFolder::SetAside(*copy);
+        prompter().Notice(QStringLiteral("復元用のコピーが壊れているため読み込めませんでした。\r\n\r\n") +
+                          copy->dataPath + QStringLiteral(".damaged"));
+        return false;
     }
-    return false;
+    currentFileName = copy->originalPath;
+    openDialog.fileName = currentFileName;
+    // The work stays unsaved work: no step of the history is the file on disk.
+    history_->Clear();
+    history_->Stack().resetClean();
+    isModified = true;
+    base_ = copy->base.value_or(FileStamp::Of(currentFileName));
+    MatchChartToOutline();
+    UpdateCaption();
+    // The work is safe under this run's copy before the old one goes.
+    autoSaver_->WriteNow();
+    autoSaver_->Wait();
+    if (copy->dataPath != recovery_.DataPathFor(currentFileName)) RecoveryFolder::Discard(*copy);
+    return true;
 }
 
 void TForm1::InitTables() {
@@ -409,7 +410,12 @@ void TForm1::ReadSettings() {
     history_->Stack().setUndoLimit(std::max(1, ini.ReadInteger("ENV", "UndoLimit", ScheduleHistory::kDefaultLimit)));
     autoSaver_ = std::make_unique<AutoSaver>(
         recovery_, ini.ReadInteger("ENV", "AutoSave", 2), [this] { return isModified; },
-        [this] { return std::pair<QString, std::string>(currentFileName, store.SaveToBytes()); }, this);
+        [this] { return RecoverySnapshot{currentFileName, store.SaveToBytes(), base_}; }, this);
+    connect(autoSaver_.get(), &AutoSaver::WriteFailed, this, [this](const QString& folder) {
+        const QString text = QStringLiteral("復元用のコピーを書き込めません: ") + folder;
+        statusBar()->showMessage(text);
+        std::fprintf(stderr, "vinta: cannot write a recovery copy in %s\n", QFile::encodeName(folder).constData());
+    });
     setGeometry(RememberedBounds(ini, "", geometry(), kDesignBounds.size()));
 }
 
@@ -435,6 +441,7 @@ void TForm1::MatchChartToOutline() { MatchChartRows(grids.Schedule1, chartGrid);
 
 bool TForm1::SaveTo(const QString& path) {
     if (store.SaveToFile(path.toStdString())) {
+        base_ = FileStamp::Of(path);
         history_->SetClean();
         autoSaver_->Forget(currentFileName);
         autoSaver_->Forget(path);
@@ -461,6 +468,7 @@ void TForm1::NewFileClick() {
     if (!ConfirmDiscard()) return;
     autoSaver_->Forget(currentFileName);
     currentFileName.clear();
+    base_ = {};
     isModified = false;
     UpdateCaption();
     for (int r = 1; r < grids.Schedule1.RowCount(); ++r) {
@@ -510,6 +518,7 @@ void TForm1::FileOpenAccept() {
         openDialog.fileName.clear();
     }
     currentFileName = openDialog.fileName;
+    base_ = FileStamp::Of(currentFileName);
     history_->Clear();
     isModified = false;
     MatchChartToOutline();

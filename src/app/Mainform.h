@@ -148,6 +148,7 @@ private:
     FindBar* findBar_ = nullptr;
     std::unique_ptr<ScheduleHistory> history_;
     RecoveryFolder recovery_;
+    FileStamp base_;  // the file the work was read from or saved to
     std::unique_ptr<AutoSaver> autoSaver_;
 };
 

@@ -11,6 +11,12 @@
 #include <QProcessEnvironment>
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include "runtime/SafeFile.h"
 
 namespace vinta {
@@ -18,7 +24,45 @@ namespace vinta {
 namespace {
 constexpr int64_t kMaxNote = 64 * 1024;
 QString NotePath(const QString& dataPath) { return dataPath.left(dataPath.size() - 4) + QStringLiteral(".json"); }
+
+// True while some open file holds the lock at `path`.
+bool IsHeld(const QString& path) {
+    if (path.isEmpty()) return false;
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
+void RemoveLockIfFree(const QString& path) {
+    if (!path.isEmpty() && path.endsWith(QLatin1String(".lock")) && !IsHeld(path)) QFile::remove(path);
+}
+
+std::optional<FileStamp> BaseFrom(const QJsonObject& note) {
+    const QJsonValue size = note.value(QStringLiteral("baseSize")), time = note.value(QStringLiteral("baseModified"));
+    if (!size.isDouble() || !time.isDouble()) return std::nullopt;
+    return FileStamp{static_cast<qint64>(size.toDouble()), static_cast<qint64>(time.toDouble())};
+}
 }  // namespace
+
+// The run's lock on its copies, shared by every copy of the folder object
+// that took it, given up (and its file removed) with the last of them.
+struct RecoveryFolder::RunLock {
+    QString path;
+    int fd = -1;
+    ~RunLock() {
+        if (fd < 0) return;
+        QFile::remove(path);
+        ::close(fd);
+    }
+};
+
+FileStamp FileStamp::Of(const QString& path) {
+    QFileInfo fi(path);
+    if (path.isEmpty() || !fi.isFile()) return {};
+    return {fi.size(), fi.lastModified().toMSecsSinceEpoch()};
+}
 
 QString RecoveryFolder::DefaultFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
@@ -29,26 +73,47 @@ QString RecoveryFolder::DefaultFolder() {
 RecoveryFolder::RecoveryFolder(QString folder) : folder_(std::move(folder)) {
     // One key for the whole run, whatever object asks.
     static const qint64 runStarted = QDateTime::currentMSecsSinceEpoch();
-    runKey_ = QStringLiteral("untitled-%1-%2").arg(QCoreApplication::applicationPid()).arg(runStarted);
+    runKey_ = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(runStarted);
 }
 
+// A run's copies are its own: a copy left for a later start is never written
+// over or removed by a run that merely opened the same file.
 QString RecoveryFolder::DataPathFor(const QString& originalPath) const {
-    QString key = runKey_;
+    QString key = QStringLiteral("untitled");
     if (!originalPath.isEmpty()) {
         const QString absolute = QFileInfo(originalPath).absoluteFilePath();
         const QByteArray hash = QCryptographicHash::hash(absolute.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
         key = QFileInfo(originalPath).completeBaseName().left(40) + QStringLiteral("-") + QString::fromLatin1(hash);
     }
-    return folder_ + QStringLiteral("/") + key + QStringLiteral(".kts");
+    return folder_ + QStringLiteral("/") + key + QStringLiteral("-") + runKey_ + QStringLiteral(".kts");
 }
 
-bool RecoveryFolder::Write(const QString& originalPath, const std::string& bytes, qint64 nowMs) const {
+QString RecoveryFolder::RunLockPath() const { return folder_ + QStringLiteral("/run-") + runKey_ + QStringLiteral(".lock"); }
+
+void RecoveryFolder::HoldRunLock() const {
+    if (lock_) return;
+    auto lock = std::make_shared<RunLock>();
+    lock->path = RunLockPath();
+    lock->fd = ::open(QFile::encodeName(lock->path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock->fd >= 0 && ::flock(lock->fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lock->fd);  // another folder object of this run has it
+        lock->fd = -1;
+    }
+    lock_ = lock;
+}
+
+bool RecoveryFolder::Write(const RecoverySnapshot& snapshot, qint64 nowMs) const {
     if (!QDir().mkpath(folder_)) return false;
+    HoldRunLock();
+    const QString& originalPath = snapshot.originalPath;
     const QString data = DataPathFor(originalPath);
     QJsonObject note{{QStringLiteral("original"), originalPath.isEmpty() ? QString() : QFileInfo(originalPath).absoluteFilePath()},
-                     {QStringLiteral("saved"), nowMs}};
+                     {QStringLiteral("saved"), nowMs},
+                     {QStringLiteral("baseSize"), snapshot.base.size},
+                     {QStringLiteral("baseModified"), snapshot.base.modifiedMs},
+                     {QStringLiteral("run"), RunLockPath()}};
     const QByteArray json = QJsonDocument(note).toJson();
-    return safefile::ReplaceFile(data.toStdString(), bytes) &&
+    return safefile::ReplaceFile(data.toStdString(), snapshot.bytes) &&
            safefile::ReplaceFile(NotePath(data).toStdString(), std::string_view(json.constData(), json.size()));
 }
 
@@ -66,8 +131,10 @@ std::vector<RecoveryCopy> RecoveryFolder::List() const {
             safefile::ReadStatus::kOk)
             continue;
         const QJsonObject note = QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
+        const QString run = note.value(QStringLiteral("run")).toString();
+        if (run != RunLockPath() && IsHeld(run)) continue;
         out.push_back({fi.filePath(), note.value(QStringLiteral("original")).toString(),
-                       static_cast<qint64>(note.value(QStringLiteral("saved")).toDouble())});
+                       static_cast<qint64>(note.value(QStringLiteral("saved")).toDouble()), BaseFrom(note), run});
     }
     std::sort(out.begin(), out.end(), [](const RecoveryCopy& a, const RecoveryCopy& b) { return a.savedAtMs > b.savedAtMs; });
     return out;
@@ -77,22 +144,25 @@ void RecoveryFolder::SetAside(const RecoveryCopy& copy) {
     QFile::remove(copy.dataPath + QStringLiteral(".damaged"));
     QFile::rename(copy.dataPath, copy.dataPath + QStringLiteral(".damaged"));
     QFile::remove(NotePath(copy.dataPath));
+    RemoveLockIfFree(copy.runLock);
 }
 
 void RecoveryFolder::Discard(const RecoveryCopy& copy) {
     QFile::remove(copy.dataPath);
     QFile::remove(NotePath(copy.dataPath));
+    RemoveLockIfFree(copy.runLock);
 }
 
-bool RecoveryFolder::IsNewerThanItsFile(const RecoveryCopy& copy) {
+bool RecoveryFolder::WorthOffering(const RecoveryCopy& copy) {
     if (copy.originalPath.isEmpty()) return true;
     QFileInfo original(copy.originalPath);
     if (!original.exists()) return true;
+    if (copy.base && !(*copy.base == FileStamp::Of(copy.originalPath))) return true;
     return copy.savedAtMs > original.lastModified().toMSecsSinceEpoch();
 }
 
 AutoSaver::AutoSaver(RecoveryFolder& folder, int intervalMinutes, std::function<bool()> modified,
-                     std::function<std::pair<QString, std::string>()> snapshot, QObject* parent)
+                     std::function<RecoverySnapshot()> snapshot, QObject* parent)
     : QObject(parent),
       folder_(folder),
       intervalMs_(std::max(0, intervalMinutes) * 60 * 1000),
@@ -108,8 +178,8 @@ AutoSaver::AutoSaver(RecoveryFolder& folder, int intervalMinutes, std::function<
 AutoSaver::~AutoSaver() { Wait(); }
 
 void AutoSaver::Changed() {
-    if (!Enabled()) return;
-    if (!first_.isActive() && !every_.isActive()) first_.start();
+    if (!Enabled() || !modified_()) return;
+    if (!copied_ && !first_.isActive()) first_.start();
     if (!every_.isActive()) every_.start();
 }
 
@@ -117,18 +187,33 @@ void AutoSaver::Forget(const QString& originalPath) {
     first_.stop();
     every_.stop();
     Wait();
+    copied_ = false;
     folder_.Remove(originalPath);
 }
 
 void AutoSaver::WriteNow() {
     if (!Enabled() || !modified_()) return;
     Wait();  // one copy at a time
-    auto [path, bytes] = snapshot_();
+    copied_ = true;
+    RecoverySnapshot snapshot = snapshot_();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     RecoveryFolder* folder = &folder_;
-    writing_ = std::async(std::launch::async, [folder, path = path, bytes = std::move(bytes), now] {
-        folder->Write(path, bytes, now);
+    writing_ = std::async(std::launch::async, [this, folder, snapshot = std::move(snapshot), now] {
+        const bool ok = folder->Write(snapshot, now);
+        // Told on the window thread. The destructor waits for this thread, so
+        // the saver is there when the call is queued, and a call still queued
+        // when it goes is dropped with it.
+        QMetaObject::invokeMethod(this, [this, ok] { Written(ok); }, Qt::QueuedConnection);
     });
+}
+
+void AutoSaver::Written(bool ok) {
+    if (ok) {
+        failReported_ = false;
+    } else if (!failReported_) {
+        failReported_ = true;
+        emit WriteFailed(folder_.Folder());
+    }
 }
 
 void AutoSaver::Wait() {

@@ -9,17 +9,35 @@
 #include <QTimer>
 #include <functional>
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace vinta {
 
+// What a file looked like when the work was read from it or saved to it.
+struct FileStamp {
+    qint64 size = -1;        // -1: no file
+    qint64 modifiedMs = -1;  // ms since 1970
+    static FileStamp Of(const QString& path);
+    bool operator==(const FileStamp&) const = default;
+};
+
 // One recovery copy: the schedule's bytes beside a note of where it belongs.
 struct RecoveryCopy {
     QString dataPath;      // ….kts in the recovery folder
     QString originalPath;  // the schedule's own file; empty if never saved
     qint64 savedAtMs = 0;  // when the copy was written (ms since 1970)
+    std::optional<FileStamp> base;  // the file the work started from, when the note says
+    QString runLock;       // held by the run that writes this copy while it lives
+};
+
+// What a copy is made of, taken on the window thread.
+struct RecoverySnapshot {
+    QString originalPath;
+    std::string bytes;
+    FileStamp base;
 };
 
 class RecoveryFolder {
@@ -35,19 +53,26 @@ public:
     // for a schedule that was never saved.
     QString DataPathFor(const QString& originalPath) const;
     // Writes the copy and its note, each replaced atomically. False on failure.
-    bool Write(const QString& originalPath, const std::string& bytes, qint64 nowMs) const;
+    bool Write(const RecoverySnapshot& snapshot, qint64 nowMs) const;
     void Remove(const QString& originalPath) const;
-    // Every copy with a readable note, newest first.
+    // Every copy with a readable note, newest first, but those of runs that
+    // are still going (another window's work is not ours to offer or drop).
     std::vector<RecoveryCopy> List() const;
     // A copy that cannot be loaded is kept aside, never offered again.
     static void SetAside(const RecoveryCopy& copy);
     static void Discard(const RecoveryCopy& copy);
-    // Worth offering: newer than its file, or for a file that is not there.
-    static bool IsNewerThanItsFile(const RecoveryCopy& copy);
+    // Worth offering: newer than its file, for a file that is not there, or
+    // for a file that changed since the work was read from it (a touch, or
+    // another program's save, must not silently drop unsaved work).
+    static bool WorthOffering(const RecoveryCopy& copy);
 
 private:
+    struct RunLock;
+    QString RunLockPath() const;
+    void HoldRunLock() const;
     QString folder_;
     QString runKey_;
+    mutable std::shared_ptr<RunLock> lock_;
 };
 
 // When to write: a few seconds after the first change, then every N minutes
@@ -61,10 +86,12 @@ public:
     // `intervalMinutes` 0 turns it off. `snapshot` gives the schedule's
     // bytes and its own path; `modified` tells whether there is unsaved work.
     AutoSaver(RecoveryFolder& folder, int intervalMinutes, std::function<bool()> modified,
-              std::function<std::pair<QString, std::string>()> snapshot, QObject* parent = nullptr);
+              std::function<RecoverySnapshot()> snapshot, QObject* parent = nullptr);
     ~AutoSaver() override;
 
-    void Changed();  // a change was made
+    // A change was made. The first copy comes a few seconds after the first
+    // change that left unsaved work; a call without any is not a change.
+    void Changed();
     // The work was saved or dropped: no copy for `originalPath` any more.
     void Forget(const QString& originalPath);
     // Writes now when there is unsaved work (the timers call it).
@@ -73,12 +100,19 @@ public:
     void Wait();
     bool Enabled() const { return intervalMs_ > 0; }
 
+signals:
+    // A copy could not be written; said once until a copy is written again.
+    void WriteFailed(const QString& folder);
+
 private:
+    void Written(bool ok);
     RecoveryFolder& folder_;
     int intervalMs_;
     std::function<bool()> modified_;
-    std::function<std::pair<QString, std::string>()> snapshot_;
+    std::function<RecoverySnapshot()> snapshot_;
     QTimer first_, every_;
+    bool copied_ = false;       // a copy of the present work exists
+    bool failReported_ = false;
     std::future<void> writing_;
 };
 

@@ -7,7 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <fstream>
 
 #include "AppFixture.h"
@@ -33,9 +39,9 @@ TEST(RecoveryFolders, NamesWritesAndLists) {
     RecoveryFolder other(dir.filePath(QStringLiteral("rec")));
     EXPECT_EQ(folder.DataPathFor(QString()), other.DataPathFor(QString())) << "untitled: one per run";
     EXPECT_TRUE(folder.DataPathFor(QString()).contains(QStringLiteral("untitled-%1-").arg(QCoreApplication::applicationPid())));
-    ASSERT_TRUE(folder.Write(a, "older", 1000));
-    ASSERT_TRUE(folder.Write(b, "newer", 2000));
-    ASSERT_TRUE(folder.Write(QString(), "untitled", 1500));
+    ASSERT_TRUE(folder.Write({a, "older", {}}, 1000));
+    ASSERT_TRUE(folder.Write({b, "newer", {}}, 2000));
+    ASSERT_TRUE(folder.Write({QString(), "untitled", {}}, 1500));
     auto list = folder.List();
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].originalPath, QFileInfo(b).absoluteFilePath()) << "newest first";
@@ -48,13 +54,13 @@ TEST(RecoveryFolders, NamesWritesAndLists) {
     // Worth offering: newer than its file, or its file is gone.
     QDir().mkpath(QFileInfo(a).path());
     std::ofstream(a.toStdString()) << "saved";
-    RecoveryCopy copy{folder.DataPathFor(a), a, 0};
-    EXPECT_FALSE(RecoveryFolder::IsNewerThanItsFile(copy));
+    RecoveryCopy copy{folder.DataPathFor(a), a, 0, std::nullopt, {}};
+    EXPECT_FALSE(RecoveryFolder::WorthOffering(copy));
     copy.savedAtMs = QFileInfo(a).lastModified().toMSecsSinceEpoch() + 1;
-    EXPECT_TRUE(RecoveryFolder::IsNewerThanItsFile(copy));
+    EXPECT_TRUE(RecoveryFolder::WorthOffering(copy));
     copy.originalPath = dir.filePath(QStringLiteral("gone.kts"));
     copy.savedAtMs = 0;
-    EXPECT_TRUE(RecoveryFolder::IsNewerThanItsFile(copy));
+    EXPECT_TRUE(RecoveryFolder::WorthOffering(copy));
 }
 
 // A few seconds after the first change, then on the interval; never without
@@ -66,7 +72,7 @@ TEST(AutoSaving, TimerRules) {
     int snapshots = 0;
     AutoSaver saver(folder, 2, [&] { return modified; }, [&] {
         ++snapshots;
-        return std::pair<QString, std::string>(QString(), "bytes");
+        return RecoverySnapshot{QString(), "bytes", {}};
     });
     const QString copy = folder.DataPathFor(QString());
     saver.Changed();
@@ -79,11 +85,21 @@ TEST(AutoSaving, TimerRules) {
     EXPECT_EQ(snapshots, 1) << "the interval runs, no second first write";
     saver.Forget(QString());
     EXPECT_FALSE(QFile::exists(copy));
+    // A cancelled dialog calls in without a change; the first real change,
+    // once that call's moment has long passed, still gets its copy seconds
+    // later, not at the two-minute interval.
+    modified = false;
+    saver.Changed();
+    QTest::qWait(AutoSaver::kFirstDelayMs + 300);
+    modified = true;
+    saver.Changed();
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(copy); }, AutoSaver::kFirstDelayMs + 3000));
+    saver.Forget(QString());
     modified = false;
     saver.WriteNow();
     saver.Wait();
     EXPECT_FALSE(QFile::exists(copy)) << "nothing unsaved, nothing written";
-    AutoSaver off(folder, 0, [] { return true; }, [] { return std::pair<QString, std::string>(QString(), "x"); });
+    AutoSaver off(folder, 0, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}}; });
     EXPECT_FALSE(off.Enabled());
     off.Changed();
     off.WriteNow();
@@ -91,13 +107,57 @@ TEST(AutoSaving, TimerRules) {
     EXPECT_FALSE(QFile::exists(copy));
 }
 
+// A copy that cannot be written is said once, naming the folder, and again
+// only after a copy was written in between.
+TEST(AutoSaving, AFailedCopyIsReportedOnce) {
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath(QStringLiteral("file"));
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    RecoveryFolder folder(notAFolder + QStringLiteral("/rec"));
+    AutoSaver saver(folder, 2, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}}; });
+    QSignalSpy failed(&saver, &AutoSaver::WriteFailed);
+    for (int i = 0; i < 3; ++i) {
+        saver.WriteNow();
+        saver.Wait();
+    }
+    ASSERT_TRUE(WaitFor([&] { return failed.count() > 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_EQ(failed.at(0).at(0).toString(), folder.Folder());
+}
+
+// Another run that still goes keeps its copies: they are neither offered nor
+// dropped here.
+TEST(RecoveryFolders, CopiesOfARunStillGoingAreNotListed) {
+    QTemporaryDir dir;
+    RecoveryFolder folder(dir.path());
+    ASSERT_TRUE(folder.Write({QString(), "work", {}}, 1000));
+    const QString note = QString(folder.DataPathFor(QString())).replace(QStringLiteral(".kts"), QStringLiteral(".json"));
+    QFile f(note);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray json = f.readAll();
+    f.close();
+    json.replace(QFile::encodeName(folder.Folder() + QStringLiteral("/run-")), QFile::encodeName(dir.filePath(QStringLiteral("run-other-"))));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(json);
+    f.close();
+    const QString run = folder.List().at(0).runLock;
+    ASSERT_TRUE(run.contains(QStringLiteral("run-other-")));
+    const int fd = ::open(QFile::encodeName(run).constData(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    EXPECT_TRUE(folder.List().empty()) << "that run still holds its lock";
+    ::close(fd);
+    EXPECT_EQ(folder.List().size(), 1u) << "it ended";
+}
+
 class Recovering : public MainWindow {
 protected:
     RecoveryFolder Folder() { return RecoveryFolder(); }
     // A copy as a crashed run would have left it.
-    void LeaveCopy(const QString& original, const std::string& bytes, qint64 at) {
+    void LeaveCopy(const QString& original, const std::string& bytes, qint64 at,
+                   std::optional<FileStamp> base = std::nullopt) {
         RecoveryFolder crashed;
-        ASSERT_TRUE(crashed.Write(original, bytes, at));
+        ASSERT_TRUE(crashed.Write({original, bytes, base.value_or(FileStamp::Of(original))}, at));
     }
     std::string Schedule(const char* name) {
         NewSchedule s;
@@ -117,7 +177,7 @@ TEST_F(Recovering, YesRestoresTheWorkUnderItsOwnName) {
     prompter.confirmAnswers = {true};
     TForm1& f = Open();
     ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].text, QStringLiteral("前回の終了時に保存されていない変更があります。\r\n復元しますか？"));
+    EXPECT_TRUE(prompter.asked[0].text.contains(Path("plan.kts"))) << "the offer names the file";
     EXPECT_EQ(Name0(), "unsaved work");
     EXPECT_TRUE(f.isModified);
     EXPECT_EQ(f.currentFileName, Path("plan.kts"));
@@ -153,6 +213,7 @@ TEST_F(Recovering, StaleAndDamagedCopies) {
     ASSERT_EQ(prompter.asked.size(), 2u);
     EXPECT_EQ(prompter.asked[1].kind, QStringLiteral("notice"));
     EXPECT_TRUE(prompter.asked[1].text.contains(QStringLiteral("壊れている")));
+    EXPECT_TRUE(prompter.asked[1].text.endsWith(QStringLiteral(".damaged"))) << "names where it was kept";
     EXPECT_TRUE(RecoveryFolder().List().empty());
     EXPECT_EQ(QDir(RecoveryFolder::DefaultFolder()).entryList({QStringLiteral("*.damaged")}).size(), 1);
     EXPECT_FALSE(f.isModified) << "the start went on as usual";
@@ -182,6 +243,73 @@ TEST_F(Recovering, CopiesFollowTheWork) {
     prompter.askAnswers = {Answer::kNo};
     EXPECT_TRUE(f.close());
     EXPECT_TRUE(RecoveryFolder().List().empty()) << "closed without saving on purpose";
+}
+
+// Restored work stays unsaved work: a change and its undo do not make it the
+// file on disk, so closing still asks and the copy stays.
+TEST_F(Recovering, RestoredWorkStaysUnsavedThroughAnUndo) {
+    WriteSchedule(Path("plan.kts"), "saved");
+    Profile(Path("VINTA.ini").toStdString()).WriteString("OPT", "FileName", Path("plan.kts").toStdString());
+    LeaveCopy(Path("plan.kts"), Schedule("unsaved work"), QDateTime::currentMSecsSinceEpoch() + 60000);
+    prompter.confirmAnswers = {true};
+    TForm1& f = Open();
+    f.AppendClick();
+    f.UndoClick();
+    EXPECT_TRUE(f.isModified);
+    prompter.askAnswers = {Answer::kCancel};
+    EXPECT_FALSE(f.FormCloseQuery()) << "closing asks, and Escape keeps the window";
+    EXPECT_EQ(RecoveryFolder().List().size(), 1u);
+}
+
+// The offer's three answers, with a file named on the command line: that file
+// is opened whatever the answer; only No drops the copy.
+TEST_F(Recovering, EveryAnswerToTheOfferThenTheCommandLineFile) {
+    struct Case {
+        Answer offer;
+        const char* shown;
+        size_t copies;
+    } cases[] = {{Answer::kYes, "other", 0}, {Answer::kNo, "other", 0}, {Answer::kCancel, "other", 1}};
+    WriteSchedule(Path("plan.kts"), "saved");
+    WriteSchedule(Path("other.kts"), "other");
+    for (const Case& c : cases) {
+        for (const RecoveryCopy& old : RecoveryFolder().List()) RecoveryFolder::Discard(old);
+        LeaveCopy(QString(), Schedule("unsaved work"), QDateTime::currentMSecsSinceEpoch());
+        prompter.asked.clear();
+        // After Yes the restored work is unsaved: the command line's file asks
+        // first, and No lets it go.
+        prompter.askAnswers = {c.offer, Answer::kNo};
+        form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("other.kts"));
+        EXPECT_TRUE(prompter.asked.at(0).text.contains(QStringLiteral("新規")));
+        EXPECT_EQ(Name0(), c.shown) << static_cast<int>(c.offer);
+        EXPECT_EQ(form->currentFileName, Path("other.kts"));
+        EXPECT_EQ(RecoveryFolder().List().size(), c.copies) << static_cast<int>(c.offer);
+        form.reset();
+    }
+}
+
+// A copy older than its file is offered when the file changed since the work
+// was read from it; one whose file is as it was read is stale.
+TEST_F(Recovering, ACopyWhoseFileChangedSinceItsBaseIsOffered) {
+    WriteSchedule(Path("plan.kts"), "saved");
+    const FileStamp read = FileStamp::Of(Path("plan.kts"));
+    QFile file(Path("plan.kts"));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::fromMSecsSinceEpoch(read.modifiedMs + 5000), QFileDevice::FileModificationTime));
+    file.close();
+    for (bool touched : {true, false}) {
+        FileStamp base = touched ? read : FileStamp::Of(Path("plan.kts"));
+        LeaveCopy(Path("plan.kts"), Schedule("unsaved work"), read.modifiedMs + 1000, base);
+        RecoveryCopy copy = RecoveryFolder().List().at(0);
+        EXPECT_EQ(RecoveryFolder::WorthOffering(copy), touched);
+        RecoveryFolder::Discard(copy);
+    }
+}
+
+TEST_F(Recovering, AMissingFileOnTheCommandLineLeavesANewSchedule) {
+    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("missing.kts"));
+    EXPECT_TRUE(form->currentFileName.isEmpty());
+    EXPECT_EQ(form->windowTitle(), AppTitle + QStringLiteral(" - 新規"));
+    EXPECT_TRUE(Text(0).contains(Path("missing.kts")));
 }
 
 }  // namespace

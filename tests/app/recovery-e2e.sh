@@ -58,11 +58,21 @@ until_true exited
 wait "$pid" || fail "the program ended with status $?"
 ls "$copies"/*.kts >/dev/null 2>&1 && fail "a clean exit left a copy"
 
-# No: the copy goes, the file stays as saved.
+# Escape: the copy stays for the next start, through a clean exit.
 start; edit; crash
 start
 until_true '[ -n "$(window "復元")" ]'
 xdotool key Escape
+until_true '[ -n "$(window "Vinta - ")" ]'
+press ctrl+q
+until_true exited
+wait "$pid" || fail "the program ended with status $?"
+ls "$copies"/*.kts >/dev/null 2>&1 || fail "Escape dropped the copy"
+
+# No: the copy goes, the file stays as saved.
+start
+until_true '[ -n "$(window "復元")" ]'
+xdotool key alt+n
 until_true '[ -n "$(window "Vinta - ")" ]'
 ls "$copies"/*.kts >/dev/null 2>&1 && fail "No kept the copy"
 [ "$(md5sum <"$work/plan.kts")" = "$saved" ] || fail "No changed the file"
