@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include <set>
+
 #include "update/Version.h"
 
 namespace vinta {
@@ -22,6 +24,31 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
             out = {CommandLine::Kind::kError, {}, "empty file name"};
         } else {
             out.file = a;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& args) {
+    static const std::set<std::string> withValue = {"platform", "platformpluginpath", "platformtheme", "plugin",
+                                                    "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
+                                                    "geometry", "title", "name", "style", "stylesheet", "session"};
+    static const std::set<std::string> alone = {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"};
+    std::vector<std::string> out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--") {
+            out.insert(out.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        std::string name = a.rfind("--", 0) == 0 ? a.substr(2) : a.rfind('-', 0) == 0 ? a.substr(1) : std::string();
+        const size_t eq = name.find('=');
+        const bool hasValue = eq != std::string::npos;
+        if (hasValue) name.resize(eq);
+        if (withValue.count(name)) {
+            if (!hasValue) ++i;
+        } else if (!alone.count(name) && name.rfind("qmljsdebugger", 0) != 0) {
+            out.push_back(a);
         }
     }
     return out;

@@ -18,6 +18,11 @@ struct CommandLine {
 // they stand before "--", so a mistyped line still gets its answer.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
+// `args` without the options the toolkit takes for itself (-platform NAME,
+// -style=NAME, -reverse, …), for a start that hands over before the toolkit
+// has read them.
+std::vector<std::string> WithoutToolkitOptions(const std::vector<std::string>& args);
+
 std::string HelpText();
 std::string VersionText();
 

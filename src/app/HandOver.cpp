@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace vinta {
 
@@ -60,20 +61,62 @@ void HandOverServer::Accept() {
     }
 }
 
+namespace {
+
+// A handed-over file waits while the window shows a dialog, a question or the
+// preview: loaded under them, it would be what they then write into. The
+// latest request wins; it is opened once the window is free.
+class PendingOpen : public QObject {
+public:
+    explicit PendingOpen(TForm1& window) : QObject(&window), window_(window) {
+        // Qt's own modal widgets (a print dialog) are not counted: look again.
+        retry_.setInterval(250);
+        connect(&retry_, &QTimer::timeout, this, &PendingOpen::Try);
+        connect(&window.Modal(), &ModalCount::Freed, this, [this] { QTimer::singleShot(0, this, &PendingOpen::Try); });
+    }
+    // Not inside the socket's signal: the question about unsaved changes runs
+    // its own event loop.
+    void Request(const QString& path) {
+        path_ = path;
+        QTimer::singleShot(0, this, &PendingOpen::Try);
+    }
+
+private:
+    void Try() {
+        if (path_.isEmpty()) return;
+        if (window_.Modal().Busy()) {
+            retry_.start();
+            return;
+        }
+        retry_.stop();
+        window_.OpenFile(std::exchange(path_, QString()));
+    }
+    TForm1& window_;
+    QString path_;
+    QTimer retry_;
+};
+
+}  // namespace
+
 void ServeWindow(HandOverServer& server, TForm1& window) {
-    QObject::connect(&server, &HandOverServer::Requested, &window, [&window](const QString& path) {
+    auto* pending = new PendingOpen(window);
+    QObject::connect(&server, &HandOverServer::Requested, &window, [&window, pending](const QString& path) {
         if (window.isMinimized()) window.showNormal();
         window.raise();
         window.activateWindow();
-        // Not inside the socket's signal: the question about unsaved changes
-        // runs its own event loop.
-        if (!path.isEmpty()) QTimer::singleShot(0, &window, [&window, path] { window.OpenFile(path); });
+        if (!path.isEmpty()) pending->Request(path);
     });
 }
 
-bool HandOver(const QString& socketPath, const QString& path, int timeoutMs) {
+bool HandOver(const QString& socketPath, const QString& path, int timeoutMs, HandOverFailure* failure) {
+    auto fail = [failure](bool refused, const char* why) {
+        if (failure) *failure = {refused, why};
+        return false;
+    };
     // A path with a line break cannot be told from the request's end.
-    if (path.contains(QLatin1Char('\n'))) return false;
+    if (path.contains(QLatin1Char('\n'))) return fail(true, "a file name with a line break cannot be handed over");
+    const QByteArray request = path.isEmpty() ? QByteArray("RAISE\n") : "OPEN " + path.toUtf8() + '\n';
+    if (request.size() > kMaxRequest) return fail(true, "the file name is too long to hand over");
     QElapsedTimer clock;
     clock.start();
     auto left = [&] { return std::max<qint64>(1, timeoutMs - clock.elapsed()); };
@@ -82,14 +125,14 @@ bool HandOver(const QString& socketPath, const QString& path, int timeoutMs) {
     for (;;) {
         s.connectToServer(socketPath);
         if (s.waitForConnected(static_cast<int>(left()))) break;
-        if (clock.elapsed() >= timeoutMs) return false;
+        if (clock.elapsed() >= timeoutMs) return fail(false, "the running copy of Vinta did not answer");
         QThread::msleep(50);
     }
-    s.write(path.isEmpty() ? QByteArray("RAISE\n") : "OPEN " + path.toUtf8() + '\n');
-    if (!s.waitForBytesWritten(static_cast<int>(left()))) return false;
+    s.write(request);
+    if (!s.waitForBytesWritten(static_cast<int>(left()))) return fail(false, "the running copy of Vinta did not answer");
     while (!s.canReadLine())
-        if (!s.waitForReadyRead(static_cast<int>(left()))) return false;
-    return s.readLine() == "OK\n";
+        if (!s.waitForReadyRead(static_cast<int>(left()))) return fail(false, "the running copy of Vinta did not answer");
+    return s.readLine() == "OK\n" || fail(true, "the running copy of Vinta refused the file");
 }
 
 }  // namespace vinta

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
 
 class QLocalServer;
 
@@ -35,8 +36,16 @@ private:
 // file as File > Open would, asking about unsaved changes first.
 void ServeWindow(HandOverServer& server, TForm1& window);
 
+// Why a hand-over did not happen: the path cannot be handed over at all
+// (refused), or no running copy took it in time.
+struct HandOverFailure {
+    bool refused = false;
+    std::string why;
+};
+
 // The second copy's end: sends `path` (may be empty) and waits for the
-// running copy to take it. False when no copy answered within `timeoutMs`.
-bool HandOver(const QString& socketPath, const QString& path, int timeoutMs = 3000);
+// running copy to take it. False when it cannot be sent or no copy answered
+// within `timeoutMs`; `failure` then says why.
+bool HandOver(const QString& socketPath, const QString& path, int timeoutMs = 3000, HandOverFailure* failure = nullptr);
 
 }  // namespace vinta

@@ -78,6 +78,7 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent, QStrin
         ownPrompter_ = std::make_unique<QtPrompter>(this);
         prompter_ = ownPrompter_.get();
     }
+    counting_ = std::make_unique<CountingPrompter>(*prompter_, modal_);
     setObjectName(QStringLiteral("Form1"));
     setFont(WindowFont());
     setGeometry(kDesignBounds);
@@ -645,7 +646,13 @@ void TForm1::Guard(const std::function<void()>& handler) {
 }
 
 DialogContext TForm1::Dialogs() {
-    return {store, outlineSlot, resourceSlot, taskSlot, ImgRes, ImgInfo, prompter(), runDialog, this};
+    return {store, outlineSlot, resourceSlot, taskSlot, ImgRes, ImgInfo, prompter(),
+            [this](QDialog& d) { return RunModal(d); }, this};
+}
+
+int TForm1::RunModal(QDialog& dialog) {
+    ModalCount::Scope open(modal_);
+    return runDialog ? runDialog(dialog) : dialog.exec();
 }
 
 void TForm1::Schedule1DblClick() {
@@ -662,17 +669,17 @@ void TForm1::Print1Click() {
     TForm2 preview(printState, printers, {store, optionSlot, outlineSlot, resourceSlot, grids.Schedule1, chart},
                    prompter(), settingsPath_, this);
     preview.runPrintDialog = runPrintDialog;
-    runDialog ? runDialog(preview) : preview.exec();
+    RunModal(preview);
 }
 
 void TForm1::About1Click() {
     TAboutDlg about(this);
-    runDialog ? runDialog(about) : about.exec();
+    RunModal(about);
 }
 
 void TForm1::NewVersionClick() {
     TNewVersionDlg check(ProgramUpdateTexts(), VersionUrl(settingsPath_), prompter(), this);
-    runDialog ? runDialog(check) : check.exec();
+    RunModal(check);
 }
 
 void TForm1::ResEditClick() {

@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 
+#include "app/ModalCount.h"
 #include "dialogs/DialogContext.h"
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
@@ -63,7 +64,11 @@ public:
     FileDialogSpec openDialog;
     FileDialogSpec saveDialog;
 
-    Prompter& prompter() { return *prompter_; }
+    Prompter& prompter() { return *counting_; }
+    // Open while a dialog, message box or file dialog is.
+    ModalCount& Modal() { return modal_; }
+    // Shows a dialog modally (through runDialog when set), counted as open.
+    int RunModal(QDialog& dialog);
     // Shows the dialogs the commands open; tests answer them through it.
     DialogRunner runDialog;
     DialogContext Dialogs();
@@ -142,6 +147,8 @@ private:
     void WriteSettings();
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_;
+    ModalCount modal_;
+    std::unique_ptr<CountingPrompter> counting_;
     QString settingsPath_;
     QString startFile_;
     QToolBar* toolBar_ = nullptr;

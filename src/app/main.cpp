@@ -23,6 +23,11 @@ QString FileToOpen(const vinta::CommandLine& line) {
     return QFileInfo(QString::fromStdString(line.file)).absoluteFilePath();
 }
 
+int WrongUsage(const vinta::CommandLine& line) {
+    std::fprintf(stderr, "vinta: %s\n%s", line.error.c_str(), vinta::HelpText().c_str());
+    return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,17 +41,19 @@ int main(int argc, char** argv) {
     const QString socketPath = vinta::HandOverSocketPath(guard.Path());
     if (!guard.Acquired()) {  // another copy runs: it gets the file
         QCoreApplication app(argc, argv);
-        vinta::HandOver(socketPath, FileToOpen(early));
-        return 255;
+        const vinta::CommandLine line =
+            vinta::ParseCommandLine(vinta::WithoutToolkitOptions(Arguments(QCoreApplication::arguments())));
+        if (line.kind == vinta::CommandLine::Kind::kError) return WrongUsage(line);
+        vinta::HandOverFailure failure;
+        if (vinta::HandOver(socketPath, FileToOpen(line), 3000, &failure)) return 255;
+        std::fprintf(stderr, "vinta: %s\n", failure.why.c_str());
+        return failure.refused ? 2 : 1;
     }
     QApplication app(argc, argv);
     vinta::ConfigureApplication();
     // Qt has taken its own options (-platform, -style, …) out by now.
     const vinta::CommandLine line = vinta::ParseCommandLine(Arguments(QCoreApplication::arguments()));
-    if (line.kind == vinta::CommandLine::Kind::kError) {
-        std::fprintf(stderr, "vinta: %s\n%s", line.error.c_str(), vinta::HelpText().c_str());
-        return 2;
-    }
+    if (line.kind == vinta::CommandLine::Kind::kError) return WrongUsage(line);
     const QString file = FileToOpen(line);
     vinta::QtPrompter prompter(nullptr);
     return vinta::RunGuarded(prompter, [&file, &socketPath] {

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 
 #include "AppFixture.h"
@@ -39,6 +40,13 @@ TEST(CommandLines, FilesOptionsAndMistakes) {
     EXPECT_NE(unknown.error.find("--bogus"), std::string::npos);
     EXPECT_EQ(ParseCommandLine({"a.kts", "b.kts"}).kind, Kind::kError);
     EXPECT_EQ(ParseCommandLine({""}).kind, Kind::kError);
+}
+
+TEST(CommandLines, TheToolkitsOwnOptionsAreLeftToIt) {
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(WithoutToolkitOptions({"-platform", "offscreen", "a.kts"}), Args{"a.kts"});
+    EXPECT_EQ(WithoutToolkitOptions({"--style=fusion", "-reverse", "--bogus"}), Args{"--bogus"});
+    EXPECT_EQ(WithoutToolkitOptions({"--", "-platform", "x"}), (Args{"--", "-platform", "x"}));
 }
 
 TEST(CommandLines, HelpAndVersionNeedNoDisplay) {
@@ -128,6 +136,38 @@ TEST_F(HandingOver, UnsavedChangesAreAskedAboutFirst) {
     EXPECT_TRUE(w.isModified);
 }
 
+// A file handed over while a dialog is open waits for it to close: loaded
+// under the task dialog, the resource list or the preview, it would be the
+// file they then write into.
+TEST_F(HandingOver, AFileWaitsWhileADialogIsOpen) {
+    TForm1& w = Open();
+    HandOverServer server(socket);
+    ServeWindow(server, w);
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"task", [&] { w.Schedule1DblClick(); }}, {"resources", [&] { w.ResEditClick(); }}, {"preview", [&] { w.Print1Click(); }}};
+    int n = 0;
+    for (const auto& [name, command] : commands) {
+        const QString handed = Path(("handed-" + std::to_string(n++) + ".kts").c_str());
+        WriteSchedule(handed, name);
+        bool shown = false;
+        w.runDialog = [&](QDialog&) {
+            shown = true;
+            finished = false;
+            Send(handed);
+            EXPECT_TRUE(ok) << "the sender is answered at once";
+            QDeadlineTimer moment(400);
+            while (!moment.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            EXPECT_NE(w.currentFileName, handed) << name << ": opened under the dialog";
+            return int(QDialog::Rejected);
+        };
+        command();
+        EXPECT_TRUE(shown) << name;
+        w.isModified = false;
+        EXPECT_TRUE(Until([&] { return w.currentFileName == handed; })) << name << ": opened once it closed";
+        EXPECT_EQ(Name0(), name);
+    }
+}
+
 TEST_F(HandingOver, NoFileOnlyRaisesAndNoServerFailsInTime) {
     HandOverServer server(socket);
     QSignalSpy requested(&server, &HandOverServer::Requested);
@@ -189,6 +229,37 @@ TEST(SecondStart, HandsItsFileToTheRunningCopyAndExits) {
     EXPECT_EQ(second.exitCode(), 255);
     ASSERT_TRUE(Until([&] { return requested.count() == 1; }));
     EXPECT_EQ(requested.at(0).at(0).toString(), cwd.path() + QStringLiteral("/plan.kts"));
+}
+
+// With a copy running, a mistake on the command line is told as without one,
+// and a path that cannot be handed over says why: never a silent 255.
+TEST(SecondStart, MistakesAndRefusalsAreToldWithACopyRunning) {
+    QTemporaryDir running, alone;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", running.path().toUtf8());
+    InstanceGuard guard("Vinta");
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    ASSERT_TRUE(guard.Acquired());
+    HandOverServer server(HandOverSocketPath(guard.Path()));
+    auto run = [](const QString& runtimeDir, const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", runtimeDir);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(VINTA_EXE), args);
+        Until([&] { return p.state() == QProcess::NotRunning; });
+        return std::pair<int, QByteArray>(p.exitCode(), p.readAllStandardError());
+    };
+    const QStringList mistakes[] = {{"--bogus"}, {"a.kts", "b.kts"}, {"-platform", "offscreen", "--bogus"}};
+    for (const QStringList& args : mistakes) {
+        const auto withCopy = run(running.path(), args);
+        EXPECT_EQ(withCopy.first, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(withCopy.second, run(alone.path(), args).second) << args.join(' ').toStdString();
+    }
+    const auto refused = run(running.path(), {QStringLiteral("two\nlines.kts")});
+    EXPECT_EQ(refused.first, 2);
+    EXPECT_TRUE(refused.second.contains("line break")) << refused.second.constData();
 }
 
 }  // namespace
