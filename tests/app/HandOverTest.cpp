@@ -211,16 +211,16 @@ TEST_F(HandingOver, ASocketLeftByACrashNeverBlocksAStart) {
 TEST(SecondStart, HandsItsFileToTheRunningCopyAndExits) {
     QTemporaryDir dir;
     QTemporaryDir cwd;
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
+    const QByteArray runtime = qgetenv("VINTA_RUNTIME_DIR");
+    qputenv("VINTA_RUNTIME_DIR", dir.path().toUtf8());
     InstanceGuard guard("Vinta");
-    qputenv("XDG_RUNTIME_DIR", runtime);
+    qputenv("VINTA_RUNTIME_DIR", runtime);
     ASSERT_TRUE(guard.Acquired());
     HandOverServer server(HandOverSocketPath(guard.Path()));
     QSignalSpy requested(&server, &HandOverServer::Requested);
     QProcess second;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("VINTA_RUNTIME_DIR", dir.path());
     env.insert("QT_QPA_PLATFORM", "offscreen");
     second.setProcessEnvironment(env);
     second.setWorkingDirectory(cwd.path());
@@ -235,16 +235,17 @@ TEST(SecondStart, HandsItsFileToTheRunningCopyAndExits) {
 // and a path that cannot be handed over says why: never a silent 255.
 TEST(SecondStart, MistakesAndRefusalsAreToldWithACopyRunning) {
     QTemporaryDir running, alone;
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", running.path().toUtf8());
+    const QByteArray runtime = qgetenv("VINTA_RUNTIME_DIR");
+    qputenv("VINTA_RUNTIME_DIR", running.path().toUtf8());
     InstanceGuard guard("Vinta");
-    qputenv("XDG_RUNTIME_DIR", runtime);
+    qputenv("VINTA_RUNTIME_DIR", runtime);
     ASSERT_TRUE(guard.Acquired());
     HandOverServer server(HandOverSocketPath(guard.Path()));
     auto run = [](const QString& runtimeDir, const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", runtimeDir);
+        env.insert("VINTA_RUNTIME_DIR", runtimeDir);
+        env.insert("XDG_RUNTIME_DIR", runtimeDir);  // so Qt has nothing to say of it
         env.insert("QT_QPA_PLATFORM", "offscreen");
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(VINTA_EXE), args);

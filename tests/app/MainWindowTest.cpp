@@ -360,9 +360,14 @@ TEST(Process, ASecondCopyEndsAtOnce) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", dir.path());
+    env.insert("VINTA_RUNTIME_DIR", dir.path());
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CONFIG_HOME", dir.path());
+    // Started from two sessions that disagree on the runtime folder: still
+    // one lock.
+    env.insert("XDG_RUNTIME_DIR", dir.filePath("one"));
     QProcess first;
     first.setProcessEnvironment(env);
     first.start(QStringLiteral(VINTA_EXE), {});
@@ -372,6 +377,7 @@ TEST(Process, ASecondCopyEndsAtOnce) {
     while (!HasOpen(first.processId(), lock) && !deadline.hasExpired()) QThread::msleep(10);
     ASSERT_TRUE(HasOpen(first.processId(), lock)) << "the first copy never took its lock";
     QProcess second;
+    env.insert("XDG_RUNTIME_DIR", dir.filePath("other"));
     second.setProcessEnvironment(env);
     second.start(QStringLiteral(VINTA_EXE), {});
     ASSERT_TRUE(second.waitForFinished(10000));

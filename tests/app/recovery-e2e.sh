@@ -8,8 +8,8 @@ vinta=$1 kts=$2
 work=$(mktemp -d)
 trap 'kill -9 $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$vinta" "$work/vinta"  # its VINTA.ini lives beside it
-export XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_STATE_HOME=$work/state VINTA_RUNTIME_DIR=$work/run QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$VINTA_RUNTIME_DIR"
 "$kts" new "$work/plan.kts"
 printf '[OPT]\nFileName=%s\n[ENV]\nX=0\nY=0\nW=800\nH=500\n' "$work/plan.kts" >"$work/VINTA.ini"
 copies=$XDG_STATE_HOME/Vinta/recovery

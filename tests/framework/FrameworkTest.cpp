@@ -26,9 +26,9 @@ TEST(Prompts, FiltersAndLineBreaksReachQtInItsForm) {
 TEST(Instances, OnlyOneHolderAtATime) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const char* old = std::getenv("VINTA_RUNTIME_DIR");
     const std::string kept = old ? old : "";
-    setenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit().constData(), 1);
+    setenv("VINTA_RUNTIME_DIR", dir.path().toLocal8Bit().constData(), 1);
     {
         InstanceGuard first("VintaTest");
         EXPECT_TRUE(first.Acquired());
@@ -40,9 +40,20 @@ TEST(Instances, OnlyOneHolderAtATime) {
     InstanceGuard again("VintaTest");
     EXPECT_TRUE(again.Acquired());
     if (old)
-        setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
+        setenv("VINTA_RUNTIME_DIR", kept.c_str(), 1);
     else
-        unsetenv("XDG_RUNTIME_DIR");
+        unsetenv("VINTA_RUNTIME_DIR");
+}
+
+// One copy per display: a screen number is the same display, another
+// display is another copy.
+TEST(Instances, OneLockPerDisplay) {
+    EXPECT_EQ(DisplayKey(":0", nullptr), DisplayKey(":0.1", nullptr));
+    EXPECT_EQ(DisplayKey("localhost:10.0", nullptr), "localhost:10");
+    EXPECT_NE(DisplayKey(":0", nullptr), DisplayKey(":1", nullptr));
+    EXPECT_EQ(DisplayKey(nullptr, "wayland-0"), "wayland-0");
+    EXPECT_EQ(DisplayKey(nullptr, "/run/w/wayland-1"), "_run_w_wayland-1") << "a name, not a path";
+    EXPECT_EQ(DisplayKey(nullptr, nullptr), "");
 }
 
 // Every picture the lists promise exists at 16 x 16 units, at the screen's
