@@ -91,11 +91,15 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent, QStrin
     openDialog = {kFilter, QString(), QStringLiteral("*.kts"), QStringLiteral(".")};
     saveDialog = {kFilter, QStringLiteral("kts"), QStringLiteral("新規"), QStringLiteral(".")};
     BuildPanes();
-    history_ = std::make_unique<ScheduleHistory>(HistoryTarget{store, outlineSlot, resourceSlot, grids.Schedule1,
-                                                               grids.Resource, [this] {
-                                                                   MatchChartToOutline();
-                                                                   RepaintPanes();
-                                                               }});
+    history_ = std::make_unique<ScheduleHistory>(
+        HistoryTarget{store, outlineSlot, resourceSlot, grids.Schedule1, grids.Resource,
+                      [this](int first, int end, bool viewMoved) {
+                          MatchChartToOutline();
+                          FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight,
+                                       defaultChartRowHeight};
+                          if (viewMoved) ShowFoldState(t, first, end);
+                          RepaintPanes();
+                      }});
     connect(&history_->Stack(), &QUndoStack::cleanChanged, this, [this](bool clean) { isModified = !clean; });
     BuildMenus();
     defaultOutlineRowHeight = grids.Schedule1.DefaultRowHeight();

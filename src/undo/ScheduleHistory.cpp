@@ -16,13 +16,17 @@ void Restore(StringGrid& grid, ScheduleStore& store, int slot, const TableImage&
     store.SetLastSerial(slot, from.lastSerial);
 }
 
+using Watch = ScheduleHistory::LayoutWatch;
+
 // One step: the outline rows and the resource table before and after.
 class ScheduleChange : public QUndoCommand {
 public:
-    ScheduleChange(HistoryTarget& t, const QString& name, TableImage outlineBefore, TableImage outlineAfter,
-                   TableImage resourceBefore, TableImage resourceAfter)
+    ScheduleChange(HistoryTarget& t, Watch& watch, const QString& name, TableImage outlineBefore,
+                   TableImage outlineAfter, TableImage resourceBefore, TableImage resourceAfter)
         : QUndoCommand(name),
           t_(t),
+          watch_(watch),
+          epoch_(watch.epoch),
           outline_{std::move(outlineBefore), std::move(outlineAfter)},
           resource_{std::move(resourceBefore), std::move(resourceAfter)} {}
 
@@ -39,13 +43,19 @@ public:
 private:
     void Apply(int to) {
         const int from = 1 - to;
+        watch_.Sync(t_.outline);
+        const bool viewMoved = watch_.epoch != epoch_;
         Restore(t_.outline, t_.store, t_.outlineSlot, outline_[to], static_cast<int>(outline_[from].rows.size()));
         if (!(resource_[0] == resource_[1]))
             Restore(t_.resource, t_.store, t_.resourceSlot, resource_[to],
                     static_cast<int>(resource_[from].rows.size()));
-        if (t_.changed) t_.changed();
+        const int first = outline_[to].at;
+        if (t_.changed) t_.changed(first, first + static_cast<int>(outline_[to].rows.size()), viewMoved);
+        watch_.seen = t_.outline.LayoutRevision();
     }
     HistoryTarget& t_;
+    Watch& watch_;
+    uint64_t epoch_;  // the images were taken in this epoch of folds
     TableImage outline_[2];
     TableImage resource_[2];
     bool first_ = true;
@@ -79,6 +89,7 @@ TableImage ScheduleHistory::Resources() const {
 }
 
 ScheduleHistory::Pending ScheduleHistory::Begin(int first, int end) {
+    watch_.Sync(t_.outline);
     Pending p;
     p.active_ = true;
     p.rowCountBefore = t_.outline.RowCount();
@@ -95,12 +106,17 @@ void ScheduleHistory::Commit(Pending& p, const QString& name) {
     const int delta = t_.outline.RowCount() - p.rowCountBefore;
     TableImage outlineAfter = Outline(p.first, p.end + delta);
     TableImage resourceAfter = Resources();
+    // Whatever the command did to the layout is its own, not a fold.
+    watch_.seen = t_.outline.LayoutRevision();
     if (outlineAfter == p.outline && resourceAfter == p.resource) return;
-    stack_->push(new ScheduleChange(t_, name, std::move(p.outline), std::move(outlineAfter), std::move(p.resource),
-                                    std::move(resourceAfter)));
+    stack_->push(new ScheduleChange(t_, watch_, name, std::move(p.outline), std::move(outlineAfter),
+                                    std::move(p.resource), std::move(resourceAfter)));
 }
 
-void ScheduleHistory::Clear() { stack_->clear(); }
+void ScheduleHistory::Clear() {
+    stack_->clear();
+    watch_.seen = t_.outline.LayoutRevision();
+}
 void ScheduleHistory::SetClean() { stack_->setClean(); }
 
 int OwnerRow(const ScheduleStore& store, int slot, const StringGrid& outline, int row) {

@@ -5,6 +5,7 @@
 // and scrolling are views and make no steps.
 
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -23,8 +24,11 @@ struct HistoryTarget {
     const int& resourceSlot;
     StringGrid& outline;   // grid rows, with the caption row 0
     StringGrid& resource;
-    // After a step is undone or redone: the panes follow.
-    std::function<void()> changed;
+    // After a step is undone or redone, with the outline rows [first, end)
+    // it put back: the panes follow. `viewMoved`: the outline's layout was
+    // changed outside the history (a fold) since the step was recorded, so
+    // the rows put back may not match the folds around them.
+    std::function<void(int first, int end, bool viewMoved)> changed;
 };
 
 // What a table looked like: rows from `at` on, and its serial counter.
@@ -58,6 +62,16 @@ public:
     // The change is made: a step named `name` when anything differs.
     void Commit(Pending& pending, const QString& name);
 
+    // Notices changes of the outline's layout made outside the history
+    // (folds): each one starts a new epoch.
+    struct LayoutWatch {
+        uint64_t seen = 0;   // the layout revision as the history last left it
+        uint64_t epoch = 0;
+        void Sync(const StringGrid& grid) {
+            if (grid.LayoutRevision() != seen) ++epoch;
+            seen = grid.LayoutRevision();
+        }
+    };
     QUndoStack& Stack() { return *stack_; }
     void Clear();     // after New and Open
     void SetClean();  // after a save
@@ -66,6 +80,7 @@ private:
     TableImage Outline(int first, int end) const;
     TableImage Resources() const;
     HistoryTarget t_;
+    LayoutWatch watch_;
     std::unique_ptr<QUndoStack> stack_;
 };
 

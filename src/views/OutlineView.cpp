@@ -1,5 +1,7 @@
 #include "OutlineView.h"
 
+#include <climits>
+
 #include <algorithm>
 #include <vector>
 
@@ -203,6 +205,57 @@ void SetFolded(FoldTarget& t, int row, bool expand) {
         previous = RowReader{t.store, t.outlineSlot, r - 1}.NumOr(outline::Level, previous);
         if (previous <= level) break;
         SetHeights(t, r, 0, 0);
+    }
+}
+
+namespace {
+
+struct Opened {
+    int level;
+    bool showsChildren;
+};
+
+// A row without children keeps Expanded 0 too: only a parent can fold.
+bool Folds(const RowReader& r) {
+    return r.NumOr(outline::HasChildren, 0) == 1 && r.Has(outline::Expanded) && r.Num(outline::Expanded) == 0;
+}
+
+// The rows above `row` it hangs under, outermost first, with whether each
+// shows its children.
+std::vector<Opened> AncestorsOf(FoldTarget& t, int row) {
+    std::vector<int> chain;
+    int level = RowReader{t.store, t.outlineSlot, row - 1}.NumOr(outline::Level, 0);
+    for (int r = row - 1; r >= 1 && level > 0; --r) {
+        int l = RowReader{t.store, t.outlineSlot, r - 1}.NumOr(outline::Level, level);
+        if (l >= level) continue;
+        level = l;
+        chain.push_back(r);
+    }
+    std::vector<Opened> out;
+    bool shown = true;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        RowReader a{t.store, t.outlineSlot, *it - 1};
+        shown = shown && !Folds(a);
+        out.push_back({a.NumOr(outline::Level, 0), shown});
+    }
+    return out;
+}
+
+}  // namespace
+
+void ShowFoldState(FoldTarget& t, int first, int end) {
+    if (first < 1 || first >= t.outline.RowCount()) return;
+    std::vector<Opened> open = AncestorsOf(t, first);
+    int base = INT_MAX;
+    for (int r = first; r < t.outline.RowCount(); ++r) {
+        RowReader row{t.store, t.outlineSlot, r - 1};
+        const int level = row.NumOr(outline::Level, 0);
+        if (r >= end && level <= base) break;  // past everything that hangs under the range
+        if (r < end) base = std::min(base, level);
+        while (!open.empty() && open.back().level >= level) open.pop_back();
+        const bool shown = open.empty() || open.back().showsChildren;
+        if (!shown) SetHeights(t, r, 0, 0);
+        open.push_back({level, shown && !Folds(row)});
     }
 }
 

@@ -51,5 +51,9 @@ bool FoldAt(FoldTarget& target, int col, int row, const QRect& rect, QPoint pos)
 void SetFolded(FoldTarget& target, int row, bool expand);
 // Unfolds the folded rows above grid row `row` that hide it. True when any was.
 bool RevealRow(FoldTarget& target, int row);
+// Rows [first, end) were replaced (undo, redo): they, and the rows below that
+// hang under them, are shown or hidden again by the fold state above them, so
+// no row shows under a folded one and none stays hidden under an open one.
+void ShowFoldState(FoldTarget& target, int first, int end);
 
 }  // namespace vinta

@@ -18,7 +18,9 @@
 #include "dialogs/Widgets.h"
 #include "framework/GridWidget.h"
 #include "runtime/StringGrid.h"
+#include "store/Tables.h"
 #include "undo/ScheduleHistory.h"
+#include "views/OutlineView.h"
 
 namespace vinta {
 namespace {
@@ -134,6 +136,46 @@ TEST_F(Undo, DeletingAFoldedRowComesBackWithItsHeightsAndSerials) {
     EXPECT_EQ(f.store.Table(f.outlineSlot).lastSerial, serial);
     EXPECT_EQ(f.grids.Schedule1.RowHeights(folded), 0);
     EXPECT_EQ(f.chartGrid.RowHeights(folded), 0);
+}
+
+// Undo and redo never show a row under a folded one, nor hide one under an
+// open one: rows are hidden exactly when a row they hang under is folded.
+TEST_F(Undo, FoldsStayConsistentThroughUndoAndRedo) {
+    TForm1& f = Open();
+    const int top = f.grids.Schedule1.RowCount();  // the first appended row
+    for (int i = 0; i < 5; ++i) f.AppendClick();
+    for (int r = top + 1; r <= top + 3; ++r) {
+        f.Schedule1->SetRow(r);
+        f.LevelDownClick();
+    }
+    FoldTarget t{f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, f.defaultOutlineRowHeight,
+                 f.defaultChartRowHeight};
+    auto firstWrongRow = [&] {
+        std::vector<std::pair<int, bool>> open;  // level, shows its children
+        for (int r = 1; r < f.grids.Schedule1.RowCount(); ++r) {
+            int level = 0;
+            f.store.TryCellNumber(f.outlineSlot, outline::Level, r - 1, level);
+            while (!open.empty() && open.back().first >= level) open.pop_back();
+            const bool shown = open.empty() || open.back().second;
+            if ((f.grids.Schedule1.RowHeights(r) > 0) != shown || (f.chartGrid.RowHeights(r) > 0) != shown) return r;
+            const bool folds = f.grids.Schedule1.Cells(outline::HasChildren, r) == "1" &&
+                               f.grids.Schedule1.Cells(outline::Expanded, r) == "0";
+            open.push_back({level, shown && !folds});
+        }
+        return 0;
+    };
+    SetFolded(t, top, false);
+    ASSERT_EQ(f.grids.Schedule1.RowHeights(top + 1), 0);
+    for (int i = 0; i < 3; ++i) {
+        f.UndoClick();
+        EXPECT_EQ(firstWrongRow(), 0) << "undo " << i;
+    }
+    SetFolded(t, top, true);
+    SetFolded(t, top, false);
+    for (int i = 0; i < 3; ++i) {
+        f.RedoClick();
+        EXPECT_EQ(firstWrongRow(), 0) << "redo " << i;
+    }
 }
 
 // The menu names the step; undoing to the saved state is unmodified again;
