@@ -14,13 +14,19 @@ if ((${#missing[@]})); then
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
-if ! lpstat -r >/dev/null 2>&1; then
+# lpstat -r exits 0 whether or not the scheduler runs: judge by what it says.
+running() { lpstat -r 2>/dev/null | grep -qx 'scheduler is running'; }
+if ! running; then
   "${sudo_cmd[@]}" cupsd
-  for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 100); do running && break; sleep 0.1; done
+  running || { echo "cups-pdf-queue: cupsd did not start within 10 s" >&2; exit 1; }
 fi
 if ! lpstat -p VintaPDF >/dev/null 2>&1; then
-  "${sudo_cmd[@]}" lpadmin -p VintaPDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+  "${sudo_cmd[@]}" lpadmin -p VintaPDF -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
 fi
+# Accepting jobs, whatever a test that refused them left behind.
+"${sudo_cmd[@]}" cupsaccept VintaPDF
+"${sudo_cmd[@]}" cupsenable VintaPDF
 # Poppler keeps the text's shapes where Ghostscript would redraw them.
 "${sudo_cmd[@]}" lpadmin -p VintaPDF -o pdftops-renderer-default=pdftops
 "${sudo_cmd[@]}" lpadmin -d VintaPDF
