@@ -1,27 +1,28 @@
 #include "KtsExport.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSplitter>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 
 #include "KtsCsv.h"
-#include "app/Mainform.h"
-#include "app/Startup.h"
 #include "framework/Canvas.h"
-#include "framework/Prompter.h"
+#include "framework/ImageList.h"
+#include "framework/Interface.h"
 #include "print/PageRenderer.h"
 #include "print/PrintJob.h"
 #include "runtime/Clock.h"
+#include "runtime/SafeFile.h"
 #include "runtime/Sjis.h"
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
 #include "views/ChartView.h"
+#include "views/OutlineCommands.h"
+#include "views/SchedulePanes.h"
 
 namespace vinta {
 
@@ -115,18 +116,21 @@ void Period(ChartState& chart, StringGrid& chartGrid, const Options& o) {
     SetView(chart, chartGrid, o.view, at);
 }
 
-bool WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return static_cast<bool>(out);
+// Every output reaches its file whole or not at all: a full disk, a folder
+// that cannot be written or a device leave the old file as it was.
+int Replace(const std::string& path, std::string_view bytes) {
+    std::string why;
+    if (!safefile::ReplaceFile(path, bytes, &why)) return Fail(kExitIo, "cannot write " + path + ": " + why);
+    return kExitOk;
 }
 
 int WritePdf(NewSchedule& s, const Options& o) {
     StringGrid chartGrid{36, 10, 18};
     ChartState chart;
     Period(chart, chartGrid, o);
-    QPdfWriter pdf(QString::fromStdString(o.out));
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&bytes);
     pdf.setResolution(kPdfDpi);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageOrientation(QPageLayout::Landscape);
@@ -144,31 +148,40 @@ int WritePdf(NewSchedule& s, const Options& o) {
     {
         Canvas canvas(painter);
         const int pages = renderer.RenderPage(canvas, 0);
+        if (pages == 0) return Fail(kExitIo, o.in + ": no rows to print");
         for (int p = 1; p <= pages; ++p) {
             if (p > 1) pdf.newPage();
             renderer.RenderPage(canvas, p);
         }
     }
     if (!painter.end()) return Fail(kExitIo, "cannot write " + o.out);
-    return kExitOk;
+    return Replace(o.out, std::string_view(bytes.data().constData(), static_cast<size_t>(bytes.data().size())));
 }
 
-int WritePng(const Options& o) {
-    ScriptedPrompter quiet;
-    TForm1 window(&quiet, QStringLiteral("/nonexistent/VINTA.ini"));
-    window.openDialog.fileName = QString::fromStdString(o.in);
-    window.FileOpenAccept();
-    if (!quiet.asked.empty()) return Fail(kExitIo, "cannot read " + o.in);
-    Period(window.chart, window.chartGrid, o);
-    auto* panes = window.findChild<QSplitter*>(QStringLiteral("Panel1"));
-    window.show();
-    QSize extra = window.size() - panes->size();
-    window.resize(QSize(o.width, o.height) + extra);
-    window.RepaintPanes();
+// The window's two panes as they would show the schedule, without the window
+// and so without anything the window's start does to the user's settings and
+// recovery copies.
+int WritePng(NewSchedule& s, const Options& o) {
+    StringGrid chartGrid{36, 10, 18};
+    ChartState chart;
+    const ImageList sch = MakeOutlineImages(), task = MakeTaskImages(), info = MakeStateImages();
+    const int outlineSlot = s.tableSlots.outlineSlot, resourceSlot = s.tableSlots.resourceSlot;
+    SchedulePanes panes({s.store, outlineSlot, resourceSlot, s.grids.Schedule1, chartGrid, chart, sch, task, info});
+    s.grids.Schedule1.SetRowHeights(0, 40);
+    chartGrid.SetRowHeights(0, 40);
+    MatchChartRows(s.grids.Schedule1, chartGrid);
+    Period(chart, chartGrid, o);
+    panes.setAttribute(Qt::WA_DontShowOnScreen);
+    panes.resize(o.width, o.height);
+    panes.setSizes({320, o.width - 320 - panes.handleWidth()});  // the outline as the window first shows it
+    panes.Refresh();
+    panes.show();
     QApplication::processEvents();
-    QImage picture = panes->grab().toImage();
-    if (!picture.save(QString::fromStdString(o.out), "PNG")) return Fail(kExitIo, "cannot write " + o.out);
-    return kExitOk;
+    QByteArray png;
+    QBuffer out(&png);
+    out.open(QIODevice::WriteOnly);
+    if (!panes.grab().toImage().save(&out, "PNG")) return Fail(kExitIo, "cannot write " + o.out);
+    return Replace(o.out, std::string_view(png.constData(), static_cast<size_t>(png.size())));
 }
 
 }  // namespace
@@ -179,12 +192,11 @@ int ExportCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vinta-kts: %s\n", problem->c_str());
         return kExitUsage;
     }
-    NewSchedule s;
-    if (int r = Load(s, o.in); r != kExitOk) return r;
     const std::string e = Extension(o.out);
     if (e == "csv") {
-        if (!WriteBytes(o.out, OutlineCsv(s, o.encoding))) return Fail(kExitIo, "cannot write " + o.out);
-        return kExitOk;
+        NewSchedule s;
+        if (int r = Load(s, o.in); r != kExitOk) return r;
+        return Replace(o.out, OutlineCsv(s, o.encoding));
     }
     // Drawing needs a display system; without a desktop, the offscreen one.
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
@@ -193,8 +205,11 @@ int ExportCommand(const std::vector<std::string>& args) {
     char name[] = "vinta-kts";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    ConfigureApplication();
-    return e == "pdf" ? WritePdf(s, o) : WritePng(o);
+    UseJapaneseInterface();
+    // Columns measured in the window's face, as the window measures them.
+    NewSchedule s(WindowTextWidth);
+    if (int r = Load(s, o.in); r != kExitOk) return r;
+    return e == "pdf" ? WritePdf(s, o) : WritePng(s, o);
 }
 
 }  // namespace vinta

@@ -23,6 +23,7 @@
 #include "dialogs/ResEdit.h"
 #include "dialogs/TaskEdit.h"
 #include "framework/GridWidget.h"
+#include "framework/Interface.h"
 #include "framework/WindowBounds.h"
 #include "print/Printpreview.h"
 #include "app/RecoveryOffer.h"
@@ -36,6 +37,7 @@
 #include "views/FindBar.h"
 #include "views/OutlineCommands.h"
 #include "views/OutlineView.h"
+#include "views/SchedulePanes.h"
 
 namespace vinta {
 
@@ -47,12 +49,6 @@ const QRect kDesignBounds(394, 123, 757, 454);
 const QString kFilter = QStringLiteral("Vinta files(*.kts)|*.kts|All files(*.*)|*.*");
 const QString kSaveCaption = QStringLiteral("データの保存");
 const QString kSaveQuestion = QStringLiteral("データが未保存のようです\r\n保存しますか？");
-
-QFont WindowFont() {
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setPixelSize(12);
-    return f;
-}
 
 // Keeps tooltips and status hints off the toolbar.
 class NoTips : public QObject {
@@ -105,9 +101,7 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent, QStrin
     defaultOutlineRowHeight = grids.Schedule1.DefaultRowHeight();
     defaultChartRowHeight = chartGrid.DefaultRowHeight();
     CoupleScrolling();
-    store.SetTextWidth([](const StringGrid&, const std::string& text) {
-        return QFontMetrics(WindowFont()).horizontalAdvance(QString::fromStdString(sjis::ToUtf8(text)));
-    });
+    store.SetTextWidth(WindowTextWidth);
     FormCreate();
 }
 
@@ -116,37 +110,16 @@ TForm1::~TForm1() = default;
 void TForm1::BuildPanes() {
     auto* pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("PageControl1"));
-    auto* panel = new QSplitter(Qt::Horizontal);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setHandleWidth(4);
-    panel->setChildrenCollapsible(false);
+    auto* panel = new SchedulePanes(
+        {store, outlineSlot, resourceSlot, grids.Schedule1, chartGrid, chart, ImgSch, ImgTask, ImgInfo});
+    Schedule1 = panel->Outline();
+    Schedule2 = panel->Chart();
     auto* sheet = new QWidget;
     sheet->setObjectName(QStringLiteral("TabSheet1"));
     auto* sheetLayout = new QVBoxLayout(sheet);
     sheetLayout->setContentsMargins(0, 0, 0, 0);
     sheetLayout->addWidget(panel);
     pages->addTab(sheet, QStringLiteral("スケジュール"));
-
-    Schedule1 = new GridWidget(&grids.Schedule1);
-    Schedule1->setObjectName(QStringLiteral("Schedule1"));
-    Schedule1->SetFixedCols(1);
-    Schedule1->SetColumnResize(true);
-    Schedule1->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState st) {
-        DrawOutlineCell(c, {store, outlineSlot, resourceSlot}, {ImgSch, ImgTask, ImgInfo}, col, row, r, st);
-    });
-    Schedule2 = new GridWidget(&chartGrid);
-    Schedule2->setObjectName(QStringLiteral("Schedule2"));
-    Schedule2->SetFixedCols(0);
-    Schedule1->SetEnterActivates(true);
-    Schedule2->SetEnterActivates(true);
-    Schedule2->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState) {
-        DrawChartCell(c, chart, {store, outlineSlot, chartGrid}, col, row, r);
-    });
-    chartGrid.SetFixedRows(1);
-    panel->addWidget(Schedule1);
-    panel->addWidget(Schedule2);
-    panel->setStretchFactor(1, 1);
-    panel->setSizes({320, 420});
     // The find bar sits under the panes, hidden until Ctrl+F.
     auto* centre = new QWidget(this);
     auto* column = new QVBoxLayout(centre);

@@ -96,4 +96,10 @@ NewSchedule::NewSchedule() {
     tableSlots = InitTables(store, grids);
 }
 
+NewSchedule::NewSchedule(const ScheduleStore::TextWidthFn& textWidth) {
+    store.version = 1.0;
+    store.SetTextWidth(textWidth);
+    tableSlots = InitTables(store, grids);
+}
+
 }  // namespace vinta

@@ -53,6 +53,8 @@ TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids);
 // A store and its grids set up as a new, untouched schedule.
 struct NewSchedule {
     NewSchedule();
+    // Column captions measured with `textWidth` instead of an estimate.
+    explicit NewSchedule(const ScheduleStore::TextWidthFn& textWidth);
     NewSchedule(const NewSchedule&) = delete;
     NewSchedule& operator=(const NewSchedule&) = delete;
     ScheduleGrids grids;

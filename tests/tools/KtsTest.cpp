@@ -29,10 +29,11 @@ struct Outcome {
     std::string err;
 };
 
-Outcome Kts(const std::string& args) {
+// A shell command line, with what it wrote and its exit status.
+Outcome Shell(const std::string& line) {
     static int n = 0;
     std::string errFile = (fs::temp_directory_path() / ("kts-err-" + std::to_string(::getpid()) + "-" + std::to_string(n++))).string();
-    std::string cmd = std::string(VINTA_KTS) + " " + args + " 2>" + errFile;
+    std::string cmd = "{ " + line + "; } 2>" + errFile;
     Outcome r;
     FILE* p = ::popen(cmd.c_str(), "r");
     char buf[65536];
@@ -45,6 +46,8 @@ Outcome Kts(const std::string& args) {
     fs::remove(errFile);
     return r;
 }
+
+Outcome Kts(const std::string& args) { return Shell(std::string(VINTA_KTS) + " " + args); }
 
 class KtsTool : public ::testing::Test {
 protected:
@@ -193,6 +196,46 @@ TEST_F(KtsTool, ExportWritesPagesPicturesAndCsv) {
     EXPECT_EQ(Kts("export " + Path("g.kts") + " " + Path("x.pdf") + " --view week").status, 64);
     std::ofstream(Path("junk.kts")) << std::string(100, 'j');
     EXPECT_EQ(Kts("export " + Path("junk.kts") + " " + Path("x.pdf")).status, 2);
+}
+
+// An output that cannot be written whole leaves the old file as it was and
+// nothing beside it; nothing the window keeps (recovery copies, settings) is
+// touched; a schedule with nothing to print writes no file.
+TEST_F(KtsTool, ExportWritesWholeFilesOrNone) {
+    ASSERT_EQ(Kts("generate --rows 300 --seed 4 " + Path("g.kts")).status, 0);
+    fs::create_directories(Path("out"));
+    fs::create_symlink("/dev/full", Path("out/full.csv"));
+    for (const char* ext : {"pdf", "png", "csv"}) {
+        const std::string target = Path(std::string("out/keep.") + ext);
+        std::ofstream(target) << "old";
+        // Past 8 KiB the file system refuses more, as a full disk does.
+        Outcome r = Shell("trap '' XFSZ; ulimit -f 16; " + std::string(VINTA_KTS) + " export " + Path("g.kts") + " " + target);
+        EXPECT_EQ(r.status, 1) << ext << ": " << r.err;
+        EXPECT_NE(r.err.find(target), std::string::npos) << ext;
+        EXPECT_EQ(Slurp(target), "old") << ext;
+    }
+    Outcome r = Kts("export " + Path("g.kts") + " " + Path("out/full.csv"));
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(std::distance(fs::directory_iterator(Path("out")), {}), 4) << "no debris";
+
+    const std::string copy = Path("state/Vinta/recovery/untitled-1-1.kts");
+    fs::create_directories(Path("state/Vinta/recovery"));
+    std::ofstream(copy) << "unsaved work";
+    std::ofstream(Path("state/Vinta/recovery/untitled-1-1.json")) << R"({"original": "", "saved": 1})";
+    for (const char* ext : {"pdf", "png"})
+        EXPECT_EQ(Shell("XDG_STATE_HOME=" + Path("state") + " " + VINTA_KTS + " export " + Path("g.kts") + " " +
+                        Path(std::string("x.") + ext))
+                      .status,
+                  0);
+    EXPECT_EQ(Slurp(copy), "unsaved work");
+
+    NewSchedule folded;
+    for (int row = 1; row < folded.grids.Schedule1.RowCount(); ++row) folded.grids.Schedule1.SetRowHeights(row, 0);
+    ASSERT_TRUE(folded.store.SaveToFile(Path("empty.kts")));
+    r = Kts("export " + Path("empty.kts") + " " + Path("empty.pdf"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no rows to print"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(Path("empty.pdf")));
 }
 
 TEST_F(KtsTool, GenerateIsDeterministic) {
