@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes a PDF printer the default CUPS queue for the printing tests: installs
 # CUPS and cups-pdf when missing, starts the scheduler when it is not running,
-# and adds the queue "VintaPDF". Files land in ~/PDF of the printing user.
+# and adds the queue "VintaPDF" (files land in ~/PDF of the printing user) and
+# "VintaRefuse", which refuses every job.
 set -euo pipefail
 packages=(cups printer-driver-cups-pdf poppler-utils)
 missing=()
@@ -27,6 +28,11 @@ fi
 # Accepting jobs, whatever a test that refused them left behind.
 "${sudo_cmd[@]}" cupsaccept VintaPDF
 "${sudo_cmd[@]}" cupsenable VintaPDF
+# A queue that refuses every job, as a stopped or full printer does.
+if ! lpstat -p VintaRefuse >/dev/null 2>&1; then
+  "${sudo_cmd[@]}" lpadmin -p VintaRefuse -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+fi
+"${sudo_cmd[@]}" cupsreject -r "refused for the printing tests" VintaRefuse
 # Poppler keeps the text's shapes where Ghostscript would redraw them.
 "${sudo_cmd[@]}" lpadmin -p VintaPDF -o pdftops-renderer-default=pdftops
 "${sudo_cmd[@]}" lpadmin -d VintaPDF

@@ -9,6 +9,7 @@
 
 #include "framework/Canvas.h"
 #include "print/PageRenderer.h"
+#include "print/PrintOutput.h"
 
 namespace vinta {
 
@@ -71,6 +72,7 @@ std::string PrintSheets(QPrinter& printer, PageRenderer& renderer, PrintState& s
                         const std::function<void(const Sheet&)>& progress) {
     // The copies are the sheets themselves.
     printer.setCopyCount(1);
+    PrintOutput output(printer);
     QPainter painter;
     state.printing = true;
     std::string error;
@@ -88,7 +90,8 @@ std::string PrintSheets(QPrinter& printer, PageRenderer& renderer, PrintState& s
         error = "印刷中にエラーが発生しました。";
     }
     if (!error.empty()) printer.abort();
-    if (painter.isActive()) painter.end();
+    const bool ended = !painter.isActive() || painter.end();
+    if (error.empty()) error = output.Finish(ended);
     state.printing = false;
     state.canvas = nullptr;
     return error;

@@ -271,7 +271,11 @@ void TForm2::PrintBtnClick() {
         std::string error = PrintSheets(printer, renderer_, state_, sheets, [this](const Sheet& s) {
             StatusBar1->showMessage(QString::asprintf("印刷中！ %d頁%d部", s.page, s.copy));
         });
-        if (!error.empty()) prompter_.Error(QString::fromStdString(error));
+        if (!error.empty()) {
+            StatusBar1->showMessage(QStringLiteral("印刷できませんでした"));
+            prompter_.Error(QString::fromStdString(error));
+            return;
+        }
     }
     StatusBar1->showMessage(QStringLiteral("印刷完了"));
 }

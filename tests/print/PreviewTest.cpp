@@ -1,7 +1,10 @@
 // The preview window driven through its named controls, and printing through
 // Qt to a PDF file and through CUPS to a PDF queue.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <QDateTime>
 #include <QImage>
@@ -68,6 +71,26 @@ std::vector<int> PageNumbers(const std::vector<QString>& pages) {
     }
     return numbers;
 }
+
+// The file system refuses bytes past `bytes` (as a full disk would); root
+// cannot get past this, unlike a read-only folder.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim{std::min(bytes, old_.rlim_max), old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = nullptr;
+};
 
 bool HavePoppler() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
 
@@ -226,17 +249,56 @@ TEST_F(Preview, PrintingPageRangesAndCopiesToAFile) {
     EXPECT_TRUE(prompter.asked.empty());
 }
 
-// A job that cannot start is reported, and leaves nothing half done.
-TEST_F(Preview, AFailedJobEndsCleanlyAndSaysSo) {
-    Rows(40);
+// A job whose pages do not reach their place is an error, never 印刷完了:
+// a folder that is not there, a file system that refuses more bytes (as a
+// full disk does), a device, a queue that refuses the job. The user's file
+// stays as it was and nothing is left beside it.
+TEST_F(Preview, AFailedJobIsNeverDone) {
+    Rows(200);
     auto f = Open();
-    printers.Get().setOutputFormat(QPrinter::PdfFormat);
-    Answer(*f, QPrinter::AllPages, 0, 0, 1, true, dir.filePath(QStringLiteral("no/such/folder/x.pdf")));
+    QDir(dir.path()).mkdir(QStringLiteral("out"));
+    const QString kept = dir.filePath(QStringLiteral("out/kept.pdf"));
+    {
+        QFile k(kept);
+        k.open(QIODevice::WriteOnly);
+        k.write("old");
+    }
+    QFile::link(QStringLiteral("/dev/full"), dir.filePath(QStringLiteral("out/full.pdf")));
+    struct Case {
+        const char* name;
+        QString file;
+        rlim_t sizeLimit;
+    } cases[] = {{"no folder", dir.filePath(QStringLiteral("no/such/folder/x.pdf")), RLIM_INFINITY},
+                 {"full disk", kept, 16 * 1024},
+                 {"device", dir.filePath(QStringLiteral("out/full.pdf")), RLIM_INFINITY}};
+    for (const Case& c : cases) {
+        prompter.asked.clear();
+        printers.Get().setOutputFormat(QPrinter::PdfFormat);
+        Answer(*f, QPrinter::AllPages, 0, 0, 1, true, c.file);
+        {
+            FileSizeLimit limit(c.sizeLimit);
+            f->PrintBtn->click();
+        }
+        ASSERT_EQ(prompter.asked.size(), 1u) << c.name;
+        EXPECT_EQ(prompter.asked[0].kind, QStringLiteral("error")) << c.name;
+        EXPECT_EQ(f->StatusBar1->currentMessage(), QStringLiteral("印刷できませんでした")) << c.name;
+        EXPECT_FALSE(state.printing);
+    }
+    QFile k(kept);
+    k.open(QIODevice::ReadOnly);
+    EXPECT_EQ(k.readAll(), QByteArray("old"));
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("out"))).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 2)
+        << "no debris";
+    if (QPrinterInfo::printerInfo(QStringLiteral("VintaRefuse")).isNull()) return;  // no CUPS here
+    prompter.asked.clear();
+    printers.Get().setOutputFileName(QString());
+    printers.Get().setOutputFormat(QPrinter::NativeFormat);
+    printers.Get().setPrinterName(QStringLiteral("VintaRefuse"));
+    Answer(*f, QPrinter::AllPages, 0, 0, 1, true);
     f->PrintBtn->click();
-    ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(prompter.asked[0].kind, QStringLiteral("error"));
-    EXPECT_FALSE(state.printing);
-    EXPECT_EQ(f->StatusBar1->currentMessage(), QStringLiteral("印刷完了"));
+    ASSERT_EQ(prompter.asked.size(), 1u) << "a queue that refuses the job";
+    EXPECT_TRUE(prompter.asked[0].text.contains(QStringLiteral("VintaRefuse")));
+    EXPECT_EQ(f->StatusBar1->currentMessage(), QStringLiteral("印刷できませんでした"));
     // The preview still works afterwards.
     f->NextPage->click();
     EXPECT_EQ(state.currentPage, 2);
