@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -127,9 +128,10 @@ void PageRenderer::DrawPageFrame() {
     const int tw = title.width(), th = title.height();
     const int x = (W - tw) / 2;
     SetFontSize(kTitleSize);
-    Text(x, 25, state_.title);
+    // A title wider than the page keeps to the page.
+    ClippedText(0, 25, W, 25 + th, x, 25, state_.title);
     SetPenWidth(2);
-    Line(x, 25 + th, x + tw, 25 + th);
+    Line(std::max(x, 0), 25 + th, std::min(x + tw, W), 25 + th);
 
     const int Ytop = 35 + th, R = W - 30, B = Ytop + H - 100, CL = kL + 353;
     Line(kL, Ytop, R, Ytop);
@@ -253,7 +255,7 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
         int v = 0;
         return src_.store.TryCellNumber(src_.outlineSlot, col, s, v) ? v : 0;
     };
-    const int level = number(outline::Level), type = number(outline::Type);
+    const int level = DrawnLevel(number(outline::Level)), type = number(outline::Type);
     const int hasChildren = number(outline::HasChildren), expanded = number(outline::Expanded);
     Text(kL + 8, rowY, ThreeOf(std::to_string(r)));
 
@@ -283,8 +285,9 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
     }
     SetFontSize(kTextSize);
     Text(kL + 215, rowY, ThreeOf(src_.outline.Cells(outline::Progress, r)));
-    Text(kL + 240, rowY, src_.outline.Cells(outline::StartDate, r));
-    Text(kL + 300, rowY, src_.outline.Cells(outline::EndDate, r));
+    // A date cell may hold any text: it stays in its column.
+    ClippedText(kL + 240, rowY, kL + 298, rowY + kPitch, kL + 240, rowY, src_.outline.Cells(outline::StartDate, r));
+    ClippedText(kL + 300, rowY, kL + 351, rowY + kPitch, kL + 300, rowY, src_.outline.Cells(outline::EndDate, r));
 }
 
 void PageRenderer::DrawBar(int r, int rowY) {
@@ -301,6 +304,7 @@ void PageRenderer::DrawBar(int r, int rowY) {
     int P = 0;
     if (!IsBlankCell(src_.outline.Cells(outline::Progress, r)))
         src_.store.TryCellNumber(src_.outlineSlot, outline::Progress, r - 1, P);
+    P = DrawnProgress(P);
     Date progressDate = taskStart;
     if (P > 0) {
         int d = Days(taskStart, taskEnd);

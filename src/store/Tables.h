@@ -50,6 +50,12 @@ struct TableSlots {
 // numbers the rows already present.
 TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids);
 
+// What drawing makes of a row's numbers, on screen and on paper alike; the
+// cells keep whatever the file holds.
+constexpr int kDeepestLevel = 5;
+inline int DrawnLevel(int level) { return level < 0 ? 0 : level > kDeepestLevel ? kDeepestLevel : level; }
+inline int DrawnProgress(int percent) { return percent < 0 ? 0 : percent > 100 ? 100 : percent; }
+
 // A store and its grids set up as a new, untouched schedule.
 struct NewSchedule {
     NewSchedule();

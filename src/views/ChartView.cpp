@@ -71,7 +71,7 @@ std::optional<BarSpec> ReadBar(const ScheduleStore& store, int slot, int dataRow
 
 Date ProgressDate(const BarSpec& b) {
     long long n = DaysBetween(b.start.year, b.start.month, b.start.day, b.end.year, b.end.month, b.end.day);
-    long long days = static_cast<long long>(*b.progress) * n / 100;
+    long long days = static_cast<long long>(DrawnProgress(*b.progress)) * n / 100;
     days = std::clamp<long long>(days, -3000000, 3000000);
     return AddDays(b.start.year, b.start.month, b.start.day, static_cast<int>(days));
 }

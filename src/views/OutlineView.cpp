@@ -39,7 +39,7 @@ int ResourceRow(const OutlineTables& t, const RowReader& r) {
 
 int TreeMarks(Canvas& c, const OutlinePictures& pics, const RowReader& r, int left, int top, int iy) {
     if (!r.Has(outline::Level) || !r.Has(outline::HasChildren) || !r.Has(outline::Expanded)) return 0;
-    int level = std::clamp(r.Num(outline::Level), 0, 1000);
+    const int level = DrawnLevel(r.Num(outline::Level));
     if (r.Num(outline::HasChildren) != 0)
         pics.sch.Draw(c, left + kSlot * level, top + iy, r.Num(outline::Expanded) != 0 ? 0 : 1);
     return kSlot * (level + 1);
@@ -279,7 +279,7 @@ bool FoldAt(FoldTarget& t, int col, int row, const QRect& rect, QPoint pos) {
     RowReader r{t.store, t.outlineSlot, row - 1};
     if (!r.Has(outline::HasChildren) || r.Num(outline::HasChildren) != 1) return false;
     int level = r.NumOr(outline::Level, 0);
-    int boxLeft = rect.left() + kSlot * level;
+    int boxLeft = rect.left() + kSlot * DrawnLevel(level);
     if (pos.x() < boxLeft || pos.x() > boxLeft + kSlot || pos.y() < rect.top() ||
         pos.y() > rect.top() + rect.height())
         return false;

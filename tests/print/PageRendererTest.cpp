@@ -142,6 +142,34 @@ TEST_F(Pages, BarsAndProgress) {
     EXPECT_GT(LongestRun(RowY(0), CL + 2, R() - 2), 20);
 }
 
+// Progress above 100 draws as 100: the band never leaves its bar. A date
+// cell holding any text and a level past 5 stay where they belong.
+TEST_F(Pages, NumbersAndTextsBeyondTheirRangeStayInPlace) {
+    const char* progress[] = {"0", "100", "101", "1234", "32767"};
+    Rows(5);
+    for (int r = 1; r <= 5; ++r) {
+        Set(r, outline::StartDate, "2005/03/01");
+        Set(r, outline::EndDate, "2005/04/30");
+        Set(r, outline::Progress, progress[r - 1]);
+    }
+    Render(1);
+    const double w = static_cast<double>(R() - CL) / 36;
+    const int x2 = static_cast<int>(CL + 3 * w + w / 30 * 30);
+    for (int r = 1; r <= 5; ++r) {
+        const int y = RowY(r - 1);
+        EXPECT_EQ(Black(x2 - 3, y + 5), r > 1) << progress[r - 1] << ": the band reaches the end";
+        EXPECT_LE(LongestRun(y + 5, x2 + 2, R() - 2), 1) << progress[r - 1] << ": nothing past the bar";
+    }
+    Rows(2);
+    Set(1, outline::StartDate, "WWWWWWWWWWWWWWWWWWWW");
+    Set(1, outline::Level, "9");
+    Set(1, outline::Name, "WWWWWWWWWW");
+    Render(1);
+    EXPECT_EQ(DarkIn({L + 298, RowY(0), 2, 12}), 0) << "the start text ends in its column";
+    EXPECT_GT(DarkIn({L + 40 + 50, RowY(0), 40, 12}), 5) << "a name at level 9 starts where level 5 does";
+    EXPECT_EQ(DarkIn({L + 40 + 50 - 6, RowY(0), 5, 12}), 0);
+}
+
 // A date that does not parse leaves the bar out; the row's texts still print.
 TEST_F(Pages, ADateThatIsNoDateLeavesOnlyTheBarOut) {
     Rows(2);

@@ -154,6 +154,12 @@ TEST_F(Chart, HighProgressDrawsItsBand) {
         before = red;
     }
     EXPECT_GE(before, 27) << "99 % of March";
+    // More than 100 % reads as 100 %: the band ends with its bar.
+    for (const char* progress : {"101", "1234", "32767"}) {
+        Task(1, "2005/03/01", "2005/03/31", progress);
+        Draw(3, 1, {0, 20, 32, 18});
+        for (int x = 0; x < 32; ++x) EXPECT_NE(pic.At(x, 28), kRed) << progress << " in April, x=" << x;
+    }
 }
 
 TEST_F(Chart, MonthViewBar) {
