@@ -51,8 +51,9 @@ struct TableSlots {
 TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids);
 
 // What drawing makes of a row's numbers, on screen and on paper alike; the
-// cells keep whatever the file holds.
-constexpr int kDeepestLevel = 5;
+// cells keep whatever the file holds. Level Down makes levels up to 5 and
+// takes sub-rows one further, so 6 is the deepest the program itself writes.
+constexpr int kDeepestLevel = 6;
 inline int DrawnLevel(int level) { return level < 0 ? 0 : level > kDeepestLevel ? kDeepestLevel : level; }
 inline int DrawnProgress(int percent) { return percent < 0 ? 0 : percent > 100 ? 100 : percent; }
 

@@ -143,7 +143,7 @@ TEST_F(Pages, BarsAndProgress) {
 }
 
 // Progress above 100 draws as 100: the band never leaves its bar. A date
-// cell holding any text and a level past 5 stay where they belong.
+// cell holding any text and a level past 6 stay where they belong.
 TEST_F(Pages, NumbersAndTextsBeyondTheirRangeStayInPlace) {
     const char* progress[] = {"0", "100", "101", "1234", "32767"};
     Rows(5);
@@ -166,8 +166,8 @@ TEST_F(Pages, NumbersAndTextsBeyondTheirRangeStayInPlace) {
     Set(1, outline::Name, "WWWWWWWWWW");
     Render(1);
     EXPECT_EQ(DarkIn({L + 298, RowY(0), 2, 12}), 0) << "the start text ends in its column";
-    EXPECT_GT(DarkIn({L + 40 + 50, RowY(0), 40, 12}), 5) << "a name at level 9 starts where level 5 does";
-    EXPECT_EQ(DarkIn({L + 40 + 50 - 6, RowY(0), 5, 12}), 0);
+    EXPECT_GT(DarkIn({L + 40 + 60, RowY(0), 40, 12}), 5) << "a name at level 9 starts where level 6 does";
+    EXPECT_EQ(DarkIn({L + 40 + 60 - 6, RowY(0), 5, 12}), 0);
 }
 
 // A date that does not parse leaves the bar out; the row's texts still print.
