@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <cmath>
 #include <cstdlib>
 
 #include "runtime/Sjis.h"
@@ -108,10 +109,48 @@ void Canvas::Plot(int x, int y, int& step) {
     p_.fillRect(QRect(x - (w - 1) / 2, y - (w - 1) / 2, w, w), pen_.color);
 }
 
+QPen Canvas::DashPen() const {
+    const int w = std::max(1, pen_.width);
+    QPen pen(pen_.color, w, Qt::CustomDashLine, Qt::FlatCap);
+    const qreal unit = static_cast<qreal>(dotLength_) / w;  // dash lengths count in pen widths
+    pen.setDashPattern({unit, unit});
+    return pen;
+}
+
+void Canvas::DottedLines(const std::vector<QLine>& lines) {
+    const PenStyle style = pen_.style;
+    pen_.style = PenStyle::Dot;
+    if (dotLength_ <= 1) {
+        for (const QLine& l : lines) Span(l.x1(), l.y1(), l.x2(), l.y2());
+        pen_.style = style;
+        return;
+    }
+    pen_.style = style;
+    // One path, one pen: a PDF carries the pen once, not once a line. Each
+    // line leaves out its end point, as every line does.
+    const double off = (std::max(1, pen_.width) % 2) ? 0.5 : 0.0;
+    QPainterPath path;
+    for (const QLine& l : lines) {
+        const double length = std::hypot(l.dx(), l.dy());
+        if (length == 0) continue;
+        path.moveTo(l.x1() + off, l.y1() + off);
+        path.lineTo(l.x2() - l.dx() / length + off, l.y2() - l.dy() / length + off);
+    }
+    const QPen before = p_.pen();
+    p_.setPen(DashPen());
+    p_.setBrush(Qt::NoBrush);
+    p_.drawPath(path);
+    p_.setPen(before);
+}
+
 // Bresenham from (x0, y0) towards (x1, y1), leaving out the end point.
 // Straight solid lines are filled in one go.
 void Canvas::Span(int x0, int y0, int x1, int y1) {
     int w = std::max(1, pen_.width);
+    if (pen_.style == PenStyle::Dot && dotLength_ > 1) {
+        DottedLines({QLine(x0, y0, x1, y1)});
+        return;
+    }
     if ((pen_.style == PenStyle::Solid || w > 1) && (x0 == x1 || y0 == y1)) {
         if (x0 == x1 && y0 == y1) return;
         int l = x0, r = x0, t = y0, b = y0;

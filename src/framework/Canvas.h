@@ -4,10 +4,12 @@
 // bottom edges with the right and bottom edges excluded, lines without their
 // end point, text in Shift-JIS drawn opaque on the brush colour.
 
+#include <algorithm>
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <optional>
+#include <QLine>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -50,6 +52,14 @@ public:
     void SetPenColor(QColor color) { pen_.color = color; }
     void SetPenStyle(PenStyle style) { pen_.style = style; }
     void SetPenWidth(int width) { pen_.width = width; }
+    // Dotted lines with dots and gaps of `pixels` each, drawn with the device's
+    // own dash pattern (a vector dash in a PDF) and dotted at any pen width.
+    // 1, the default: a pixel on and a pixel off, and a pen wider than a
+    // pixel draws solid, as the desktop's pens do.
+    void SetDotLength(int pixels) { dotLength_ = std::max(1, pixels); }
+    // Dotted lines in the current pen's colour and width, whatever its style;
+    // with a dot length above 1, one dashed path for all of them.
+    void DottedLines(const std::vector<QLine>& lines);
     QColor PenColor() const { return pen_.color; }
     void SetBrush(QColor color, BrushStyle style = BrushStyle::Solid);
     void SetBrushColor(QColor color) { brush_.color = color; }
@@ -98,6 +108,7 @@ private:
         BrushStyle style = BrushStyle::Solid;
     };
     void Span(int x0, int y0, int x1, int y1);  // pixels of a pen line, end excluded
+    QPen DashPen() const;
     void Plot(int x, int y, int& step);
     // The Qt font and its metrics for font_, built once per font change:
     // every cell of a paint measures and draws text.
@@ -107,6 +118,7 @@ private:
 
     QPainter& p_;
     Pen pen_;
+    int dotLength_ = 1;
     Brush brush_;
     FontSpec font_;
     std::optional<QFont> qtFont_;

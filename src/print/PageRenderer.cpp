@@ -60,6 +60,8 @@ int PageRenderer::VisibleRowAt(int k) { return visible_.At(src_.outline, k); }
 
 int PageRenderer::RenderPage(Canvas& canvas, int request) {
     state_.canvas = &canvas;
+    // A dot is a logical unit long at every scale, on paper as in the preview.
+    canvas.SetDotLength(ToDeviceX(1));
     const int visible = VisibleRowCount();
     auto exists = [&](int p) { return visible >= kRowsPerPage * (p - 1) + 1; };
     if (request < 0) return exists(-request) ? -request : request;
@@ -86,6 +88,16 @@ void PageRenderer::SetFontSize(int size, bool bold) {
 
 void PageRenderer::Line(double x1, double y1, double x2, double y2) {
     state_.canvas->Line(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2));
+}
+
+void PageRenderer::DottedLine(double x1, double y1, double x2, double y2) {
+    dotted_.emplace_back(ToDeviceX(x1), ToDeviceY(y1), ToDeviceX(x2), ToDeviceY(y2));
+}
+
+// The dotted lines gathered so far, in one go: on paper one dashed path.
+void PageRenderer::FlushDotted() {
+    state_.canvas->DottedLines(dotted_);
+    dotted_.clear();
 }
 
 void PageRenderer::Fill(double x1, double y1, double x2, double y2) {
@@ -176,15 +188,15 @@ void PageRenderer::DrawPageFrame() {
 }
 
 void PageRenderer::YearStrip(int Ytop, int R, int B, int CL) {
-    Canvas& c = *state_.canvas;
     const int n = ColumnCount();
     const double w = static_cast<double>(R - CL) / n;
     int y = src_.chart.viewStart.year, m = src_.chart.viewStart.month;
     for (int j = 0; j < n; ++j) {
         const int next = Trunc(CL + (j + 1) * w);
-        c.SetPenStyle(m == 12 ? PenStyle::Solid : PenStyle::Dot);
-        Line(next, m == 12 ? Ytop : Ytop + 15, next, B);
-        c.SetPenStyle(PenStyle::Solid);
+        if (m == 12)
+            Line(next, Ytop, next, B);
+        else
+            DottedLine(next, Ytop + 15, next, B);
         if (m == 1) Text(Trunc(CL + j * w + 5), Ytop + 3, QString::asprintf("%d年", y));
         Text(Trunc(CL + j * w + 5), Ytop + 25, QString::asprintf("%2d", m));
         if (++m > 12) {
@@ -192,10 +204,10 @@ void PageRenderer::YearStrip(int Ytop, int R, int B, int CL) {
             ++y;
         }
     }
+    FlushDotted();
 }
 
 void PageRenderer::MonthStrip(int Ytop, int R, int B, int CL) {
-    Canvas& c = *state_.canvas;
     const int n = ColumnCount();
     const double w = static_cast<double>(R - CL) / n;
     Date d = src_.chart.viewStart;
@@ -206,16 +218,17 @@ void PageRenderer::MonthStrip(int Ytop, int R, int B, int CL) {
         if (d.day >= 10) Text(x, Ytop + 20, QString::asprintf("%d", d.day / 10));
         const bool last = d.day == DaysInMonth(d.year, d.month);
         const int next = Trunc(CL + (j + 1) * w);
-        c.SetPenStyle(last ? PenStyle::Solid : PenStyle::Dot);
-        Line(next, last ? Ytop : Ytop + 15, next, B);
-        c.SetPenStyle(PenStyle::Solid);
+        if (last)
+            Line(next, Ytop, next, B);
+        else
+            DottedLine(next, Ytop + 15, next, B);
     }
+    FlushDotted();
 }
 
 // The rows of page p.
 
 int PageRenderer::DrawPageRows(int page) {
-    Canvas& c = *state_.canvas;
     const int W = metrics_.pageWidth;
     const int th = TitleHeight(), Ytop = 35 + th, R = W - 30;
     const int Y0 = Ytop + 50;
@@ -238,10 +251,9 @@ int PageRenderer::DrawPageRows(int page) {
         // Every slot that gets here draws the same 30 separators; nothing
         // drawn later reaches their lines, so once is the same picture.
         if (!separatorsDrawn) {
-            c.SetPenStyle(PenStyle::Dot);
             SetPenWidth(1);
-            for (int k = 0; k < 30; ++k) Line(kL, Y0 + 15 + kPitch * k, R, Y0 + 15 + kPitch * k);
-            c.SetPenStyle(PenStyle::Solid);
+            for (int k = 0; k < 30; ++k) DottedLine(kL, Y0 + 15 + kPitch * k, R, Y0 + 15 + kPitch * k);
+            FlushDotted();
             separatorsDrawn = true;
         }
         if (r == rowCount - 1) return -1;

@@ -6,6 +6,8 @@
 // so that the preview at 100 % and the sheet look alike. The same routine
 // draws the preview, the printer's pages and exported files.
 
+#include <QLine>
+#include <vector>
 #include <QSize>
 #include <QString>
 #include <string>
@@ -65,6 +67,8 @@ private:
     void SetPenWidth(int w);
     void SetFontSize(int size, bool bold = false);
     void Line(double x1, double y1, double x2, double y2);
+    void DottedLine(double x1, double y1, double x2, double y2);
+    void FlushDotted();
     void Fill(double x1, double y1, double x2, double y2);
     void Text(double x, double y, std::string_view sjis);
     void Text(double x, double y, const QString& text);
@@ -72,6 +76,7 @@ private:
 
     PrintState& state_;
     const PageMetrics& metrics_;
+    std::vector<QLine> dotted_;  // device coordinates, drawn by FlushDotted
     PageSource src_;
     VisibleRows visible_;
 };

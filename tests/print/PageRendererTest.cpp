@@ -170,6 +170,34 @@ TEST_F(Pages, NumbersAndTextsBeyondTheirRangeStayInPlace) {
     EXPECT_EQ(DarkIn({L + 40 + 60 - 6, RowY(0), 5, 12}), 0);
 }
 
+// Dotted lines stay dotted on paper: at printer scale a separator alternates
+// ink and gaps of about a logical unit each, as the preview shows it.
+TEST_F(Pages, DottedLinesAreDottedAtPrinterScale) {
+    Rows(3);
+    const PageMetrics paper = MetricsFor(300, 300, QSize(3436, 2376), QSize(3508, 2480), true, 96, 96);
+    PageRenderer printer(state, paper, {s.store, s.tableSlots.optionSlot, o, s.tableSlots.resourceSlot,
+                                        s.grids.Schedule1, chart});
+    QImage sheet(paper.printableWidth, paper.printableHeight, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    state.printing = true;
+    {
+        QPainter p(&sheet);
+        Canvas c(p);
+        printer.RenderPage(c, 1);
+    }
+    state.printing = false;
+    const int y = static_cast<int>((RowY(0) + 15) * paper.scaleY) + 1;
+    const int x0 = static_cast<int>((L + 10) * paper.scaleX), x1 = static_cast<int>((CL - 10) * paper.scaleX);
+    int inkRuns = 0, inked = 0;
+    for (int x = x0; x < x1; ++x) {
+        const bool ink = qGray(sheet.pixel(x, y)) < 128;
+        inkRuns += ink && qGray(sheet.pixel(x - 1, y)) >= 128;
+        inked += ink;
+    }
+    EXPECT_GT(inkRuns, 100) << "dots along the separator";
+    EXPECT_NEAR(static_cast<double>(inked) / (x1 - x0), 0.5, 0.15) << "as much gap as ink";
+}
+
 // A date that does not parse leaves the bar out; the row's texts still print.
 TEST_F(Pages, ADateThatIsNoDateLeavesOnlyTheBarOut) {
     Rows(2);
