@@ -6,6 +6,7 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPageRanges>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -19,6 +20,7 @@
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
 #include "framework/WindowBounds.h"
+#include "print/PagesPrintDialog.h"
 #include "print/PrintJob.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
@@ -256,7 +258,7 @@ void TForm2::PrintBtnClick() {
     QPrinter& printer = printer_.Get();
     const int pages = Render(0);
     printer.setCollateCopies(true);
-    QPrintDialog dlg(&printer, this);
+    PagesPrintDialog dlg(&printer, prompter_, this);
     dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
                    QAbstractPrintDialog::PrintSelection | QAbstractPrintDialog::PrintCollateCopies);
     dlg.setMinMax(1, pages);
@@ -268,6 +270,10 @@ void TForm2::PrintBtnClick() {
                                                                          : PrintRange::kAll;
         auto sheets = SheetOrder(range, printer.fromPage(), printer.toPage(), state_.currentPage, pages,
                                  printer.copyCount(), printer.collateCopies());
+        // "2,4" asks for two pages, not the three from 2 to 4.
+        const QPageRanges asked = printer.pageRanges();
+        if (range == PrintRange::kPages && !asked.isEmpty())
+            std::erase_if(sheets, [&asked](const Sheet& s) { return !asked.contains(s.page); });
         std::string error = PrintSheets(printer, renderer_, state_, sheets, [this](const Sheet& s) {
             StatusBar1->showMessage(QString::asprintf("印刷中！ %d頁%d部", s.page, s.copy));
         });

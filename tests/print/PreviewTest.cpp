@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -247,6 +249,38 @@ TEST_F(Preview, PrintingPageRangesAndCopiesToAFile) {
                 PdfPageSize(all).contains(QStringLiteral("841.89 x 595.276")))
         << PdfPageSize(all).toStdString();
     EXPECT_TRUE(prompter.asked.empty());
+}
+
+// The dialog's page field takes pages and ranges within the schedule's pages,
+// and exactly those pages are printed; anything else is refused with a word.
+TEST_F(Preview, ThePageFieldPrintsThePagesAskedFor) {
+    if (!HavePoppler()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    Rows(100);  // four pages
+    auto f = Open();
+    const std::pair<const char*, std::vector<int>> cases[] = {
+        {"1", {1}}, {"3", {3}}, {"1-3", {1, 2, 3}}, {"2,4", {2, 4}}, {"5", {}}, {"x", {}}};
+    for (const auto& [text, pages] : cases) {
+        const QString file = dir.filePath(QStringLiteral("pages-%1.pdf").arg(QString::fromLatin1(text).replace(',', '_')));
+        prompter.asked.clear();
+        f->runPrintDialog = [&, text = text](QPrintDialog& d) {
+            d.show();
+            d.findChild<QRadioButton*>(QStringLiteral("pagesRadioButton"))->setChecked(true);
+            d.findChild<QLineEdit*>(QStringLiteral("pagesLineEdit"))->setText(QString::fromLatin1(text));
+            d.accept();
+            d.hide();
+            d.printer()->setOutputFileName(file);
+            return d.result() == QDialog::Accepted;
+        };
+        f->PrintBtn->click();
+        if (pages.empty()) {
+            ASSERT_EQ(prompter.asked.size(), 1u) << text;
+            EXPECT_EQ(prompter.asked[0].kind, QStringLiteral("warn")) << text;
+            EXPECT_FALSE(QFile::exists(file)) << text;
+        } else {
+            EXPECT_TRUE(prompter.asked.empty()) << text;
+            EXPECT_EQ(PageNumbers(PdfPages(file)), pages) << text;
+        }
+    }
 }
 
 // A job whose pages do not reach their place is an error, never 印刷完了:
