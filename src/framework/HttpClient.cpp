@@ -48,6 +48,10 @@ void HttpClient::Cancel() {
 
 void HttpClient::Get(const std::string& url) {
     if (busy_) throw HttpError("Busy");
+    // Nothing of an earlier reply may pass for this one's.
+    Header.clear();
+    Body.clear();
+    StatusCode = 0;
     auto parsed = http::ParseUrl(url);
     if (!parsed.url) throw HttpError(parsed.error);
     busy_ = true;
@@ -149,13 +153,12 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
     if (OnConnect) OnConnect();
 
     http::ReplyReader reply;
-    int64_t received = 0;
     QObject::connect(&socket, &QTcpSocket::readyRead, &wait.loop, [&] {
         while (socket.bytesAvailable() > 0 && !reply.Overflowed()) {
             QByteArray chunk = socket.read(65536);
-            received += chunk.size();
             reply.Feed(std::string_view(chunk.constData(), static_cast<size_t>(chunk.size())));
-            if (OnPacketRecvd) OnPacketRecvd(received, reply.ContentLength());
+            // What came of the file itself, to compare with its length.
+            if (OnPacketRecvd) OnPacketRecvd(static_cast<int64_t>(reply.Body().size()), reply.ContentLength());
         }
         wait.Progress();
         if (reply.Overflowed()) wait.loop.quit();
@@ -186,7 +189,6 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
     // What the server sent after its close signal.
     if (!reply.Overflowed() && socket.bytesAvailable() > 0) {
         QByteArray rest = socket.readAll();
-        received += rest.size();
         reply.Feed(std::string_view(rest.constData(), static_cast<size_t>(rest.size())));
     }
     if (reply.Overflowed()) {
@@ -194,10 +196,18 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
         if (OnFailure) OnFailure(kGet);
         throw HttpError("Reply Too Large");
     }
+    // A server that closes at once, resets, or answers in another protocol
+    // sent no reply at all.
+    if (!reply.IsHttp()) {
+        finish();
+        if (OnFailure) OnFailure(kGet);
+        throw HttpError("No HTTP Reply");
+    }
     Header = reply.Header();
     Body = reply.Body();
     location = reply.Location();
     const int code = reply.Code();
+    StatusCode = code;
     if (code <= 298) {
         if (OnSuccess) OnSuccess(kGet);
     } else if (code >= 400) {

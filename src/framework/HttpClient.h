@@ -35,6 +35,7 @@ public:
     int ReportLevel = 0;
     std::string Header;  // header lines of the last reply
     std::string Body;    // body of the last reply
+    int StatusCode = 0;  // status code of the last reply (after redirects)
 
     std::function<void()> OnHostResolved, OnConnect, OnConnectionFailed, OnDisconnect;
     std::function<void(const std::string&)> OnStatus;
@@ -47,7 +48,8 @@ public:
     // Fetches `url`. Throws HttpError with the failure's text: "Empty URL",
     // "HTTP Secure Socket is not supported", "Host Lookup Failed", "Host
     // Lookup Timed Out", "Connection Failed", "Connection Timed out", "Socket
-    // capture aborted", "Reply Too Large", "Too Many Redirects", "Canceled",
+    // capture aborted", "Reply Too Large", "No HTTP Reply", "Too Many
+    // Redirects", "Canceled",
     // "Busy" (another Get of this client is waiting).
     void Get(const std::string& url);
     bool Busy() const { return busy_; }

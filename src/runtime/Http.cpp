@@ -22,6 +22,58 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
+namespace {
+
+// A path as a request line may carry it: no fragment (it is the browser's),
+// and bytes a request line cannot hold (spaces, controls, non-ASCII) as %XX.
+std::string RequestPath(std::string_view path) {
+    path = path.substr(0, path.find('#'));
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : path) {
+        if (c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>') {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out.empty() ? "/" : out;
+}
+
+// "host", "host:port", "[v6]" or "[v6]:port".
+std::optional<std::string> SplitHostPort(std::string_view hostPort, Url& u) {
+    std::string_view portText;
+    if (hostPort.starts_with("[")) {
+        size_t close = hostPort.find(']');
+        if (close == std::string_view::npos) return "Invalid host";
+        u.host = std::string(hostPort.substr(1, close - 1));
+        std::string_view rest = hostPort.substr(close + 1);
+        if (!rest.empty() && !rest.starts_with(":")) return "Invalid host";
+        if (!rest.empty()) portText = rest.substr(1);
+        if (rest.size() == 1) return "Invalid port";
+    } else {
+        size_t colon = hostPort.rfind(':');
+        u.host = std::string(hostPort.substr(0, colon));
+        if (colon != std::string_view::npos) {
+            portText = hostPort.substr(colon + 1);
+            if (portText.empty()) return "Invalid port";
+        }
+    }
+    if (!portText.empty()) {
+        unsigned v = 0;
+        auto [end, ec] = std::from_chars(portText.data(), portText.data() + portText.size(), v);
+        if (ec != std::errc() || end != portText.data() + portText.size() || v == 0 || v > 65535)
+            return "Invalid port";
+        u.port = static_cast<uint16_t>(v);
+    }
+    if (u.host.empty()) return "Empty URL";
+    return std::nullopt;
+}
+
+}  // namespace
+
 UrlResult ParseUrl(std::string_view url) {
     UrlResult r;
     if (url.empty()) {
@@ -33,44 +85,52 @@ UrlResult ParseUrl(std::string_view url) {
         r.error = "HTTP Secure Socket is not supported";
         return r;
     }
-    if (lower.starts_with("HTTP://")) url.remove_prefix(7);
-    size_t slash = url.find('/');
-    std::string_view hostPort = url.substr(0, slash);
-    Url u;
-    u.path = slash == std::string_view::npos ? "/" : std::string(url.substr(slash));
-    size_t colon = hostPort.rfind(':');
-    u.host = std::string(hostPort.substr(0, colon));
-    if (colon != std::string_view::npos) {
-        std::string_view p = hostPort.substr(colon + 1);
-        unsigned v = 0;
-        auto [end, ec] = std::from_chars(p.data(), p.data() + p.size(), v);
-        if (ec != std::errc() || end != p.data() + p.size() || v == 0 || v > 65535) {
-            r.error = "Invalid port";
-            return r;
-        }
-        u.port = static_cast<uint16_t>(v);
-    }
-    if (u.host.empty()) {
-        r.error = "Empty URL";
+    if (lower.starts_with("HTTP://")) {
+        url.remove_prefix(7);
+    } else if (size_t scheme = url.find("://"); scheme != std::string_view::npos && url.find('/') > scheme) {
+        r.error = "Unsupported scheme: " + std::string(url.substr(0, scheme));
         return r;
     }
+    size_t slash = url.find_first_of("/?#");
+    Url u;
+    if (auto problem = SplitHostPort(url.substr(0, slash), u)) {
+        r.error = *problem;
+        return r;
+    }
+    u.path = slash == std::string_view::npos ? "/" : RequestPath(url.substr(slash));
+    if (!u.path.starts_with("/")) u.path = "/" + u.path;
     r.url = u;
     return r;
 }
 
 UrlResult ResolveLocation(const Url& base, std::string_view location) {
     location = Trim(location);
-    if (location.starts_with("/")) {
+    if (location.starts_with("/") && !location.starts_with("//")) {
         Url u = base;
-        u.path = std::string(location);
+        u.path = RequestPath(location);
         return {u, {}};
     }
-    return ParseUrl(location);
+    const std::string upper = Upper(location.substr(0, std::min<size_t>(location.size(), 8)));
+    if (upper.starts_with("HTTP://") || upper.starts_with("HTTPS://") || location.find("://") != std::string_view::npos)
+        return ParseUrl(location);
+    if (location.starts_with("//")) return ParseUrl("http:" + std::string(location));
+    // Relative to the folder of the address asked for.
+    Url u = base;
+    const std::string folder = base.path.substr(0, base.path.rfind('/') + 1);
+    u.path = RequestPath(folder + std::string(location));
+    return {u, {}};
+}
+
+std::string HostLine(const Url& url) {
+    const bool v6 = url.host.find(':') != std::string::npos;
+    std::string host = v6 ? "[" + url.host + "]" : url.host;
+    if (url.port != 80) host += ":" + std::to_string(url.port);
+    return host;
 }
 
 std::string GetRequest(const Url& url) {
     std::string r = "GET " + url.path + " HTTP/1.0\r\n";
-    r += "Host: " + url.host + "\r\n";
+    r += "Host: " + HostLine(url) + "\r\n";
     r += "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n";
     r += "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n";
     r += "Content-type: application/x-www-form-urlencoded\r\n";
@@ -108,6 +168,10 @@ void ReplyReader::HeaderLine(std::string line) {
     } else if (upper.starts_with("LOCATION:")) {
         location_ = std::string(Trim(std::string_view(line).substr(9)));
     }
+}
+
+bool ReplyReader::IsHttp() const {
+    return statusRead_ && Upper(std::string_view(status_).substr(0, 5)) == "HTTP/" && code_ >= 100 && code_ <= 599;
 }
 
 bool ReplyReader::Feed(std::string_view bytes) {

@@ -16,16 +16,24 @@ struct Url {
     std::string path = "/";
 };
 
-// "Empty URL", "HTTP Secure Socket is not supported", or the parts. A URL
-// without a scheme is taken as http.
+// "Empty URL", "HTTP Secure Socket is not supported", "Unsupported scheme:
+// …", "Invalid host", "Invalid port", or the parts. A URL without a scheme is
+// taken as http. An IPv6 address stands in brackets. The path leaves out the
+// fragment and carries spaces and other bytes a request line cannot hold as
+// %XX.
 struct UrlResult {
     std::optional<Url> url;
     std::string error;
 };
 UrlResult ParseUrl(std::string_view url);
 
-// A redirect target: a full URL, or a path on the same server.
+// A redirect target: a full URL, a path on the same server, or a path
+// relative to the folder of `base`.
 UrlResult ResolveLocation(const Url& base, std::string_view location);
+
+// What the Host line says: the host (an IPv6 address in brackets) and the
+// port when it is not 80.
+std::string HostLine(const Url& url);
 
 // The request bytes for GET of `url`.
 std::string GetRequest(const Url& url);
@@ -39,6 +47,8 @@ public:
     bool Feed(std::string_view bytes);
 
     bool HeaderDone() const { return headerDone_; }
+    // A status line came and reads "HTTP/x.y NNN": the reply is HTTP at all.
+    bool IsHttp() const;
     bool Overflowed() const { return overflowed_; }
     // The second space-separated field of the first line; 0 when no number.
     int Code() const { return code_; }

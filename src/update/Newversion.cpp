@@ -1,6 +1,9 @@
 #include "Newversion.h"
 
 #include <QDesktopServices>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -13,6 +16,7 @@
 #include "framework/HttpClient.h"
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
+#include "runtime/Sjis.h"
 #include "update/UpdateCheck.h"
 
 namespace vinta {
@@ -53,6 +57,29 @@ QFrame* Bevel(QWidget* parent, QRect r) {
     return f;
 }
 
+// Both dialogs stand in the middle of the screen their window is on.
+void CentreOnScreen(QWidget* dialog) {
+    QWidget* owner = dialog->parentWidget();
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect frame = dialog->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    dialog->move(frame.topLeft());
+}
+
+QString FromSjis(const std::string& bytes) { return QString::fromStdString(sjis::ToUtf8(bytes)); }
+
+// The notes, lines 3 and on, as one text: at most kMaxNoteLines of them, and a
+// line saying how many more there were.
+QString NotesText(const std::vector<std::string>& lines) {
+    constexpr size_t kMaxNoteLines = 1000;
+    QStringList notes;
+    for (size_t i = 2; i < lines.size() && i < 2 + kMaxNoteLines; ++i) notes << FromSjis(lines[i]);
+    if (lines.size() > 2 + kMaxNoteLines)
+        notes << QStringLiteral("（以下 %1 行は省略しました）").arg(lines.size() - 2 - kMaxNoteLines);
+    return notes.join(QLatin1Char('\n'));
+}
+
 const char* const kSuccess[] = {"Get", "Options", "Head", "Post", "Put", "Patch", "Copy",
                                 "Move", "Delete", "Link", "UnLink", "Trace", "Wrapped"};
 
@@ -67,7 +94,8 @@ TAboutDlg::TAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("ProgramIcon"));
     icon->setGeometry(16, 16, 33, 33);
-    icon->setPixmap(MakeCommandImages().Icon(13).pixmap(32, 32));
+    // The picture is drawn at 16; its slot wants 32.
+    icon->setPixmap(MakeCommandImages().Image(13).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     Label(this, QStringLiteral("Vinta ver."), 68, 28);
     Version = Label(this, QStringLiteral("1.00"), 128, 28, "Version");
     Version->setText(QString::fromStdString(FileVersion()));
@@ -123,9 +151,20 @@ TNewVersionDlg::TNewVersionDlg(UpdateTexts& texts, QString url, Prompter& prompt
     isConnected = IsConnected;
     openUrl = [](const QString& u) { QDesktopServices::openUrl(QUrl(u)); };
 
+    // Whatever a server sends is text, never markup or a picture to load.
+    for (QLabel* l : {curVer, newVer, lStatus}) l->setTextFormat(Qt::PlainText);
     texts_.current = FileVersion();
     if (!texts_.current.empty()) curVer->setText(QString::fromStdString(texts_.current));
-    if (!texts_.latest.empty()) newVer->setText(QString::fromStdString(texts_.latest));
+}
+
+void TAboutDlg::showEvent(QShowEvent* e) {
+    CentreOnScreen(this);
+    QDialog::showEvent(e);
+}
+
+void TNewVersionDlg::showEvent(QShowEvent* e) {
+    CentreOnScreen(this);
+    QDialog::showEvent(e);
 }
 
 TNewVersionDlg::~TNewVersionDlg() { HTTP->Cancel(); }
@@ -162,19 +201,21 @@ void TNewVersionDlg::bVerCheckClick() {
     Memo1->clear();
     HTTP->TimeOut = 5000;
     HTTP->ReportLevel = 2;
+    std::string failure;
     try {
         HTTP->Get(url_.toStdString());
-        std::vector<std::string> lines = VersionFileLines(HTTP->Body);
-        if (!lines.empty()) {
-            texts_.latest = lines[0];
-            newVer->setText(QString::fromStdString(texts_.latest));
-        }
-        if (lines.size() > 1) texts_.download = lines[1];
-        for (size_t i = 2; i < lines.size(); ++i) Memo1->appendPlainText(QString::fromStdString(lines[i]));
-        // The notes are read from their first line.
-        Memo1->moveCursor(QTextCursor::Start);
-    } catch (const std::exception&) {
-        // The status bar has told what happened; compare with what is known.
+        if (HTTP->StatusCode < 200 || HTTP->StatusCode > 299)
+            failure = "HTTP " + std::to_string(HTTP->StatusCode);
+        else
+            ShowReply(HTTP->Body);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    // A check that failed tells nothing of what is newest: say so, and why.
+    if (!failure.empty()) {
+        lStatus->setText(QStringLiteral("最新バージョンを確認できませんでした"));
+        SB->showMessage(QString::fromStdString(failure));
+        return;
     }
     if (VersionIsOlder(texts_.current, texts_.latest)) {
         lStatus->setText(QStringLiteral("最新バージョンが存在します"));
@@ -184,7 +225,34 @@ void TNewVersionDlg::bVerCheckClick() {
     }
 }
 
-void TNewVersionDlg::bDownloadClick() { openUrl(QString::fromStdString(texts_.download)); }
+// The version file's texts are Shift-JIS, as every text of the program; the
+// notes go into the memo at once.
+void TNewVersionDlg::ShowReply(const std::string& body) {
+    const std::vector<std::string> lines = VersionFileLines(body);
+    if (!lines.empty()) {
+        texts_.latest = lines[0];
+        newVer->setText(FromSjis(texts_.latest));
+    }
+    if (lines.size() > 1) texts_.download = lines[1];
+    Memo1->setPlainText(NotesText(lines));
+    // The notes are read from their first line.
+    Memo1->moveCursor(QTextCursor::Start);
+}
+
+// Only a web address goes to the browser: a file, a share or a program
+// named by a server is refused.
+void TNewVersionDlg::bDownloadClick() {
+    const QString address = FromSjis(texts_.download);
+    const QUrl url(address, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
+        url.host().isEmpty()) {
+        prompter_.Warn(QStringLiteral("ダウンロード"),
+                       QStringLiteral("このアドレスは開けません（http と https のアドレスだけを開きます）。\r\n\r\n") + address);
+        return;
+    }
+    openUrl(url.toString());
+}
 
 void TNewVersionDlg::done(int result) {
     // Closing while a check waits ends the check first.

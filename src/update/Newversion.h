@@ -21,6 +21,9 @@ class TAboutDlg : public QDialog {
 public:
     explicit TAboutDlg(QWidget* parent = nullptr);
     QLabel* Version;
+
+protected:
+    void showEvent(QShowEvent* e) override;
 };
 
 class TNewVersionDlg : public QDialog {
@@ -45,9 +48,11 @@ public:
 
 protected:
     void done(int result) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void BindEvents();
+    void ShowReply(const std::string& body);
     UpdateTexts& texts_;
     QString url_;
     Prompter& prompter_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <QHostInfo>
 #include <QTimer>
 
@@ -55,7 +56,7 @@ TEST(HttpClient, RequestBytesEventsAndReply) {
     ASSERT_EQ(server.requests.size(), 1u);
     EXPECT_EQ(server.requests[0],
               "GET /pc/vinta/version.txt HTTP/1.0\r\n"
-              "Host: 127.0.0.1\r\n"
+              "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"
               "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
               "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
               "Content-type: application/x-www-form-urlencoded\r\n"
@@ -64,7 +65,7 @@ TEST(HttpClient, RequestBytesEventsAndReply) {
     EXPECT_EQ(c.Body, "2.0.0.0\r\nurl\r\n");
     EXPECT_EQ(c.Header, "Content-Length: 12\r\nServer: t\r\n");
     EXPECT_EQ(r.expected, 12);
-    EXPECT_GT(r.received, 12);
+    EXPECT_EQ(r.received, 14) << "the body's bytes, not the header's";
 }
 
 // A host name is looked up first (and reported); an address is not.
@@ -75,7 +76,7 @@ TEST(HttpClient, HostNamesAreResolved) {
     EXPECT_EQ(Fetch(c, "http://localhost:" + std::to_string(server.Port()) + "/v.txt"), "");
     ASSERT_FALSE(r.events.empty());
     EXPECT_EQ(r.events.front(), "resolved");
-    EXPECT_NE(server.requests.at(0).find("Host: localhost\r\n"), std::string::npos);
+    EXPECT_NE(server.requests.at(0).find("Host: localhost:" + std::to_string(server.Port()) + "\r\n"), std::string::npos);
 }
 
 // A name that stands for several addresses is tried address by address: the
@@ -107,6 +108,27 @@ TEST(HttpClient, EveryAddressOfANameIsTried) {
         EXPECT_EQ(Fetch(c, "http://localhost:" + std::to_string(s->Port()) + "/v.txt"), "");
     }
     EXPECT_EQ(onV4.requests.size() + onV6.requests.size(), 4u);
+}
+
+// An IPv6 address in brackets is connected to as it is; a relative Location
+// is followed from the folder of the address asked for.
+TEST(HttpClient, LiteralV6AndRelativeRedirects) {
+    LoopbackServer six(LoopbackServer::Reply("HTTP/1.0 200 OK\r\n\r\nsix"), QHostAddress(QHostAddress::LocalHostIPv6));
+    if (six.Listening()) {
+        HttpClient c;
+        EXPECT_EQ(Fetch(c, "http://[::1]:" + std::to_string(six.Port()) + "/v.txt"), "");
+        EXPECT_EQ(c.Body, "six");
+    }
+    LoopbackServer moved([](QTcpSocket& s, const std::string& request) {
+        const std::string reply = request.starts_with("GET /pc/vinta/version.txt")
+                                      ? "HTTP/1.0 302 Found\r\nLocation: v2.txt\r\n\r\n"
+                                      : "HTTP/1.0 200 OK\r\n\r\n" + request.substr(0, request.find(" HTTP/"));
+        s.write(reply.data(), static_cast<qint64>(reply.size()));
+        s.disconnectFromHost();
+    });
+    HttpClient c;
+    EXPECT_EQ(Fetch(c, moved.Url()), "");
+    EXPECT_EQ(c.Body, "GET /pc/vinta/v2.txt");
 }
 
 TEST(HttpClient, ErrorStatusesFailButKeepTheirBody) {
@@ -162,16 +184,21 @@ TEST(HttpClient, HostileServers) {
     EXPECT_EQ(c.Body, "");
 
     LoopbackServer closes(LoopbackServer::Reply(""));
-    EXPECT_EQ(Fetch(c, closes.Url()), "") << "closes at once: nothing arrived";
+    EXPECT_EQ(Fetch(c, closes.Url()), "No HTTP Reply") << "closes at once: nothing arrived";
 
     LoopbackServer lies(LoopbackServer::Reply("HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\nshort"));
     EXPECT_EQ(Fetch(c, lies.Url()), "");
     EXPECT_EQ(c.Body, "short");
 
-    LoopbackServer notHttp(LoopbackServer::Reply("SSH-2.0-OpenSSH\r\n\r\nbody"));
+    // No status line is no reply: a failure, never a success.
     Recorder r(c);
-    EXPECT_EQ(Fetch(c, notHttp.Url()), "");
-    EXPECT_EQ(r.events.at(2), "success 0") << "status 0 counts as a success";
+    for (const char* other : {"SSH-2.0-OpenSSH\r\n\r\nbody", "hello\n2.0.0.0\n", "HTTP/1.0 OK\r\n\r\n"}) {
+        LoopbackServer notHttp(LoopbackServer::Reply(other));
+        r.events.clear();
+        EXPECT_EQ(Fetch(c, notHttp.Url()), "No HTTP Reply") << other;
+        EXPECT_NE(std::find(r.events.begin(), r.events.end(), "failure 0"), r.events.end()) << other;
+        EXPECT_EQ(std::find(r.events.begin(), r.events.end(), "success 0"), r.events.end()) << other;
+    }
     EXPECT_LT(t.elapsed(), 10000);
 }
 
@@ -218,6 +245,18 @@ TEST(HttpBytes, UrlsAndReplies) {
     EXPECT_EQ(http::ParseUrl("http://h").url->path, "/");
     EXPECT_EQ(http::ParseUrl("http://h").url->port, 80);
     EXPECT_EQ(http::ParseUrl("http://h:99999/").error, "Invalid port");
+    // What a request line carries: no fragment, spaces and other bytes as %XX.
+    EXPECT_EQ(http::ParseUrl("http://h/a b/c.txt#notes").url->path, "/a%20b/c.txt");
+    EXPECT_EQ(http::ParseUrl("http://h?v=1").url->path, "/?v=1");
+    auto v6 = http::ParseUrl("http://[::1]:8080/v.txt").url;
+    ASSERT_TRUE(v6);
+    EXPECT_EQ(v6->host, "::1");
+    EXPECT_EQ(http::HostLine(*v6), "[::1]:8080");
+    EXPECT_EQ(http::HostLine(*http::ParseUrl("http://h/").url), "h") << "no port when it is 80";
+    const http::Url base = *http::ParseUrl("http://h:81/pc/vinta/version.txt").url;
+    EXPECT_EQ(http::ResolveLocation(base, "new.txt").url->path, "/pc/vinta/new.txt");
+    EXPECT_EQ(http::ResolveLocation(base, "/top.txt").url->path, "/top.txt");
+    EXPECT_EQ(http::ResolveLocation(base, "http://other/x").url->host, "other");
     const std::string reply = "HTTP/1.0 301 Moved\nlocation:  /x  \ncontent-length: 3\n\nabc";
     for (size_t piece : {size_t{1}, size_t{2}, size_t{7}, reply.size()}) {
         http::ReplyReader r;

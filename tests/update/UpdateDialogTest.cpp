@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTcpServer>
+#include <QUrl>
 #include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -16,7 +21,9 @@
 #include "LoopbackServer.h"
 #include "framework/HttpClient.h"
 #include "framework/Prompter.h"
+#include "runtime/Http.h"
 #include "runtime/Profile.h"
+#include "runtime/Sjis.h"
 #include "update/Newversion.h"
 #include "update/UpdateCheck.h"
 
@@ -47,7 +54,8 @@ protected:
 };
 
 TEST_F(UpdateDialog, ANewerVersionOffersItsDownload) {
-    LoopbackServer server(LoopbackServer::Reply(Ok("1.1.0.0\r\nhttp://vinta.example/get\r\n新しいこと\r\nもう一行\r\n")));
+    LoopbackServer server(LoopbackServer::Reply(Ok("1.1.0.0\r\nhttp://vinta.example/get\r\n" + sjis::Lit("新しいこと") + "\r\n" +
+                                                   sjis::Lit("もう一行") + "\r\n")));
     auto d = Open(server.Url());
     EXPECT_EQ(d->curVer->text(), QStringLiteral("1.0.0.0"));
     EXPECT_FALSE(d->bDownload->isEnabled());
@@ -86,7 +94,7 @@ TEST_F(UpdateDialog, VersionsCompareByteByByte) {
 }
 
 // One line only: the address keeps its earlier value; CR LF and LF alike;
-// a 404 page's first line is taken as it is.
+// a 404 page is a failed check, not a version.
 TEST_F(UpdateDialog, LinesOfTheVersionFile) {
     texts.download = "http://earlier";
     LoopbackServer one(LoopbackServer::Reply(Ok("1.0.0.5")));
@@ -99,8 +107,11 @@ TEST_F(UpdateDialog, LinesOfTheVersionFile) {
     LoopbackServer missing(LoopbackServer::Reply("HTTP/1.0 404 Not Found\r\n\r\n<html>Not Found</html>\r\n"));
     auto e = Open(missing.Url());
     e->bVerCheck->click();
-    EXPECT_EQ(e->newVer->text(), QStringLiteral("<html>Not Found</html>"));
+    EXPECT_TRUE(e->newVer->text().isEmpty());
+    EXPECT_EQ(texts.latest, "1.0.0.5");
+    EXPECT_EQ(e->lStatus->text(), QStringLiteral("最新バージョンを確認できませんでした"));
     EXPECT_TRUE(statusTexts.contains(QStringLiteral("Get Failed")));
+    EXPECT_EQ(statusTexts.last(), QStringLiteral("HTTP 404"));
 }
 
 TEST_F(UpdateDialog, NotConnectedAsksToConnectFirst) {
@@ -128,7 +139,7 @@ TEST_F(UpdateDialog, SecondPressAndClosingDuringACheck) {
     d->bVerCheck->click();
     EXPECT_EQ(silent.connections, 1);
     EXPECT_FALSE(d->isVisible());
-    EXPECT_EQ(d->lStatus->text(), QStringLiteral("現在のバージョンが最新です"));
+    EXPECT_EQ(d->lStatus->text(), QStringLiteral("最新バージョンを確認できませんでした"));
 }
 
 // A real web server on loopback, as a company would serve the file.
@@ -169,12 +180,108 @@ TEST_F(UpdateDialog, AgainstPythonsWebServer) {
         << "the built-in address without a setting";
 }
 
+// Whatever a server answers is handled at once and shown as it is: no
+// markup, no picture loaded, Shift-JIS notes read as such, a memo of at most
+// a thousand lines however many come.
+TEST_F(UpdateDialog, AnyReplyIsPlainTextAndQuick) {
+    std::string many = "1.1\nhttp://vinta.example/get\n";
+    while (many.size() + 2 <= http::ReplyReader::kMaxBody) many += "x\n";
+    const std::string notes = sjis::Lit("新機能：一覧の印刷");
+    struct Case {
+        std::string body;
+        QString latest;
+        QString memoStart;
+        int memoLines;
+    } cases[] = {{"<img src=\"/etc/vinta.png\"><b>9</b>\nhttp://x/\n<b>bold</b>\n", "<img src=\"/etc/vinta.png\"><b>9</b>",
+                  "<b>bold</b>", 1},
+                 {"2.0\nhttp://x/\n" + notes + "\n", "2.0", QStringLiteral("新機能：一覧の印刷"), 1},
+                 {many, "1.1", QStringLiteral("x"), 1001}};
+    for (const Case& c : cases) {
+        LoopbackServer server(LoopbackServer::Reply(Ok(c.body)));
+        auto d = Open(server.Url());
+        QElapsedTimer clock;
+        clock.start();
+        d->bVerCheck->click();
+        EXPECT_LT(clock.elapsed(), 1000) << c.memoLines << " lines";
+        EXPECT_EQ(d->newVer->text(), c.latest);
+        EXPECT_EQ(d->newVer->textFormat(), Qt::PlainText);
+        EXPECT_EQ(d->lStatus->textFormat(), Qt::PlainText);
+        EXPECT_TRUE(d->Memo1->toPlainText().startsWith(c.memoStart));
+        EXPECT_EQ(d->Memo1->blockCount(), c.memoLines);
+    }
+}
+
+// A check that got no version says so and why; it never reads as up to date.
+TEST_F(UpdateDialog, AFailedCheckIsNeverUpToDate) {
+    quint16 gone;
+    {
+        LoopbackServer s([](QTcpSocket&, const std::string&) {});
+        gone = s.Port();
+    }
+    QTcpServer resets;
+    ASSERT_TRUE(resets.listen(QHostAddress::LocalHost, 0));
+    int accepted = 0;
+    QObject::connect(&resets, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = resets.nextPendingConnection()) {
+            ++accepted;
+            s->abort();
+        }
+    });
+    LoopbackServer banner(LoopbackServer::Reply("SSH-2.0-OpenSSH_9.2\r\n"));
+    const std::pair<std::string, const char*> cases[] = {
+        {"http://127.0.0.1:" + std::to_string(gone) + "/v.txt", "Connection Failed"},
+        {"http://127.0.0.1:" + std::to_string(resets.serverPort()) + "/v.txt", "No HTTP Reply"},
+        {banner.Url(), "No HTTP Reply"},
+        {"ftp://vinta.example/v.txt", "Unsupported scheme: ftp"},
+        {"", "Empty URL"},
+        {"http://[::1/v.txt", "Invalid host"}};
+    for (const auto& [url, reason] : cases) {
+        auto d = Open(url);
+        d->bVerCheck->click();
+        EXPECT_EQ(d->lStatus->text(), QStringLiteral("最新バージョンを確認できませんでした")) << url;
+        EXPECT_EQ(d->SB->currentMessage(), QString::fromLatin1(reason)) << url;
+        EXPECT_FALSE(d->bDownload->isEnabled()) << url;
+    }
+    EXPECT_EQ(accepted, 1) << "one connection a press";
+}
+
+// The download button hands only web addresses to the browser.
+TEST_F(UpdateDialog, OnlyWebAddressesAreOpened) {
+    const std::pair<std::string, QString> cases[] = {
+        {"https://vinta.example/get", QStringLiteral("https://vinta.example/get")},
+        {"http://vinta.example/" + sjis::Lit("新版") + ".deb", QStringLiteral("http://vinta.example/新版.deb")},
+        {"file:///etc/passwd", {}},
+        {"/usr/bin/xterm", {}},
+        {"smb://server/share/setup.exe", {}},
+        {"vinta.desktop", {}}};
+    for (const auto& [address, browser] : cases) {
+        texts.download = address;
+        opened.clear();
+        prompter.asked.clear();
+        auto d = Open("http://127.0.0.1:1/");
+        d->bDownloadClick();
+        EXPECT_EQ(QUrl(opened), QUrl(browser)) << address;
+        EXPECT_EQ(prompter.asked.size(), browser.isEmpty() ? 1u : 0u) << address;
+        if (browser.isEmpty() && !prompter.asked.empty()) {
+            EXPECT_TRUE(prompter.asked[0].text.contains(QString::fromStdString(address))) << address;
+        }
+    }
+}
+
 TEST(AboutDialog, ShowsTheBuildsVersion) {
     TAboutDlg about;
     EXPECT_EQ(about.Version->text().toStdString(), FileVersion());
     EXPECT_EQ(about.windowTitle(), QStringLiteral("バージョン情報"));
     EXPECT_EQ(about.size(), QSize(265, 111));
     EXPECT_FALSE(FileVersion().empty());
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("ProgramIcon"))->pixmap().size(), QSize(32, 32));
+    // In the middle of the screen, whatever window it belongs to.
+    QWidget owner;
+    owner.setGeometry(0, 0, 200, 100);
+    TAboutDlg centred(&owner);
+    centred.show();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((centred.frameGeometry().center() - screen.center()).manhattanLength(), 2);
 }
 
 }  // namespace
