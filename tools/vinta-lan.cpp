@@ -2,6 +2,7 @@
 // try it between two machines.
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -27,6 +28,8 @@ const char kUsage[] =
     "  vinta-lan send HOST PORT FILE|- [--async]    send one text (a file, or standard input)\n"
     "  vinta-lan members PORT                      ask who listens on PORT (broadcast), for 2 s\n"
     "Both ends must agree on --async (unacknowledged pieces). Members answer only with --async.\n"
+    "send ends 0 once the receiver acknowledged the whole text (acknowledged mode, more than\n"
+    "1024 bytes), or once the last datagram is out (--async, or a single datagram).\n"
     "exit status: 0 done, 1 the port, the file or the peer failed, 64 wrong usage\n";
 
 int Usage(const std::string& problem) {
@@ -57,6 +60,30 @@ void ReplyToSender(vinta::TKUDP& k) {
     };
 }
 
+// What the exchange ignores, one line each on standard error, but at most
+// kPerSecond a second, so that a flood cannot fill a terminal.
+class IgnoredReport {
+public:
+    static constexpr int kPerSecond = 5;
+    void Say(const std::string& status) {
+        if (!clock_.isValid() || clock_.elapsed() >= 1000) {
+            if (held_ > 0) std::fprintf(stderr, "vinta-lan: %d more ignored\n", held_);
+            clock_.start();
+            said_ = held_ = 0;
+        }
+        if (said_ < kPerSecond) {
+            ++said_;
+            std::fprintf(stderr, "vinta-lan: %s\n", status.c_str());
+        } else {
+            ++held_;
+        }
+    }
+
+private:
+    QElapsedTimer clock_;
+    int said_ = 0, held_ = 0;
+};
+
 int Listen(const std::vector<std::string>& args) {
     int port = 0;
     if (args.empty() || args.size() > 2 || !Port(args[0], port) || (args.size() == 2 && args[1] != "--async"))
@@ -70,18 +97,18 @@ int Listen(const std::vector<std::string>& args) {
         return Fail(e.what());
     }
     ReplyToSender(k);
-    std::string text;
+    vinta::KudpText assembly;
     k.OnReceiveData = [&](vinta::TKUDP* s, int total, int recv, const std::string&, int) {
-        std::string piece;
+        std::string piece, text;
         int length = 1 << 30;
         s->ReadBuffer(piece, length);
-        text += piece;
-        if (recv != total) return;
+        if (!assembly.Add(total, recv, piece, text)) return;
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
-        text.clear();
     };
+    IgnoredReport report;
+    k.OnStatus = [&](vinta::TKUDP*, const std::string& status) { report.Say(status); };
     std::fprintf(stderr, "vinta-lan: listening on port %d\n", k.LocalPort);
     std::signal(SIGINT, [](int) { QCoreApplication::quit(); });
     std::signal(SIGTERM, [](int) { QCoreApplication::quit(); });
@@ -118,10 +145,18 @@ int Send(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vinta-lan: sent %u of %u bytes\n", sent, total);
         quiet.start();
     };
-    k.OnSendData = [&](vinta::TKUDP*) {
+    // Acknowledged pieces are done when the receiver has asked past the last
+    // one; without acknowledgements (--async, or one datagram) when the last
+    // one is out.
+    const bool acknowledged = !k.ASync && text.size() > static_cast<size_t>(vinta::TKUDP::kPiece);
+    auto finish = [&] {
         done = true;
         QTimer::singleShot(0, [] { QCoreApplication::exit(kExitOk); });
     };
+    k.OnSendData = [&](vinta::TKUDP*) {
+        if (!acknowledged) finish();
+    };
+    k.OnDelivered = [&](vinta::TKUDP*) { finish(); };
     try {
         k.SendBuffer(text, static_cast<unsigned>(text.size()));
     } catch (const std::exception& e) {
@@ -129,6 +164,9 @@ int Send(const std::vector<std::string>& args) {
     }
     quiet.start();
     int r = done ? kExitOk : QCoreApplication::exec();
+    if (r != kExitOk && acknowledged)
+        return Fail(args[0] + ":" + args[1] + " did not acknowledge the whole text (" + std::to_string(k.SentCount()) +
+                    " of " + std::to_string(k.PacketCount()) + " pieces sent)");
     if (r != kExitOk) return Fail("no answer from " + args[0] + ":" + args[1]);
     return kExitOk;
 }

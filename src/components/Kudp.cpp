@@ -88,6 +88,8 @@ void TKUDP::SendBuffer(const std::string& data, unsigned length) {
     const std::string text = data.substr(0, length);
     const unsigned n = static_cast<unsigned>(text.size());
     sentCount_ = 0;
+    delivered_ = false;
+    sendBuffer_.clear();
     sendDataDue_ = true;
     if (n <= static_cast<unsigned>(kPiece)) {
         packetCount_ = 1;
@@ -144,6 +146,7 @@ void TKUDP::Plain(int count, const std::string& msg, const std::string& from, in
 
 void TKUDP::UDPDataReceived(int count, const std::string& bytes, const std::string& from, int port) {
     if (count < 1) {
+        receiveBuffer_.clear();  // an empty text, not the last one again
         if (OnReceiveData) OnReceiveData(this, count, count, from, port);
         expectedLength_ = 0;
         receivedLength_ = 0;
@@ -193,6 +196,10 @@ void TKUDP::UDPDataReceived(int count, const std::string& bytes, const std::stri
         if (!numberAfter(kOk, k)) return;
         if (k < 0) return Ignore("piece " + std::to_string(k));
         if (k < packetCount_ && !sendBuffer_.empty()) SendPiece(k);
+        if (k == packetCount_ && m.starts_with(kOk) && !sendBuffer_.empty() && !delivered_) {
+            delivered_ = true;
+            if (OnDelivered) OnDelivered(this);
+        }
         return;
     }
     if (m.starts_with(kData)) return ReceivePiece(msg, from, port);
@@ -207,8 +214,13 @@ void TKUDP::ReceivePiece(const std::string& msg, const std::string& from, int po
         return;
     }
     int size = 0;
-    if (!Number(std::string_view(msg).substr(kData.size(), close - kData.size()), size))
-        return Ignore("no number in %SDATA(");
+    // A size that does not read as one asks for the piece again, as a wrong
+    // size does, instead of stalling until the sender gives up.
+    if (!Number(std::string_view(msg).substr(kData.size(), close - kData.size()), size)) {
+        Ignore("no number in %SDATA(");
+        Send(std::string(kNg) + std::to_string(ackCount_));
+        return;
+    }
     const std::string payload = msg.substr(close + 1);
     if (size < 0 || size > kPiece || static_cast<int>(payload.size()) != size) {
         Send(std::string(kNg) + std::to_string(ackCount_));
@@ -224,6 +236,19 @@ void TKUDP::ReceivePiece(const std::string& msg, const std::string& from, int po
     if (OnReceiveData) OnReceiveData(this, expectedLength_, receivedLength_, from, port);
     if (receivedLength_ == expectedLength_) expectedLength_ = receivedLength_ = 0;
     Send(std::string(kOk) + std::to_string(ackCount_));
+}
+
+bool KudpText::Add(int total, int recv, const std::string& piece, std::string& text) {
+    const bool follows = recv >= 0 && held_.size() + piece.size() == static_cast<size_t>(recv) &&
+                         static_cast<size_t>(recv) <= static_cast<size_t>(std::max(total, 0));
+    if (follows)
+        held_ += piece;
+    else
+        held_ = recv == static_cast<int>(piece.size()) && recv <= std::max(total, 0) ? piece : std::string();
+    if (recv != total || held_.size() != static_cast<size_t>(std::max(total, 0))) return false;
+    text.swap(held_);
+    held_.clear();
+    return true;
 }
 
 }  // namespace vinta

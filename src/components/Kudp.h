@@ -30,6 +30,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A text put together from the pieces OnReceiveData reports, as a consumer
+// does. A piece that does not follow on from what is held (a transfer left
+// unfinished, then a new one or a plain datagram) starts afresh, so nothing of
+// an abandoned transfer reaches the next text, and what is held never exceeds
+// the announced length.
+class KudpText {
+public:
+    // With the event's total and recv and the piece ReadBuffer gave: true
+    // when `text` is now a whole text.
+    bool Add(int total, int recv, const std::string& piece, std::string& text);
+    size_t Held() const { return held_.size(); }
+
+private:
+    std::string held_;
+};
+
 class TKUDP {
 public:
     static constexpr int kPiece = 1024;
@@ -59,6 +75,10 @@ public:
         OnReceiving;
     std::function<void(TKUDP* Sender, const std::string& status)> OnStatus;
     std::function<void(bool& handled)> OnInvalidHost;
+    // Not of the wire format's events: in acknowledged mode, the receiver has
+    // asked for the piece after the last ("%OK=" packetCount), so it holds
+    // the whole text. Unacknowledged mode and one-datagram texts never tell.
+    std::function<void(TKUDP* Sender)> OnDelivered;
 
     // Binds the socket to LocalPort (0: a free one, then LocalPort holds it).
     // Throws KudpError when the port cannot be had.
@@ -97,6 +117,7 @@ private:
     std::string sendBuffer_;
     bool sendDataDue_ = false;   // a text whose last datagram has not gone out
     bool lastPieceOut_ = false;  // set while the datagram just sent ends the text
+    bool delivered_ = false;     // the receiver acknowledged the whole text
 };
 
 }  // namespace vinta

@@ -69,20 +69,19 @@ private:
 // Gathers the pieces of each received text, as a consumer does.
 struct Collector {
     std::vector<std::string> texts;
-    std::string current;
+    KudpText assembly;
+    size_t mostHeld = 0;
     std::vector<std::string> statuses;
-    int sendData = 0;
+    int sendData = 0, delivered = 0;
     void Attach(TKUDP& k) {
         k.OnReceiveData = [this](TKUDP* s, int total, int recv, const std::string&, int) {
-            std::string piece;
+            std::string piece, text;
             int length = 1 << 20;
             s->ReadBuffer(piece, length);
-            current += piece;
-            if (recv == total) {
-                texts.push_back(current);
-                current.clear();
-            }
+            if (assembly.Add(total, recv, piece, text)) texts.push_back(text);
+            mostHeld = std::max(mostHeld, assembly.Held());
         };
+        k.OnDelivered = [this](TKUDP*) { ++delivered; };
         k.OnStatus = [this](TKUDP*, const std::string& s) { statuses.push_back(s); };
         k.OnSendData = [this](TKUDP*) { ++sendData; };
     }
@@ -167,6 +166,65 @@ TEST_F(OnTheWire, ADamagedPieceIsAskedForAgain) {
 }
 
 // The member query goes to the broadcast address, and RemoteHost comes back.
+// Whatever becomes of a transfer, the next text arrives alone and exactly; an
+// empty datagram is an empty text.
+TEST_F(OnTheWire, AnAbandonedTransferNeverReachesTheNextText) {
+    const std::string piece = Text(1024), tail = Text(1500).substr(1024);
+    auto data = [](const std::string& p) { return "%SDATA(" + std::to_string(p.size()) + ")" + p; };
+    struct Case {
+        bool async;
+        std::vector<std::string> datagrams;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {false, {"%SLENGTH=3000", data(piece), "hello"}, {"hello"}},
+        {false, {"%SLENGTH=3000", data(piece), "%SLENGTH=1500", data(piece), data(tail)}, {piece + tail}},
+        {false, {"%SLENGTH=3000", data(piece), "%SDATA(99)short", "next"}, {"next"}},
+        {true, {"%SLENGTH=3000", piece, "%SLENGTH=1500", piece, tail}, {piece + tail}},
+        {true, {"%SLENGTH=3000", piece, piece, piece, "%SLENGTH=1500", piece, tail}, {piece + tail}},
+        {false, {"hello", ""}, {"hello", ""}},
+        {false, {"%SLENGTH=3000", data(piece), ""}, {""}},
+    };
+    for (const Case& c : cases) {
+        Collector at;
+        at.Attach(b);
+        b.ASync = c.async;
+        for (const std::string& d : c.datagrams) b.UDPDataReceived(static_cast<int>(d.size()), d, "127.0.0.1", 5001);
+        EXPECT_EQ(at.texts, c.texts) << c.datagrams.size() << (c.async ? " async" : "");
+    }
+    // A flood of announcements, each with one piece: nothing piles up.
+    Collector at;
+    at.Attach(b);
+    b.ASync = false;
+    for (int i = 0; i < 20000; ++i) {
+        b.UDPDataReceived(13, "%SLENGTH=2000", "127.0.0.1", 5001);
+        b.UDPDataReceived(1030, data(piece), "127.0.0.1", 5001);
+    }
+    EXPECT_LE(at.mostHeld, 2000u);
+    EXPECT_TRUE(at.texts.empty());
+}
+
+// The sender knows the text arrived only when the receiver asks past its last
+// piece; a receiver asking for a later piece gets that piece.
+TEST_F(OnTheWire, DeliveredOnlyWhenTheLastPieceIsAcknowledged) {
+    a.SendBuffer(Text(3000), 3000);
+    wire.Pump();
+    ASSERT_EQ(atB.texts.size(), 1u);
+    EXPECT_EQ(atA.delivered, 1);
+    wire.log.clear();
+    a.SendBuffer(Text(2500), 2500);
+    wire.queue.clear();
+    a.UDPDataReceived(5, "%OK=2", "127.0.0.1", 5002);
+    ASSERT_EQ(wire.log.size(), 2u);
+    EXPECT_EQ(wire.log[1].bytes, "%SDATA(452)" + Text(2500).substr(2048));
+    EXPECT_EQ(atA.delivered, 1) << "piece 2 sent is not the text received";
+    // A piece whose size does not read as a number is asked for again.
+    wire.log.clear();
+    b.UDPDataReceived(13, "%SLENGTH=2000", "127.0.0.1", 5001);
+    b.UDPDataReceived(13, "%SDATA(x1)abc", "127.0.0.1", 5001);
+    ASSERT_EQ(wire.log.size(), 2u);
+    EXPECT_EQ(wire.log[1].bytes, "%NG=0");
+}
+
 TEST_F(OnTheWire, MemberQuery) {
     b.ASync = true;
     a.GetMember();
@@ -255,8 +313,8 @@ TEST_F(OnTheWire, BaseErrorsAndReadBuffer) {
 }
 
 // Real sockets on 127.0.0.1, texts of every size that matters, both modes.
-bool WaitFor(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(10000);
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+    QDeadlineTimer deadline(ms);
     while (!done() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
 }
@@ -357,6 +415,59 @@ TEST(LanTool, SendToListen) {
     bad.start(QStringLiteral(VINTA_LAN), {QStringLiteral("send"), QStringLiteral("127.0.0.1")});
     ASSERT_TRUE(bad.waitForFinished(5000));
     EXPECT_EQ(bad.exitCode(), 64);
+}
+
+// send ends 0 only when the receiver acknowledged the whole text: a receiver
+// whose last "%OK=" is lost leaves it at exit 1 with one line. listen tells
+// what it ignores, a few lines a second however many come.
+TEST(LanTool, SendWaitsForTheWholeTextAndListenTellsWhatItIgnores) {
+    QUdpSocket receiver;
+    ASSERT_TRUE(receiver.bind(QHostAddress::LocalHost, 0));
+    int pieces = 0;
+    QObject::connect(&receiver, &QUdpSocket::readyRead, [&] {
+        while (receiver.hasPendingDatagrams()) {
+            const QNetworkDatagram d = receiver.receiveDatagram();
+            QByteArray answer;
+            if (d.data().startsWith("%SLENGTH=")) answer = "%OK=0";
+            if (d.data().startsWith("%SDATA(") && ++pieces < 3) answer = "%OK=" + QByteArray::number(pieces);
+            if (!answer.isEmpty()) receiver.writeDatagram(answer, d.senderAddress(), static_cast<quint16>(d.senderPort()));
+        }
+    });
+    QProcess send;
+    send.start(QStringLiteral(VINTA_LAN), {QStringLiteral("send"), QStringLiteral("127.0.0.1"),
+                                           QString::number(receiver.localPort()), QStringLiteral("-")});
+    send.write(QByteArray(3000, 'x'));
+    send.closeWriteChannel();
+    ASSERT_TRUE(WaitFor([&] { return send.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(pieces, 3);
+    EXPECT_EQ(send.exitCode(), 1);
+    EXPECT_TRUE(send.readAllStandardError().contains("did not acknowledge the whole text"));
+
+    QUdpSocket probe;
+    ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.localPort();
+    probe.close();
+    QProcess listen;
+    listen.start(QStringLiteral(VINTA_LAN), {QStringLiteral("listen"), QString::number(port)});
+    QByteArray said;
+    ASSERT_TRUE(WaitFor([&] {
+        said += listen.readAllStandardError();
+        return said.contains("listening");
+    }));
+    QUdpSocket peer;
+    for (int i = 0; i < 50; ++i) peer.writeDatagram(QByteArray("%SLENGTH=zz"), QHostAddress::LocalHost, port);
+    WaitFor([&] {
+        said += listen.readAllStandardError();
+        return said.count("ignored") >= 5;
+    });
+    // What a flood might still print within the same second.
+    WaitFor([&] {
+        said += listen.readAllStandardError();
+        return false;
+    }, 300);
+    EXPECT_EQ(said.count("ignored: no number in %SLENGTH="), 5) << said.toStdString();
+    listen.terminate();
+    listen.waitForFinished(5000);
 }
 
 }  // namespace
