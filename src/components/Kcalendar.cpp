@@ -69,14 +69,26 @@ int KCalendarState::RowHeight(int row) const {
                : DefaultHeight;
 }
 
+KCalendarState::Layout KCalendarState::MakeLayout() const {
+    Layout l;
+    l.colLeft.resize(static_cast<size_t>(std::max(0, ColCount)) + 1);
+    for (int c = 0; c < ColCount; ++c)
+        l.colLeft[static_cast<size_t>(c) + 1] = l.colLeft[static_cast<size_t>(c)] + ColWidth(c) + (DrawGridLineV ? 1 : 0);
+    l.rowTop.assign(static_cast<size_t>(std::max(0, RowCount)) + 1, 20);
+    for (int r = 0; r < RowCount; ++r)
+        l.rowTop[static_cast<size_t>(r) + 1] = l.rowTop[static_cast<size_t>(r)] + RowHeight(r) + (DrawGridLineH ? 1 : 0);
+    return l;
+}
+
 int KCalendarState::GetBarLPos(int col, int* width) const {
     if (col < 0 || col >= ColCount) {
         if (width) *width = 0;
         return 0;
     }
+    if (width) *width = ColWidth(col);
+    if (layout) return layout->colLeft[static_cast<size_t>(col)];
     int x = 0;
     for (int c = 0; c < col; ++c) x += ColWidth(c) + (DrawGridLineV ? 1 : 0);
-    if (width) *width = ColWidth(col);
     return x;
 }
 
@@ -93,9 +105,10 @@ int KCalendarState::GetBarTPos(int row, int* height) const {
         if (height) *height = 0;
         return 0;
     }
+    if (height) *height = RowHeight(row);
+    if (layout) return layout->rowTop[static_cast<size_t>(row)];
     int y = 20;
     for (int r = 0; r < row; ++r) y += RowHeight(r) + (DrawGridLineH ? 1 : 0);
-    if (height) *height = RowHeight(row);
     return y;
 }
 
@@ -270,6 +283,8 @@ bool KCalendarState::GetBarSize(KSCHEDULE& k) const {
     }
     const DateTimeValue from = DayOf(k.FromDate), to = DayOf(k.ToDate);
     if (to < start || from > end) return false;
+    // An item that ends before it starts has no bar to draw.
+    if (k.ToDate + k.ToTime < k.FromDate + k.FromTime) return false;
     auto inWindow = [&](DateTimeValue day) { return day >= start && day <= end; };
     // The column of a day (and, in dmDay, of an hour).
     auto column = [&](DateTimeValue day, DateTimeValue time) {
@@ -323,7 +338,8 @@ bool KCalendarState::GetBarSize(KSCHEDULE& k) const {
         k.ProgressShown = false;
     } else {
         DateTimeValue date, time;
-        GetProgressDate(k.FromDate + k.FromTime, k.ToDate + k.ToTime, k.Percent, date, time);
+        // Past 100 % the work is done, not later than the bar.
+        GetProgressDate(k.FromDate + k.FromTime, k.ToDate + k.ToTime, std::min<int>(k.Percent, 100), date, time);
         if (inWindow(date)) {
             k.ProgressX = edge(date, time);
             k.ProgressShown = true;
@@ -335,6 +351,7 @@ bool KCalendarState::GetBarSize(KSCHEDULE& k) const {
             k.ProgressShown = Mode == dmYear;
         }
     }
+    k.ProgressX = std::clamp(k.ProgressX, k.BarRect.left, std::max(k.BarRect.left, k.BarRect.right));
     return true;
 }
 
@@ -342,12 +359,18 @@ bool KCalendarState::GetBarSize(KSCHEDULE& k) const {
 
 namespace {
 
-void HeaderBox(Canvas& c, const KCalendarState& s, const QRect& r, QColor fill) {
+// Filled inside a grey border: today's header cell.
+void BorderedBox(Canvas& c, const QRect& r, QColor fill) {
     c.SetBrush(fill);
     c.FillRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
     c.SetPen(kGrey);
     c.SetBrush(fill, BrushStyle::Clear);
     c.Rectangle(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+}
+
+// A header cell: the same, with a white line along the top.
+void HeaderBox(Canvas& c, const KCalendarState& s, const QRect& r, QColor fill) {
+    BorderedBox(c, r, fill);
     c.SetPen(Qt::white);
     c.Line(r.left() + 1, r.top() + 1, r.right(), r.top() + 1);
     (void)s;
@@ -385,7 +408,7 @@ void DayHeader(Canvas& c, KCalendarState& s, const QRect& r, int col) {
         PeriodLabel(c, r.left(), QString::asprintf("%04d/%02d", y, m),
                     s.Mode == dmWeek ? s.colors.weekdayText : s.colors.periodText);
     const bool isToday = DayOf(date) == DayOf(s.today);
-    if (isToday) HeaderBox(c, s, r, s.colors.todayCell);
+    if (isToday) BorderedBox(c, r, s.colors.todayCell);
     if (DayOf(date) == DayOf(s.CurrentDate)) c.DrawFocusRect(r.left() + 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
     const QColor colour = DayTextColour(s, date);
     const int half = r.height() / 2;
@@ -411,7 +434,7 @@ void MonthHeader(Canvas& c, KCalendarState& s, const QRect& r, int col) {
     DecodeDate(s.today, ty, tm, td);
     DecodeDate(s.CurrentDate, cy, cm, cd);
     const bool isToday = ty == y && tm == m;
-    if (isToday) HeaderBox(c, s, r, s.colors.todayCell);
+    if (isToday) BorderedBox(c, r, s.colors.todayCell);
     if (cy == y && cm == m) c.DrawFocusRect(r.left() + 1, r.top() + 1, r.right() - 1, r.bottom() - 1);
     c.SetBrush(Qt::white, BrushStyle::Clear);
     c.SetFont(Arial(isToday, s.colors.weekdayText));
@@ -523,10 +546,15 @@ void DrawHoliday(Canvas& c, int x, int y, const QString& name) {
     c.TextOut(bx + 2, y + 2 + 2, name);
 }
 
-void DrawHolidays(Canvas& c, KCalendarState& s) {
+void DrawHolidays(Canvas& c, KCalendarState& s, const QRect& area) {
     if (s.Mode != dmWeek && s.Mode != dmMonth) return;
     const int top = s.GetBarTPos(s.FixedRow);
+    // A holiday's mark and name reach to the right of its column's left.
+    const int lastLeft = area.right() + 1, firstLeft = area.left() - 400;
     for (int col = s.FixedCol; col < s.ColCount; ++col) {
+        const int left = s.GetBarLPos(col);
+        if (left < firstLeft) continue;
+        if (left > lastLeft) break;
         QString name;
         if (s.GetHoliday(s.ColumnDate(col), name)) DrawHoliday(c, s.GetBarLPos(col), top, name);
     }
@@ -565,13 +593,18 @@ void DrawBar(Canvas& c, KCalendarState& s, KSCHEDULE& k) {
         c.SetPen(s.bars.outline[static_cast<size_t>(type)]);
         c.SetBrush(s.bars.fill[static_cast<size_t>(type)]);
     }
-    c.Polygon(BarShape(L, R, T + 3, T + 15, k.StartShown, k.EndShown));
-    if (k.Percent > 0) {
+    // A bar too short for its two points is a plain mark of at least 2
+    // pixels, never a shape turned inside out.
+    const int right = std::max(R, L + 2);
+    const bool room = right - L >= 8;
+    c.Polygon(BarShape(L, right, T + 3, T + 15, k.StartShown && room, k.EndShown && room));
+    if (k.Percent > 0 && P > L) {
         if (known && type != 0) {
             c.SetPen(s.bars.progressOutline[static_cast<size_t>(type)]);
             c.SetBrush(s.bars.progressFill[static_cast<size_t>(type)]);
         }
-        c.Polygon(BarShape(L, P, T + 6, T + 12, k.StartShown, k.ProgressShown));
+        const bool roomP = P - L >= 8;
+        c.Polygon(BarShape(L, P, T + 6, T + 12, k.StartShown && roomP, k.ProgressShown && roomP));
     }
     const size_t style = known ? static_cast<size_t>(type) : 0;
     c.SetFont(Japanese(s.bars.captionBold[style], s.bars.caption[style]));
@@ -589,9 +622,65 @@ void DrawBar(Canvas& c, KCalendarState& s, KSCHEDULE& k) {
     if (k.Selected) c.DrawFocusRect(L, T, R - 1, k.BarRect.bottom - 1);
 }
 
-void PaintCalendar(Canvas& c, KCalendarState& s, DateTimeValue now) {
+namespace {
+
+// The first index whose span [edges[i], edges[i + 1]) reaches `from`, and the
+// one past the last that starts before `to`.
+std::pair<int, int> SpansMeeting(const std::vector<int>& edges, int from, int to) {
+    const int n = static_cast<int>(edges.size()) - 1;
+    const int first = static_cast<int>(std::upper_bound(edges.begin(), edges.end(), from) - edges.begin()) - 1;
+    const int end = static_cast<int>(std::lower_bound(edges.begin(), edges.end(), to) - edges.begin());
+    return {std::clamp(first, 0, n), std::clamp(end, 0, n)};
+}
+
+void PaintCells(Canvas& c, KCalendarState& s, const QRect& area) {
+    const auto [firstCol, endCol] = SpansMeeting(s.layout->colLeft, area.left(), area.right() + 1);
+    const auto [firstRow, endRow] = SpansMeeting(s.layout->rowTop, area.top(), area.bottom() + 1);
+    for (int col = firstCol; col < endCol; ++col) {
+        int w = 0;
+        const int left = s.GetBarLPos(col, &w);
+        // The header rows, and the data rows as one cell down to the bottom.
+        for (int j = 0; j <= std::min(s.FixedRow, s.RowCount - 2); ++j) {
+            int h = 0;
+            const int top = s.GetBarTPos(j, &h);
+            DrawCell(c, s, QRect(left, top, w, j < s.FixedRow ? h : std::max(1, s.Height - top)), col, j);
+        }
+        if (!s.DrawGridLineH) continue;
+        c.SetPen(kGridLine);
+        for (int j = std::max(firstRow, s.FixedRow); j < std::min(endRow, s.RowCount - 1); ++j) {
+            int h = 0;
+            const int top = s.GetBarTPos(j, &h);
+            c.Line(left, top + h, left + w + (s.DrawGridLineV ? 1 : 0), top + h);
+        }
+    }
+}
+
+// Bars in lanes that meet the area; an item whose lane is not one of the
+// control's is not drawn at all.
+void PaintBars(Canvas& c, KCalendarState& s, const QRect& area) {
+    TFile::SetKind(0);
+    for (int i = 0; i < s.schedules.Count(); ++i) {
+        KSCHEDULE& k = s.schedules.Schedule(i);
+        k.Painted = false;
+        if (k.Row < 0 || k.Row >= s.RowCount) continue;
+        const int top = s.GetBarTPos(k.Row), bottom = s.GetBarBPos(k.Row);
+        if (bottom <= area.top() || top > area.bottom()) continue;
+        if (!s.GetBarSize(k)) continue;
+        k.Painted = true;
+        k.BarRect.top = top;
+        k.BarRect.bottom = bottom;
+        DrawBar(c, s, k);
+    }
+}
+
+}  // namespace
+
+void PaintCalendar(Canvas& c, KCalendarState& s, DateTimeValue now, QRect exposed) {
     if (!s.redraw) return;
     s.today = s.Demo ? DayOf(s.CurrentDate) : DayOf(now);
+    const KCalendarState::Layout layout = s.MakeLayout();
+    s.layout = &layout;
+    const QRect area = exposed.isEmpty() ? QRect(0, 0, std::max(s.Width, layout.colLeft.back()), std::max(s.Height, layout.rowTop.back())) : exposed;
     // The top band.
     c.SetBrush(s.colors.header);
     c.FillRect(0, 0, s.Width, 20);
@@ -601,34 +690,10 @@ void PaintCalendar(Canvas& c, KCalendarState& s, DateTimeValue now) {
     c.SetPen(Qt::white);
     c.Line(1, 1, s.Width - 1, 1);
     c.Line(1, 1, 1, 19);
-    for (int col = 0; col < s.ColCount; ++col) {
-        int w = 0;
-        const int left = s.GetBarLPos(col, &w);
-        for (int j = 0; j <= s.RowCount - 2; ++j) {
-            int h = 0;
-            const int top = s.GetBarTPos(j, &h);
-            if (j < s.FixedRow) {
-                DrawCell(c, s, QRect(left, top, w, h), col, j);
-            } else if (j == s.FixedRow) {
-                DrawCell(c, s, QRect(left, top, w, std::max(1, s.Height - top)), col, j);
-            }
-            if (j >= s.FixedRow && s.DrawGridLineH) {
-                c.SetPen(kGridLine);
-                c.Line(left, top + h, left + w + (s.DrawGridLineV ? 1 : 0), top + h);
-            }
-        }
-    }
-    DrawHolidays(c, s);
-    TFile::SetKind(0);
-    for (int i = 0; i < s.schedules.Count(); ++i) {
-        KSCHEDULE& k = s.schedules.Schedule(i);
-        k.Painted = false;
-        if (!s.GetBarSize(k)) continue;
-        k.Painted = true;
-        k.BarRect.top = s.GetBarTPos(k.Row);
-        k.BarRect.bottom = s.GetBarBPos(k.Row);
-        DrawBar(c, s, k);
-    }
+    PaintCells(c, s, area);
+    DrawHolidays(c, s, area);
+    PaintBars(c, s, area);
+    s.layout = nullptr;
 }
 
 // The widget.
@@ -708,10 +773,10 @@ bool TKCalendar::CheckCells(QPoint& at, QRect& rc, int& col, int& row) const {
     return s_.CheckCells(at.x(), at.y(), rc, col, row);
 }
 
-void TKCalendar::paintEvent(QPaintEvent*) {
+void TKCalendar::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     Canvas c(p);
-    PaintCalendar(c, s_, static_cast<double>(QDate::currentDate().toJulianDay() - kEpoch));
+    PaintCalendar(c, s_, static_cast<double>(QDate::currentDate().toJulianDay() - kEpoch), e->rect());
 }
 
 void TKCalendar::mousePressEvent(QMouseEvent* e) {

@@ -76,6 +76,13 @@ struct KCalendarState {
     TFile schedules;
     std::vector<int16_t> colWidths, rowHeights;  // 0: the default
     const QStringList* holidays = nullptr;       // "yyyy/mm/dd,name" lines
+    // Column lefts and row tops, summed once for a paint (see PaintCalendar);
+    // without them every position is summed from the first column or row.
+    struct Layout {
+        std::vector<int> colLeft, rowTop;  // one more than there are: the far edges
+    };
+    const Layout* layout = nullptr;
+    Layout MakeLayout() const;
 
     KCalendarState();
 
@@ -109,7 +116,9 @@ struct KCalendarState {
 };
 
 // Paint: the calendar, the holidays, then the bars. `now` is the system date.
-void PaintCalendar(Canvas& c, KCalendarState& s, DateTimeValue now);
+// Only what meets `exposed` is drawn (an empty rectangle: everything); the
+// cost follows what is visible, not the size of the control.
+void PaintCalendar(Canvas& c, KCalendarState& s, DateTimeValue now, QRect exposed = {});
 void DrawBar(Canvas& c, KCalendarState& s, KSCHEDULE& item);
 
 class TKCalendar : public QWidget {
@@ -156,7 +165,7 @@ public:
     bool CheckCells(QPoint& at, QRect& rc, int& col, int& row) const;
 
 protected:
-    void paintEvent(QPaintEvent*) override;
+    void paintEvent(QPaintEvent* e) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseReleaseEvent(QMouseEvent*) override;

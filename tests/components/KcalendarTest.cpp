@@ -216,6 +216,41 @@ TEST_F(Calendar, RedrawSwitchAndMouse) {
 }
 
 // The collection: kinds, the shared current kind, sorting both ways.
+// Items in no lane, with progress past 100 or ending before they start stay
+// out of what is not theirs; today's header cell has no white top line.
+TEST_F(Calendar, OddItemsAndTodaysHeader) {
+    s.CurrentDate = EncodeDate(2005, 4, 20);  // its focus rectangle away from today's cell
+    Paint();
+    const QImage plain = image.copy(0, 0, s.Width, s.GetBarTPos(s.FixedRow));
+    const int today = s.GetBarLPos(3), headerTop = s.GetBarTPos(0);
+    EXPECT_EQ(At(today + 5, headerTop + 1), s.colors.todayCell) << "no white line over today";
+    auto add = [&](int row, DateTimeValue from, DateTimeValue to, int percent) {
+        KSCHEDULE& k = s.schedules.Schedule(s.schedules.Add());
+        k.Row = row;
+        k.FromDate = from;
+        k.ToDate = to;
+        k.Percent = static_cast<int16_t>(percent);
+        k.Title = "x";
+    };
+    TFile::SetKind(0);
+    add(-1, EncodeDate(2005, 4, 2), EncodeDate(2005, 4, 20), 50);
+    add(s.RowCount, EncodeDate(2005, 4, 2), EncodeDate(2005, 4, 20), 50);
+    Paint();
+    EXPECT_EQ(image.copy(0, 0, s.Width, s.GetBarTPos(s.FixedRow)), plain) << "the header untouched";
+    EXPECT_FALSE(s.schedules.Schedule(0).Painted);
+    add(2, EncodeDate(2005, 4, 6), EncodeDate(2005, 4, 9), 150);
+    s.schedules.Schedule(2).BarType = 1;  // its progress in red
+    add(3, EncodeDate(2005, 4, 10), EncodeDate(2005, 4, 6), 50);
+    Paint();
+    const KSCHEDULE& late = s.schedules.Schedule(2);
+    ASSERT_TRUE(late.Painted);
+    for (int x = late.BarRect.right + 1; x < s.Width; ++x)
+        EXPECT_NE(At(x, late.BarRect.top + 9), kProgress) << "150 % ends with its bar, x=" << x;
+    EXPECT_FALSE(s.schedules.Schedule(3).Painted) << "an end before the start draws nothing";
+    const int row3 = s.GetBarTPos(3) + 9;
+    for (int x = 0; x < s.Width; ++x) EXPECT_NE(At(x, row3), kBarFill) << x;
+}
+
 TEST(RecordCollection, KindsAndSorting) {
     TFile a, b;
     TFile::SetKind(0);
