@@ -1,9 +1,12 @@
 // The Gantt calendar control on its own: the designer's demonstration items,
-// a mode switch, the national holidays of Japan, and the date under the
-// pointer in the status bar.
+// a mode switch, a date chooser to look at any month (and its holidays), the
+// national holidays of Japan, and the date under the pointer in the status
+// bar.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDate>
 #include <QMainWindow>
 #include <QScrollArea>
@@ -21,7 +24,7 @@ int main(int argc, char** argv) {
     window.setWindowTitle(QStringLiteral("calendar-demo"));
 
     QStringList holidays;
-    for (int y = 2004; y <= 2030; ++y)
+    for (int y = vinta::kFirstHolidayYear; y <= 2099; ++y)
         for (const vinta::Holiday& h : vinta::JapaneseHolidays(y))
             holidays << QString::fromStdString(vinta::HolidayLine(h));
 
@@ -44,7 +47,28 @@ int main(int argc, char** argv) {
         calendar->SetMode(m);
         calendar->SetColCount(m == vinta::dmDay ? 24 : m == vinta::dmWeek ? 14 : 36);
     });
-    window.addToolBar(QStringLiteral("Mode"))->addWidget(modes);
+    QToolBar* bar = window.addToolBar(QStringLiteral("Mode"));
+    bar->addWidget(modes);
+
+    // Any date: the demonstration's items belong to April 2005, so choosing a
+    // date turns the demonstration off; the box turns it on again.
+    auto* date = new QDateEdit(QDate(2005, 4, 4));
+    date->setObjectName(QStringLiteral("CurrentDate"));
+    date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    date->setCalendarPopup(true);
+    auto* demo = new QCheckBox(QStringLiteral("Demo"));
+    demo->setChecked(true);
+    QObject::connect(date, &QDateEdit::dateChanged, calendar, [calendar, demo](QDate d) {
+        demo->setChecked(false);
+        calendar->setCurrentDate(d);
+    });
+    QObject::connect(demo, &QCheckBox::toggled, calendar, [calendar, date](bool on) {
+        calendar->setDemo(on);
+        if (!on) calendar->setCurrentDate(date->date());
+        calendar->update();
+    });
+    bar->addWidget(date);
+    bar->addWidget(demo);
 
     calendar->OnMouseMove = [&window](vinta::TKCalendar* c, int x, int y, QRect, int, int) {
         vinta::DateTimeValue dt = 0;

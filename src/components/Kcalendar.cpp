@@ -395,7 +395,7 @@ void TKCalendar::SetFixedRow(int n) {
 }
 void TKCalendar::SetJobTime(int index, DateTimeValue t) {
     (index == 0 ? s_.JobStartTime : s_.JobEndTime) = t;
-    if (s_.Mode == dmDay) update();
+    if (s_.Mode == vinta::dmDay) update();
 }
 void TKCalendar::SetHolidays(const QStringList* lines) {
     s_.holidays = lines;
@@ -417,14 +417,18 @@ void TKCalendar::mousePressEvent(QMouseEvent* e) {
     QRect rc;
     int col, row;
     const QPoint p = e->position().toPoint();
-    if (s_.CheckCells(p.x(), p.y(), rc, col, row) && OnMouseDown) OnMouseDown(this, p.x(), p.y(), rc, col, row);
+    if (!s_.CheckCells(p.x(), p.y(), rc, col, row)) return;
+    if (OnMouseDown) OnMouseDown(this, p.x(), p.y(), rc, col, row);
+    emit MouseDown(this, p.x(), p.y(), rc, col, row);
 }
 
 void TKCalendar::mouseMoveEvent(QMouseEvent* e) {
     QRect rc;
     int col, row;
     const QPoint p = e->position().toPoint();
-    if (s_.CheckCells(p.x(), p.y(), rc, col, row) && OnMouseMove) OnMouseMove(this, p.x(), p.y(), rc, col, row);
+    if (!s_.CheckCells(p.x(), p.y(), rc, col, row)) return;
+    if (OnMouseMove) OnMouseMove(this, p.x(), p.y(), rc, col, row);
+    emit MouseMove(this, p.x(), p.y(), rc, col, row);
 }
 
 void TKCalendar::mouseReleaseEvent(QMouseEvent* e) {
@@ -433,6 +437,28 @@ void TKCalendar::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     s_.CheckCells(p.x(), p.y(), rc, col, row);
     if (OnMouseUp) OnMouseUp(this, p.x(), p.y(), rc, col, row);
+    emit MouseUp(this, p.x(), p.y(), rc, col, row);
+}
+
+// Dates and times as Designer edits them.
+
+QDate TKCalendar::currentDate() const { return ToQDate(s_.CurrentDate); }
+void TKCalendar::setCurrentDate(QDate d) {
+    if (d.isValid()) SetCurDate(static_cast<double>(d.toJulianDay() - kEpoch));
+}
+
+namespace {
+QTime TimeOf(DateTimeValue t) { return QTime(0, 0).addSecs(static_cast<int>(std::lround((t - std::floor(t)) * 86400)) % 86400); }
+DateTimeValue TimeValue(QTime t) { return EncodeTime(t.hour(), t.minute(), t.second()); }
+}  // namespace
+
+QTime TKCalendar::jobStartTime() const { return TimeOf(s_.JobStartTime); }
+QTime TKCalendar::jobEndTime() const { return TimeOf(s_.JobEndTime); }
+void TKCalendar::setJobStartTime(QTime t) {
+    if (t.isValid()) SetJobTime(0, TimeValue(t));
+}
+void TKCalendar::setJobEndTime(QTime t) {
+    if (t.isValid()) SetJobTime(1, TimeValue(t));
 }
 
 }  // namespace vinta

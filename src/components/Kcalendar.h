@@ -10,6 +10,8 @@
 // and passes the mouse on.
 
 #include <QColor>
+#include <QDate>
+#include <QTime>
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
@@ -121,15 +123,70 @@ struct KCalendarState {
 void PaintCalendar(Canvas& c, KCalendarState& s, DateTimeValue now, QRect exposed = {});
 void DrawBar(Canvas& c, KCalendarState& s, KSCHEDULE& item);
 
+// The published interface, in the order the control publishes it, so that
+// Qt Designer offers every property (Mode as an enumeration, the dates and
+// times with their editors) and a form compiled by uic sets them through the
+// Qt-style accessors below.
 class TKCalendar : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(int Mode READ Mode WRITE SetMode)
-    Q_PROPERTY(bool Demo READ Demo WRITE SetDemo)
-    Q_PROPERTY(int ColCount READ ColCount WRITE SetColCount)
-    Q_PROPERTY(int RowCount READ RowCount WRITE SetRowCount)
-    Q_PROPERTY(double Zoom READ Zoom WRITE SetZoom)
-    Q_PROPERTY(bool DrawGridLineH READ DrawGridLineH WRITE SetDrawGridLineH)
-    Q_PROPERTY(bool DrawGridLineV READ DrawGridLineV WRITE SetDrawGridLineV)
+    Q_PROPERTY(Modes Mode READ modeValue WRITE setMode)
+    Q_PROPERTY(QDate CurrentDate READ currentDate WRITE setCurrentDate)
+    Q_PROPERTY(bool DrawGridLineH READ DrawGridLineH WRITE setDrawGridLineH)
+    Q_PROPERTY(bool DrawGridLineV READ DrawGridLineV WRITE setDrawGridLineV)
+    Q_PROPERTY(int DefaultWidthDay READ defaultWidthDay WRITE setDefaultWidthDay)
+    Q_PROPERTY(int DefaultWidthWeek READ defaultWidthWeek WRITE setDefaultWidthWeek)
+    Q_PROPERTY(int DefaultWidthMonth READ defaultWidthMonth WRITE setDefaultWidthMonth)
+    Q_PROPERTY(int DefaultWidthYear READ defaultWidthYear WRITE setDefaultWidthYear)
+    Q_PROPERTY(int DefaultHeight READ defaultHeight WRITE setDefaultHeight)
+    Q_PROPERTY(int FixedCol READ fixedCol WRITE setFixedCol)
+    Q_PROPERTY(int FixedRow READ fixedRow WRITE setFixedRow)
+    Q_PROPERTY(int ColCount READ ColCount WRITE setColCount)
+    Q_PROPERTY(int RowCount READ RowCount WRITE setRowCount)
+    Q_PROPERTY(double Zoom READ Zoom WRITE setZoom)
+    Q_PROPERTY(QTime JobStartTime READ jobStartTime WRITE setJobStartTime)
+    Q_PROPERTY(QTime JobEndTime READ jobEndTime WRITE setJobEndTime)
+    Q_PROPERTY(bool Demo READ Demo WRITE setDemo)
+public:
+    enum Modes { dmDay = vinta::dmDay, dmWeek = vinta::dmWeek, dmMonth = vinta::dmMonth, dmYear = vinta::dmYear };
+    Q_ENUM(Modes)
+
+    // Qt-style accessors of the properties (what uic calls).
+    Modes modeValue() const { return static_cast<Modes>(s_.Mode); }
+    void setMode(Modes m) { SetMode(m); }
+    QDate currentDate() const;
+    void setCurrentDate(QDate d);
+    void setDrawGridLineH(bool on) { SetDrawGridLine(0, on); }
+    void setDrawGridLineV(bool on) { SetDrawGridLine(1, on); }
+    int defaultWidthDay() const { return s_.DefaultWidth[0]; }
+    int defaultWidthWeek() const { return s_.DefaultWidth[1]; }
+    int defaultWidthMonth() const { return s_.DefaultWidth[2]; }
+    int defaultWidthYear() const { return s_.DefaultWidth[3]; }
+    void setDefaultWidthDay(int w) { SetDefaultWidth(0, w); }
+    void setDefaultWidthWeek(int w) { SetDefaultWidth(1, w); }
+    void setDefaultWidthMonth(int w) { SetDefaultWidth(2, w); }
+    void setDefaultWidthYear(int w) { SetDefaultWidth(3, w); }
+    int defaultHeight() const { return s_.DefaultHeight; }
+    void setDefaultHeight(int h) { SetDefaultHeight(h); }
+    int fixedCol() const { return s_.FixedCol; }
+    void setFixedCol(int n) { SetFixedCol(n); }
+    int fixedRow() const { return s_.FixedRow; }
+    void setFixedRow(int n) { SetFixedRow(n); }
+    void setColCount(int n) { SetColCount(n); }
+    void setRowCount(int n) { SetRowCount(n); }
+    void setZoom(double z) { SetZoom(z); }
+    QTime jobStartTime() const;
+    QTime jobEndTime() const;
+    void setJobStartTime(QTime t);
+    void setJobEndTime(QTime t);
+    void setDemo(bool on) { SetDemo(on); }
+
+signals:
+    // The mouse, with the cell under it; OnMouseDown and friends are the
+    // same for code that does not use signals.
+    void MouseDown(vinta::TKCalendar* sender, int x, int y, QRect rc, int col, int row);
+    void MouseMove(vinta::TKCalendar* sender, int x, int y, QRect rc, int col, int row);
+    void MouseUp(vinta::TKCalendar* sender, int x, int y, QRect rc, int col, int row);
+
 public:
     explicit TKCalendar(QWidget* parent = nullptr);
 
