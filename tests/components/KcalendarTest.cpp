@@ -251,6 +251,57 @@ TEST_F(Calendar, OddItemsAndTodaysHeader) {
     for (int x = 0; x < s.Width; ++x) EXPECT_NE(At(x, row3), kBarFill) << x;
 }
 
+// Year mode: a bar that starts mid-month begins that far into its month's
+// column, by the days of that month.
+TEST_F(Calendar, AYearBarStartsWithinItsMonth) {
+    s.Mode = dmYear;
+    s.CurrentDate = EncodeDate(2005, 1, 10);
+    TFile::SetKind(0);
+    KSCHEDULE& k = s.schedules.Schedule(s.schedules.Add());
+    k.Row = 2;
+    k.FromDate = EncodeDate(2005, 3, 16);
+    k.ToDate = EncodeDate(2005, 5, 31);
+    Paint();
+    int w = 0;
+    const int start = s.GetBarLPos(2, &w) + 15 * w / 31, mid = s.GetBarTPos(2) + 9;
+    EXPECT_EQ(At(start, mid), kBarLine) << "the point of the bar on the 16th";
+    EXPECT_NE(At(start - 2, mid), kBarLine);
+    EXPECT_NE(At(start - 2, mid), kBarFill);
+}
+
+// Saturday's numbers are blue and Sunday's red, in the header and in the day
+// view's date.
+TEST_F(Calendar, WeekendNumbersTakeTheirColours) {
+    s.CurrentDate = EncodeDate(2005, 4, 20);
+    Paint();
+    // Text is smoothed: a pixel counts by the hue it leans to.
+    enum Ink { kBlue, kRed, kBlack };
+    auto is = [](QColor c, Ink ink) {
+        switch (ink) {
+            case kBlue: return c.blue() > c.red() + 60 && c.blue() > c.green() + 60;
+            case kRed: return c.red() > c.green() + 60 && c.red() > c.blue() + 60;
+            default: return c.lightness() < 90 && std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()}) < 30;
+        }
+    };
+    auto inkIn = [&](QRect r, Ink ink) {
+        int n = 0;
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (int y = r.top(); y <= r.bottom(); ++y) n += is(At(x, y), ink);
+        return n;
+    };
+    auto header = [&](int col) {
+        return QRect(s.GetBarLPos(col) + 2, s.GetBarTPos(0) + 2, s.ColWidth(col) - 4, s.RowHeight(0) - 4);
+    };
+    EXPECT_GT(inkIn(header(1), kBlue), 5) << "Saturday the 2nd";
+    EXPECT_EQ(inkIn(header(1), kBlack), 0);
+    EXPECT_GT(inkIn(header(2), kRed), 5) << "Sunday the 3rd";
+    EXPECT_GT(inkIn(header(3), kBlack), 5) << "Monday the 4th";
+    s.Mode = dmDay;
+    s.CurrentDate = EncodeDate(2005, 4, 2);
+    Paint();
+    EXPECT_GT(inkIn(QRect(0, 1, s.Width, 18), kBlue), 5) << "the Saturday's weekday in the day view";
+}
+
 TEST(RecordCollection, KindsAndSorting) {
     TFile a, b;
     TFile::SetKind(0);

@@ -198,6 +198,64 @@ TEST_F(Pages, DottedLinesAreDottedAtPrinterScale) {
     EXPECT_NEAR(static_cast<double>(inked) / (x1 - x0), 0.5, 0.15) << "as much gap as ink";
 }
 
+// In the month view a printed bar ends where its last day's column ends, its
+// full progress band with it.
+TEST_F(Pages, AMonthViewBarEndsWithItsLastDay) {
+    chart.viewMode = kMonthView;
+    chart.viewStart = {2005, 3, 1};
+    chart.viewEnd = {2005, 4, 30};
+    Rows(1);
+    Set(1, outline::StartDate, "2005/03/03");
+    Set(1, outline::EndDate, "2005/03/10");
+    Set(1, outline::Progress, "100");
+    Render(1);
+    const double w = static_cast<double>(R() - CL) / 61;
+    const int lastDayEnd = static_cast<int>(CL + 10 * w), y = RowY(0);  // the 10th is column 9
+    EXPECT_TRUE(Black(lastDayEnd - 2, y)) << "the bar's top edge up to the end";
+    EXPECT_TRUE(Black(lastDayEnd - 2, y + 10)) << "and its bottom edge";
+    EXPECT_TRUE(Black(lastDayEnd - 2, y + 5)) << "the band up to it";
+    EXPECT_FALSE(Black(lastDayEnd + 3, y + 5));
+    EXPECT_FALSE(Black(lastDayEnd + 3, y)) << "no further";
+}
+
+// Pens: while printing, widths 1 and 2 follow the printer's table (4 and 8
+// dots); the preview scales them by its zoom.
+TEST_F(Pages, PenWidthsOnPaperAndInThePreview) {
+    Rows(1);
+    const PageMetrics paper = MetricsFor(300, 300, QSize(3436, 2376), QSize(3508, 2480), true, 96, 96);
+    PageRenderer printer(state, paper, {s.store, s.tableSlots.optionSlot, o, s.tableSlots.resourceSlot,
+                                        s.grids.Schedule1, chart});
+    auto inkAcross = [](const QImage& img, int x, int y) {
+        int from = x;
+        while (from > x - 20 && qGray(img.pixel(from - 1, y)) < 128) --from;
+        int to = from;
+        while (to < x + 20 && qGray(img.pixel(to, y)) < 128) ++to;
+        return to - from;
+    };
+    struct Case {
+        bool printing;
+        double zoom;
+        int thin, thick;
+    } cases[] = {{true, 1.0, 4, 8}, {false, 1.0, 1, 2}, {false, 2.0, 2, 4}};
+    for (const Case& k : cases) {
+        state.printing = k.printing;
+        const double scale = k.printing ? paper.scaleX : k.zoom;
+        QImage sheet(static_cast<int>(1123 * scale), static_cast<int>(794 * scale), QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        {
+            QPainter p(&sheet);
+            Canvas c(p);
+            (k.printing ? printer : renderer).RenderPage(c, 1);
+        }
+        Render(1, k.zoom);
+        const QImage& img = k.printing ? sheet : page;
+        const int y = static_cast<int>((RowY(10) + 5) * scale);
+        EXPECT_EQ(inkAcross(img, static_cast<int>((L + 210) * scale), y), k.thin) << k.printing << " " << k.zoom;
+        EXPECT_EQ(inkAcross(img, static_cast<int>((L + 27) * scale), y), k.thick) << k.printing << " " << k.zoom;
+    }
+    state.printing = false;
+}
+
 // A date that does not parse leaves the bar out; the row's texts still print.
 TEST_F(Pages, ADateThatIsNoDateLeavesOnlyTheBarOut) {
     Rows(2);

@@ -129,6 +129,17 @@ TEST(HttpClient, LiteralV6AndRelativeRedirects) {
     HttpClient c;
     EXPECT_EQ(Fetch(c, moved.Url()), "");
     EXPECT_EQ(c.Body, "GET /pc/vinta/v2.txt");
+    // And to another path on the same server.
+    LoopbackServer elsewhere([](QTcpSocket& s, const std::string& request) {
+        const std::string reply = request.starts_with("GET /moved ") ? "HTTP/1.0 200 OK\r\n\r\nmoved body"
+                                                                     : "HTTP/1.0 301 Moved\r\nLocation: /moved\r\n\r\n";
+        s.write(reply.data(), static_cast<qint64>(reply.size()));
+        s.disconnectFromHost();
+    });
+    EXPECT_EQ(Fetch(c, elsewhere.Url()), "");
+    EXPECT_EQ(c.Body, "moved body");
+    ASSERT_EQ(elsewhere.requests.size(), 2u);
+    EXPECT_TRUE(elsewhere.requests[1].starts_with("GET /moved HTTP/1.0\r\n"));
 }
 
 TEST(HttpClient, ErrorStatusesFailButKeepTheirBody) {
