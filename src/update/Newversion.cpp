@@ -69,14 +69,14 @@ void CentreOnScreen(QWidget* dialog) {
 
 QString FromSjis(const std::string& bytes) { return QString::fromStdString(sjis::ToUtf8(bytes)); }
 
+constexpr size_t kMaxNoteLines = 1000;
+
 // The notes, lines 3 and on, as one text: at most kMaxNoteLines of them, and a
 // line saying how many more there were.
-QString NotesText(const std::vector<std::string>& lines) {
-    constexpr size_t kMaxNoteLines = 1000;
+QString NotesText(const std::vector<std::string>& lines, size_t more) {
     QStringList notes;
-    for (size_t i = 2; i < lines.size() && i < 2 + kMaxNoteLines; ++i) notes << FromSjis(lines[i]);
-    if (lines.size() > 2 + kMaxNoteLines)
-        notes << QStringLiteral("（以下 %1 行は省略しました）").arg(lines.size() - 2 - kMaxNoteLines);
+    for (size_t i = 2; i < lines.size(); ++i) notes << FromSjis(lines[i]);
+    if (more > 0) notes << QStringLiteral("（以下 %1 行は省略しました）").arg(more);
     return notes.join(QLatin1Char('\n'));
 }
 
@@ -228,13 +228,14 @@ void TNewVersionDlg::bVerCheckClick() {
 // The version file's texts are Shift-JIS, as every text of the program; the
 // notes go into the memo at once.
 void TNewVersionDlg::ShowReply(const std::string& body) {
-    const std::vector<std::string> lines = VersionFileLines(body);
+    size_t more = 0;
+    const std::vector<std::string> lines = VersionFileLines(body, 2 + kMaxNoteLines, more);
     if (!lines.empty()) {
         texts_.latest = lines[0];
         newVer->setText(FromSjis(texts_.latest));
     }
     if (lines.size() > 1) texts_.download = lines[1];
-    Memo1->setPlainText(NotesText(lines));
+    Memo1->setPlainText(NotesText(lines, more));
     // The notes are read from their first line.
     Memo1->moveCursor(QTextCursor::Start);
 }

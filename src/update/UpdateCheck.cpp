@@ -1,6 +1,7 @@
 #include "UpdateCheck.h"
 
 #include <QNetworkInterface>
+#include <algorithm>
 
 #include "runtime/Profile.h"
 #include "update/Version.h"
@@ -16,9 +17,21 @@ QString VersionUrl(const QString& settingsPath) {
 }
 
 std::vector<std::string> VersionFileLines(const std::string& body) {
+    size_t rest = 0;
+    return VersionFileLines(body, body.size() + 1, rest);
+}
+
+std::vector<std::string> VersionFileLines(const std::string& body, size_t maxLines, size_t& rest) {
     std::vector<std::string> lines;
+    rest = 0;
     size_t start = 0;
     while (start < body.size()) {
+        if (lines.size() == maxLines) {
+            // Every line break left, and a last line without one.
+            rest = static_cast<size_t>(std::count(body.begin() + static_cast<std::ptrdiff_t>(start), body.end(), '\n'));
+            if (body.back() != '\n') ++rest;
+            break;
+        }
         size_t end = body.find('\n', start);
         if (end == std::string::npos) end = body.size();
         std::string line = body.substr(start, end - start);

@@ -18,6 +18,9 @@ QString VersionUrl(const QString& settingsPath);
 
 // The body's lines, CR LF or LF.
 std::vector<std::string> VersionFileLines(const std::string& body);
+// At most `maxLines` of them; `rest` tells how many more there were, counted
+// without making them.
+std::vector<std::string> VersionFileLines(const std::string& body, size_t maxLines, size_t& rest);
 
 // Byte by byte as unsigned values; a prefix is smaller than what it begins.
 bool VersionIsOlder(const std::string& current, const std::string& latest);
