@@ -21,8 +21,7 @@
 #include "framework/Prompter.h"
 #include "store/Gridio.h"
 #include "store/Tables.h"
-#include "views/OutlineCommands.h"
-#include "views/OutlineView.h"
+#include "store/Folding.h"
 
 namespace vinta {
 

@@ -12,7 +12,7 @@
 #include "store/Gridio.h"
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
-#include "views/ChartView.h"
+#include "store/ChartPeriod.h"
 
 namespace vinta {
 

@@ -4,23 +4,13 @@
 
 #include <QRect>
 
-#include "runtime/Clock.h"
-#include "store/Kdatetime.h"
+#include "store/ChartPeriod.h"
 
 namespace vinta {
 
 class Canvas;
 class ScheduleStore;
 class StringGrid;
-
-enum ViewMode : int { kYearView = 0, kMonthView = 1 };
-
-struct ChartState {
-    int viewMode = kYearView;
-    SystemTime today{};
-    Date viewStart{};
-    Date viewEnd{};
-};
 
 constexpr int kYearColumnWidth = 32;
 constexpr int kMonthColumnWidth = 20;

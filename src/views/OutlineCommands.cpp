@@ -70,10 +70,6 @@ int Redirect(Rows& rows, int g) {
 
 }  // namespace
 
-void MatchChartRows(const StringGrid& outline, StringGrid& chart) {
-    chart.SetRowCount(outline.RowCount());
-    for (int r = 1; r < outline.RowCount(); ++r) chart.SetRowHeights(r, outline.RowHeights(r));
-}
 
 bool AppendCommand(OutlineEdit& e) {
     Rows rows{e};

@@ -3,6 +3,7 @@
 // on the outline table through the store, keeps the tree flags of the rows
 // around the change in step, and answers whether the schedule changed.
 
+#include "store/Folding.h"
 #include "store/Kdatetime.h"
 
 namespace vinta {
@@ -20,9 +21,6 @@ struct OutlineEdit {
     Date today;           // local date for new rows
 };
 
-// The chart keeps one row per outline row at the same height, so that bars
-// stay beside their rows when rows move above folded ones.
-void MatchChartRows(const StringGrid& outline, StringGrid& chart);
 
 // `row` is the outline pane's current grid row (R). Return: schedule changed.
 bool AppendCommand(OutlineEdit& e);

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The folders' include rules: each folder uses only those below it. Prints
+# every include that breaks a rule and exits 1 when there is one.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bad=0
+# folder, and the pattern of includes it must not have
+rules=(
+  "src/runtime|#include <Q"
+  "src/store|#include <Q"
+  "src/runtime|#include \"(store|framework|views|dialogs|print|app|undo|recovery|update|components)/"
+  "src/store|#include \"(framework|views|dialogs|print|app|undo|recovery|update|components)/"
+  "src/framework|#include \"(views|dialogs|print|app|undo|recovery|update|components)/"
+  "src/views|#include \"(dialogs|print|app)/"
+  "src/dialogs|#include \"(views|app)/"
+  "src/print|#include \"(views|dialogs|app)/"
+  "src/components|#include \"(store|views|dialogs|print|app|undo|recovery|update)/"
+  "tools|#include \"app/"
+)
+for rule in "${rules[@]}"; do
+  folder=${rule%%|*}
+  pattern=${rule#*|}
+  if found=$(grep -rnE "$pattern" "$folder" --include='*.h' --include='*.cpp'); then
+    echo "$found" | sed "s|^|check-includes: $folder must not: |"
+    bad=1
+  fi
+done
+exit "$bad"

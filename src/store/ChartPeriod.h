@@ -1,0 +1,20 @@
+#pragma once
+// The period the chart shows: the view mode, today as of the last layout, and
+// the first and last date shown. Read by the chart pane and by the printed
+// page alike; the chart pane lays it out.
+
+#include "runtime/Clock.h"
+#include "store/Kdatetime.h"
+
+namespace vinta {
+
+enum ViewMode : int { kYearView = 0, kMonthView = 1 };
+
+struct ChartState {
+    int viewMode = kYearView;
+    SystemTime today{};
+    Date viewStart{};
+    Date viewEnd{};
+};
+
+}  // namespace vinta

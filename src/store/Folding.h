@@ -1,0 +1,35 @@
+#pragma once
+// Folding of the outline: which rows a folded row hides, and the chart's rows
+// kept level with the outline's. Plain rules on the grids, for the window,
+// the dialogs and undo alike.
+
+namespace vinta {
+
+class ScheduleStore;
+class StringGrid;
+
+// A grid row's level from its Level cell; -1 when the row has no level.
+int OutlineLevel(const ScheduleStore& store, int outlineSlot, int gridRow);
+
+struct FoldTarget {
+    ScheduleStore& store;
+    int outlineSlot;
+    StringGrid& outline;  // Schedule1
+    StringGrid& chart;    // Schedule2
+    int outlineRowHeight;  // heights rows get when shown again
+    int chartRowHeight;
+};
+
+// Folds (expand false) or unfolds the rows under grid row `row`.
+void SetFolded(FoldTarget& target, int row, bool expand);
+// Unfolds the folded rows above grid row `row` that hide it. True when any was.
+bool RevealRow(FoldTarget& target, int row);
+// Rows [first, end) were replaced (undo, redo): they, and the rows below that
+// hang under them, are hidden again where a row above them is folded, so no
+// row shows under a folded one.
+void ShowFoldState(FoldTarget& target, int first, int end);
+
+// The chart has the outline's rows, at the outline's heights.
+void MatchChartRows(const StringGrid& outline, StringGrid& chart);
+
+}  // namespace vinta
