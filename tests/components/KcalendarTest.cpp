@@ -263,7 +263,8 @@ TEST_F(Calendar, AYearBarStartsWithinItsMonth) {
     k.ToDate = EncodeDate(2005, 5, 31);
     Paint();
     int w = 0;
-    const int start = s.GetBarLPos(2, &w) + 15 * w / 31, mid = s.GetBarTPos(2) + 9;
+    const int march = s.GetBarLPos(2, &w);  // before w is read
+    const int start = march + 15 * w / 31, mid = s.GetBarTPos(2) + 9;
     EXPECT_EQ(At(start, mid), kBarLine) << "the point of the bar on the 16th";
     EXPECT_NE(At(start - 2, mid), kBarLine);
     EXPECT_NE(At(start - 2, mid), kBarFill);
