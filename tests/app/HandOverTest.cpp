@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "AppFixture.h"
@@ -206,17 +207,23 @@ TEST_F(HandingOver, ASocketLeftByACrashNeverBlocksAStart) {
     ASSERT_TRUE(Until([&] { return requested.count() == 1; }));
 }
 
+// The lock of a copy that runs with its folder at `folder`.
+std::unique_ptr<InstanceGuard> RunningCopyIn(const QString& folder) {
+    const QByteArray kept = qgetenv("VINTA_RUNTIME_DIR");
+    qputenv("VINTA_RUNTIME_DIR", folder.toUtf8());
+    auto guard = std::make_unique<InstanceGuard>("Vinta");
+    qputenv("VINTA_RUNTIME_DIR", kept);
+    return guard;
+}
+
 // The real program started while a copy runs: it hands over the file, named
 // from its own folder, and exits with 255.
 TEST(SecondStart, HandsItsFileToTheRunningCopyAndExits) {
     QTemporaryDir dir;
     QTemporaryDir cwd;
-    const QByteArray runtime = qgetenv("VINTA_RUNTIME_DIR");
-    qputenv("VINTA_RUNTIME_DIR", dir.path().toUtf8());
-    InstanceGuard guard("Vinta");
-    qputenv("VINTA_RUNTIME_DIR", runtime);
-    ASSERT_TRUE(guard.Acquired());
-    HandOverServer server(HandOverSocketPath(guard.Path()));
+    auto guard = RunningCopyIn(dir.path());
+    ASSERT_TRUE(guard->Acquired());
+    HandOverServer server(HandOverSocketPath(guard->Path()));
     QSignalSpy requested(&server, &HandOverServer::Requested);
     QProcess second;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -235,12 +242,9 @@ TEST(SecondStart, HandsItsFileToTheRunningCopyAndExits) {
 // and a path that cannot be handed over says why: never a silent 255.
 TEST(SecondStart, MistakesAndRefusalsAreToldWithACopyRunning) {
     QTemporaryDir running, alone;
-    const QByteArray runtime = qgetenv("VINTA_RUNTIME_DIR");
-    qputenv("VINTA_RUNTIME_DIR", running.path().toUtf8());
-    InstanceGuard guard("Vinta");
-    qputenv("VINTA_RUNTIME_DIR", runtime);
-    ASSERT_TRUE(guard.Acquired());
-    HandOverServer server(HandOverSocketPath(guard.Path()));
+    auto guard = RunningCopyIn(running.path());
+    ASSERT_TRUE(guard->Acquired());
+    HandOverServer server(HandOverSocketPath(guard->Path()));
     auto run = [](const QString& runtimeDir, const QStringList& args) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/FileSizeLimit.h"
 #include "AppFixture.h"
 #include "app/Mainform.h"
 #include "framework/GridWidget.h"
@@ -125,25 +126,7 @@ TEST_F(MainWindow, AFailedSaveIsReported) {
     EXPECT_TRUE(f.isModified) << "cancelled";
 }
 
-// The file system refuses the bytes (as a full disk would): root cannot get
-// past this, unlike a read-only folder.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim{bytes, old_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldSignal_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldSignal_)(int) = nullptr;
-};
+using testing::FileSizeLimit;
 
 // Save (not Save As) that fails leaves the old file whole and the schedule
 // modified, so that closing still asks.

@@ -27,6 +27,7 @@
 #include <QThread>
 #include <QToolButton>
 
+#include "support/FileSizeLimit.h"
 #include "PrintFixture.h"
 #include "framework/Prompter.h"
 #include "print/Printpreview.h"
@@ -74,25 +75,7 @@ std::vector<int> PageNumbers(const std::vector<QString>& pages) {
     return numbers;
 }
 
-// The file system refuses bytes past `bytes` (as a full disk would); root
-// cannot get past this, unlike a read-only folder.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim{std::min(bytes, old_.rlim_max), old_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldSignal_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldSignal_)(int) = nullptr;
-};
+using testing::FileSizeLimit;
 
 bool HavePoppler() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
 
