@@ -108,6 +108,8 @@ unshare --mount --propagation private bash -euo pipefail -c '
   mount --rbind /dev "$root/dev"
   mount -t tmpfs tmpfs "$root/tmp"
   mount --bind "$cache/ccache" "$root/root/.cache/ccache"
+  # The root shares the network of the machine: the printers it sees are
+  # its own (none), not those of a scheduler the machine runs on localhost.
   chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin TERM=dumb LANG=C.UTF-8 \
-    /root/readme-commands.sh
+    CUPS_SERVER=/run/cups/cups.sock /root/readme-commands.sh
 ' _ "$root" "$cache"
