@@ -332,7 +332,7 @@ void TForm1::FileOpenAccept() {
     if (r == kLoadNoTables) return;
     if (r == kLoadNewerVersion || r == kLoadNotSchedule) {
         prompter().Notice(r == kLoadNewerVersion ? QStringLiteral("このバージョンのファイルは読み込めません")
-                                                 : QStringLiteral("このは読み込めません"));
+                                                 : QStringLiteral("このファイルは読み込めません"));
         openDialog.fileName.clear();
     }
     currentFileName = openDialog.fileName;

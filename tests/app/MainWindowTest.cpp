@@ -205,7 +205,7 @@ TEST_F(MainWindow, OpenRefusalsKeepTheRowsAndMakeTheScheduleUntitled) {
     std::ofstream((dir_ / "junk.kts").string()) << std::string(100, 'j');
     f.openDialog.fileName = Path("junk.kts");
     f.FileOpenAccept();
-    EXPECT_EQ(Text(2), QStringLiteral("このは読み込めません"));
+    EXPECT_EQ(Text(2), QStringLiteral("このファイルは読み込めません"));
 
     fs::create_directories(dir_ / "folder.kts");
     f.currentFileName = Path("kept.kts");
