@@ -405,7 +405,7 @@ void TForm1::DeleteClick() {
     // Delete takes the row and its assignment rows, and sets the row above.
     const int r = Schedule1->Row();
     int last = r;
-    while (store.CellText(outlineSlot, outline::Type, last) == "3") ++last;  // data row last = grid row last + 1
+    while (outline::IsRowType(store.CellText(outlineSlot, outline::Type, last), outline::Assignment)) ++last;  // data row last = grid row last + 1
     RunOutlineCommand(DeleteCommand, QStringLiteral("行の削除"), r - 1, last + 2);
 }
 void TForm1::LevelUpClick() {

@@ -3,6 +3,8 @@
 // performs at creation and on New. Lives beside the store so that the tools
 // and tests set up exactly the schedule the window does.
 
+#include <string_view>
+
 #include "Gridio.h"
 #include "runtime/StringGrid.h"
 
@@ -14,6 +16,10 @@ enum Column : int {
     ResourceNo, LinkNo, HasChildren, Expanded, Memo, ShowBar,
 };
 enum RowType : int { Project = 0, Task = 1, Comment = 2, Assignment = 3 };
+// The Type cell names `type` exactly: the one digit, nothing around it.
+inline bool IsRowType(std::string_view typeCell, RowType type) {
+    return typeCell.size() == 1 && typeCell[0] == static_cast<char>('0' + type);
+}
 }  // namespace outline
 
 namespace resource {

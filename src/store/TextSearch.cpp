@@ -132,7 +132,7 @@ int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot
     for (int i = 1; i <= rows; ++i) {
         int r = ((fromRow + (forward ? i : -i)) % rows + rows) % rows;
         std::string_view name = grid->Cells(outline::Name, r + first);
-        if (grid->Cells(outline::Type, r + first) == "3") {
+        if (outline::IsRowType(grid->Cells(outline::Type, r + first), outline::Assignment)) {
             auto it = resourceHolds.find(std::string(name));
             if (it != resourceHolds.end() && it->second) return r;
             continue;

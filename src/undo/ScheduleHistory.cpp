@@ -68,7 +68,7 @@ int Level(const ScheduleStore& store, int slot, int row, bool& ok) {
 }
 
 bool IsAssignment(const ScheduleStore& store, int slot, int row) {
-    return store.CellText(slot, outline::Type, row - 1) == "3";
+    return outline::IsRowType(store.CellText(slot, outline::Type, row - 1), outline::Assignment);
 }
 
 }  // namespace

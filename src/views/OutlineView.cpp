@@ -114,7 +114,7 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
             int indent = 0;
             if (r.Has(outline::Type)) {
                 indent = TreeMarks(c, pics, r, left, top, iy);
-                if (r.Text(outline::Type) == "0") c.SetFontBold(true);
+                if (outline::IsRowType(r.Text(outline::Type), outline::Project)) c.SetFontBold(true);
                 if (assignment && r.Has(outline::WorkState))
                     pics.info.Draw(c, left + indent - 16, top + iy, r.Num(outline::WorkState));
             }
