@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "framework/Interface.h"
 #include "print/PageRenderer.h"
 #include "print/PrintJob.h"
+#include "print/PrintOutput.h"
 #include "runtime/Clock.h"
 #include "runtime/SafeFile.h"
 #include "runtime/Sjis.h"
@@ -128,9 +130,12 @@ int WritePdf(NewSchedule& s, const Options& o) {
     StringGrid chartGrid{36, 10, 18};
     ChartState chart;
     Period(chart, chartGrid, o);
-    QBuffer bytes;
-    bytes.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&bytes);
+    // Written beside in a scratch folder, so that memory stays flat however
+    // many pages there are; put in place whole at the end.
+    QTemporaryDir scratch;
+    const QString written = scratch.filePath(QStringLiteral("export.pdf"));
+    std::optional<QPdfWriter> pdfWriter(std::in_place, written);
+    QPdfWriter& pdf = *pdfWriter;
     pdf.setResolution(kPdfDpi);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageOrientation(QPageLayout::Landscape);
@@ -155,7 +160,10 @@ int WritePdf(NewSchedule& s, const Options& o) {
         }
     }
     if (!painter.end()) return Fail(kExitIo, "cannot write " + o.out);
-    return Replace(o.out, std::string_view(bytes.data().constData(), static_cast<size_t>(bytes.data().size())));
+    pdfWriter.reset();  // the file is closed before it is read back
+    const std::string why = PlaceWrittenPdf(written, QString::fromStdString(o.out));
+    if (!why.empty()) return Fail(kExitIo, "cannot write " + o.out);
+    return kExitOk;
 }
 
 // The window's two panes as they would show the schedule, without the window

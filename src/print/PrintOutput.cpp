@@ -55,13 +55,17 @@ std::string PrintOutput::Finish(bool ended) {
 std::string PrintOutput::FinishFile() {
     const QString written = printer_.outputFileName();
     printer_.setOutputFileName(target_);
+    return PlaceWrittenPdf(written, target_);
+}
+
+std::string PlaceWrittenPdf(const QString& written, const QString& target) {
     QFile file(written);
     if (!file.open(QIODevice::ReadOnly) || !EndsLikeAPdf(file))
-        return "ファイルに書き込めませんでした。\r\n\r\n" + target_.toStdString();
+        return "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString();
     file.seek(0);
     std::string why;
     const bool replaced = safefile::ReplaceFileWith(
-        target_.toStdString(),
+        target.toStdString(),
         [&file](const safefile::PieceWriter& write) {
             while (!file.atEnd()) {
                 const QByteArray piece = file.read(1 << 20);
@@ -71,7 +75,7 @@ std::string PrintOutput::FinishFile() {
             return true;
         },
         &why);
-    if (!replaced) return "ファイルに書き込めませんでした。\r\n\r\n" + target_.toStdString() + "\r\n" + why;
+    if (!replaced) return "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString() + "\r\n" + why;
     return {};
 }
 

@@ -37,4 +37,9 @@ private:
 // The highest job number CUPS knows for `queue` (0 when none, or no CUPS).
 int LastCupsJob(const QString& queue);
 
+// Puts the PDF Qt wrote at `written` over `target`, through the same replace
+// as schedule saves: only a whole PDF, only over a regular file or nothing.
+// Empty when done, else why not (`target` named in it).
+std::string PlaceWrittenPdf(const QString& written, const QString& target);
+
 }  // namespace vinta
