@@ -140,6 +140,9 @@ private:
     void FormCreate();
     void BuildPanes();
     void BuildMenus();
+    void NameHistorySteps();
+    void BuildFindKeys();
+    void BuildToolBar();
     void CoupleScrolling();
     void MatchChartToOutline();
     bool SaveTo(const QString& path);
