@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
@@ -47,6 +48,12 @@ struct Menu {
 };
 
 const Command kSeparator{nullptr, nullptr, -1, {}, nullptr};
+
+// "開く(&O)..." as it is said: "開く".
+QString PlainCommandText(QString text) {
+    text.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$|: .*$")));
+    return text.trimmed();
+}
 
 std::vector<Menu> MenuTable() {
     using K = QKeySequence;
@@ -161,6 +168,12 @@ void TForm1::BuildFindKeys() {
     key("Find", QKeySequence(Qt::CTRL | Qt::Key_F), [this] { findBar_->Open(); });
     key("FindNext", QKeySequence(Qt::Key_F3), [this] { findBar_->Step(true); });
     key("FindPrior", QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findBar_->Step(false); });
+    // Folding without the mouse: minus folds the current row, plus unfolds
+    // it (on the keypad too). A text field takes these keys first.
+    key("FoldRow", QKeySequence(Qt::Key_Minus), [this] { FoldCurrentRow(false); });
+    key("UnfoldRow", QKeySequence(Qt::Key_Plus), [this] { FoldCurrentRow(true); });
+    Action("FoldRow")->setShortcuts({QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
+    Action("UnfoldRow")->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)});
 }
 
 // Buttons without texts or tips, each running its menu command.
@@ -188,6 +201,8 @@ void TForm1::BuildToolBar() {
         QWidget* w = toolBar_->widgetForAction(a);
         w->setObjectName(QString::fromLatin1(button));
         w->installEventFilter(noTips);
+        // The buttons show no text: a screen reader still says what they do.
+        w->setAccessibleName(PlainCommandText(menuAction->text()));
     }
 }
 

@@ -438,6 +438,16 @@ void TForm1::Schedule1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (FoldAt(t, col, row, Schedule1->CellRect(col, row), pos)) RepaintPanes();
 }
 
+void TForm1::FoldCurrentRow(bool expand) {
+    const int row = Schedule1->Row();
+    if (row < 1 || OutlineLevel(store, outlineSlot, row) < 0 ||
+        store.CellText(outlineSlot, outline::HasChildren, row - 1) != "1")
+        return;
+    FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
+    SetFolded(t, row, expand);
+    RepaintPanes();
+}
+
 bool TForm1::FindRow(const QString& text, bool forward) {
     auto needle = sjis::FromUtf8(text.toStdString());
     if (!needle) return false;  // a character no cell can hold

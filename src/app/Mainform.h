@@ -114,6 +114,8 @@ public:
     // saves, No discards, Escape keeps it. True when the caller may go on.
     bool ConfirmDiscard();
 
+    // Folds (expand false) or unfolds the current row when it has rows under it.
+    void FoldCurrentRow(bool expand);
     // Selects the next (or previous) row whose name holds `text`, unfolding
     // what hides it; false when no row holds it.
     bool FindRow(const QString& text, bool forward);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <tuple>
 
 #include "AppFixture.h"
 #include "framework/GridWidget.h"
@@ -166,6 +167,32 @@ TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {
     }
     EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Expanded, 0), "1");
     EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Expanded, 1), "1");
+}
+
+// Without a mouse: minus folds the current row, plus unfolds it; the
+// toolbar's picture buttons say what they do to a screen reader.
+TEST_F(Keys, FoldingByKeyAndNamedButtons) {
+    TForm1& f = Shown(0);
+    for (auto [g, level, has] : {std::tuple{1, "0", "1"}, std::tuple{2, "1", "0"}, std::tuple{3, "1", "0"}})
+        for (auto [col, v] : {std::pair{outline::Level, level}, std::pair{outline::HasChildren, has},
+                              std::pair{outline::Expanded, has}, std::pair{outline::Type, "1"}})
+            f.store.SetCellText(f.outlineSlot, col, g - 1, v);
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    f.Schedule1->setFocus();
+    f.Schedule1->SetRow(1);
+    QTest::keyClick(f.Schedule1, Qt::Key_Minus);
+    EXPECT_EQ(f.grids.Schedule1.RowHeights(2), 0);
+    EXPECT_EQ(f.chartGrid.RowHeights(3), 0);
+    QTest::keyClick(f.Schedule1, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(f.grids.Schedule1.RowHeights(2), 18);
+    f.Schedule1->SetRow(2);
+    QTest::keyClick(f.Schedule1, Qt::Key_Minus);
+    EXPECT_EQ(f.grids.Schedule1.RowHeights(3), 18) << "a row without rows under it folds nothing";
+    const std::pair<const char*, const char*> buttons[] = {
+        {"tbOpenFile", "開く"}, {"tbPrint", "印刷"}, {"tbLevelDown", "レベルを下げる"}, {"tbUndo", "元に戻す"}};
+    for (const auto& [name, said] : buttons)
+        EXPECT_EQ(f.findChild<QWidget*>(QString::fromLatin1(name))->accessibleName(), QString::fromUtf8(said)) << name;
 }
 
 }  // namespace
