@@ -23,7 +23,7 @@
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
 #include "views/ChartView.h"
-#include "views/OutlineCommands.h"
+#include "store/Folding.h"
 #include "views/SchedulePanes.h"
 
 namespace vinta {

@@ -109,6 +109,7 @@ void ServeWindow(HandOverServer& server, TForm1& window) {
 }
 
 bool HandOver(const QString& socketPath, const QString& path, int timeoutMs, HandOverFailure* failure) {
+    constexpr const char* kNoAnswer = "the running copy of Vinta did not answer";
     auto fail = [failure](bool refused, const char* why) {
         if (failure) *failure = {refused, why};
         return false;
@@ -125,13 +126,13 @@ bool HandOver(const QString& socketPath, const QString& path, int timeoutMs, Han
     for (;;) {
         s.connectToServer(socketPath);
         if (s.waitForConnected(static_cast<int>(left()))) break;
-        if (clock.elapsed() >= timeoutMs) return fail(false, "the running copy of Vinta did not answer");
+        if (clock.elapsed() >= timeoutMs) return fail(false, kNoAnswer);
         QThread::msleep(50);
     }
     s.write(request);
-    if (!s.waitForBytesWritten(static_cast<int>(left()))) return fail(false, "the running copy of Vinta did not answer");
+    if (!s.waitForBytesWritten(static_cast<int>(left()))) return fail(false, kNoAnswer);
     while (!s.canReadLine())
-        if (!s.waitForReadyRead(static_cast<int>(left()))) return fail(false, "the running copy of Vinta did not answer");
+        if (!s.waitForReadyRead(static_cast<int>(left()))) return fail(false, kNoAnswer);
     return s.readLine() == "OK\n" || fail(true, "the running copy of Vinta refused the file");
 }
 

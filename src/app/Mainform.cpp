@@ -85,9 +85,10 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent, QStrin
         HistoryTarget{store, outlineSlot, resourceSlot, grids.Schedule1, grids.Resource,
                       [this](int first, int end, bool viewMoved) {
                           MatchChartToOutline();
-                          FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight,
-                                       defaultChartRowHeight};
-                          if (viewMoved) ShowFoldState(t, first, end);
+                          if (viewMoved) {
+                              FoldTarget t = Folds();
+                              ShowFoldState(t, first, end);
+                          }
                           RepaintPanes();
                       }});
     connect(&history_->Stack(), &QUndoStack::cleanChanged, this, [this](bool clean) { isModified = !clean; });
@@ -434,8 +435,12 @@ void TForm1::Schedule1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (button != Qt::LeftButton) return;
     int col, row;
     if (!Schedule1->MouseToCell(pos, col, row)) return;
-    FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
+    FoldTarget t = Folds();
     if (FoldAt(t, col, row, Schedule1->CellRect(col, row), pos)) RepaintPanes();
+}
+
+FoldTarget TForm1::Folds() {
+    return {store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
 }
 
 void TForm1::FoldCurrentRow(bool expand) {
@@ -443,7 +448,7 @@ void TForm1::FoldCurrentRow(bool expand) {
     if (row < 1 || OutlineLevel(store, outlineSlot, row) < 0 ||
         store.CellText(outlineSlot, outline::HasChildren, row - 1) != "1")
         return;
-    FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
+    FoldTarget t = Folds();
     SetFolded(t, row, expand);
     RepaintPanes();
 }
@@ -454,7 +459,7 @@ bool TForm1::FindRow(const QString& text, bool forward) {
     int found = FindOutlineRow(store, outlineSlot, resourceSlot, *needle, Schedule1->Row() - 1, forward);
     if (found < 0) return false;
     const int row = found + 1;
-    FoldTarget t{store, outlineSlot, grids.Schedule1, chartGrid, defaultOutlineRowHeight, defaultChartRowHeight};
+    FoldTarget t = Folds();
     RevealRow(t, row);
     Schedule1->SetRow(row);
     Schedule2->SetRow(row);

@@ -23,6 +23,7 @@ class QToolBar;
 namespace vinta {
 
 class FindBar;
+struct FoldTarget;
 class ScheduleHistory;
 class GridWidget;
 struct OutlineEdit;
@@ -139,6 +140,8 @@ private:
     // At start: offers a recovery copy of unsaved work; true when restored.
     bool OfferRecovery();
     void RunChartCommand(const std::function<void()>& command);
+    // The folding rules' view of the panes.
+    FoldTarget Folds();
     void FormCreate();
     void BuildPanes();
     void BuildMenus();

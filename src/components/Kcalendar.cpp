@@ -444,7 +444,7 @@ void TKCalendar::mouseReleaseEvent(QMouseEvent* e) {
 
 QDate TKCalendar::currentDate() const { return ToQDate(s_.CurrentDate); }
 void TKCalendar::setCurrentDate(QDate d) {
-    if (d.isValid()) SetCurDate(static_cast<double>(d.toJulianDay() - kEpoch));
+    if (d.isValid()) SetCurDate(EncodeDate(d.year(), d.month(), d.day()));
 }
 
 namespace {

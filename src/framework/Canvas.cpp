@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "runtime/Sjis.h"
 
@@ -118,14 +119,12 @@ QPen Canvas::DashPen() const {
 }
 
 void Canvas::DottedLines(const std::vector<QLine>& lines) {
-    const PenStyle style = pen_.style;
-    pen_.style = PenStyle::Dot;
     if (dotLength_ <= 1) {
+        const PenStyle style = std::exchange(pen_.style, PenStyle::Dot);
         for (const QLine& l : lines) Span(l.x1(), l.y1(), l.x2(), l.y2());
         pen_.style = style;
         return;
     }
-    pen_.style = style;
     // One path, one pen: a PDF carries the pen once, not once a line. Each
     // line leaves out its end point, as every line does.
     const double off = (std::max(1, pen_.width) % 2) ? 0.5 : 0.0;

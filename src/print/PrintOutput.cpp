@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QPrinter>
+#include <QTemporaryDir>
 #include <algorithm>
 
 #include "runtime/SafeFile.h"
@@ -33,7 +34,8 @@ int LastCupsJob(const QString& queue) {
 PrintOutput::PrintOutput(QPrinter& printer) : printer_(printer) {
     target_ = printer.outputFileName();
     if (!target_.isEmpty()) {
-        printer.setOutputFileName(scratch_.filePath(QStringLiteral("job.pdf")));
+        scratch_ = std::make_unique<QTemporaryDir>();
+        printer.setOutputFileName(scratch_->filePath(QStringLiteral("job.pdf")));
     } else if (printer.outputFormat() == QPrinter::NativeFormat) {
         queue_ = printer.printerName();
         lastJob_ = LastCupsJob(queue_);
@@ -52,16 +54,12 @@ std::string PrintOutput::Finish(bool ended) {
     return {};
 }
 
-std::string PrintOutput::FinishFile() {
-    const QString written = printer_.outputFileName();
-    printer_.setOutputFileName(target_);
-    return PlaceWrittenPdf(written, target_);
-}
+std::string PrintOutput::FinishFile() { return PlaceWrittenPdf(printer_.outputFileName(), target_); }
 
 std::string PlaceWrittenPdf(const QString& written, const QString& target) {
+    const std::string cannot = "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString();
     QFile file(written);
-    if (!file.open(QIODevice::ReadOnly) || !EndsLikeAPdf(file))
-        return "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString();
+    if (!file.open(QIODevice::ReadOnly) || !EndsLikeAPdf(file)) return cannot;
     file.seek(0);
     std::string why;
     const bool replaced = safefile::ReplaceFileWith(
@@ -75,7 +73,7 @@ std::string PlaceWrittenPdf(const QString& written, const QString& target) {
             return true;
         },
         &why);
-    if (!replaced) return "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString() + "\r\n" + why;
+    if (!replaced) return cannot + "\r\n" + why;
     return {};
 }
 

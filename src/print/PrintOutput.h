@@ -5,8 +5,10 @@
 // must have taken the job. Qt says nothing of either, so we look ourselves.
 
 #include <QString>
-#include <QTemporaryDir>
+#include <memory>
 #include <string>
+
+class QTemporaryDir;
 
 class QPrinter;
 
@@ -29,7 +31,7 @@ private:
     std::string FinishQueue();
     QPrinter& printer_;
     QString target_;  // the file the user asked for; empty when printing to a queue
-    QTemporaryDir scratch_;
+    std::unique_ptr<QTemporaryDir> scratch_;  // only when printing to a file
     QString queue_;
     int lastJob_ = 0;
 };

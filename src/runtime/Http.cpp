@@ -20,10 +20,6 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-}  // namespace
-
-namespace {
-
 // A path as a request line may carry it: no fragment (it is the browser's),
 // and bytes a request line cannot hold (spaces, controls, non-ASCII) as %XX.
 std::string RequestPath(std::string_view path) {
@@ -110,9 +106,7 @@ UrlResult ResolveLocation(const Url& base, std::string_view location) {
         u.path = RequestPath(location);
         return {u, {}};
     }
-    const std::string upper = Upper(location.substr(0, std::min<size_t>(location.size(), 8)));
-    if (upper.starts_with("HTTP://") || upper.starts_with("HTTPS://") || location.find("://") != std::string_view::npos)
-        return ParseUrl(location);
+    if (location.find("://") != std::string_view::npos) return ParseUrl(location);
     if (location.starts_with("//")) return ParseUrl("http:" + std::string(location));
     // Relative to the folder of the address asked for.
     Url u = base;

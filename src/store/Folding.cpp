@@ -73,9 +73,8 @@ bool Folds(const RowReader& r) {
     return r.NumOr(outline::HasChildren, 0) == 1 && r.Has(outline::Expanded) && r.Num(outline::Expanded) == 0;
 }
 
-// The rows above `row` it hangs under, outermost first, with whether each
-// shows its children.
-std::vector<Opened> AncestorsOf(FoldTarget& t, int row) {
+// The rows above grid row `row` that it hangs under, nearest first.
+std::vector<int> AncestorRows(const FoldTarget& t, int row) {
     std::vector<int> chain;
     int level = RowReader{t.store, t.outlineSlot, row - 1}.NumOr(outline::Level, 0);
     for (int r = row - 1; r >= 1 && level > 0; --r) {
@@ -84,6 +83,13 @@ std::vector<Opened> AncestorsOf(FoldTarget& t, int row) {
         level = l;
         chain.push_back(r);
     }
+    return chain;
+}
+
+// The rows above `row` it hangs under, outermost first, with whether each
+// shows its children.
+std::vector<Opened> AncestorsOf(FoldTarget& t, int row) {
+    const std::vector<int> chain = AncestorRows(t, row);
     std::vector<Opened> out;
     bool shown = true;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
@@ -115,14 +121,8 @@ void ShowFoldState(FoldTarget& t, int first, int end) {
 bool RevealRow(FoldTarget& t, int row) {
     if (row < 1 || row >= t.outline.RowCount() || t.outline.RowHeights(row) > 0) return false;
     std::vector<int> folded;
-    int level = RowReader{t.store, t.outlineSlot, row - 1}.NumOr(outline::Level, 0);
-    for (int r = row - 1; r >= 1 && level > 0; --r) {
-        RowReader above{t.store, t.outlineSlot, r - 1};
-        int l = above.NumOr(outline::Level, level);
-        if (l >= level) continue;
-        level = l;
-        if (above.NumOr(outline::Expanded, 1) == 0) folded.push_back(r);
-    }
+    for (int r : AncestorRows(t, row))
+        if (RowReader{t.store, t.outlineSlot, r - 1}.NumOr(outline::Expanded, 1) == 0) folded.push_back(r);
     for (auto it = folded.rbegin(); it != folded.rend(); ++it) SetFolded(t, *it, true);
     return !folded.empty();
 }

@@ -29,7 +29,8 @@ bool RevealRow(FoldTarget& target, int row);
 // row shows under a folded one.
 void ShowFoldState(FoldTarget& target, int first, int end);
 
-// The chart has the outline's rows, at the outline's heights.
+// The chart keeps one row per outline row at the same height, so that bars
+// stay beside their rows when rows move above folded ones.
 void MatchChartRows(const StringGrid& outline, StringGrid& chart);
 
 }  // namespace vinta

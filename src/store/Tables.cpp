@@ -91,14 +91,11 @@ TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids) {
     return s;
 }
 
-NewSchedule::NewSchedule() {
-    store.version = 1.0;
-    tableSlots = InitTables(store, grids);
-}
+NewSchedule::NewSchedule() : NewSchedule(nullptr) {}
 
 NewSchedule::NewSchedule(const ScheduleStore::TextWidthFn& textWidth) {
     store.version = 1.0;
-    store.SetTextWidth(textWidth);
+    if (textWidth) store.SetTextWidth(textWidth);
     tableSlots = InitTables(store, grids);
 }
 

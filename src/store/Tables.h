@@ -66,7 +66,7 @@ inline int DrawnProgress(int percent) { return percent < 0 ? 0 : percent > 100 ?
 // A store and its grids set up as a new, untouched schedule.
 struct NewSchedule {
     NewSchedule();
-    // Column captions measured with `textWidth` instead of an estimate.
+    // Column captions measured with `textWidth` (when given) instead of an estimate.
     explicit NewSchedule(const ScheduleStore::TextWidthFn& textWidth);
     NewSchedule(const NewSchedule&) = delete;
     NewSchedule& operator=(const NewSchedule&) = delete;

@@ -1,7 +1,5 @@
 #include "OutlineView.h"
 
-#include <climits>
-
 #include <algorithm>
 #include <vector>
 
