@@ -16,7 +16,6 @@
 #include <cstring>
 #include <QToolBar>
 #include <QToolButton>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 

@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 
 #include <QDateTime>
 #include <QImage>
