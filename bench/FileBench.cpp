@@ -14,7 +14,7 @@
 #include <string>
 
 #include "KtsGenerate.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ using namespace vinta;
 const std::string& SampleFile() {
     static const std::string path = [] {
         std::string p = (std::filesystem::temp_directory_path() / ("vinta-bench-" + std::to_string(::getpid()) + ".kts")).string();
-        NewSchedule s;
+        ScheduleDocument s;
         GenerateSchedule(s, {100000, 1, 2026, 50});
         if (!s.store.SaveToFile(p)) std::abort();
         return p;
@@ -35,7 +35,7 @@ void BM_Load100k(benchmark::State& state) {
     const std::string& path = SampleFile();
     for (auto _ : state) {
         state.PauseTiming();
-        auto s = std::make_unique<NewSchedule>();
+        auto s = std::make_unique<ScheduleDocument>();
         state.ResumeTiming();
         if (s->store.LoadFromFile(path) != kLoadRead) state.SkipWithError("load failed");
         benchmark::DoNotOptimize(s->grids.Schedule1.RowCount());
@@ -48,7 +48,7 @@ void BM_Load100k(benchmark::State& state) {
 BENCHMARK(BM_Load100k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_Save100k(benchmark::State& state) {
-    NewSchedule s;
+    ScheduleDocument s;
     if (s.store.LoadFromFile(SampleFile()) != kLoadRead) std::abort();
     std::string out = SampleFile() + ".out";
     for (auto _ : state) {
@@ -59,7 +59,7 @@ void BM_Save100k(benchmark::State& state) {
 BENCHMARK(BM_Save100k)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 void BM_SaveToBytes100k(benchmark::State& state) {
-    NewSchedule s;
+    ScheduleDocument s;
     if (s.store.LoadFromFile(SampleFile()) != kLoadRead) std::abort();
     for (auto _ : state) benchmark::DoNotOptimize(s.store.SaveToBytes());
 }
@@ -79,13 +79,13 @@ double MsSince(std::chrono::steady_clock::time_point t0) {
 
 int PeakLoad(const char* path) {
     long before = PeakKiB();
-    NewSchedule s;
+    ScheduleDocument s;
     auto t0 = std::chrono::steady_clock::now();
     int r = s.store.LoadFromFile(path);
     double loadMs = MsSince(t0);
     long afterLoad = PeakKiB();
     std::printf("load result %d, %d outline rows, load %.0f ms, peak memory %ld KiB (%ld KiB before loading)\n", r,
-                s.store.DataRowCount(s.tableSlots.outlineSlot), loadMs, afterLoad, before);
+                s.store.DataRowCount(s.outlineSlot), loadMs, afterLoad, before);
     if (r != kLoadRead) return 1;
     std::string out = std::string(path) + ".out";
     t0 = std::chrono::steady_clock::now();

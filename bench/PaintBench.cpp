@@ -44,7 +44,7 @@ TForm1& Window() {
     static TForm1* form = [] {
         std::filesystem::create_directories(Dir());
         std::string kts = (Dir() / "big.kts").string();
-        NewSchedule s;
+        ScheduleDocument s;
         GenerateSchedule(s, {100000, 1, 2026, 50});
         if (!s.store.SaveToFile(kts)) std::abort();
         std::ofstream((Dir() / "VINTA.ini").string()) << "[OPT]\nFileName=" << kts << "\n";
@@ -69,24 +69,25 @@ void BM_StartUpWithRememberedFile(benchmark::State& state) {
         QElapsedTimer t;
         t.start();
         TForm1 f(&prompter, QString::fromStdString((Dir() / "VINTA.ini").string()));
+        f.FormCreate();
         f.resize(1280, 800);
         QImage img(f.size(), QImage::Format_RGB32);
         f.render(&img);  // the first paint
         state.SetIterationTime(t.nsecsElapsed() / 1e9);
-        if (f.grids.Schedule1.RowCount() != 100001) state.SkipWithError("not loaded");
+        if (f.Document().grids.Schedule1.RowCount() != 100001) state.SkipWithError("not loaded");
     }
 }
 BENCHMARK(BM_StartUpWithRememberedFile)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void PaintBoth(benchmark::State& state, bool bottom) {
     TForm1& f = Window();
-    QScrollBar* bar = f.Schedule1->verticalScrollBar();
+    QScrollBar* bar = f.Schedule1()->verticalScrollBar();
     bar->setValue(bottom ? bar->maximum() : 0);
-    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
-    QImage b(f.Schedule2->viewport()->size(), QImage::Format_RGB32);
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
+    QImage b(f.Schedule2()->viewport()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
-        Paint(f.Schedule1, a);
-        Paint(f.Schedule2, b);
+        Paint(f.Schedule1(), a);
+        Paint(f.Schedule2(), b);
     }
 }
 void BM_PaintScreenTop(benchmark::State& s) { PaintBoth(s, false); }
@@ -96,15 +97,15 @@ BENCHMARK(BM_PaintScreenBottom)->Unit(benchmark::kMillisecond);
 
 void ScrollStep(benchmark::State& state, bool bottom) {
     TForm1& f = Window();
-    QScrollBar* bar = f.Schedule1->verticalScrollBar();
+    QScrollBar* bar = f.Schedule1()->verticalScrollBar();
     int base = bottom ? bar->maximum() - 1 : 0;
-    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
-    QImage b(f.Schedule2->viewport()->size(), QImage::Format_RGB32);
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
+    QImage b(f.Schedule2()->viewport()->size(), QImage::Format_RGB32);
     int i = 0;
     for (auto _ : state) {
         bar->setValue(base + (i++ % 2));  // the chart follows through the coupling
-        Paint(f.Schedule1, a);
-        Paint(f.Schedule2, b);
+        Paint(f.Schedule1(), a);
+        Paint(f.Schedule2(), b);
     }
 }
 void BM_ScrollStepTop(benchmark::State& s) { ScrollStep(s, false); }
@@ -115,7 +116,7 @@ BENCHMARK(BM_ScrollStepBottom)->Unit(benchmark::kMillisecond);
 // The row with the most rows under it.
 int LargestSubtree(TForm1& f) {
     int best = 1, bestSize = 0;
-    const StringGrid& g = f.grids.Schedule1;
+    const StringGrid& g = f.Document().grids.Schedule1;
     for (int r = 1; r < g.RowCount(); ++r) {
         if (g.Cells(outline::HasChildren, r) != "1") continue;
         int level = std::stoi(std::string(g.Cells(outline::Level, r))), n = r + 1;
@@ -131,15 +132,15 @@ int LargestSubtree(TForm1& f) {
 void BM_FoldAndUnfoldLargestSubtree(benchmark::State& state) {
     TForm1& f = Window();
     int row = LargestSubtree(f);
-    FoldTarget t{f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, 18, 18};
-    bool expanded = f.grids.Schedule1.Cells(outline::Expanded, row) == "1";
-    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
+    ScheduleDocument& t = f.Document();
+    bool expanded = f.Document().grids.Schedule1.Cells(outline::Expanded, row) == "1";
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
         expanded = !expanded;
         SetFolded(t, row, expanded);
-        f.Schedule1->Refresh();
-        f.Schedule2->Refresh();
-        Paint(f.Schedule1, a);
+        f.Schedule1()->Refresh();
+        f.Schedule2()->Refresh();
+        Paint(f.Schedule1(), a);
     }
     state.counters["subtree_row"] = row;
 }
@@ -150,18 +151,18 @@ BENCHMARK(BM_FoldAndUnfoldLargestSubtree)->Unit(benchmark::kMillisecond);
 void BM_UndoRedoLargeChange(benchmark::State& state) {
     TForm1& f = Window();
     const int row = LargestSubtree(f);
-    f.Schedule1->SetRow(row);
+    f.Schedule1()->SetRow(row);
     if (state.range(0) == 0) {
         f.DeleteClick();
     } else {
         f.LevelUpClick();
     }
-    QImage a(f.Schedule1->viewport()->size(), QImage::Format_RGB32);
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
     for (auto _ : state) {
         f.UndoClick();
-        Paint(f.Schedule1, a);
+        Paint(f.Schedule1(), a);
         f.RedoClick();
-        Paint(f.Schedule1, a);
+        Paint(f.Schedule1(), a);
     }
     f.UndoClick();
     state.counters["row"] = row;
@@ -182,12 +183,12 @@ void BM_HistoryOfAThousandEdits(benchmark::State& state) {
     for (auto _ : state) {
         f.History().Clear();
         const long before = HeapInUseKiB();
-        f.runDialog = [](QDialog& d) {
+        f.AnswerDialogsWith([](QDialog& d) {
             if (auto* t = qobject_cast<TTaskEditDlg*>(&d)) t->eName->setText(QStringLiteral("編集"));
             return static_cast<int>(QDialog::Accepted);
-        };
+        });
         for (int i = 0; i < 1000; ++i) {
-            f.Schedule1->SetRow(50000 + i * 7);
+            f.Schedule1()->SetRow(50000 + i * 7);
             f.Schedule1DblClick();
         }
         grown = HeapInUseKiB() - before;
@@ -201,7 +202,7 @@ BENCHMARK(BM_HistoryOfAThousandEdits)->Unit(benchmark::kMillisecond)->Iterations
 // worker thread, waited for outside the timing).
 void BM_RecoveryCopyOnTheWindowThread(benchmark::State& state) {
     TForm1& f = Window();
-    f.isModified = true;
+    f.Document().modified = true;
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
@@ -209,8 +210,8 @@ void BM_RecoveryCopyOnTheWindowThread(benchmark::State& state) {
         state.SetIterationTime(t.nsecsElapsed() / 1e9);
         f.Recovery().Wait();
     }
-    f.Recovery().Forget(f.currentFileName);
-    f.isModified = false;
+    f.Recovery().Forget(f.FileName());
+    f.Document().modified = false;
 }
 BENCHMARK(BM_RecoveryCopyOnTheWindowThread)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -237,7 +238,7 @@ int StartWith(const char* kts) {
     f->render(&img);
     double ms = t.nsecsElapsed() / 1e6;
     std::printf("%d outline rows shown in %.0f ms, peak memory %ld KiB (%ld KiB before)\n",
-                f->grids.Schedule1.RowCount() - 1, ms, PeakKiB(), before);
+                f->Document().grids.Schedule1.RowCount() - 1, ms, PeakKiB(), before);
     std::filesystem::remove_all(Dir());
     std::fflush(stdout);
     std::_Exit(0);  // tearing down a million rows is not what is measured

@@ -14,7 +14,7 @@
 #include "print/PageRenderer.h"
 #include "print/PrintJob.h"
 #include "runtime/Sjis.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 #include "store/TextSearch.h"
 #include "views/ChartView.h"
 
@@ -23,9 +23,9 @@ namespace {
 using namespace vinta;
 
 struct Fixture {
-    NewSchedule s;
-    StringGrid chartGrid{36, 10, 18};
-    ChartState chart;
+    ScheduleDocument s;
+    StringGrid& chartGrid = s.chartGrid;
+    ChartState& chart = s.chart;
     PrintState state;
     PageMetrics metrics = MetricsFor(600, 600, QSize(6809, 4760), QSize(7016, 4961), true, 96, 96);
     std::unique_ptr<PageRenderer> renderer;
@@ -36,8 +36,7 @@ struct Fixture {
         state.title = sjis::Lit("工程表");
         renderer = std::make_unique<PageRenderer>(
             state, metrics,
-            PageSource{s.store, s.tableSlots.optionSlot, s.tableSlots.outlineSlot, s.tableSlots.resourceSlot,
-                       s.grids.Schedule1, chart});
+            s);
         preview = QImage(metrics.pageWidth, metrics.pageHeight, QImage::Format_RGB32);
     }
     int Render(int request) {
@@ -91,7 +90,7 @@ void BM_FindStep(benchmark::State& state) {
     Fixture& f = F();
     const std::string needle = sjis::Lit("見つからない名前");
     for (auto _ : state)
-        benchmark::DoNotOptimize(FindOutlineRow(f.s.store, f.s.tableSlots.outlineSlot, f.s.tableSlots.resourceSlot,
+        benchmark::DoNotOptimize(FindOutlineRow(f.s.store, f.s.outlineSlot, f.s.resourceSlot,
                                                 needle, 0, true));
 }
 BENCHMARK(BM_FindStep)->Unit(benchmark::kMillisecond);

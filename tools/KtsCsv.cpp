@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "runtime/Sjis.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta {
 
@@ -34,9 +34,9 @@ std::string TypeName(const std::string& type) {
 
 }  // namespace
 
-std::string OutlineCsv(const NewSchedule& s, CsvEncoding encoding) {
+std::string OutlineCsv(const ScheduleDocument& s, CsvEncoding encoding) {
     const ScheduleStore& st = s.store;
-    const int o = s.tableSlots.outlineSlot, res = s.tableSlots.resourceSlot;
+    const int o = s.outlineSlot, res = s.resourceSlot;
     auto resourceName = [&](const std::string& no) {
         int r = CellHoldsNumber(no) ? st.FindRow(res, resource::No, no) : -1;
         return r >= 0 ? Blankless(st.CellText(res, resource::Name, r)) : std::string();

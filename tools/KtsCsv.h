@@ -6,13 +6,13 @@
 
 namespace vinta {
 
-struct NewSchedule;
+class ScheduleDocument;
 
 enum class CsvEncoding { kCp932, kUtf8 };
 
 // Fields with commas, quotes or line breaks are quoted, quotes doubled; lines
 // end with CR LF. UTF-8 starts with a byte-order mark so that spreadsheet
 // programs take it for UTF-8.
-std::string OutlineCsv(const NewSchedule& s, CsvEncoding encoding);
+std::string OutlineCsv(const ScheduleDocument& s, CsvEncoding encoding);
 
 }  // namespace vinta

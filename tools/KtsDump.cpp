@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "runtime/Sjis.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta {
 
@@ -47,7 +47,7 @@ std::string FormatVersion(double v) {
 
 }  // namespace
 
-std::string DumpJson(const NewSchedule& schedule) {
+std::string DumpJson(const ScheduleDocument& schedule) {
     std::string out;
     WriteJson(schedule, [&out](std::string_view piece) {
         out.append(piece);
@@ -56,7 +56,7 @@ std::string DumpJson(const NewSchedule& schedule) {
     return out;
 }
 
-bool WriteJson(const NewSchedule& schedule, const std::function<bool(std::string_view)>& sink) {
+bool WriteJson(const ScheduleDocument& schedule, const std::function<bool(std::string_view)>& sink) {
     constexpr size_t kPiece = 256 * 1024;
     const ScheduleStore& store = schedule.store;
     std::string out = "{\"version\": " + FormatVersion(store.version) + ", \"tables\": [";

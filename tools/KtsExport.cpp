@@ -21,7 +21,7 @@
 #include "runtime/SafeFile.h"
 #include "runtime/Sjis.h"
 #include "store/Kdatetime.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
 #include "store/Folding.h"
 #include "views/SchedulePanes.h"
@@ -100,7 +100,7 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
     return std::nullopt;
 }
 
-int Load(NewSchedule& s, const std::string& path) {
+int Load(ScheduleDocument& s, const std::string& path) {
     switch (s.store.LoadFromFile(path)) {
         case kLoadRead: return kExitOk;
         case kLoadNotSchedule: return Fail(kExitNotSchedule, path + " is not a schedule file");
@@ -126,10 +126,8 @@ int Replace(const std::string& path, std::string_view bytes) {
     return kExitOk;
 }
 
-int WritePdf(NewSchedule& s, const Options& o) {
-    StringGrid chartGrid{36, 10, 18};
-    ChartState chart;
-    Period(chart, chartGrid, o);
+int WritePdf(ScheduleDocument& s, const Options& o) {
+    Period(s.chart, s.chartGrid, o);
     // Written beside in a scratch folder, so that memory stays flat however
     // many pages there are; put in place whole at the end.
     QTemporaryDir scratch;
@@ -146,8 +144,7 @@ int WritePdf(NewSchedule& s, const Options& o) {
     state.title = ScheduleStore::OptionText(&s.grids.Opt, 0, sjis::Lit("プロジェクト一覧"));
     pdf.setTitle(QString::fromStdString(sjis::ToUtf8(state.title)));
     state.printing = true;
-    PageRenderer renderer(state, metrics, {s.store, s.tableSlots.optionSlot, s.tableSlots.outlineSlot,
-                                           s.tableSlots.resourceSlot, s.grids.Schedule1, chart});
+    PageRenderer renderer(state, metrics, s);
     QPainter painter;
     if (!painter.begin(&pdf)) return Fail(kExitIo, "cannot write " + o.out);
     {
@@ -169,16 +166,13 @@ int WritePdf(NewSchedule& s, const Options& o) {
 // The window's two panes as they would show the schedule, without the window
 // and so without anything the window's start does to the user's settings and
 // recovery copies.
-int WritePng(NewSchedule& s, const Options& o) {
-    StringGrid chartGrid{36, 10, 18};
-    ChartState chart;
+int WritePng(ScheduleDocument& s, const Options& o) {
     const ImageList sch = MakeOutlineImages(), task = MakeTaskImages(), info = MakeStateImages();
-    const int outlineSlot = s.tableSlots.outlineSlot, resourceSlot = s.tableSlots.resourceSlot;
-    SchedulePanes panes({s.store, outlineSlot, resourceSlot, s.grids.Schedule1, chartGrid, chart, sch, task, info});
+    SchedulePanes panes({s, sch, task, info});
     s.grids.Schedule1.SetRowHeights(0, 40);
-    chartGrid.SetRowHeights(0, 40);
-    MatchChartRows(s.grids.Schedule1, chartGrid);
-    Period(chart, chartGrid, o);
+    s.chartGrid.SetRowHeights(0, 40);
+    MatchChartRows(s.grids.Schedule1, s.chartGrid);
+    Period(s.chart, s.chartGrid, o);
     panes.setAttribute(Qt::WA_DontShowOnScreen);
     panes.resize(o.width, o.height);
     panes.setSizes({320, o.width - 320 - panes.handleWidth()});  // the outline as the window first shows it
@@ -202,7 +196,7 @@ int ExportCommand(const std::vector<std::string>& args) {
     }
     const std::string e = Extension(o.out);
     if (e == "csv") {
-        NewSchedule s;
+        ScheduleDocument s;
         if (int r = Load(s, o.in); r != kExitOk) return r;
         return Replace(o.out, OutlineCsv(s, o.encoding));
     }
@@ -215,7 +209,7 @@ int ExportCommand(const std::vector<std::string>& args) {
     QApplication app(argc, argv);
     UseJapaneseInterface();
     // Columns measured in the window's face, as the window measures them.
-    NewSchedule s(WindowTextWidth);
+    ScheduleDocument s(WindowTextWidth);
     if (int r = Load(s, o.in); r != kExitOk) return r;
     return e == "pdf" ? WritePdf(s, o) : WritePng(s, o);
 }

@@ -7,7 +7,7 @@
 
 #include "runtime/Sjis.h"
 #include "store/Kdatetime.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta {
 
@@ -151,8 +151,8 @@ private:
 
 std::string Sj(const std::string& utf8) { return sjis::Lit(utf8); }
 
-void FillResources(NewSchedule& s, const GenerateOptions& o, Random& rnd) {
-    int slot = s.tableSlots.resourceSlot;
+void FillResources(ScheduleDocument& s, const GenerateOptions& o, Random& rnd) {
+    int slot = s.resourceSlot;
     for (int i = 0; i < o.resources; ++i) {
         int row = i == 0 ? 0 : s.store.InsertNumberedRow(slot, i);
         std::string family = rnd.Pick(kFamily), given = rnd.Pick(kGiven);
@@ -192,14 +192,14 @@ void SetTreeFlags(std::vector<RowSpec>& rows, std::vector<int>& hasChildren, std
 
 }  // namespace
 
-void GenerateSchedule(NewSchedule& s, const GenerateOptions& o) {
+void GenerateSchedule(ScheduleDocument& s, const GenerateOptions& o) {
     Random rnd(o.seed ^ 0x9E3779B9u);
     FillResources(s, o, rnd);
     std::vector<RowSpec> rows = Generator(o).Outline();
     std::vector<int> hasChildren, expanded, heights;
     SetTreeFlags(rows, hasChildren, expanded, heights, rnd);
 
-    int slot = s.tableSlots.outlineSlot;
+    int slot = s.outlineSlot;
     StringGrid& g = s.grids.Schedule1;
     // The new schedule's numbered blank rows are reused; the rest are appended.
     int existing = s.store.DataRowCount(slot);
@@ -231,7 +231,7 @@ void GenerateSchedule(NewSchedule& s, const GenerateOptions& o) {
         put(outline::ShowBar, std::to_string(x.showBar));
         g.SetRowHeights(r + 1, heights[i]);
     }
-    s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, Sj("サンプル工程表"));
+    s.store.SetCellText(s.optionSlot, 0, 0, Sj("サンプル工程表"));
 }
 
 }  // namespace vinta

@@ -5,7 +5,7 @@
 
 namespace vinta {
 
-struct NewSchedule;
+class ScheduleDocument;
 
 struct GenerateOptions {
     int rows = 1000;          // outline data rows
@@ -15,6 +15,6 @@ struct GenerateOptions {
 };
 
 // Fills a freshly set-up schedule. The same options give the same schedule.
-void GenerateSchedule(NewSchedule& schedule, const GenerateOptions& options);
+void GenerateSchedule(ScheduleDocument& schedule, const GenerateOptions& options);
 
 }  // namespace vinta

@@ -15,7 +15,7 @@
 #endif
 #include "KtsGenerate.h"
 #include "components/Holidays.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ int Usage(const char* problem) {
     return kExitUsage;
 }
 
-int Save(vinta::NewSchedule& s, const std::string& path) {
+int Save(vinta::ScheduleDocument& s, const std::string& path) {
     if (!s.store.SaveToFile(path)) {
         std::fprintf(stderr, "vinta-kts: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
         return kExitIo;
@@ -54,7 +54,7 @@ int Save(vinta::NewSchedule& s, const std::string& path) {
 
 int New(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("new takes one file name");
-    vinta::NewSchedule s;
+    vinta::ScheduleDocument s;
     return Save(s, args[0]);
 }
 
@@ -68,7 +68,7 @@ const char* WhyUnreadable(const std::string& path) {
 int Dump(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("dump takes one file name");
     const std::string& path = args[0];
-    vinta::NewSchedule s;
+    vinta::ScheduleDocument s;
     switch (s.store.LoadFromFile(path)) {
         case vinta::kLoadRead: break;
         case vinta::kLoadNotSchedule:
@@ -125,7 +125,7 @@ int Generate(const std::vector<std::string>& args) {
         }
     }
     if (!haveRows || out.empty()) return Usage("generate needs --rows N and a file name");
-    vinta::NewSchedule s;
+    vinta::ScheduleDocument s;
     vinta::GenerateSchedule(s, o);
     return Save(s, out);
 }

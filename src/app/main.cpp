@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
     const QString file = FileToOpen(line);
     vinta::QtPrompter prompter(nullptr);
     return vinta::RunGuarded(prompter, [&file, &socketPath] {
-        vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath(), nullptr, file);
+        vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());
+        window.FormCreate(file);
         vinta::HandOverServer handOver(socketPath);
         vinta::ServeWindow(handOver, window);
         window.show();

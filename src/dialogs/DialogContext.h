@@ -1,5 +1,5 @@
 #pragma once
-// What an opener hands its dialogs: the store and slot numbers, the main
+// What an opener hands its dialogs: the open schedule, the main
 // window's pictures, the prompter, and how a dialog is shown modally (tests
 // answer dialogs through it).
 
@@ -10,15 +10,12 @@ namespace vinta {
 
 class ImageList;
 class Prompter;
-class ScheduleStore;
+class ScheduleDocument;
 
 using DialogRunner = std::function<int(QDialog&)>;
 
 struct DialogContext {
-    ScheduleStore& store;
-    int outlineSlot;
-    int resourceSlot;
-    int taskSlot;
+    ScheduleDocument& doc;
     const ImageList& imgRes;
     const ImageList& imgInfo;
     Prompter& prompter;

@@ -18,6 +18,7 @@
 #include "framework/GridWidget.h"
 #include "framework/ImageList.h"
 #include "runtime/Sjis.h"
+#include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 
 namespace vinta {
@@ -192,24 +193,24 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
     layout->addLayout(bottom);
     FitToDesign(this, {522, 381});
 
-    ctx_.store.LinkView(ctx_.resourceSlot, &view);
+    ctx_.doc.store.LinkView(ctx_.doc.resourceSlot, &view);
     StringGrid1->SetCurrent(1, 1);
     StringGrid1->Refresh();
 }
 
 TResEditDlg::~TResEditDlg() {
     // The view dies with the dialog; the store must not write into it.
-    ctx_.store.LinkView(ctx_.resourceSlot, nullptr);
+    ctx_.doc.store.LinkView(ctx_.doc.resourceSlot, nullptr);
 }
 
 void TResEditDlg::AppendClick() {
-    ctx_.store.InsertNumberedRow(ctx_.resourceSlot, view.RowCount());
+    ctx_.doc.store.InsertNumberedRow(ctx_.doc.resourceSlot, view.RowCount());
     StringGrid1->Refresh();
 }
 
 void TResEditDlg::DeleteClick() {
     if (StringGrid1->Row() <= 0) return;
-    ctx_.store.DeleteRow(ctx_.resourceSlot, StringGrid1->Row() - 1);
+    ctx_.doc.store.DeleteRow(ctx_.doc.resourceSlot, StringGrid1->Row() - 1);
     StringGrid1->Refresh();
 }
 
@@ -222,15 +223,15 @@ void TResEditDlg::StringGrid1DblClick() {
         if (!groups.contains(g)) groups << g;
     }
     int a = StringGrid1->Row() - 1;
-    dlg.Fill(ctx_.store, ctx_.resourceSlot, a, groups);
-    if (ctx_.Run(dlg) == QDialog::Accepted) dlg.Store(ctx_.store, ctx_.resourceSlot, a);
+    dlg.Fill(ctx_.doc.store, ctx_.doc.resourceSlot, a, groups);
+    if (ctx_.Run(dlg) == QDialog::Accepted) dlg.Store(ctx_.doc.store, ctx_.doc.resourceSlot, a);
     StringGrid1->Refresh();
 }
 
 void OpenResourceList(const DialogContext& context) {
     TResEditDlg dlg(context);
     if (context.Run(dlg) == QDialog::Accepted)
-        ScheduleStore::CopyDataRows(context.store.Grid(context.resourceSlot), &dlg.view);
+        ScheduleStore::CopyDataRows(context.doc.store.Grid(context.doc.resourceSlot), &dlg.view);
 }
 
 }  // namespace vinta

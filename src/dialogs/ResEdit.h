@@ -17,6 +17,7 @@ namespace vinta {
 
 class GridWidget;
 class RadioGroup;
+class ScheduleStore;
 class SjisLineEdit;
 class SjisTextEdit;
 class TNumEdit;

@@ -19,6 +19,7 @@
 #include "framework/GridWidget.h"
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
+#include "store/ScheduleDocument.h"
 #include "store/Gridio.h"
 #include "store/Tables.h"
 #include "store/Folding.h"
@@ -144,8 +145,8 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
 }
 
 void TTaskEditDlg::Fill(int r) {
-    ScheduleStore& st = ctx_.store;
-    const int o = ctx_.outlineSlot;
+    ScheduleStore& st = ctx_.doc.store;
+    const int o = ctx_.doc.outlineSlot;
     row_ = r;
     auto text = [&](int col, int row) { return st.CellText(o, col, row); };
     if (st.HasNumber(o, outline::Level, r)) {
@@ -272,10 +273,10 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
         x = right - c.TextExtent(shown).width() - 2;
         rightAligned = true;
     } else if (col == 1) {
-        int res = CellHoldsNumber(text) ? ctx_.store.FindRow(ctx_.resourceSlot, resource::No, text) : -1;
+        int res = CellHoldsNumber(text) ? ctx_.doc.store.FindRow(ctx_.doc.resourceSlot, resource::No, text) : -1;
         if (res >= 0) {
-            shown = CellToQt(ctx_.store.CellText(ctx_.resourceSlot, resource::Name, res));
-            std::string kind = ctx_.store.CellText(ctx_.resourceSlot, resource::Kind, res);
+            shown = CellToQt(ctx_.doc.store.CellText(ctx_.doc.resourceSlot, resource::Name, res));
+            std::string kind = ctx_.doc.store.CellText(ctx_.doc.resourceSlot, resource::Kind, res);
             if (kind == "0" || kind == "1" || kind == "2") ctx_.imgRes.Draw(c, left, iconY, kind[0] - '0');
             x = left + ctx_.imgRes.Width() + 4;
         } else {
@@ -299,9 +300,9 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
     c.TextRect(left, top, right, bottom, rightAligned ? x : std::max(x, left), centredY(shown), shown);
 }
 
-void TTaskEditDlg::Store(TaskRowPanes& panes) {
-    ScheduleStore& st = ctx_.store;
-    const int o = ctx_.outlineSlot, r = row_;
+void TTaskEditDlg::Store() {
+    ScheduleStore& st = ctx_.doc.store;
+    const int o = ctx_.doc.outlineSlot, r = row_;
     const int n = eNo->Value(), k = std::max(0, rgType->ItemIndex());
     const bool comment = k == kComment;
     auto set = [&](int col, int row, std::string_view t) { st.SetCellText(o, col, row, std::string(t)); };
@@ -372,30 +373,29 @@ void TTaskEditDlg::Store(TaskRowPanes& panes) {
     // The panes show what the flags say: an expanded row shows its children,
     // rows under a hidden row stay hidden.
     const int g = r + 1;
-    if (panes.outline.RowHeights(g) > 0) {
-        if (st.CellText(o, outline::HasChildren, r) == "1" && st.CellText(o, outline::Expanded, r) == "1") {
-            FoldTarget t{st, o, panes.outline, panes.chart, panes.outlineRowHeight, panes.chartRowHeight};
-            SetFolded(t, g, true);
-        }
+    ScheduleDocument& doc = ctx_.doc;
+    if (doc.Outline().RowHeights(g) > 0) {
+        if (st.CellText(o, outline::HasChildren, r) == "1" && st.CellText(o, outline::Expanded, r) == "1")
+            SetFolded(doc, g, true);
     } else {
-        for (int x = 1; x <= j; ++x) panes.outline.SetRowHeights(g + x, 0);
+        for (int x = 1; x <= j; ++x) doc.Outline().SetRowHeights(g + x, 0);
     }
-    MatchChartRows(panes.outline, panes.chart);
+    MatchChartRows(doc.Outline(), doc.chartGrid);
 }
 
-bool EditTaskRow(const DialogContext& ctx, TaskRowPanes& panes, int g) {
+bool EditTaskRow(const DialogContext& ctx, int g) {
     TTaskEditDlg dlg(ctx);
     if (g < 1) return false;
-    ScheduleStore& st = ctx.store;
+    ScheduleStore& st = ctx.doc.store;
     int r = g - 1;
-    if (st.HasNumber(ctx.outlineSlot, outline::Type, r) &&
-        st.CellNumber(ctx.outlineSlot, outline::Type, r) == outline::Assignment) {
-        r = st.FindRow(ctx.outlineSlot, outline::No, st.CellText(ctx.outlineSlot, outline::LinkNo, r));
+    if (st.HasNumber(ctx.doc.outlineSlot, outline::Type, r) &&
+        st.CellNumber(ctx.doc.outlineSlot, outline::Type, r) == outline::Assignment) {
+        r = st.FindRow(ctx.doc.outlineSlot, outline::No, st.CellText(ctx.doc.outlineSlot, outline::LinkNo, r));
         if (r < 0) return false;
     }
     dlg.Fill(r);
     if (ctx.Run(dlg) != QDialog::Accepted) return false;
-    dlg.Store(panes);
+    dlg.Store();
     return true;
 }
 

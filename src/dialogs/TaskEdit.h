@@ -18,14 +18,6 @@ class SjisLineEdit;
 class SjisTextEdit;
 class TNumEdit;
 
-// The panes the OK step brings up to date.
-struct TaskRowPanes {
-    StringGrid& outline;  // Schedule1
-    StringGrid& chart;    // Schedule2
-    int outlineRowHeight;
-    int chartRowHeight;
-};
-
 class TTaskEditDlg : public QDialog {
     Q_OBJECT
 public:
@@ -34,7 +26,7 @@ public:
     // Fills the dialog from outline data row r.
     void Fill(int r);
     // The OK step: writes row r back and rebuilds its assignment rows.
-    void Store(TaskRowPanes& panes);
+    void Store();
 
     void TaskAddClick();
     void TaskDelClick();
@@ -71,6 +63,6 @@ private:
 
 // Double-click on grid row g of the outline: edits that row (an assignment
 // row leads to its task). True when the dialog was confirmed and stored.
-bool EditTaskRow(const DialogContext& context, TaskRowPanes& panes, int gridRow);
+bool EditTaskRow(const DialogContext& context, int gridRow);
 
 }  // namespace vinta

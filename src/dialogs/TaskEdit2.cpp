@@ -12,6 +12,7 @@
 #include "dialogs/Widgets.h"
 #include "framework/Prompter.h"
 #include "runtime/StringGrid.h"
+#include "store/ScheduleDocument.h"
 #include "store/Gridio.h"
 #include "store/Tables.h"
 
@@ -87,7 +88,7 @@ TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(pare
 
 bool EditAssignmentLine(const DialogContext& ctx, StringGrid& lines, int y, QDate taskStart, QDate taskEnd) {
     if (y < 1 || y >= lines.RowCount()) return false;
-    ResourceChoices choices = BuildResourceChoices(ctx.store, ctx.resourceSlot);
+    ResourceChoices choices = BuildResourceChoices(ctx.doc.store, ctx.doc.resourceSlot);
     if (choices.numbers.empty()) {
         ctx.prompter.Notice(QStringLiteral("リソースを登録してからにして下さい。"));
         return false;

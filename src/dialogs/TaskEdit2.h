@@ -16,6 +16,7 @@ class QDateEdit;
 namespace vinta {
 
 class RadioGroup;
+class ScheduleStore;
 class SjisTextEdit;
 class StringGrid;
 class TNumEdit;

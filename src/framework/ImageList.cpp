@@ -291,4 +291,23 @@ ImageList MakeStateImages() {
     return ImageList(std::move(v));
 }
 
+QIcon HistoryIcon(bool redo) {
+    QPixmap p = BlankPicture(16);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing, true);
+    if (redo) g.setTransform(QTransform(-1, 0, 0, 1, 16, 0));
+    const QColor ink(30, 90, 170);
+    QPainterPath arc;
+    arc.moveTo(4, 6);
+    arc.cubicTo(9, 2, 15, 5, 13, 10);
+    arc.cubicTo(12, 13, 9, 14, 7, 14);
+    g.setPen(QPen(ink, 2, Qt::SolidLine, Qt::RoundCap));
+    g.drawPath(arc);
+    g.setPen(Qt::NoPen);
+    g.setBrush(ink);
+    g.drawPolygon(QPolygonF({QPointF(1, 6), QPointF(7, 2), QPointF(7, 10)}));
+    g.end();
+    return QIcon(p);
+}
+
 }  // namespace vinta

@@ -42,4 +42,7 @@ ImageList MakeTaskImages();
 // ImgInfo: signal lamps for working states 0..5.
 ImageList MakeStateImages();
 
+// 16 x 16 pictures for the toolbar: a curved arrow back (undo) or forward.
+QIcon HistoryIcon(bool redo);
+
 }  // namespace vinta

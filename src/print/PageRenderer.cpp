@@ -12,7 +12,7 @@
 #include "store/Gridio.h"
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
-#include "store/ChartPeriod.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta {
 
@@ -41,7 +41,7 @@ std::string ThreeOf(std::string_view text) {
 
 }  // namespace
 
-PageRenderer::PageRenderer(PrintState& state, const PageMetrics& metrics, PageSource source)
+PageRenderer::PageRenderer(PrintState& state, const PageMetrics& metrics, const ScheduleDocument& source)
     : state_(state), metrics_(metrics), src_(source) {}
 
 int PageRenderer::ToDeviceX(double x) const { return Trunc(x * (state_.printing ? metrics_.scaleX : state_.zoom)); }
@@ -55,8 +55,8 @@ QSize PageRenderer::LogicalExtent(const QString& text, int size, bool bold) {
     return {fm.horizontalAdvance(text), fm.height()};
 }
 
-int PageRenderer::VisibleRowCount() { return visible_.Count(src_.outline); }
-int PageRenderer::VisibleRowAt(int k) { return visible_.At(src_.outline, k); }
+int PageRenderer::VisibleRowCount() { return visible_.Count(src_.Outline()); }
+int PageRenderer::VisibleRowAt(int k) { return visible_.At(src_.Outline(), k); }
 
 int PageRenderer::RenderPage(Canvas& canvas, int request) {
     state_.canvas = &canvas;
@@ -236,7 +236,7 @@ int PageRenderer::DrawPageRows(int page) {
     const QString number = QString::asprintf("- %d -", page);
     Text(R / 2 + kL - LogicalExtent(number, kTextSize).width() / 2, th + 710, number);
 
-    const int rowCount = src_.outline.RowCount();
+    const int rowCount = src_.Outline().RowCount();
     bool separatorsDrawn = false;
     for (int g = 0; g < kRowsPerPage; ++g) {
         const int r = VisibleRowAt(kRowsPerPage * page - 30 + g);
@@ -244,7 +244,7 @@ int PageRenderer::DrawPageRows(int page) {
         const int s = r - 1, rowY = Y0 + kPitch * g;
         if (src_.store.HasNumber(src_.outlineSlot, outline::Type, s)) {
             DrawRowTexts(r, s, rowY);
-            std::string_view show = src_.outline.Cells(outline::ShowBar, r);
+            std::string_view show = src_.Outline().Cells(outline::ShowBar, r);
             if (show.empty() || show == "0") continue;
             DrawBar(r, rowY);
         }
@@ -271,7 +271,7 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
     const int hasChildren = number(outline::HasChildren), expanded = number(outline::Expanded);
     Text(kL + 8, rowY, ThreeOf(std::to_string(r)));
 
-    std::string name(src_.outline.Cells(outline::Name, r));
+    std::string name(src_.Outline().Cells(outline::Name, r));
     if (type == outline::Assignment) {
         int res = src_.store.FindRow(src_.resourceSlot, resource::No, name);
         name = res >= 0 ? src_.store.CellText(src_.resourceSlot, resource::Name, res) : std::string();
@@ -296,17 +296,17 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
         ClippedText(nx, rowY, kL + 210, rowY + nh, nx, rowY, name);
     }
     SetFontSize(kTextSize);
-    Text(kL + 215, rowY, ThreeOf(src_.outline.Cells(outline::Progress, r)));
+    Text(kL + 215, rowY, ThreeOf(src_.Outline().Cells(outline::Progress, r)));
     // A date cell may hold any text: it stays in its column.
-    ClippedText(kL + 240, rowY, kL + 298, rowY + kPitch, kL + 240, rowY, src_.outline.Cells(outline::StartDate, r));
-    ClippedText(kL + 300, rowY, kL + 351, rowY + kPitch, kL + 300, rowY, src_.outline.Cells(outline::EndDate, r));
+    ClippedText(kL + 240, rowY, kL + 298, rowY + kPitch, kL + 240, rowY, src_.Outline().Cells(outline::StartDate, r));
+    ClippedText(kL + 300, rowY, kL + 351, rowY + kPitch, kL + 300, rowY, src_.Outline().Cells(outline::EndDate, r));
 }
 
 void PageRenderer::DrawBar(int r, int rowY) {
     Canvas& c = *state_.canvas;
     // A date cell that holds no date leaves the bar out; the page still prints.
     auto date = [&](int col) -> std::optional<Date> {
-        std::string_view text = src_.outline.Cells(col, r);
+        std::string_view text = src_.Outline().Cells(col, r);
         if (IsBlankCell(text)) return kZeroDate;
         return ParseDateText(text);
     };
@@ -314,7 +314,7 @@ void PageRenderer::DrawBar(int r, int rowY) {
     if (!start || !end) return;
     Date taskStart = *start, taskEnd = *end;
     int P = 0;
-    if (!IsBlankCell(src_.outline.Cells(outline::Progress, r)))
+    if (!IsBlankCell(src_.Outline().Cells(outline::Progress, r)))
         src_.store.TryCellNumber(src_.outlineSlot, outline::Progress, r - 1, P);
     P = DrawnProgress(P);
     Date progressDate = taskStart;

@@ -18,26 +18,14 @@
 namespace vinta {
 
 class Canvas;
-class ScheduleStore;
-class StringGrid;
-struct ChartState;
+class ScheduleDocument;
 struct Date;
-
-// What a page reads, and never changes.
-struct PageSource {
-    const ScheduleStore& store;
-    int optionSlot;  // row 0 holds the title
-    int outlineSlot;
-    int resourceSlot;
-    const StringGrid& outline;  // Schedule1: rows, heights (folding)
-    const ChartState& chart;    // view mode and period
-};
 
 class PageRenderer {
 public:
     static constexpr int kRowsPerPage = 31;
 
-    PageRenderer(PrintState& state, const PageMetrics& metrics, PageSource source);
+    PageRenderer(PrintState& state, const PageMetrics& metrics, const ScheduleDocument& source);  // read, never changed
 
     // request < 0: p = −request when page p exists, else request; 0: the page
     // count; p > 0: draws page p and returns p + 1 when all its row slots were
@@ -77,7 +65,7 @@ private:
     PrintState& state_;
     const PageMetrics& metrics_;
     std::vector<QLine> dotted_;  // device coordinates, drawn by FlushDotted
-    PageSource src_;
+    const ScheduleDocument& src_;
     VisibleRows visible_;
 };
 

@@ -20,6 +20,7 @@
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
 #include "framework/WindowBounds.h"
+#include "store/ScheduleDocument.h"
 #include "print/PagesPrintDialog.h"
 #include "print/PrintJob.h"
 #include "runtime/Profile.h"
@@ -56,7 +57,7 @@ QLabel* BandLabel(QWidget* band, const char* name, int left, const QString& text
 
 }  // namespace
 
-TForm2::TForm2(PrintState& state, PrinterHolder& printer, PageSource source, Prompter& prompter,
+TForm2::TForm2(PrintState& state, PrinterHolder& printer, const ScheduleDocument& source, Prompter& prompter,
                QString settingsPath, QWidget* parent)
     : QDialog(parent),
       state_(state),

@@ -27,7 +27,7 @@ class TForm2 : public QDialog {
     Q_OBJECT
 public:
     // `settingsPath` is the VINTA.ini that keeps the window's bounds.
-    TForm2(PrintState& state, PrinterHolder& printer, PageSource source, Prompter& prompter, QString settingsPath,
+    TForm2(PrintState& state, PrinterHolder& printer, const ScheduleDocument& source, Prompter& prompter, QString settingsPath,
            QWidget* parent = nullptr);
     ~TForm2() override;
 

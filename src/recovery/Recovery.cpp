@@ -177,6 +177,15 @@ AutoSaver::AutoSaver(RecoveryFolder& folder, int intervalMinutes, std::function<
 
 AutoSaver::~AutoSaver() { Wait(); }
 
+void AutoSaver::SetInterval(int minutes) {
+    intervalMs_ = std::max(0, minutes) * 60 * 1000;
+    every_.setInterval(std::max(1, intervalMs_));
+    if (!Enabled()) {
+        first_.stop();
+        every_.stop();
+    }
+}
+
 void AutoSaver::Changed() {
     if (!Enabled() || !modified_()) return;
     if (!copied_ && !first_.isActive()) first_.start();

@@ -99,6 +99,8 @@ public:
     // Waits for a copy being written (for tests and before removing).
     void Wait();
     bool Enabled() const { return intervalMs_ > 0; }
+    // Minutes between copies from the next change on; 0 turns copies off.
+    void SetInterval(int minutes);
 
 signals:
     // A copy could not be written; said once until a copy is written again.

@@ -6,6 +6,7 @@
 #include "runtime/StringGrid.h"
 #include "store/Gridio.h"
 #include "store/RowReader.h"
+#include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 
 namespace vinta {
@@ -17,18 +18,18 @@ int OutlineLevel(const ScheduleStore& store, int outlineSlot, int gridRow) {
 
 namespace {
 
-void SetHeights(FoldTarget& t, int row, int outlineHeight, int chartHeight) {
-    t.outline.SetRowHeights(row, outlineHeight);
-    t.chart.SetRowHeights(row, chartHeight);
+void SetHeights(ScheduleDocument& t, int row, int outlineHeight, int chartHeight) {
+    t.Outline().SetRowHeights(row, outlineHeight);
+    t.chartGrid.SetRowHeights(row, chartHeight);
 }
 
 // Shows the direct children of the rows from `a` at depth `d`, and the
 // children of children that are expanded themselves. Returns the last row
 // it handled.
-int UnfoldWalk(FoldTarget& t, int a, int d) {
+int UnfoldWalk(ScheduleDocument& t, int a, int d) {
     int level = d, has = 0, expanded = 0;
     int r = a;
-    for (; r < t.outline.RowCount(); ++r) {
+    for (; r < t.Outline().RowCount(); ++r) {
         RowReader rr{t.store, t.outlineSlot, r - 1};
         level = rr.NumOr(outline::Level, level);
         has = rr.NumOr(outline::HasChildren, has);
@@ -45,16 +46,16 @@ int UnfoldWalk(FoldTarget& t, int a, int d) {
 
 }  // namespace
 
-void SetFolded(FoldTarget& t, int row, bool expand) {
+void SetFolded(ScheduleDocument& t, int row, bool expand) {
     RowReader self{t.store, t.outlineSlot, row - 1};
     int level = self.NumOr(outline::Level, 0);
-    t.outline.SetCells(outline::Expanded, row, expand ? "1" : "0");
+    t.Outline().SetCells(outline::Expanded, row, expand ? "1" : "0");
     if (expand) {
         UnfoldWalk(t, row + 1, level);
         return;
     }
     int previous = level;
-    for (int r = row + 1; r < t.outline.RowCount(); ++r) {
+    for (int r = row + 1; r < t.Outline().RowCount(); ++r) {
         previous = RowReader{t.store, t.outlineSlot, r - 1}.NumOr(outline::Level, previous);
         if (previous <= level) break;
         SetHeights(t, r, 0, 0);
@@ -74,7 +75,7 @@ bool Folds(const RowReader& r) {
 }
 
 // The rows above grid row `row` that it hangs under, nearest first.
-std::vector<int> AncestorRows(const FoldTarget& t, int row) {
+std::vector<int> AncestorRows(const ScheduleDocument& t, int row) {
     std::vector<int> chain;
     int level = RowReader{t.store, t.outlineSlot, row - 1}.NumOr(outline::Level, 0);
     for (int r = row - 1; r >= 1 && level > 0; --r) {
@@ -88,7 +89,7 @@ std::vector<int> AncestorRows(const FoldTarget& t, int row) {
 
 // The rows above `row` it hangs under, outermost first, with whether each
 // shows its children.
-std::vector<Opened> AncestorsOf(FoldTarget& t, int row) {
+std::vector<Opened> AncestorsOf(ScheduleDocument& t, int row) {
     const std::vector<int> chain = AncestorRows(t, row);
     std::vector<Opened> out;
     bool shown = true;
@@ -102,11 +103,11 @@ std::vector<Opened> AncestorsOf(FoldTarget& t, int row) {
 
 }  // namespace
 
-void ShowFoldState(FoldTarget& t, int first, int end) {
-    if (first < 1 || first >= t.outline.RowCount()) return;
+void ShowFoldState(ScheduleDocument& t, int first, int end) {
+    if (first < 1 || first >= t.Outline().RowCount()) return;
     std::vector<Opened> open = AncestorsOf(t, first);
     int base = INT_MAX;
-    for (int r = first; r < t.outline.RowCount(); ++r) {
+    for (int r = first; r < t.Outline().RowCount(); ++r) {
         RowReader row{t.store, t.outlineSlot, r - 1};
         const int level = row.NumOr(outline::Level, 0);
         if (r >= end && level <= base) break;  // past everything that hangs under the range
@@ -118,8 +119,8 @@ void ShowFoldState(FoldTarget& t, int first, int end) {
     }
 }
 
-bool RevealRow(FoldTarget& t, int row) {
-    if (row < 1 || row >= t.outline.RowCount() || t.outline.RowHeights(row) > 0) return false;
+bool RevealRow(ScheduleDocument& t, int row) {
+    if (row < 1 || row >= t.Outline().RowCount() || t.Outline().RowHeights(row) > 0) return false;
     std::vector<int> folded;
     for (int r : AncestorRows(t, row))
         if (RowReader{t.store, t.outlineSlot, r - 1}.NumOr(outline::Expanded, 1) == 0) folded.push_back(r);
@@ -130,6 +131,29 @@ bool RevealRow(FoldTarget& t, int row) {
 void MatchChartRows(const StringGrid& outline, StringGrid& chart) {
     chart.SetRowCount(outline.RowCount());
     for (int r = 1; r < outline.RowCount(); ++r) chart.SetRowHeights(r, outline.RowHeights(r));
+}
+
+bool IsAssignmentRow(const ScheduleDocument& doc, int gridRow) {
+    return outline::IsRowType(doc.OutlineCell(outline::Type, gridRow), outline::Assignment);
+}
+
+int OwnerRow(const ScheduleDocument& doc, int row) {
+    while (row > 1 && row < doc.Outline().RowCount() && IsAssignmentRow(doc, row)) --row;
+    return row;
+}
+
+int SubtreeEnd(const ScheduleDocument& doc, int row) {
+    auto level = [&](int g, int& v) { return doc.store.TryCellNumber(doc.outlineSlot, outline::Level, g - 1, v); };
+    int own = 0;
+    const bool ok = level(row, own);
+    int end = row;
+    for (int g = row + 1; g < doc.Outline().RowCount(); ++g) {
+        int l = 0;
+        const bool has = level(g, l);
+        if (!IsAssignmentRow(doc, g) && (!ok || !has || l <= own)) break;
+        end = g;
+    }
+    return end;
 }
 
 }  // namespace vinta

@@ -5,29 +5,28 @@
 
 namespace vinta {
 
+class ScheduleDocument;
 class ScheduleStore;
 class StringGrid;
 
 // A grid row's level from its Level cell; -1 when the row has no level.
 int OutlineLevel(const ScheduleStore& store, int outlineSlot, int gridRow);
+// Grid row `gridRow` is an assignment row: its Type cell is exactly "3".
+bool IsAssignmentRow(const ScheduleDocument& doc, int gridRow);
+// The task an assignment row belongs to (the row itself otherwise).
+int OwnerRow(const ScheduleDocument& doc, int gridRow);
+// The last row of `gridRow`'s subtree: the rows below that are deeper, or its assignments.
+int SubtreeEnd(const ScheduleDocument& doc, int gridRow);
 
-struct FoldTarget {
-    ScheduleStore& store;
-    int outlineSlot;
-    StringGrid& outline;  // Schedule1
-    StringGrid& chart;    // Schedule2
-    int outlineRowHeight;  // heights rows get when shown again
-    int chartRowHeight;
-};
 
 // Folds (expand false) or unfolds the rows under grid row `row`.
-void SetFolded(FoldTarget& target, int row, bool expand);
+void SetFolded(ScheduleDocument& doc, int row, bool expand);
 // Unfolds the folded rows above grid row `row` that hide it. True when any was.
-bool RevealRow(FoldTarget& target, int row);
+bool RevealRow(ScheduleDocument& doc, int row);
 // Rows [first, end) were replaced (undo, redo): they, and the rows below that
 // hang under them, are hidden again where a row above them is folded, so no
 // row shows under a folded one.
-void ShowFoldState(FoldTarget& target, int first, int end);
+void ShowFoldState(ScheduleDocument& doc, int first, int end);
 
 // The chart keeps one row per outline row at the same height, so that bars
 // stay beside their rows when rows move above folded ones.

@@ -91,12 +91,4 @@ TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids) {
     return s;
 }
 
-NewSchedule::NewSchedule() : NewSchedule(nullptr) {}
-
-NewSchedule::NewSchedule(const ScheduleStore::TextWidthFn& textWidth) {
-    store.version = 1.0;
-    if (textWidth) store.SetTextWidth(textWidth);
-    tableSlots = InitTables(store, grids);
-}
-
 }  // namespace vinta

@@ -63,16 +63,4 @@ constexpr int kDeepestLevel = 6;
 inline int DrawnLevel(int level) { return level < 0 ? 0 : level > kDeepestLevel ? kDeepestLevel : level; }
 inline int DrawnProgress(int percent) { return percent < 0 ? 0 : percent > 100 ? 100 : percent; }
 
-// A store and its grids set up as a new, untouched schedule.
-struct NewSchedule {
-    NewSchedule();
-    // Column captions measured with `textWidth` (when given) instead of an estimate.
-    explicit NewSchedule(const ScheduleStore::TextWidthFn& textWidth);
-    NewSchedule(const NewSchedule&) = delete;
-    NewSchedule& operator=(const NewSchedule&) = delete;
-    ScheduleGrids grids;
-    ScheduleStore store;
-    TableSlots tableSlots;
-};
-
 }  // namespace vinta

@@ -16,14 +16,10 @@ class QUndoStack;
 
 namespace vinta {
 
-class ScheduleStore;
+class ScheduleDocument;
 
 struct HistoryTarget {
-    ScheduleStore& store;
-    const int& outlineSlot;  // the owner's, set when its tables are registered
-    const int& resourceSlot;
-    StringGrid& outline;   // grid rows, with the caption row 0
-    StringGrid& resource;
+    ScheduleDocument& doc;
     // After a step is undone or redone, with the outline rows [first, end)
     // it put back: the panes follow. `viewMoved`: the outline's layout was
     // changed outside the history (a fold) since the step was recorded, so
@@ -84,16 +80,5 @@ private:
     std::unique_ptr<QUndoStack> stack_;
 };
 
-// Grid rows a command may touch, as [first, end).
-// The task an assignment row belongs to (the row itself otherwise).
-int OwnerRow(const ScheduleStore& store, int slot, const StringGrid& outline, int row);
-// The last row of `row`'s subtree: the rows below that are deeper, or its assignments.
-int SubtreeEnd(const ScheduleStore& store, int slot, const StringGrid& outline, int row);
-
 }  // namespace vinta
 
-class QIcon;
-namespace vinta {
-// 16 x 16 pictures for the toolbar: a curved arrow back (undo) or forward.
-QIcon HistoryIcon(bool redo);
-}  // namespace vinta

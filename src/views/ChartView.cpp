@@ -8,6 +8,7 @@
 #include "framework/Colors.h"
 #include "runtime/StringGrid.h"
 #include "store/Gridio.h"
+#include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 #include "views/OutlineView.h"
 
@@ -253,8 +254,9 @@ void Step(ChartState& s, StringGrid& chart, int delta) {
 void NextCommand(ChartState& s, StringGrid& chart) { Step(s, chart, 1); }
 void PriorCommand(ChartState& s, StringGrid& chart) { Step(s, chart, -1); }
 
-void DrawChartCell(Canvas& c, const ChartState& s, const ChartTables& t, int col, int row, const QRect& rect) {
+void DrawChartCell(Canvas& c, const ScheduleDocument& t, int col, int row, const QRect& rect) {
     if (rect.height() <= 0) return;
+    const ChartState& s = t.chart;
     const int left = rect.left(), top = rect.top(), right = left + rect.width(), bottom = top + rect.height();
     c.SetFontBold(false);
     c.SetFontColor(Colors::WindowText());
@@ -266,7 +268,7 @@ void DrawChartCell(Canvas& c, const ChartState& s, const ChartTables& t, int col
         MonthBackground(c, s, col, row, left, top, right, bottom);
     // The year view's today strip is no background: an open bar shows the row colour.
     const QColor background = s.viewMode == kYearView ? rowColour : c.BrushColor();
-    if (row == t.chart.RowCount() - 1) {
+    if (row == t.chartGrid.RowCount() - 1) {
         c.SetPen(Colors::Grey(), PenStyle::Solid);
         c.Line(left, bottom - 1, right, bottom - 1);
     }

@@ -9,7 +9,7 @@
 namespace vinta {
 
 class Canvas;
-class ScheduleStore;
+class ScheduleDocument;
 class StringGrid;
 
 constexpr int kYearColumnWidth = 32;
@@ -28,14 +28,8 @@ void PriorCommand(ChartState& state, StringGrid& chart);
 // The date column `col` stands for (the 1st of its month in year view).
 Date ColumnDate(const ChartState& state, int col);
 
-struct ChartTables {
-    const ScheduleStore& store;
-    int outlineSlot;
-    const StringGrid& chart;
-};
-
 // Draws cell (col, row) of the chart; row is a grid row.
-void DrawChartCell(Canvas& canvas, const ChartState& state, const ChartTables& tables, int col, int row,
+void DrawChartCell(Canvas& canvas, const ScheduleDocument& doc, int col, int row,
                    const QRect& rect);
 
 }  // namespace vinta

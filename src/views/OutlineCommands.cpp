@@ -6,6 +6,7 @@
 #include "runtime/StringGrid.h"
 #include "runtime/Sjis.h"
 #include "store/Gridio.h"
+#include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 
 namespace vinta {
@@ -15,17 +16,17 @@ namespace {
 // Grid-row view of the outline table: row N of the pane is data row N - 1.
 struct Rows {
     OutlineEdit& e;
-    bool Exists(int g) const { return g >= 1 && g < e.outline.RowCount(); }
-    bool Has(int g, int col) const { return Exists(g) && e.store.HasNumber(e.outlineSlot, col, g - 1); }
+    bool Exists(int g) const { return g >= 1 && g < e.doc.Outline().RowCount(); }
+    bool Has(int g, int col) const { return Exists(g) && e.doc.store.HasNumber(e.doc.outlineSlot, col, g - 1); }
     // A number the cell holds; text that only starts with a digit counts as none.
-    bool Num(int g, int col, int& v) const { return Exists(g) && e.store.TryCellNumber(e.outlineSlot, col, g - 1, v); }
+    bool Num(int g, int col, int& v) const { return Exists(g) && e.doc.store.TryCellNumber(e.doc.outlineSlot, col, g - 1, v); }
     bool Is(int g, int col, int value) const {
         int v = 0;
         return Num(g, col, v) && v == value;
     }
-    std::string Text(int g, int col) const { return e.store.CellText(e.outlineSlot, col, g - 1); }
-    void Set(int g, int col, const std::string& t) { e.store.SetCellText(e.outlineSlot, col, g - 1, t); }
-    void SetNum(int g, int col, int v) { e.store.SetCellNumber(e.outlineSlot, col, g - 1, v); }
+    std::string Text(int g, int col) const { return e.doc.store.CellText(e.doc.outlineSlot, col, g - 1); }
+    void Set(int g, int col, const std::string& t) { e.doc.store.SetCellText(e.doc.outlineSlot, col, g - 1, t); }
+    void SetNum(int g, int col, int v) { e.doc.store.SetCellNumber(e.doc.outlineSlot, col, g - 1, v); }
     void Flags(int g, const char* v) {
         Set(g, outline::HasChildren, v);
         Set(g, outline::Expanded, v);
@@ -59,12 +60,12 @@ void Inherit(Rows& rows, int n, int p) {
     }
 }
 
-void MatchChart(OutlineEdit& e) { MatchChartRows(e.outline, e.chart); }
+void MatchChart(OutlineEdit& e) { MatchChartRows(e.doc.Outline(), e.doc.chartGrid); }
 
 // An assignment row stands for its task in the level commands.
 int Redirect(Rows& rows, int g) {
     if (!rows.Is(g, outline::Type, outline::Assignment)) return g;
-    int task = rows.e.store.FindRow(rows.e.outlineSlot, outline::No, rows.Text(g, outline::LinkNo));
+    int task = rows.e.doc.store.FindRow(rows.e.doc.outlineSlot, outline::No, rows.Text(g, outline::LinkNo));
     return task >= 0 ? task + 1 : g;
 }
 
@@ -73,7 +74,7 @@ int Redirect(Rows& rows, int g) {
 
 bool AppendCommand(OutlineEdit& e) {
     Rows rows{e};
-    int g = e.store.InsertNumberedRow(e.outlineSlot, e.outline.RowCount()) + 1;
+    int g = e.doc.store.InsertNumberedRow(e.doc.outlineSlot, e.doc.Outline().RowCount()) + 1;
     FillDefaultRow(rows, g, e.today);
     if (g > 1) Inherit(rows, g, g - 1);
     MatchChart(e);
@@ -82,12 +83,12 @@ bool AppendCommand(OutlineEdit& e) {
 
 bool InsertCommand(OutlineEdit& e, int r) {
     Rows rows{e};
-    if (r <= 0 || r >= e.outline.RowCount()) return false;
+    if (r <= 0 || r >= e.doc.Outline().RowCount()) return false;
     if (rows.Is(r, outline::Type, outline::Assignment)) {
         e.prompter.Notice(QStringLiteral("この位置に行を挿入することはできません。"));
         return false;
     }
-    e.store.InsertNumberedRow(e.outlineSlot, r - 1);
+    e.doc.store.InsertNumberedRow(e.doc.outlineSlot, r - 1);
     FillDefaultRow(rows, r, e.today);
     if (r > 1) Inherit(rows, r, r - 1);
     int below = 0, mine = 0;
@@ -99,7 +100,7 @@ bool InsertCommand(OutlineEdit& e, int r) {
 
 bool DeleteCommand(OutlineEdit& e, int r) {
     Rows rows{e};
-    if (r <= 0 || r >= e.outline.RowCount()) return false;
+    if (r <= 0 || r >= e.doc.Outline().RowCount()) return false;
     int h = 0;
     rows.Num(r, outline::HasChildren, h);
     bool changed = false;
@@ -111,13 +112,13 @@ bool DeleteCommand(OutlineEdit& e, int r) {
         if (yes) {
             int k = 0;
             while (rows.Is(r + 1 + k, outline::Type, outline::Assignment)) ++k;
-            e.store.DeleteRow(e.outlineSlot, r - 1);
-            for (int i = 0; i < k; ++i) e.store.DeleteRow(e.outlineSlot, r - 1);
+            e.doc.store.DeleteRow(e.doc.outlineSlot, r - 1);
+            for (int i = 0; i < k; ++i) e.doc.store.DeleteRow(e.doc.outlineSlot, r - 1);
             changed = true;
         }
     } else {
         int p = r - 1;
-        if (r == e.outline.RowCount() - 1) {
+        if (r == e.doc.Outline().RowCount() - 1) {
             if (r > 1 && rows.Is(p, outline::HasChildren, 1)) rows.Flags(p, "0");
         } else if (r > 1 && rows.Has(p, outline::Level)) {
             int pl = 0, nl = 0;
@@ -129,7 +130,7 @@ bool DeleteCommand(OutlineEdit& e, int r) {
                 rows.Flags(p, "0");
             }
         }
-        e.store.DeleteRow(e.outlineSlot, r - 1);
+        e.doc.store.DeleteRow(e.doc.outlineSlot, r - 1);
         changed = true;
     }
     MatchChart(e);

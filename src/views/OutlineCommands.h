@@ -9,14 +9,10 @@
 namespace vinta {
 
 class Prompter;
-class ScheduleStore;
-class StringGrid;
+class ScheduleDocument;
 
 struct OutlineEdit {
-    ScheduleStore& store;
-    int outlineSlot;
-    StringGrid& outline;  // Schedule1
-    StringGrid& chart;    // Schedule2: keeps one row per outline row
+    ScheduleDocument& doc;
     Prompter& prompter;
     Date today;           // local date for new rows
 };

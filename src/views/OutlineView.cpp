@@ -8,6 +8,7 @@
 #include "framework/ImageList.h"
 #include "store/Folding.h"
 #include "store/RowReader.h"
+#include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 
 namespace vinta {
@@ -18,7 +19,7 @@ constexpr int kSlot = 16;
 
 
 // The resource an assignment row names: its ResourceTable data row, or -1.
-int ResourceRow(const OutlineTables& t, const RowReader& r) {
+int ResourceRow(const ScheduleDocument& t, const RowReader& r) {
     return t.store.FindRow(t.resourceSlot, resource::No, r.Text(outline::Name));
 }
 
@@ -42,7 +43,7 @@ void RaisedFrame(Canvas& c, int l, int t, int r, int b) {
 }
 
 
-void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& pics, int col, int row,
+void DrawOutlineCell(Canvas& c, const ScheduleDocument& t, const OutlinePictures& pics, int col, int row,
                      const QRect& rect, CellState state) {
     const int left = rect.left(), top = rect.top(), right = left + rect.width(), bottom = top + rect.height();
     const int w = rect.width(), h = rect.height();
@@ -143,8 +144,8 @@ void DrawOutlineCell(Canvas& c, const OutlineTables& t, const OutlinePictures& p
     if (state.focused) c.DrawFocusRect(left, top, right - 1, bottom - 1);
 }
 
-bool FoldAt(FoldTarget& t, int col, int row, const QRect& rect, QPoint pos) {
-    if (col != outline::Name || row < 1 || row >= t.outline.RowCount()) return false;
+bool FoldAt(ScheduleDocument& t, int col, int row, const QRect& rect, QPoint pos) {
+    if (col != outline::Name || row < 1 || row >= t.Outline().RowCount()) return false;
     RowReader r{t.store, t.outlineSlot, row - 1};
     if (!r.Has(outline::HasChildren) || r.Num(outline::HasChildren) != 1) return false;
     int level = r.NumOr(outline::Level, 0);

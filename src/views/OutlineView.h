@@ -10,8 +10,7 @@ namespace vinta {
 
 class Canvas;
 class ImageList;
-class ScheduleStore;
-class StringGrid;
+class ScheduleDocument;
 
 struct OutlinePictures {
     const ImageList& sch;   // fold boxes
@@ -19,22 +18,16 @@ struct OutlinePictures {
     const ImageList& info;  // working-state lamps
 };
 
-struct OutlineTables {
-    const ScheduleStore& store;
-    int outlineSlot;
-    int resourceSlot;
-};
-
 // The raised frame of caption cells: white top and left, grey right and bottom.
 void RaisedFrame(Canvas& canvas, int left, int top, int right, int bottom);
 
 // Draws cell (col, row) of the outline grid; row is a grid row.
-void DrawOutlineCell(Canvas& canvas, const OutlineTables& tables, const OutlinePictures& pictures, int col,
+void DrawOutlineCell(Canvas& canvas, const ScheduleDocument& doc, const OutlinePictures& pictures, int col,
                      int row, const QRect& rect, CellState state);
 
 
 // A left-button release at `pos` over cell (col, row) with rectangle `rect`:
 // folds or unfolds when it hits a fold box. True when it did.
-bool FoldAt(FoldTarget& target, int col, int row, const QRect& rect, QPoint pos);
+bool FoldAt(ScheduleDocument& doc, int col, int row, const QRect& rect, QPoint pos);
 
 }  // namespace vinta

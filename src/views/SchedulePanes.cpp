@@ -1,7 +1,10 @@
 #include "views/SchedulePanes.h"
 
+#include <QKeyEvent>
+#include <QScrollBar>
+
 #include "framework/GridWidget.h"
-#include "runtime/StringGrid.h"
+#include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
 #include "views/OutlineView.h"
 
@@ -11,26 +14,49 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     setObjectName(QStringLiteral("Panel1"));
     setHandleWidth(4);
     setChildrenCollapsible(false);
-    outline_ = new GridWidget(&m.outline);
+    outline_ = new GridWidget(&m.doc.grids.Schedule1);
     outline_->setObjectName(QStringLiteral("Schedule1"));
     outline_->SetFixedCols(1);
     outline_->SetColumnResize(true);
     outline_->SetDrawCell([m](Canvas& c, int col, int row, const QRect& r, CellState st) {
-        DrawOutlineCell(c, {m.store, m.outlineSlot, m.resourceSlot}, {m.sch, m.task, m.info}, col, row, r, st);
+        DrawOutlineCell(c, m.doc, {m.sch, m.task, m.info}, col, row, r, st);
     });
-    chart_ = new GridWidget(&m.chart);
+    chart_ = new GridWidget(&m.doc.chartGrid);
     chart_->setObjectName(QStringLiteral("Schedule2"));
     chart_->SetFixedCols(0);
     outline_->SetEnterActivates(true);
     chart_->SetEnterActivates(true);
     chart_->SetDrawCell([m](Canvas& c, int col, int row, const QRect& r, CellState) {
-        DrawChartCell(c, m.chartState, {m.store, m.outlineSlot, m.chart}, col, row, r);
+        DrawChartCell(c, m.doc, col, row, r);
     });
-    m.chart.SetFixedRows(1);
+    m.doc.chartGrid.SetFixedRows(1);
     addWidget(outline_);
     addWidget(chart_);
     setStretchFactor(1, 1);
     setSizes({320, 420});
+    Couple(outline_, chart_);
+    Couple(chart_, outline_);
+}
+
+// Each pane scrolls the other, and a move between rows in one moves the
+// other; a move between columns stays in its pane.
+void SchedulePanes::Couple(GridWidget* from, GridWidget* to) {
+    connect(from->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, to](int v) {
+        if (forwarding_) return;
+        forwarding_ = true;
+        to->verticalScrollBar()->setValue(v);
+        forwarding_ = false;
+    });
+    from->afterKey = [this, to](QKeyEvent* e) {
+        const bool toRow = e->key() == Qt::Key_Up || e->key() == Qt::Key_Down ||
+                           ((e->key() == Qt::Key_Home || e->key() == Qt::Key_End) &&
+                            (e->modifiers() & Qt::ControlModifier));
+        if (forwarding_ || !toRow) return;
+        forwarding_ = true;
+        QKeyEvent copy(e->type(), e->key(), e->modifiers());
+        to->HandleKey(&copy);
+        forwarding_ = false;
+    };
 }
 
 void SchedulePanes::Refresh() {

@@ -8,19 +8,11 @@ namespace vinta {
 
 class GridWidget;
 class ImageList;
-class ScheduleStore;
-class StringGrid;
-struct ChartState;
+class ScheduleDocument;
 
-// What the panes draw. Everything stays the caller's; the slot numbers are
-// read at each paint, since a new schedule sets its tables up again.
+// What the panes draw; everything stays the caller's.
 struct PaneModels {
-    const ScheduleStore& store;
-    const int& outlineSlot;
-    const int& resourceSlot;
-    StringGrid& outline;  // Schedule1's grid
-    StringGrid& chart;    // Schedule2's grid
-    const ChartState& chartState;
+    ScheduleDocument& doc;
     const ImageList& sch;   // fold boxes
     const ImageList& task;  // type and memo icons
     const ImageList& info;  // working-state lamps
@@ -35,6 +27,8 @@ public:
     void Refresh();
 
 private:
+    void Couple(GridWidget* from, GridWidget* to);
+    bool forwarding_ = false;
     GridWidget* outline_;
     GridWidget* chart_;
 };

@@ -11,7 +11,7 @@
 #include "app/Mainform.h"
 #include "framework/Prompter.h"
 #include "runtime/Clock.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta {
 
@@ -33,15 +33,16 @@ protected:
     QString Path(const char* name) const { return QString::fromStdString((dir_ / name).string()); }
     TForm1& Open() {
         form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
+        form->FormCreate();
         return *form;
     }
     QString Text(int i) const { return prompter.asked.at(static_cast<size_t>(i)).text; }
     void WriteSchedule(const QString& path, const char* name) {
-        NewSchedule s;
-        s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, name);
+        ScheduleDocument s;
+        s.store.SetCellText(s.outlineSlot, outline::Name, 0, name);
         ASSERT_TRUE(s.store.SaveToFile(path.toStdString()));
     }
-    std::string Name0() { return form->store.CellText(form->outlineSlot, outline::Name, 0); }
+    std::string Name0() { return form->Document().store.CellText(form->Document().outlineSlot, outline::Name, 0); }
 
     // Noon UTC: the same date in every time zone the suite runs in.
     clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{12}};

@@ -70,13 +70,15 @@ TEST_F(MainWindow, AFileOnTheCommandLineWinsOverTheRememberedOne) {
     WriteSchedule(Path("remembered.kts"), "remembered");
     WriteSchedule(Path("named.kts"), "named");
     Profile(Path("VINTA.ini").toStdString()).WriteString("OPT", "FileName", Path("remembered.kts").toStdString());
-    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("named.kts"));
-    EXPECT_EQ(form->currentFileName, Path("named.kts"));
+    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
+    form->FormCreate(Path("named.kts"));
+    EXPECT_EQ(form->FileName(), Path("named.kts"));
     EXPECT_EQ(Name0(), "named");
     EXPECT_TRUE(prompter.asked.empty());
 
     form.reset();
-    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("missing.kts"));
+    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
+    form->FormCreate(Path("missing.kts"));
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_TRUE(Text(0).startsWith(QStringLiteral("ファイルが見つかりません。"))) << Text(0).toStdString();
 }
@@ -118,23 +120,23 @@ TEST_F(HandingOver, TheRunningWindowOpensTheFile) {
     WriteSchedule(Path("handed.kts"), "handed");
     Send(Path("handed.kts"));
     EXPECT_TRUE(ok);
-    ASSERT_TRUE(Until([&] { return w.currentFileName == Path("handed.kts"); }));
+    ASSERT_TRUE(Until([&] { return w.FileName() == Path("handed.kts"); }));
     EXPECT_EQ(Name0(), "handed");
-    EXPECT_FALSE(w.isModified);
+    EXPECT_FALSE(w.Document().modified);
 }
 
 TEST_F(HandingOver, UnsavedChangesAreAskedAboutFirst) {
     TForm1& w = Open();
     HandOverServer server(socket);
     ServeWindow(server, w);
-    w.isModified = true;
+    w.Document().modified = true;
     prompter.askAnswers = {Answer::kCancel};
     WriteSchedule(Path("handed.kts"), "handed");
     Send(Path("handed.kts"));
     EXPECT_TRUE(ok);
     ASSERT_TRUE(Until([&] { return !prompter.asked.empty(); }));
-    EXPECT_NE(w.currentFileName, Path("handed.kts"));
-    EXPECT_TRUE(w.isModified);
+    EXPECT_NE(w.FileName(), Path("handed.kts"));
+    EXPECT_TRUE(w.Document().modified);
 }
 
 // A file handed over while a dialog is open waits for it to close: loaded
@@ -151,20 +153,20 @@ TEST_F(HandingOver, AFileWaitsWhileADialogIsOpen) {
         const QString handed = Path(("handed-" + std::to_string(n++) + ".kts").c_str());
         WriteSchedule(handed, name);
         bool shown = false;
-        w.runDialog = [&](QDialog&) {
+        w.AnswerDialogsWith([&](QDialog&) {
             shown = true;
             finished = false;
             Send(handed);
             EXPECT_TRUE(ok) << "the sender is answered at once";
             QDeadlineTimer moment(400);
             while (!moment.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            EXPECT_NE(w.currentFileName, handed) << name << ": opened under the dialog";
+            EXPECT_NE(w.FileName(), handed) << name << ": opened under the dialog";
             return int(QDialog::Rejected);
-        };
+        });
         command();
         EXPECT_TRUE(shown) << name;
-        w.isModified = false;
-        EXPECT_TRUE(Until([&] { return w.currentFileName == handed; })) << name << ": opened once it closed";
+        w.Document().modified = false;
+        EXPECT_TRUE(Until([&] { return w.FileName() == handed; })) << name << ": opened once it closed";
         EXPECT_EQ(Name0(), name);
     }
 }

@@ -24,7 +24,7 @@ protected:
     TForm1& Shown(int rows) {
         TForm1& f = Open();
         for (int i = 0; i < rows; ++i) f.AppendClick();
-        f.isModified = false;
+        f.Document().modified = false;
         f.resize(700, 300);
         f.show();
         QApplication::processEvents();
@@ -35,7 +35,7 @@ protected:
         QApplication::sendEvent(w, &e);
     }
     void Name(int gridRow, const char* name) {
-        form->store.SetCellText(form->outlineSlot, outline::Name, gridRow - 1, sjis::Lit(name));
+        form->Document().store.SetCellText(form->Document().outlineSlot, outline::Name, gridRow - 1, sjis::Lit(name));
     }
 };
 
@@ -58,10 +58,10 @@ TEST_F(Keys, EveryCommandHasItsKeys) {
     f.show();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    f.currentFileName = Path("k.kts");
-    f.isModified = true;
+    f.Document().fileName = Path("k.kts").toStdString();
+    f.Document().modified = true;
     QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_FALSE(f.isModified);
+    EXPECT_FALSE(f.Document().modified);
     EXPECT_TRUE(fs::exists(dir_ / "k.kts"));
 }
 
@@ -69,43 +69,43 @@ TEST_F(Keys, EveryCommandHasItsKeys) {
 // first and last column of the row, in that pane only.
 TEST_F(Keys, HomeAndEnd) {
     TForm1& f = Shown(60);
-    const int last = f.grids.Schedule1.RowCount() - 1;
-    f.Schedule1->SetCurrent(3, 30);
-    f.Schedule2->SetCurrent(7, 30);
-    Press(f.Schedule1, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(f.Schedule1->Row(), last);
-    EXPECT_EQ(f.Schedule2->Row(), last);
-    EXPECT_EQ(f.Schedule2->TopRow(), f.Schedule1->TopRow());
-    Press(f.Schedule2, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(f.Schedule1->Row(), 1);
-    EXPECT_EQ(f.Schedule2->Row(), 1);
+    const int last = f.Document().grids.Schedule1.RowCount() - 1;
+    f.Schedule1()->SetCurrent(3, 30);
+    f.Schedule2()->SetCurrent(7, 30);
+    Press(f.Schedule1(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(f.Schedule1()->Row(), last);
+    EXPECT_EQ(f.Schedule2()->Row(), last);
+    EXPECT_EQ(f.Schedule2()->TopRow(), f.Schedule1()->TopRow());
+    Press(f.Schedule2(), Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(f.Schedule1()->Row(), 1);
+    EXPECT_EQ(f.Schedule2()->Row(), 1);
     int lastShown = 14;
-    while (f.grids.Schedule1.ColWidths(lastShown) <= 0) --lastShown;
-    Press(f.Schedule1, Qt::Key_End);
-    EXPECT_EQ(f.Schedule1->Col(), lastShown);
-    EXPECT_EQ(f.Schedule1->Row(), 1);
-    EXPECT_EQ(f.Schedule2->Col(), 7) << "columns stay in their pane";
-    Press(f.Schedule1, Qt::Key_Home);
-    EXPECT_EQ(f.Schedule1->Col(), 1);
-    Press(f.Schedule2, Qt::Key_End);
-    EXPECT_EQ(f.Schedule2->Col(), f.chartGrid.ColCount() - 1);
+    while (f.Document().grids.Schedule1.ColWidths(lastShown) <= 0) --lastShown;
+    Press(f.Schedule1(), Qt::Key_End);
+    EXPECT_EQ(f.Schedule1()->Col(), lastShown);
+    EXPECT_EQ(f.Schedule1()->Row(), 1);
+    EXPECT_EQ(f.Schedule2()->Col(), 7) << "columns stay in their pane";
+    Press(f.Schedule1(), Qt::Key_Home);
+    EXPECT_EQ(f.Schedule1()->Col(), 1);
+    Press(f.Schedule2(), Qt::Key_End);
+    EXPECT_EQ(f.Schedule2()->Col(), f.Document().chartGrid.ColCount() - 1);
 }
 
 // Enter and F2 open the task dialog like a double click, from either pane.
 TEST_F(Keys, EnterAndF2OpenTheTaskDialog) {
     TForm1& f = Shown(3);
     QStringList shown;
-    f.runDialog = [&](QDialog& d) {
+    f.AnswerDialogsWith([&](QDialog& d) {
         shown << d.objectName();
         return static_cast<int>(QDialog::Rejected);
-    };
-    f.Schedule1->SetRow(2);
-    Press(f.Schedule1, Qt::Key_Return);
-    Press(f.Schedule1, Qt::Key_F2);
-    f.Schedule2->SetRow(4);
-    Press(f.Schedule2, Qt::Key_Enter);
+    });
+    f.Schedule1()->SetRow(2);
+    Press(f.Schedule1(), Qt::Key_Return);
+    Press(f.Schedule1(), Qt::Key_F2);
+    f.Schedule2()->SetRow(4);
+    Press(f.Schedule2(), Qt::Key_Enter);
     EXPECT_EQ(shown, (QStringList{"TaskEditDlg", "TaskEditDlg", "TaskEditDlg"}));
-    EXPECT_EQ(f.Schedule1->Row(), 4);
+    EXPECT_EQ(f.Schedule1()->Row(), 4);
 }
 
 // Ctrl+F: next and previous, wrapping, unfolding what hides the row.
@@ -122,28 +122,28 @@ TEST_F(Keys, FindingARowByName) {
     EXPECT_TRUE(bar->isVisible());
     text->setText(QStringLiteral("設計"));
     Press(text, Qt::Key_Return);
-    EXPECT_EQ(f.Schedule1->Row(), 5);
-    EXPECT_EQ(f.Schedule2->Row(), 5);
+    EXPECT_EQ(f.Schedule1()->Row(), 5);
+    EXPECT_EQ(f.Schedule2()->Row(), 5);
     Press(text, Qt::Key_Return);
-    EXPECT_EQ(f.Schedule1->Row(), 20);
+    EXPECT_EQ(f.Schedule1()->Row(), 20);
     Press(text, Qt::Key_Return);
-    EXPECT_EQ(f.Schedule1->Row(), 5) << "wraps";
+    EXPECT_EQ(f.Schedule1()->Row(), 5) << "wraps";
     Press(text, Qt::Key_Return, Qt::ShiftModifier);
-    EXPECT_EQ(f.Schedule1->Row(), 20) << "Shift+Enter steps back";
+    EXPECT_EQ(f.Schedule1()->Row(), 20) << "Shift+Enter steps back";
     text->setText(QStringLiteral("db"));
     f.Action("FindNext")->trigger();
-    EXPECT_EQ(f.Schedule1->Row(), 20) << "case and width";
+    EXPECT_EQ(f.Schedule1()->Row(), 20) << "case and width";
     text->setText(QStringLiteral("テスト"));
     f.Action("FindPrior")->trigger();
-    EXPECT_EQ(f.Schedule1->Row(), 35);
-    EXPECT_GT(f.Schedule1->CellRect(2, 35).height(), 0) << "scrolled into view";
+    EXPECT_EQ(f.Schedule1()->Row(), 35);
+    EXPECT_GT(f.Schedule1()->CellRect(2, 35).height(), 0) << "scrolled into view";
     text->setText(QStringLiteral("どこにもない"));
     Press(text, Qt::Key_Return);
     EXPECT_EQ(bar->Status(), QStringLiteral("見つかりません"));
-    EXPECT_EQ(f.Schedule1->Row(), 35);
+    EXPECT_EQ(f.Schedule1()->Row(), 35);
     Press(text, Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
-    EXPECT_FALSE(f.isModified) << "finding changes nothing";
+    EXPECT_FALSE(f.Document().modified) << "finding changes nothing";
 }
 
 TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {
@@ -151,26 +151,26 @@ TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {
     auto tree = [&](int g, const char* level, const char* has, const char* name) {
         for (auto [col, v] : {std::pair{outline::Level, level}, std::pair{outline::HasChildren, has},
                               std::pair{outline::Expanded, has}, std::pair{outline::Type, "1"}})
-            f.store.SetCellText(f.outlineSlot, col, g - 1, v);
+            f.Document().store.SetCellText(f.Document().outlineSlot, col, g - 1, v);
         Name(g, name);
     };
     tree(1, "0", "1", "project");
     tree(2, "1", "1", "phase");
     tree(3, "2", "0", "hidden task");
     tree(4, "0", "0", "after");
-    FoldTarget t{f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, 18, 18};
+    ScheduleDocument& t = f.Document();
     SetFolded(t, 2, false);
     SetFolded(t, 1, false);
-    ASSERT_EQ(f.grids.Schedule1.RowHeights(3), 0);
-    f.Schedule1->SetRow(4);
+    ASSERT_EQ(f.Document().grids.Schedule1.RowHeights(3), 0);
+    f.Schedule1()->SetRow(4);
     EXPECT_TRUE(f.FindRow(QStringLiteral("HIDDEN"), true));
-    EXPECT_EQ(f.Schedule1->Row(), 3);
+    EXPECT_EQ(f.Schedule1()->Row(), 3);
     for (int g : {2, 3}) {
-        EXPECT_EQ(f.grids.Schedule1.RowHeights(g), 18) << g;
-        EXPECT_EQ(f.chartGrid.RowHeights(g), 18) << g;
+        EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(g), 18) << g;
+        EXPECT_EQ(f.Document().chartGrid.RowHeights(g), 18) << g;
     }
-    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Expanded, 0), "1");
-    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Expanded, 1), "1");
+    EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Expanded, 0), "1");
+    EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Expanded, 1), "1");
 }
 
 // Without a mouse: minus folds the current row, plus unfolds it; the
@@ -180,19 +180,19 @@ TEST_F(Keys, FoldingByKeyAndNamedButtons) {
     for (auto [g, level, has] : {std::tuple{1, "0", "1"}, std::tuple{2, "1", "0"}, std::tuple{3, "1", "0"}})
         for (auto [col, v] : {std::pair{outline::Level, level}, std::pair{outline::HasChildren, has},
                               std::pair{outline::Expanded, has}, std::pair{outline::Type, "1"}})
-            f.store.SetCellText(f.outlineSlot, col, g - 1, v);
+            f.Document().store.SetCellText(f.Document().outlineSlot, col, g - 1, v);
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-    f.Schedule1->setFocus();
-    f.Schedule1->SetRow(1);
-    QTest::keyClick(f.Schedule1, Qt::Key_Minus);
-    EXPECT_EQ(f.grids.Schedule1.RowHeights(2), 0);
-    EXPECT_EQ(f.chartGrid.RowHeights(3), 0);
-    QTest::keyClick(f.Schedule1, Qt::Key_Plus, Qt::KeypadModifier);
-    EXPECT_EQ(f.grids.Schedule1.RowHeights(2), 18);
-    f.Schedule1->SetRow(2);
-    QTest::keyClick(f.Schedule1, Qt::Key_Minus);
-    EXPECT_EQ(f.grids.Schedule1.RowHeights(3), 18) << "a row without rows under it folds nothing";
+    f.Schedule1()->setFocus();
+    f.Schedule1()->SetRow(1);
+    QTest::keyClick(f.Schedule1(), Qt::Key_Minus);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(2), 0);
+    EXPECT_EQ(f.Document().chartGrid.RowHeights(3), 0);
+    QTest::keyClick(f.Schedule1(), Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(2), 18);
+    f.Schedule1()->SetRow(2);
+    QTest::keyClick(f.Schedule1(), Qt::Key_Minus);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(3), 18) << "a row without rows under it folds nothing";
     const std::pair<const char*, const char*> buttons[] = {
         {"tbOpenFile", "開く"}, {"tbPrint", "印刷"}, {"tbLevelDown", "レベルを下げる"}, {"tbUndo", "元に戻す"}};
     for (const auto& [name, said] : buttons)

@@ -37,15 +37,15 @@ using namespace std::chrono;
 TEST_F(MainWindow, StartsEmpty) {
     TForm1& f = Open();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
-    EXPECT_FALSE(f.isModified);
-    EXPECT_EQ(f.grids.Schedule1.RowCount(), 10);
-    EXPECT_EQ(f.grids.Schedule1.RowHeights(0), 40);
-    EXPECT_EQ(f.grids.Schedule1.RowHeights(1), 18);
-    EXPECT_EQ(f.chartGrid.RowHeights(0), 40);
-    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::No, 8), "9");
-    EXPECT_EQ(f.chart.viewMode, kYearView);
-    EXPECT_EQ(f.chart.viewStart, (Date{2026, 1, 1}));
-    EXPECT_EQ(f.chartGrid.ColCount(), 36);
+    EXPECT_FALSE(f.Document().modified);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowCount(), 10);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(0), 40);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(1), 18);
+    EXPECT_EQ(f.Document().chartGrid.RowHeights(0), 40);
+    EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::No, 8), "9");
+    EXPECT_EQ(f.Document().chart.viewMode, kYearView);
+    EXPECT_EQ(f.Document().chart.viewStart, (Date{2026, 1, 1}));
+    EXPECT_EQ(f.Document().chartGrid.ColCount(), 36);
     // The design bounds, moved only where the screen is smaller than they need.
     EXPECT_EQ(f.geometry().size(), QSize(757, 454));
     EXPECT_EQ(f.geometry(), FitOnScreen(QRect(394, 123, 757, 454), AvailableScreenAreas(), {}));
@@ -69,24 +69,24 @@ TEST_F(MainWindow, MenusAndToolbar) {
 
 TEST_F(MainWindow, SaveAsThenSaveAndOpen) {
     TForm1& f = Open();
-    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "plan");
-    f.isModified = true;
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "plan");
+    f.Document().modified = true;
     prompter.fileAnswers = {Path("a.kts")};
     f.SaveClick();
-    EXPECT_EQ(f.currentFileName, Path("a.kts"));
+    EXPECT_EQ(f.FileName(), Path("a.kts"));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - ") + Path("a.kts"));
-    EXPECT_FALSE(f.isModified);
+    EXPECT_FALSE(f.Document().modified);
     EXPECT_EQ(prompter.dialogs.back().defaultSuffix, QStringLiteral("kts"));
-    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "plan2");
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "plan2");
     f.SaveClick();
     EXPECT_EQ(prompter.dialogs.size(), 1u) << "no dialog for a titled schedule";
     // Open: year view again, heights copied to the chart.
-    f.chart.viewMode = kMonthView;
-    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "changed");
-    f.openDialog.fileName = Path("a.kts");
+    f.Document().chart.viewMode = kMonthView;
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "changed");
+    f.OpenDialog().fileName = Path("a.kts");
     f.FileOpenAccept();
     EXPECT_EQ(Name0(), "plan2");
-    EXPECT_EQ(f.chart.viewMode, kYearView);
+    EXPECT_EQ(f.Document().chart.viewMode, kYearView);
     EXPECT_TRUE(prompter.asked.size() == 1u);
 }
 
@@ -95,11 +95,11 @@ TEST_F(MainWindow, SaveAsOntoAnExistingFileAsksFirst) {
     std::ofstream((dir_ / "old.kts").string()) << "old";
     prompter.fileAnswers = {Path("old.kts")};
     prompter.confirmAnswers = {false};
-    f.isModified = true;
+    f.Document().modified = true;
     EXPECT_FALSE(f.FileSaveAsExecute()) << "not written";
     EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("名前をつけて保存"));
-    EXPECT_EQ(f.currentFileName, QString());
-    EXPECT_TRUE(f.isModified);
+    EXPECT_EQ(f.FileName(), QString());
+    EXPECT_TRUE(f.Document().modified);
     std::ifstream in((dir_ / "old.kts").string());
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
 }
@@ -107,17 +107,17 @@ TEST_F(MainWindow, SaveAsOntoAnExistingFileAsksFirst) {
 // A save that fails is reported with the file's name and keeps the schedule unsaved.
 TEST_F(MainWindow, AFailedSaveIsReported) {
     TForm1& f = Open();
-    f.isModified = true;
+    f.Document().modified = true;
     prompter.fileAnswers = {Path("missing-folder/x.kts")};
     f.SaveClick();
     ASSERT_EQ(prompter.asked.size(), 2u);
     EXPECT_TRUE(Text(1).contains(Path("missing-folder/x.kts")));
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     prompter.confirmAnswers = {true};
     prompter.fileAnswers = {QString()};
     f.FormCloseQuery();
     EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("save")) << "closing still asks, Yes shows the dialog";
-    EXPECT_TRUE(f.isModified) << "cancelled";
+    EXPECT_TRUE(f.Document().modified) << "cancelled";
 }
 
 using testing::FileSizeLimit;
@@ -129,17 +129,17 @@ TEST_F(MainWindow, AFailedSaveOfANamedScheduleKeepsItModified) {
     std::ifstream in((dir_ / "plan.kts").string(), std::ios::binary);
     const std::string before(std::istreambuf_iterator<char>(in), {});
     TForm1& f = Open();
-    f.openDialog.fileName = Path("plan.kts");
+    f.OpenDialog().fileName = Path("plan.kts");
     f.FileOpenAccept();
-    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "edited");
-    f.isModified = true;
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "edited");
+    f.Document().modified = true;
     {
         FileSizeLimit full(64);
         EXPECT_FALSE(f.SaveClick());
     }
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_EQ(Text(0), QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + Path("plan.kts"));
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     std::ifstream again((dir_ / "plan.kts").string(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), before);
     prompter.askAnswers = {Answer::kNo};
@@ -162,74 +162,74 @@ TEST_F(MainWindow, NewRowsTakeTheLocalDate) {
                    Case{"EST5", sys_days{year{2026} / 12 / 8} + hours{2} + minutes{0} + seconds{0}, "2026/12/07"}}) {
         testing::ScopedTz zone(c.tz);
         clock::Fix(c.utc);
-        f.Schedule1->SetRow(1);
+        f.Schedule1()->SetRow(1);
         f.AppendClick();
-        int last = f.store.DataRowCount(f.outlineSlot) - 1;
-        EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::StartDate, last), c.local) << c.tz;
+        int last = f.Document().store.DataRowCount(f.Document().outlineSlot) - 1;
+        EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::StartDate, last), c.local) << c.tz;
         f.TomonthClick();
-        EXPECT_EQ(f.chart.today.wDay, c.local[9] - '0' + 10 * (c.local[8] - '0')) << c.tz;
+        EXPECT_EQ(f.Document().chart.today.wDay, c.local[9] - '0' + 10 * (c.local[8] - '0')) << c.tz;
     }
-    f.isModified = false;
+    f.Document().modified = false;
 }
 
 TEST_F(MainWindow, OpenRefusalsKeepTheRowsAndMakeTheScheduleUntitled) {
     TForm1& f = Open();
-    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "mine");
-    f.currentFileName = Path("earlier.kts");
-    f.openDialog.fileName = Path("gone.kts");
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "mine");
+    f.Document().fileName = Path("earlier.kts").toStdString();
+    f.OpenDialog().fileName = Path("gone.kts");
     f.FileOpenAccept();
     EXPECT_EQ(Text(0), QStringLiteral("ファイルが見つかりません。\r\n読み込みを中止します。\r\n\r\n") + Path("gone.kts"));
-    EXPECT_EQ(f.currentFileName, Path("earlier.kts")) << "nothing changes";
+    EXPECT_EQ(f.FileName(), Path("earlier.kts")) << "nothing changes";
 
-    NewSchedule s;
+    ScheduleDocument s;
     std::string bytes = s.store.SaveToBytes();
     double v = 1.5;
     std::memcpy(bytes.data() + 11, &v, 8);
     std::ofstream((dir_ / "newer.kts").string(), std::ios::binary) << bytes;
-    f.isModified = true;
-    f.openDialog.fileName = Path("newer.kts");
+    f.Document().modified = true;
+    f.OpenDialog().fileName = Path("newer.kts");
     f.FileOpenAccept();
     EXPECT_EQ(Text(1), QStringLiteral("このバージョンのファイルは読み込めません"));
     EXPECT_EQ(Name0(), "mine");
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
-    EXPECT_EQ(f.currentFileName, QString());
-    EXPECT_EQ(f.openDialog.fileName, QString());
-    EXPECT_FALSE(f.isModified);
+    EXPECT_EQ(f.FileName(), QString());
+    EXPECT_EQ(f.OpenDialog().fileName, QString());
+    EXPECT_FALSE(f.Document().modified);
 
     std::ofstream((dir_ / "junk.kts").string()) << std::string(100, 'j');
-    f.openDialog.fileName = Path("junk.kts");
+    f.OpenDialog().fileName = Path("junk.kts");
     f.FileOpenAccept();
     EXPECT_EQ(Text(2), QStringLiteral("このファイルは読み込めません"));
 
     fs::create_directories(dir_ / "folder.kts");
-    f.currentFileName = Path("kept.kts");
-    f.openDialog.fileName = Path("folder.kts");
+    f.Document().fileName = Path("kept.kts").toStdString();
+    f.OpenDialog().fileName = Path("folder.kts");
     f.FileOpenAccept();
     EXPECT_TRUE(Text(3).contains(Path("folder.kts"))) << "a file that cannot be read is named";
-    EXPECT_EQ(f.currentFileName, Path("kept.kts"));
+    EXPECT_EQ(f.FileName(), Path("kept.kts"));
 }
 
 TEST_F(MainWindow, NewEmptiesTheScheduleButKeepsTitleAndPeriod) {
     TForm1& f = Open();
-    f.store.SetCellText(f.optionSlot, 0, 0, "title");
+    f.Document().store.SetCellText(f.Document().optionSlot, 0, 0, "title");
     f.AppendClick();
     f.AppendClick();
-    EXPECT_TRUE(f.isModified);
-    f.grids.Schedule1.SetRowHeights(3, 0);
+    EXPECT_TRUE(f.Document().modified);
+    f.Document().grids.Schedule1.SetRowHeights(3, 0);
     f.NextClick();
     prompter.confirmAnswers = {false};
     f.NewFileClick();
     EXPECT_EQ(prompter.asked.at(0).caption, QStringLiteral("データの保存"));
-    EXPECT_FALSE(f.isModified);
-    EXPECT_EQ(f.grids.Schedule1.RowCount(), 10);
-    EXPECT_EQ(f.chartGrid.RowCount(), 10);
-    EXPECT_EQ(f.grids.Schedule1.RowHeights(3), 18);
-    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::No, 0), "1");
-    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Name, 8), "");
-    EXPECT_EQ(f.store.CellText(f.optionSlot, 0, 0), "title");
-    EXPECT_EQ(f.chart.viewStart, (Date{2027, 1, 1}));
+    EXPECT_FALSE(f.Document().modified);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowCount(), 10);
+    EXPECT_EQ(f.Document().chartGrid.RowCount(), 10);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(3), 18);
+    EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::No, 0), "1");
+    EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Name, 8), "");
+    EXPECT_EQ(f.Document().store.CellText(f.Document().optionSlot, 0, 0), "title");
+    EXPECT_EQ(f.Document().chart.viewStart, (Date{2027, 1, 1}));
     f.AppendClick();
-    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::No, 9), "10");
+    EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::No, 9), "10");
 }
 
 // The settings remember the file and the window; the next start reopens it.
@@ -237,7 +237,7 @@ TEST_F(MainWindow, TheNextStartReopensTheRememberedFile) {
     WriteSchedule(Path("plan.kts"), "remembered");
     {
         TForm1& f = Open();
-        f.openDialog.fileName = Path("plan.kts");
+        f.OpenDialog().fileName = Path("plan.kts");
         f.FileOpenAccept();
         f.setGeometry(50, 60, 700, 400);
         f.close();
@@ -264,21 +264,21 @@ TEST_F(MainWindow, PanesScrollTogether) {
     f.show();
     f.RepaintPanes();
     QApplication::processEvents();
-    f.Schedule1->verticalScrollBar()->setValue(7);
-    EXPECT_EQ(f.Schedule2->TopRow(), f.Schedule1->TopRow());
-    f.Schedule2->verticalScrollBar()->setValue(20);
-    EXPECT_EQ(f.Schedule1->TopRow(), 21);
-    f.Schedule1->SetCurrent(2, 30);
-    f.Schedule2->SetCurrent(3, 30);
+    f.Schedule1()->verticalScrollBar()->setValue(7);
+    EXPECT_EQ(f.Schedule2()->TopRow(), f.Schedule1()->TopRow());
+    f.Schedule2()->verticalScrollBar()->setValue(20);
+    EXPECT_EQ(f.Schedule1()->TopRow(), 21);
+    f.Schedule1()->SetCurrent(2, 30);
+    f.Schedule2()->SetCurrent(3, 30);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    QApplication::sendEvent(f.Schedule1, &down);
-    EXPECT_EQ(f.Schedule1->Row(), 31);
-    EXPECT_EQ(f.Schedule2->Row(), 31);
+    QApplication::sendEvent(f.Schedule1(), &down);
+    EXPECT_EQ(f.Schedule1()->Row(), 31);
+    EXPECT_EQ(f.Schedule2()->Row(), 31);
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(f.Schedule2, &right);
-    EXPECT_EQ(f.Schedule2->Col(), 4);
-    EXPECT_EQ(f.Schedule1->Col(), 2) << "Left and Right stay in their pane";
-    f.isModified = false;
+    QApplication::sendEvent(f.Schedule2(), &right);
+    EXPECT_EQ(f.Schedule2()->Col(), 4);
+    EXPECT_EQ(f.Schedule1()->Col(), 2) << "Left and Right stay in their pane";
+    f.Document().modified = false;
 }
 
 // The dialogs open from the panes and menus; only confirmed edits and the
@@ -287,40 +287,40 @@ TEST_F(MainWindow, EditingThroughTheDialogs) {
     TForm1& f = Open();
     int shown = 0;
     QString lastName;
-    f.runDialog = [&](QDialog& d) {
+    f.AnswerDialogsWith([&](QDialog& d) {
         ++shown;
         lastName = d.objectName();
         return static_cast<int>(QDialog::Rejected);
-    };
-    f.Schedule2->SetCurrent(3, 4);
+    });
+    f.Schedule2()->SetCurrent(3, 4);
     f.Schedule2DblClick();
-    EXPECT_EQ(f.Schedule1->Row(), 4);
+    EXPECT_EQ(f.Schedule1()->Row(), 4);
     EXPECT_EQ(lastName, QStringLiteral("TaskEditDlg"));
-    EXPECT_FALSE(f.isModified) << "cancelled";
-    f.runDialog = [&](QDialog&) { return static_cast<int>(QDialog::Accepted); };
+    EXPECT_FALSE(f.Document().modified) << "cancelled";
+    f.AnswerDialogsWith([&](QDialog&) { return static_cast<int>(QDialog::Accepted); });
     f.Schedule1DblClick();
-    EXPECT_TRUE(f.isModified);
-    EXPECT_EQ(f.store.CellText(f.outlineSlot, outline::Type, 3), "1");
-    f.isModified = false;
-    f.runDialog = [&](QDialog& d) {
+    EXPECT_TRUE(f.Document().modified);
+    EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Type, 3), "1");
+    f.Document().modified = false;
+    f.AnswerDialogsWith([&](QDialog& d) {
         lastName = d.objectName();
         return static_cast<int>(QDialog::Rejected);
-    };
+    });
     f.Action("ResEdit")->trigger();
     EXPECT_EQ(lastName, QStringLiteral("ResEditDlg"));
-    EXPECT_TRUE(f.isModified) << "opening the resource list counts as a change";
-    EXPECT_EQ(f.store.View(f.resourceSlot), nullptr);
-    f.isModified = false;
+    EXPECT_TRUE(f.Document().modified) << "opening the resource list counts as a change";
+    EXPECT_EQ(f.Document().store.View(f.Document().resourceSlot), nullptr);
+    f.Document().modified = false;
     // Print opens the preview, from the menu and the toolbar, changing nothing.
     QStringList previews;
-    f.runDialog = [&](QDialog& d) {
+    f.AnswerDialogsWith([&](QDialog& d) {
         previews << d.objectName() + QStringLiteral(":") + d.windowTitle();
         return static_cast<int>(QDialog::Rejected);
-    };
+    });
     f.Action("Print1")->trigger();
     f.findChild<QToolButton*>("tbPrint")->click();
     EXPECT_EQ(previews, (QStringList{"Form2:印刷プレビュー", "Form2:印刷プレビュー"}));
-    EXPECT_FALSE(f.isModified);
+    EXPECT_FALSE(f.Document().modified);
 }
 
 // Whether process `pid` has `path` open: it then holds or is one system call

@@ -160,8 +160,8 @@ protected:
         ASSERT_TRUE(crashed.Write({original, bytes, base.value_or(FileStamp::Of(original))}, at));
     }
     std::string Schedule(const char* name) {
-        NewSchedule s;
-        s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, name);
+        ScheduleDocument s;
+        s.store.SetCellText(s.outlineSlot, outline::Name, 0, name);
         return s.store.SaveToBytes();
     }
     void TearDown() override {
@@ -179,13 +179,13 @@ TEST_F(Recovering, YesRestoresTheWorkUnderItsOwnName) {
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_TRUE(prompter.asked[0].text.contains(Path("plan.kts"))) << "the offer names the file";
     EXPECT_EQ(Name0(), "unsaved work");
-    EXPECT_TRUE(f.isModified);
-    EXPECT_EQ(f.currentFileName, Path("plan.kts"));
+    EXPECT_TRUE(f.Document().modified);
+    EXPECT_EQ(f.FileName(), Path("plan.kts"));
     ASSERT_TRUE(f.SaveClick());
     EXPECT_TRUE(RecoveryFolder().List().empty()) << "saved: no copy left";
-    NewSchedule again;
+    ScheduleDocument again;
     ASSERT_EQ(again.store.LoadFromFile(Path("plan.kts").toStdString()), kLoadRead);
-    EXPECT_EQ(again.store.CellText(again.tableSlots.outlineSlot, outline::Name, 0), "unsaved work");
+    EXPECT_EQ(again.store.CellText(again.outlineSlot, outline::Name, 0), "unsaved work");
 }
 
 TEST_F(Recovering, NoDropsTheCopyAndOpensAsUsual) {
@@ -195,7 +195,7 @@ TEST_F(Recovering, NoDropsTheCopyAndOpensAsUsual) {
     prompter.confirmAnswers = {false};
     TForm1& f = Open();
     EXPECT_EQ(Name0(), "saved");
-    EXPECT_FALSE(f.isModified);
+    EXPECT_FALSE(f.Document().modified);
     EXPECT_TRUE(RecoveryFolder().List().empty());
 }
 
@@ -216,7 +216,7 @@ TEST_F(Recovering, StaleAndDamagedCopies) {
     EXPECT_TRUE(prompter.asked[1].text.endsWith(QStringLiteral(".damaged"))) << "names where it was kept";
     EXPECT_TRUE(RecoveryFolder().List().empty());
     EXPECT_EQ(QDir(RecoveryFolder::DefaultFolder()).entryList({QStringLiteral("*.damaged")}).size(), 1);
-    EXPECT_FALSE(f.isModified) << "the start went on as usual";
+    EXPECT_FALSE(f.Document().modified) << "the start went on as usual";
 }
 
 // Changes make a copy; saving, New and a clean exit remove it.
@@ -255,7 +255,7 @@ TEST_F(Recovering, RestoredWorkStaysUnsavedThroughAnUndo) {
     TForm1& f = Open();
     f.AppendClick();
     f.UndoClick();
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     prompter.askAnswers = {Answer::kCancel};
     EXPECT_FALSE(f.FormCloseQuery()) << "closing asks, and Escape keeps the window";
     EXPECT_EQ(RecoveryFolder().List().size(), 1u);
@@ -278,10 +278,11 @@ TEST_F(Recovering, EveryAnswerToTheOfferThenTheCommandLineFile) {
         // After Yes the restored work is unsaved: the command line's file asks
         // first, and No lets it go.
         prompter.askAnswers = {c.offer, Answer::kNo};
-        form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("other.kts"));
+        form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
+        form->FormCreate(Path("other.kts"));
         EXPECT_TRUE(prompter.asked.at(0).text.contains(QStringLiteral("新規")));
         EXPECT_EQ(Name0(), c.shown) << static_cast<int>(c.offer);
-        EXPECT_EQ(form->currentFileName, Path("other.kts"));
+        EXPECT_EQ(form->FileName(), Path("other.kts"));
         EXPECT_EQ(RecoveryFolder().List().size(), c.copies) << static_cast<int>(c.offer);
         form.reset();
     }
@@ -306,8 +307,9 @@ TEST_F(Recovering, ACopyWhoseFileChangedSinceItsBaseIsOffered) {
 }
 
 TEST_F(Recovering, AMissingFileOnTheCommandLineLeavesANewSchedule) {
-    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"), nullptr, Path("missing.kts"));
-    EXPECT_TRUE(form->currentFileName.isEmpty());
+    form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
+    form->FormCreate(Path("missing.kts"));
+    EXPECT_TRUE(form->FileName().isEmpty());
     EXPECT_EQ(form->windowTitle(), AppTitle + QStringLiteral(" - 新規"));
     EXPECT_TRUE(Text(0).contains(Path("missing.kts")));
 }

@@ -29,8 +29,8 @@ protected:
     // A modified schedule whose only copy is in memory.
     TForm1& Modified() {
         TForm1& f = Open();
-        f.store.SetCellText(f.outlineSlot, outline::Name, 0, "unsaved");
-        f.isModified = true;
+        f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "unsaved");
+        f.Document().modified = true;
         return f;
     }
     // A path no save can write: its folder is a file (root writes anywhere else).
@@ -53,13 +53,13 @@ TEST_F(SafeKeeping, ClosingKeepsTheWindowUnlessTheChangesAreSavedOrDiscarded) {
     prompter.fileAnswers = {Unwritable()};
     EXPECT_FALSE(f.close()) << "the save failed";
     EXPECT_TRUE(f.isVisible());
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     EXPECT_EQ(Name0(), "unsaved");
     // A named schedule whose save fails stays open and modified too.
-    f.currentFileName = Unwritable();
+    f.Document().fileName = Unwritable().toStdString();
     prompter.askAnswers = {Answer::kYes};
     EXPECT_FALSE(f.close());
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     prompter.askAnswers = {Answer::kNo};
     EXPECT_TRUE(f.close());
     prompter.asked.clear();
@@ -71,9 +71,9 @@ TEST_F(SafeKeeping, YesSavesAndCloses) {
     prompter.askAnswers = {Answer::kYes};
     prompter.fileAnswers = {Path("kept.kts")};
     EXPECT_TRUE(f.close());
-    NewSchedule s;
+    ScheduleDocument s;
     ASSERT_EQ(s.store.LoadFromFile(Path("kept.kts").toStdString()), kLoadRead);
-    EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "unsaved");
+    EXPECT_EQ(s.store.CellText(s.outlineSlot, outline::Name, 0), "unsaved");
 }
 
 // New and Open replace the schedule only after the same question.
@@ -89,7 +89,7 @@ TEST_F(SafeKeeping, NewAndOpenAskBeforeReplacingChanges) {
     prompter.fileAnswers = {Path("other.kts")};
     EXPECT_FALSE(f.FileOpenExecute());
     EXPECT_EQ(Name0(), "unsaved");
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("データの保存"));
     prompter.askAnswers = {Answer::kNo};
     prompter.fileAnswers = {Path("other.kts")};
@@ -153,7 +153,7 @@ TEST_F(SafeKeeping, ConfirmationsShowTheirIcon) {
 // Folders, pipes, devices and dangling links are named as unreadable at once.
 TEST_F(SafeKeeping, OpeningSpecialFilesChangesNothing) {
     TForm1& f = Open();
-    f.store.SetCellText(f.outlineSlot, outline::Name, 0, "mine");
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "mine");
     auto start = steady_clock::now();
     for (const auto& h : testing::MakeHostilePaths(dir_)) {
         prompter.asked.clear();
@@ -163,7 +163,7 @@ TEST_F(SafeKeeping, OpeningSpecialFilesChangesNothing) {
         const QString expected = (h.kind == "dangling link" ? kNotFound : kCannotRead) + QString::fromStdString(h.path);
         EXPECT_EQ(Text(1), expected) << h.kind;
     }
-    NewSchedule s;
+    ScheduleDocument s;
     std::string huge = testing::MakeSparseFile(dir_ / "huge.kts", s.store.SaveToBytes(), kMaxFileBytes + 1);
     prompter.fileAnswers = {QString::fromStdString(huge)};
     f.FileOpenExecute();

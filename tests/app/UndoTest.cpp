@@ -18,7 +18,7 @@
 #include "dialogs/Widgets.h"
 #include "framework/GridWidget.h"
 #include "runtime/StringGrid.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 #include "undo/ScheduleHistory.h"
 #include "views/OutlineView.h"
 
@@ -28,16 +28,16 @@ namespace {
 class Undo : public MainWindow {
 protected:
     TForm1& Generated(int rows, uint32_t seed) {
-        NewSchedule s;
+        ScheduleDocument s;
         GenerateSchedule(s, {rows, seed, 2026, 50});
         EXPECT_TRUE(s.store.SaveToFile(Path("g.kts").toStdString()));
         TForm1& f = Open();
-        f.openDialog.fileName = Path("g.kts");
+        f.OpenDialog().fileName = Path("g.kts");
         f.FileOpenAccept();
         return f;
     }
     QUndoStack& Stack() { return form->History().Stack(); }
-    std::string Bytes() { return form->store.SaveToBytes(); }
+    std::string Bytes() { return form->Document().store.SaveToBytes(); }
 };
 
 // A few hundred random commands with random dialog answers, undone all the
@@ -46,7 +46,7 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
     TForm1& f = Generated(300, 11);
     std::mt19937 rng(5);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    f.runDialog = [&](QDialog& d) {
+    f.AnswerDialogsWith([&](QDialog& d) {
         if (auto* task = qobject_cast<TTaskEditDlg*>(&d)) {
             if (pick(3) == 0) task->eName->setText(QStringLiteral("変更%1").arg(pick(1000)));
             if (pick(3) == 0) task->eProgress->SetValue(pick(101));
@@ -72,11 +72,11 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
             return static_cast<int>(QDialog::Accepted);
         }
         return static_cast<int>(QDialog::Rejected);
-    };
+    });
     const std::string original = Bytes();
     std::vector<std::string> states{original};
     for (int i = 0; i < 250; ++i) {
-        f.Schedule1->SetRow(1 + pick(f.grids.Schedule1.RowCount() - 1));
+        f.Schedule1()->SetRow(1 + pick(f.Document().grids.Schedule1.RowCount() - 1));
         prompter.confirmAnswers = {pick(2) == 0};
         const int before = Stack().index();
         switch (pick(8)) {
@@ -96,7 +96,7 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
     for (size_t k = states.size() - 1; k > 0; --k) {
         Stack().undo();
         ASSERT_EQ(Bytes(), states[k - 1]) << "undo to step " << k - 1;
-        ASSERT_EQ(f.chartGrid.RowCount(), f.grids.Schedule1.RowCount());
+        ASSERT_EQ(f.Document().chartGrid.RowCount(), f.Document().grids.Schedule1.RowCount());
     }
     EXPECT_EQ(Bytes(), original);
     EXPECT_FALSE(Stack().canUndo());
@@ -110,62 +110,61 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
         }
     }
     EXPECT_EQ(Bytes(), end);
-    f.isModified = false;
+    f.Document().modified = false;
 }
 
 // Folded rows, tree flags and serials come back with their rows.
 TEST_F(Undo, DeletingAFoldedRowComesBackWithItsHeightsAndSerials) {
     TForm1& f = Generated(200, 3);
     int folded = 0;
-    for (int r = 1; r < f.grids.Schedule1.RowCount(); ++r)
-        if (f.grids.Schedule1.RowHeights(r) == 0) {
+    for (int r = 1; r < f.Document().grids.Schedule1.RowCount(); ++r)
+        if (f.Document().grids.Schedule1.RowHeights(r) == 0) {
             folded = r;
             break;
         }
     ASSERT_GT(folded, 0) << "the generator folds some rows";
     const std::string before = Bytes();
-    const int serial = f.store.Table(f.outlineSlot).lastSerial;
-    f.Schedule1->SetRow(folded - 1);
+    const int serial = f.Document().store.Table(f.Document().outlineSlot).lastSerial;
+    f.Schedule1()->SetRow(folded - 1);
     prompter.confirmAnswers = {true};
     f.DeleteClick();
     f.AppendClick();
-    EXPECT_EQ(f.store.Table(f.outlineSlot).lastSerial, serial + 1);
+    EXPECT_EQ(f.Document().store.Table(f.Document().outlineSlot).lastSerial, serial + 1);
     f.UndoClick();
     f.UndoClick();
     EXPECT_EQ(Bytes(), before);
-    EXPECT_EQ(f.store.Table(f.outlineSlot).lastSerial, serial);
-    EXPECT_EQ(f.grids.Schedule1.RowHeights(folded), 0);
-    EXPECT_EQ(f.chartGrid.RowHeights(folded), 0);
+    EXPECT_EQ(f.Document().store.Table(f.Document().outlineSlot).lastSerial, serial);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(folded), 0);
+    EXPECT_EQ(f.Document().chartGrid.RowHeights(folded), 0);
 }
 
 // Undo and redo never show a row under a folded one, nor hide one under an
 // open one: rows are hidden exactly when a row they hang under is folded.
 TEST_F(Undo, FoldsStayConsistentThroughUndoAndRedo) {
     TForm1& f = Open();
-    const int top = f.grids.Schedule1.RowCount();  // the first appended row
+    const int top = f.Document().grids.Schedule1.RowCount();  // the first appended row
     for (int i = 0; i < 5; ++i) f.AppendClick();
     for (int r = top + 1; r <= top + 3; ++r) {
-        f.Schedule1->SetRow(r);
+        f.Schedule1()->SetRow(r);
         f.LevelDownClick();
     }
-    FoldTarget t{f.store, f.outlineSlot, f.grids.Schedule1, f.chartGrid, f.defaultOutlineRowHeight,
-                 f.defaultChartRowHeight};
+    ScheduleDocument& t = f.Document();
     auto firstWrongRow = [&] {
         std::vector<std::pair<int, bool>> open;  // level, shows its children
-        for (int r = 1; r < f.grids.Schedule1.RowCount(); ++r) {
+        for (int r = 1; r < f.Document().grids.Schedule1.RowCount(); ++r) {
             int level = 0;
-            f.store.TryCellNumber(f.outlineSlot, outline::Level, r - 1, level);
+            f.Document().store.TryCellNumber(f.Document().outlineSlot, outline::Level, r - 1, level);
             while (!open.empty() && open.back().first >= level) open.pop_back();
             const bool shown = open.empty() || open.back().second;
-            if ((f.grids.Schedule1.RowHeights(r) > 0) != shown || (f.chartGrid.RowHeights(r) > 0) != shown) return r;
-            const bool folds = f.grids.Schedule1.Cells(outline::HasChildren, r) == "1" &&
-                               f.grids.Schedule1.Cells(outline::Expanded, r) == "0";
+            if ((f.Document().grids.Schedule1.RowHeights(r) > 0) != shown || (f.Document().chartGrid.RowHeights(r) > 0) != shown) return r;
+            const bool folds = f.Document().grids.Schedule1.Cells(outline::HasChildren, r) == "1" &&
+                               f.Document().grids.Schedule1.Cells(outline::Expanded, r) == "0";
             open.push_back({level, shown && !folds});
         }
         return 0;
     };
     SetFolded(t, top, false);
-    ASSERT_EQ(f.grids.Schedule1.RowHeights(top + 1), 0);
+    ASSERT_EQ(f.Document().grids.Schedule1.RowHeights(top + 1), 0);
     for (int i = 0; i < 3; ++i) {
         f.UndoClick();
         EXPECT_EQ(firstWrongRow(), 0) << "undo " << i;
@@ -186,24 +185,24 @@ TEST_F(Undo, MenusCleanStateAndForgetting) {
     QAction* redo = f.Action("Redo");
     ASSERT_TRUE(undo && redo);
     EXPECT_FALSE(undo->isEnabled());
-    f.Schedule1->SetRow(3);
+    f.Schedule1()->SetRow(3);
     f.DeleteClick();
     EXPECT_TRUE(undo->isEnabled());
     EXPECT_EQ(undo->text(), QStringLiteral("元に戻す: 行の削除(&U)"));
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     prompter.fileAnswers = {Path("s.kts")};
     ASSERT_TRUE(f.SaveClick());
-    EXPECT_FALSE(f.isModified);
+    EXPECT_FALSE(f.Document().modified);
     f.AppendClick();
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     f.UndoClick();
-    EXPECT_FALSE(f.isModified) << "back at the saved state";
+    EXPECT_FALSE(f.Document().modified) << "back at the saved state";
     EXPECT_EQ(redo->text(), QStringLiteral("やり直し: 行の追加(&R)"));
     f.RedoClick();
-    EXPECT_TRUE(f.isModified);
+    EXPECT_TRUE(f.Document().modified);
     f.UndoClick();
     f.UndoClick();
-    EXPECT_TRUE(f.isModified) << "before the saved state";
+    EXPECT_TRUE(f.Document().modified) << "before the saved state";
     // Folding is a view, not a change.
     const int steps = Stack().count();
     f.YearClick();
@@ -213,7 +212,7 @@ TEST_F(Undo, MenusCleanStateAndForgetting) {
     EXPECT_EQ(Stack().count(), 0);
     EXPECT_FALSE(undo->isEnabled());
     f.AppendClick();
-    f.openDialog.fileName = Path("s.kts");
+    f.OpenDialog().fileName = Path("s.kts");
     f.FileOpenAccept();
     EXPECT_EQ(Stack().count(), 0) << "Open forgets the history";
     QStringList menus;

@@ -48,16 +48,20 @@ protected:
 
 TEST_F(WindowTitles, TheMainWindowShowsItsFileAndNothingMore) {
     TForm1 f(&prompter, dir.filePath(QStringLiteral("VINTA.ini")));
+    f.FormCreate();
     f.show();
     EXPECT_EQ(WindowManagerTitle(f), QStringLiteral("Vinta - 新規"));
-    f.currentFileName = QStringLiteral("/home/山田/計画.kts");
-    f.UpdateCaption();
-    EXPECT_EQ(WindowManagerTitle(f), QStringLiteral("Vinta - /home/山田/計画.kts"));
+    const QString path = dir.filePath(QStringLiteral("計画.kts"));
+    ScheduleDocument plan;
+    ASSERT_TRUE(plan.store.SaveToFile(path.toStdString()));
+    ASSERT_TRUE(f.OpenFile(path));
+    EXPECT_EQ(WindowManagerTitle(f), QStringLiteral("Vinta - ") + path);
     f.hide();
 }
 
 TEST_F(WindowTitles, EveryDialogShowsItsOwnCaption) {
     TForm1 f(&prompter, dir.filePath(QStringLiteral("VINTA.ini")));
+    f.FormCreate();
     std::vector<std::pair<std::unique_ptr<QDialog>, QString>> dialogs;
     dialogs.emplace_back(std::make_unique<TTaskEditDlg>(f.Dialogs()), QStringLiteral("タスク"));
     dialogs.emplace_back(std::make_unique<TTaskEditDlg2>(prompter, &f), QStringLiteral("リソースの割り当て"));

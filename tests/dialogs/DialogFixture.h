@@ -20,22 +20,22 @@
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
 #include "runtime/Sjis.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta::testing {
 
 class DialogFixture {
 public:
-    NewSchedule s;
-    StringGrid chart{36, 10, 18};
+    ScheduleDocument s;
+    StringGrid& chart = s.chartGrid;
     ScheduleStore& store = s.store;
-    int o = s.tableSlots.outlineSlot;
-    int res = s.tableSlots.resourceSlot;
+    int o = s.outlineSlot;
+    int res = s.resourceSlot;
     ImageList imgRes = MakeResourceImages(), imgInfo = MakeStateImages();
     ScriptedPrompter prompter;
     std::deque<std::function<int(QDialog&)>> scripts;
     int shown = 0;
-    DialogContext ctx{store, o, res, s.tableSlots.taskSlot, imgRes, imgInfo, prompter,
+    DialogContext ctx{s, imgRes, imgInfo, prompter,
                       [this](QDialog& d) {
                           ++shown;
                           if (scripts.empty()) return static_cast<int>(QDialog::Rejected);
@@ -43,7 +43,6 @@ public:
                           scripts.pop_front();
                           return f(d);
                       }};
-    TaskRowPanes panes{s.grids.Schedule1, chart, 18, 18};
 
     DialogFixture() { chart.SetFixedRows(1); }
 

@@ -46,7 +46,7 @@ TEST_F(TaskDialog, FillsFromTheRowAndItsAssignments) {
         EXPECT_EQ(Dlg(d).lines.Cells(5, 1), "2");
         return QDialog::Rejected;
     });
-    EXPECT_FALSE(EditTaskRow(ctx, panes, 3)) << "an assignment row leads to its task";
+    EXPECT_FALSE(EditTaskRow(ctx, 3)) << "an assignment row leads to its task";
     EXPECT_EQ(name, QStringLiteral("task"));
     EXPECT_EQ(lines, 4);
 }
@@ -62,7 +62,7 @@ TEST_F(TaskDialog, TasksNumberedFromNinetyFindTheirAssignments) {
         EXPECT_EQ(d.findChild<TNumEdit*>("eNo")->Value(), 95);
         return QDialog::Rejected;
     });
-    EditTaskRow(ctx, panes, 7);
+    EditTaskRow(ctx, 7);
     EXPECT_EQ(lines, 3) << "the caption line and two assignments";
 }
 
@@ -79,7 +79,7 @@ TEST_F(TaskDialog, ProgressTakesThreeDigits) {
         EXPECT_EQ(e->text(), QStringLiteral("123"));
         return QDialog::Rejected;
     });
-    EditTaskRow(ctx, panes, 1);
+    EditTaskRow(ctx, 1);
 }
 
 // "Today" in the date pickers is the local date: early morning in Tokyo is
@@ -93,7 +93,7 @@ TEST_F(TaskDialog, TodayIsTheLocalDate) {
         shown = d.findChild<QDateEdit*>("dtStart")->date();
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 8));
+    ASSERT_TRUE(EditTaskRow(ctx, 8));
     EXPECT_EQ(shown, QDate(2026, 12, 8));
     EXPECT_EQ(Cell(8, outline::StartDate), "2026/12/08");
 }
@@ -107,7 +107,7 @@ TEST_F(TaskDialog, CancelChangesNothing) {
         Dlg(d).TaskDelClick();
         return QDialog::Rejected;
     });
-    EXPECT_FALSE(EditTaskRow(ctx, panes, 1));
+    EXPECT_FALSE(EditTaskRow(ctx, 1));
     EXPECT_EQ(store.SaveToBytes(), before);
 }
 
@@ -117,7 +117,7 @@ TEST_F(TaskDialog, RemovingTheMiddleLineKeepsTheOthersWithTheirNumbers) {
         Dlg(d).TaskDelClick();
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 1));
+    ASSERT_TRUE(EditTaskRow(ctx, 1));
     EXPECT_EQ(Cell(2, outline::No), "21");
     EXPECT_EQ(Cell(3, outline::No), "23");
     EXPECT_EQ(Cell(3, outline::Name), "3");
@@ -138,7 +138,7 @@ TEST_F(TaskDialog, RemovingAllLinesDeletesTheAssignmentRows) {
         EXPECT_EQ(Dlg(d).lines.RowCount(), 2) << "the last line is only emptied";
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 1));
+    ASSERT_TRUE(EditTaskRow(ctx, 1));
     EXPECT_EQ(Cell(2, outline::Name), "next");
     EXPECT_EQ(Cell(1, outline::HasChildren) + Cell(1, outline::Expanded), "00");
 }
@@ -163,7 +163,7 @@ TEST_F(TaskDialog, TaskAddOnATaskWithNone) {
         line.eMemo->setPlainText(QStringLiteral("一行\n二行"));
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 5));
+    ASSERT_TRUE(EditTaskRow(ctx, 5));
     EXPECT_EQ(Cell(6, outline::Type), "3");
     EXPECT_EQ(Cell(6, outline::No), std::to_string(serial + 1));
     EXPECT_EQ(Cell(6, outline::Name), "2");
@@ -201,8 +201,8 @@ TEST_F(TaskDialog, TheSecondOfTwoEqualNamesGivesItsOwnNumber) {
 }
 
 TEST_F(TaskDialog, NoResourcesNoAssignment) {
-    NewSchedule empty;
-    DialogContext c{empty.store, 1, 2, 3, imgRes, imgInfo, prompter, ctx.run};
+    ScheduleDocument empty;
+    DialogContext c{empty, imgRes, imgInfo, prompter, ctx.run};
     StringGrid lines(7, 2, 18);
     EXPECT_FALSE(EditAssignmentLine(c, lines, 1, QDate(2005, 1, 1), QDate(2005, 1, 2)));
     ASSERT_EQ(prompter.asked.size(), 1u);
@@ -221,12 +221,12 @@ TEST_F(TaskDialog, AnEmptyRowTakesTheDatesAbove) {
         EXPECT_EQ(d.findChild<RadioGroup*>("rgDisp")->ItemIndex(), 1);
         return QDialog::Rejected;
     });
-    EditTaskRow(ctx, panes, 6);
+    EditTaskRow(ctx, 6);
     scripts.push_back([&](QDialog& d) {
         EXPECT_EQ(d.findChild<QDateEdit*>("dtStart")->date(), QDate(2026, 12, 7)) << "under a comment: today";
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 8));
+    ASSERT_TRUE(EditTaskRow(ctx, 8));
     EXPECT_EQ(Cell(8, outline::Type), "1");
     EXPECT_EQ(Cell(8, outline::StartDate), "2026/12/07");
     EXPECT_EQ(Cell(8, outline::HasChildren) + Cell(8, outline::Expanded), "00");
@@ -235,7 +235,7 @@ TEST_F(TaskDialog, AnEmptyRowTakesTheDatesAbove) {
 TEST_F(TaskDialog, StoredRowsNeverKeepAssignmentFields) {
     Row(5, {{outline::WorkState, "4"}, {outline::ResourceNo, "9"}, {outline::LinkNo, "7"}});
     scripts.push_back([](QDialog&) { return QDialog::Accepted; });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 5));
+    ASSERT_TRUE(EditTaskRow(ctx, 5));
     EXPECT_EQ(Cell(5, outline::WorkState), "0");
     EXPECT_EQ(Cell(5, outline::ResourceNo), "0");
     EXPECT_EQ(Cell(5, outline::LinkNo), "0");
@@ -247,7 +247,7 @@ TEST_F(TaskDialog, StoredRowsNeverKeepAssignmentFields) {
 TEST_F(TaskDialog, AnAssignmentToADeletedResourceKeepsItsNumber) {
     store.DeleteRow(res, 1);  // resource 2
     scripts.push_back([](QDialog&) { return QDialog::Accepted; });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 1));
+    ASSERT_TRUE(EditTaskRow(ctx, 1));
     EXPECT_EQ(Cell(3, outline::Name), "2");
     EXPECT_EQ(Cell(3, outline::No), "22");
 }
@@ -270,7 +270,7 @@ TEST_F(TaskDialog, TurningATaskIntoAComment) {
         EXPECT_FALSE(dlg.PageControl1->isTabEnabled(1));
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 1));
+    ASSERT_TRUE(EditTaskRow(ctx, 1));
     EXPECT_EQ(Cell(1, outline::Type), "2");
     EXPECT_EQ(Cell(1, outline::Progress), "0");
     EXPECT_EQ(Cell(1, outline::StartDate), "");
@@ -283,7 +283,7 @@ TEST_F(TaskDialog, TurningATaskIntoAComment) {
         EXPECT_FALSE(Dlg(d).dtStart->isEnabled());
         return QDialog::Rejected;
     });
-    EditTaskRow(ctx, panes, 1);
+    EditTaskRow(ctx, 1);
 }
 
 // Sub-rows after the assignments still make the row a parent, and a folded
@@ -297,7 +297,7 @@ TEST_F(TaskDialog, TreeFlagsFollowTheRowsThatRemain) {
         }
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 1));
+    ASSERT_TRUE(EditTaskRow(ctx, 1));
     EXPECT_EQ(Cell(2, outline::Name), "sub");
     EXPECT_EQ(Cell(1, outline::HasChildren), "1");
 
@@ -313,7 +313,7 @@ TEST_F(TaskDialog, TreeFlagsFollowTheRowsThatRemain) {
         Line(d).cbRes->setCurrentIndex(0);
         return QDialog::Accepted;
     });
-    ASSERT_TRUE(EditTaskRow(ctx, panes, 3));
+    ASSERT_TRUE(EditTaskRow(ctx, 3));
     EXPECT_EQ(Cell(4, outline::Type), "3");
     EXPECT_EQ(Cell(3, outline::Expanded), "1");
     EXPECT_EQ(s.grids.Schedule1.RowHeights(4), 18) << "the new assignment row is shown";

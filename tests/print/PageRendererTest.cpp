@@ -175,8 +175,7 @@ TEST_F(Pages, NumbersAndTextsBeyondTheirRangeStayInPlace) {
 TEST_F(Pages, DottedLinesAreDottedAtPrinterScale) {
     Rows(3);
     const PageMetrics paper = MetricsFor(300, 300, QSize(3436, 2376), QSize(3508, 2480), true, 96, 96);
-    PageRenderer printer(state, paper, {s.store, s.tableSlots.optionSlot, o, s.tableSlots.resourceSlot,
-                                        s.grids.Schedule1, chart});
+    PageRenderer printer(state, paper, s);
     QImage sheet(paper.printableWidth, paper.printableHeight, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     state.printing = true;
@@ -223,8 +222,7 @@ TEST_F(Pages, AMonthViewBarEndsWithItsLastDay) {
 TEST_F(Pages, PenWidthsOnPaperAndInThePreview) {
     Rows(1);
     const PageMetrics paper = MetricsFor(300, 300, QSize(3436, 2376), QSize(3508, 2480), true, 96, 96);
-    PageRenderer printer(state, paper, {s.store, s.tableSlots.optionSlot, o, s.tableSlots.resourceSlot,
-                                        s.grids.Schedule1, chart});
+    PageRenderer printer(state, paper, s);
     auto inkAcross = [](const QImage& img, int x, int y) {
         int from = x;
         while (from > x - 20 && qGray(img.pixel(from - 1, y)) < 128) --from;

@@ -86,8 +86,7 @@ protected:
     QString Ini() const { return dir.filePath(QStringLiteral("VINTA.ini")); }
     std::unique_ptr<TForm2> Open() {
         auto f = std::make_unique<TForm2>(state, printers,
-                                          PageSource{s.store, s.tableSlots.optionSlot, o, s.tableSlots.resourceSlot,
-                                                     s.grids.Schedule1, chart},
+                                          s,
                                           prompter, Ini());
         f->show();
         return f;
@@ -179,7 +178,7 @@ TEST_F(Preview, PagingStopsAtTheLastPage) {
 TEST_F(Preview, BoundsAndTitleComeFromTheSettingsAndSchedule) {
     Rows(3);
     Profile(Ini().toStdString()).WriteInteger("ENV", "W2", 700);
-    s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, sjis::Lit("月次計画"));
+    s.store.SetCellText(s.optionSlot, 0, 0, sjis::Lit("月次計画"));
     {
         auto f = Open();
         EXPECT_EQ(f->width(), 700);
@@ -189,7 +188,7 @@ TEST_F(Preview, BoundsAndTitleComeFromTheSettingsAndSchedule) {
     Profile ini(Ini().toStdString());
     EXPECT_EQ(ini.ReadInteger("ENV", "W2", 0), 650);
     EXPECT_EQ(ini.ReadInteger("ENV", "H2", 0), 400);
-    s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, " ");
+    s.store.SetCellText(s.optionSlot, 0, 0, " ");
     auto g = Open();
     EXPECT_EQ(state.title, sjis::Lit("プロジェクト一覧"));
 }
@@ -356,7 +355,7 @@ TEST_F(Preview, PrintingThroughCups) {
     }
     for (bool collate : {true, false}) {
         const QString job = title + (collate ? QStringLiteral("-c") : QStringLiteral("-u"));
-        s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, job.toStdString());
+        s.store.SetCellText(s.optionSlot, 0, 0, job.toStdString());
         auto f = Open();
         Answer(*f, QPrinter::PageRange, 2, 3, 2, collate);
         f->PrintBtn->click();

@@ -10,22 +10,21 @@
 #include "print/PrintJob.h"
 #include "runtime/Sjis.h"
 #include "runtime/StringGrid.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
 
 namespace vinta::testing {
 
 class PrintFixture {
 public:
-    NewSchedule s;
-    int o = s.tableSlots.outlineSlot;
-    StringGrid chartGrid{36, 10, 18};
-    ChartState chart;
+    ScheduleDocument s;
+    int o = s.outlineSlot;
+    StringGrid& chartGrid = s.chartGrid;
+    ChartState& chart = s.chart;
     PrintState state;
     // A4 landscape at screen resolution: one dot per logical unit.
     PageMetrics metrics = MetricsFor(96, 96, QSize(1100, 760), QSize(1123, 794), true, 96, 96);
-    PageRenderer renderer{state, metrics, {s.store, s.tableSlots.optionSlot, o, s.tableSlots.resourceSlot,
-                                           s.grids.Schedule1, chart}};
+    PageRenderer renderer{state, metrics, s};
     QImage page{metrics.pageWidth, metrics.pageHeight, QImage::Format_RGB32};
 
     PrintFixture() {

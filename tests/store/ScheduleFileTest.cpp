@@ -14,7 +14,7 @@
 #include <fstream>
 
 #include "runtime/Sjis.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 #include "KtsGenerate.h"
 #include "runtime/SafeFile.h"
 #include "support/HostilePaths.h"
@@ -80,7 +80,7 @@ protected:
 };
 
 TEST_F(ScheduleFile, ANewScheduleSavesAsTheDocumentedBytes) {
-    NewSchedule s;
+    ScheduleDocument s;
     std::string path = Path("new.kts");
     ASSERT_TRUE(s.store.SaveToFile(path));
     std::string bytes = Slurp(path);
@@ -90,17 +90,17 @@ TEST_F(ScheduleFile, ANewScheduleSavesAsTheDocumentedBytes) {
 }
 
 TEST_F(ScheduleFile, CellsComeBackThroughAFile) {
-    NewSchedule a;
-    int o = a.tableSlots.outlineSlot;
+    ScheduleDocument a;
+    int o = a.outlineSlot;
     a.store.SetCellText(o, outline::Name, 0, "a, \"b\" c");
     a.store.SetCellText(o, outline::Memo, 0, sjis::Lit("一行目\r\n二行目\r\n"));
     a.store.SetCellText(o, outline::Name, 1, sjis::Lit("全角　空白"));
-    a.store.SetCellText(a.tableSlots.optionSlot, 0, 0, sjis::Lit("工程表 2005"));
+    a.store.SetCellText(a.optionSlot, 0, 0, sjis::Lit("工程表 2005"));
     a.grids.Schedule1.SetRowHeights(3, 0);
     std::string bytes = a.store.SaveToBytes();
     EXPECT_NE(bytes.find(sjis::Lit("全角　空白,")), std::string::npos) << "a full-width space needs no quotes";
 
-    NewSchedule b;
+    ScheduleDocument b;
     ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
     EXPECT_EQ(b.store.CellText(o, outline::Name, 0), "a, \"b\" c");
     EXPECT_EQ(b.store.CellText(o, outline::Memo, 0), sjis::Lit("一行目\r\n二行目\r\n"));
@@ -114,44 +114,44 @@ TEST_F(ScheduleFile, CellsComeBackThroughAFile) {
 
 // Serial numbers continue after the ones stored.
 TEST_F(ScheduleFile, LastSerialIsRestored) {
-    NewSchedule a;
-    for (int i = 0; i < 5; ++i) a.store.InsertNumberedRow(a.tableSlots.outlineSlot, 0);
-    a.store.DeleteRow(a.tableSlots.outlineSlot, 0);
+    ScheduleDocument a;
+    for (int i = 0; i < 5; ++i) a.store.InsertNumberedRow(a.outlineSlot, 0);
+    a.store.DeleteRow(a.outlineSlot, 0);
     std::string bytes = a.store.SaveToBytes();
-    NewSchedule b;
+    ScheduleDocument b;
     ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
-    EXPECT_EQ(b.store.Table(b.tableSlots.outlineSlot).lastSerial, 14);
-    int r = b.store.InsertNumberedRow(b.tableSlots.outlineSlot, 100);
-    EXPECT_EQ(b.store.CellText(b.tableSlots.outlineSlot, outline::No, r), "15");
+    EXPECT_EQ(b.store.Table(b.outlineSlot).lastSerial, 14);
+    int r = b.store.InsertNumberedRow(b.outlineSlot, 100);
+    EXPECT_EQ(b.store.CellText(b.outlineSlot, outline::No, r), "15");
     EXPECT_EQ(b.grids.Schedule1.RowCount(), 15);
 }
 
 // exactRows tables take the stored row count; the option grid only grows.
 TEST_F(ScheduleFile, RowCountsFollowTheExactRowsFlag) {
-    NewSchedule a;
-    for (int i = 0; i < 6; ++i) a.store.InsertNumberedRow(a.tableSlots.resourceSlot, i + 1);
+    ScheduleDocument a;
+    for (int i = 0; i < 6; ++i) a.store.InsertNumberedRow(a.resourceSlot, i + 1);
     a.grids.Opt.SetRowCount(14);
     std::string bytes = a.store.SaveToBytes();
-    NewSchedule b;
+    ScheduleDocument b;
     b.grids.Opt.SetRowCount(20);
     b.grids.Opt.SetCells(0, 19, "old");
     ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
     EXPECT_EQ(b.grids.Resource.RowCount(), 8);
     EXPECT_EQ(b.grids.Opt.RowCount(), 20);
     EXPECT_EQ(b.grids.Opt.Cells(0, 19), "") << "rows beyond the stored ones are emptied";
-    NewSchedule c;
+    ScheduleDocument c;
     c.grids.Opt.SetRowCount(3);
     ASSERT_EQ(c.store.LoadFromBytes(bytes), kLoadRead);
     EXPECT_EQ(c.grids.Opt.RowCount(), 14);
-    NewSchedule small;
-    for (int i = 0; i < 12; ++i) small.store.InsertNumberedRow(small.tableSlots.outlineSlot, 0);
+    ScheduleDocument small;
+    for (int i = 0; i < 12; ++i) small.store.InsertNumberedRow(small.outlineSlot, 0);
     ASSERT_EQ(small.store.LoadFromBytes(bytes), kLoadRead);
     EXPECT_EQ(small.grids.Schedule1.RowCount(), 10);
 }
 
 TEST_F(ScheduleFile, MagicAndVersion) {
     std::string good = ExpectedNewFile();
-    NewSchedule s;
+    ScheduleDocument s;
     std::string tail = good;
     for (int i = 5; i < 11; ++i) tail[static_cast<size_t>(i)] = 'z';
     EXPECT_EQ(s.store.LoadFromBytes(tail), kLoadRead) << "bytes 5..10 are not examined";
@@ -190,57 +190,57 @@ TEST_F(ScheduleFile, ImpossibleFilesAreRefusedWithoutChangingAnything) {
         {"negative height", patched(outlineHeader + 76, -18)},
     };
     for (auto& [what, bytes] : cases) {
-        NewSchedule s;
-        s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, "mine");
-        s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, "title");
+        ScheduleDocument s;
+        s.store.SetCellText(s.outlineSlot, outline::Name, 0, "mine");
+        s.store.SetCellText(s.optionSlot, 0, 0, "title");
         EXPECT_EQ(s.store.LoadFromBytes(bytes), kLoadNotSchedule) << what;
-        EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "mine") << what;
-        EXPECT_EQ(s.store.CellText(s.tableSlots.optionSlot, 0, 0), "title") << what;
+        EXPECT_EQ(s.store.CellText(s.outlineSlot, outline::Name, 0), "mine") << what;
+        EXPECT_EQ(s.store.CellText(s.optionSlot, 0, 0), "title") << what;
     }
 }
 
 // A file that ends early still loads what it has; the rest comes out empty.
 TEST_F(ScheduleFile, AFileThatEndsEarlyLoadsWhatItHas) {
-    NewSchedule a;
-    int o = a.tableSlots.outlineSlot;
+    ScheduleDocument a;
+    int o = a.outlineSlot;
     for (int r = 0; r < 9; ++r) a.store.SetCellText(o, outline::Name, r, "row" + std::to_string(r));
-    a.store.SetCellText(a.tableSlots.resourceSlot, resource::Name, 0, "person");
+    a.store.SetCellText(a.resourceSlot, resource::Name, 0, "person");
     std::string bytes = a.store.SaveToBytes();
     size_t cut = bytes.find("row5") - 2 - 8 - 1;  // end of the record before "6,,row5,..."
     ASSERT_EQ(bytes.substr(cut + 8, 1), "6");
-    NewSchedule b;
-    b.store.SetCellText(b.tableSlots.resourceSlot, resource::Name, 0, "stale");
+    ScheduleDocument b;
+    b.store.SetCellText(b.resourceSlot, resource::Name, 0, "stale");
     ASSERT_EQ(b.store.LoadFromBytes(bytes.substr(0, cut + 3)), kLoadRead);
     EXPECT_EQ(b.store.CellText(o, outline::Name, 4), "row4");
     EXPECT_EQ(b.store.CellText(o, outline::Name, 5), "");
     EXPECT_EQ(b.store.CellText(o, outline::No, 8), "");
     EXPECT_EQ(b.grids.Schedule1.RowCount(), 10);
-    EXPECT_EQ(b.store.CellText(b.tableSlots.resourceSlot, resource::Name, 0), "") << "later tables are emptied";
+    EXPECT_EQ(b.store.CellText(b.resourceSlot, resource::Name, 0), "") << "later tables are emptied";
     // Bytes after the last section are ignored.
-    NewSchedule c;
+    ScheduleDocument c;
     EXPECT_EQ(c.store.LoadFromBytes(bytes + "trailing junk"), kLoadRead);
-    EXPECT_EQ(c.store.CellText(c.tableSlots.resourceSlot, resource::Name, 0), "person");
+    EXPECT_EQ(c.store.CellText(c.resourceSlot, resource::Name, 0), "person");
 }
 
 // A damaged file cannot make serials go back.
 TEST_F(ScheduleFile, SerialsNeverGoBackBelowTheStoredRows) {
-    NewSchedule a;
+    ScheduleDocument a;
     std::string bytes = a.store.SaveToBytes();
     int32_t zero = 0;
     std::memcpy(bytes.data() + 75 + 72 + 100 + 8, &zero, 4);
-    NewSchedule b;
+    ScheduleDocument b;
     ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
-    EXPECT_EQ(b.store.Table(b.tableSlots.outlineSlot).lastSerial, 9);
+    EXPECT_EQ(b.store.Table(b.outlineSlot).lastSerial, 9);
 }
 
 TEST_F(ScheduleFile, UnreadableFilesChangeNothing) {
-    NewSchedule s;
-    s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, "mine");
+    ScheduleDocument s;
+    s.store.SetCellText(s.outlineSlot, outline::Name, 0, "mine");
     EXPECT_EQ(s.store.LoadFromFile(Path("missing.kts")), kLoadUnreadable);
     auto start = std::chrono::steady_clock::now();
     for (const auto& h : testing::MakeHostilePaths(dir_)) EXPECT_EQ(s.store.LoadFromFile(h.path), kLoadUnreadable) << h.kind;
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "a FIFO must not block";
-    EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "mine");
+    EXPECT_EQ(s.store.CellText(s.outlineSlot, outline::Name, 0), "mine");
     ScheduleStore empty;
     EXPECT_EQ(empty.LoadFromFile(Path("missing.kts")), kLoadNoTables);
 }
@@ -253,8 +253,8 @@ long PeakKiB() {
 
 // A schedule is judged by its first bytes and its size before it is read.
 TEST_F(ScheduleFile, HugeFilesAreRefusedWithoutBeingRead) {
-    NewSchedule s;
-    s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, "mine");
+    ScheduleDocument s;
+    s.store.SetCellText(s.outlineSlot, outline::Name, 0, "mine");
     std::string head = ExpectedNewFile();
     std::string huge = testing::MakeSparseFile(dir_ / "huge.kts", head, kMaxFileBytes + 1);
     EXPECT_EQ(s.store.LoadFromFile(huge), kLoadTooLarge);
@@ -266,14 +266,14 @@ TEST_F(ScheduleFile, HugeFilesAreRefusedWithoutBeingRead) {
     std::string future = testing::MakeSparseFile(dir_ / "future.kts", newer, 512 << 20);
     EXPECT_EQ(s.store.LoadFromFile(future), kLoadNewerVersion);
     EXPECT_LT(PeakKiB() - before, 64 * 1024) << "the rest of a refused file was read into memory";
-    EXPECT_EQ(s.store.CellText(s.tableSlots.outlineSlot, outline::Name, 0), "mine");
+    EXPECT_EQ(s.store.CellText(s.outlineSlot, outline::Name, 0), "mine");
 }
 
 // A save that cannot complete reports it and leaves the old file whole.
 TEST_F(ScheduleFile, AFailedSaveKeepsTheOldFile) {
     std::string path = Path("keep.kts");
     Spit(path, "precious");
-    NewSchedule s;
+    ScheduleDocument s;
     EXPECT_FALSE(s.store.SaveToFile(Path("no-such-dir/x.kts")));
     if (::geteuid() != 0) {  // root writes anywhere
         fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
@@ -295,7 +295,7 @@ TEST_F(ScheduleFile, ASaveReplacesTheFileAndKeepsItsPermissions) {
     std::string path = Path("perm.kts");
     Spit(path, "old");
     ::chmod(path.c_str(), 0640);
-    NewSchedule s;
+    ScheduleDocument s;
     ASSERT_TRUE(s.store.SaveToFile(path));
     EXPECT_EQ(Slurp(path), ExpectedNewFile());
     struct stat st {};
@@ -303,7 +303,7 @@ TEST_F(ScheduleFile, ASaveReplacesTheFileAndKeepsItsPermissions) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     // Saving through a link replaces the file it points to, not the link.
     fs::create_symlink(path, Path("link.kts"));
-    s.store.SetCellText(s.tableSlots.optionSlot, 0, 0, "t");
+    s.store.SetCellText(s.optionSlot, 0, 0, "t");
     ASSERT_TRUE(s.store.SaveToFile(Path("link.kts")));
     EXPECT_TRUE(fs::is_symlink(Path("link.kts")));
     EXPECT_EQ(Slurp(path), s.store.SaveToBytes());
@@ -314,7 +314,7 @@ TEST_F(ScheduleFile, ASaveReplacesTheFileAndKeepsItsPermissions) {
 // lets us write.
 TEST_F(ScheduleFile, AKilledSaveLeavesAWholeFileAndNoDebris) {
     std::string path = Path("plan.kts");
-    NewSchedule a, b;
+    ScheduleDocument a, b;
     GenerateSchedule(a, {20000, 1, 2026, 50});
     GenerateSchedule(b, {20000, 2, 2026, 50});
     const std::string bytesA = a.store.SaveToBytes(), bytesB = b.store.SaveToBytes();
@@ -354,10 +354,10 @@ TEST_F(ScheduleFile, AKilledSaveLeavesAWholeFileAndNoDebris) {
 // differs only where empty cells became single spaces.
 TEST_F(ScheduleFile, GeneratedSchedulesRoundTrip) {
     for (uint32_t seed = 1; seed <= 40; ++seed) {
-        NewSchedule a;
+        ScheduleDocument a;
         GenerateSchedule(a, {static_cast<int>(seed * 37 % 400) + 1, seed, 2026, 50});
         std::string first = a.store.SaveToBytes();
-        NewSchedule b;
+        ScheduleDocument b;
         ASSERT_EQ(b.store.LoadFromBytes(first), kLoadRead) << seed;
         for (int r = 0; r < a.grids.Schedule1.RowCount(); ++r) {
             ASSERT_EQ(a.grids.Schedule1.RowHeights(r), b.grids.Schedule1.RowHeights(r));
@@ -367,7 +367,7 @@ TEST_F(ScheduleFile, GeneratedSchedulesRoundTrip) {
             }
         }
         std::string second = b.store.SaveToBytes();
-        NewSchedule c;
+        ScheduleDocument c;
         ASSERT_EQ(c.store.LoadFromBytes(second), kLoadRead);
         ASSERT_EQ(c.store.SaveToBytes(), second) << seed;
     }
@@ -384,10 +384,10 @@ std::vector<std::vector<std::string>> AllCells(const StringGrid& g) {
 // and whatever its size, must never show in another. Enough is rewritten that
 // the storage is reclaimed several times along the way.
 TEST_F(ScheduleFile, AnEditedCellNeverChangesItsNeighbours) {
-    NewSchedule a;
+    ScheduleDocument a;
     GenerateSchedule(a, {30000, 3, 2026, 50});
     ASSERT_TRUE(a.store.SaveToFile(Path("plan.kts")));
-    NewSchedule b;
+    ScheduleDocument b;
     ASSERT_EQ(b.store.LoadFromFile(Path("plan.kts")), kLoadRead);
     StringGrid& g = b.grids.Schedule1;
     auto model = AllCells(g);
@@ -449,32 +449,32 @@ TEST_F(ScheduleFile, AnEditedCellNeverChangesItsNeighbours) {
 // cell longer than a piece, come back whole. A file cut inside that cell is
 // refused as before.
 TEST_F(ScheduleFile, LargeFilesReadInPiecesComeBackWhole) {
-    NewSchedule a;
+    ScheduleDocument a;
     GenerateSchedule(a, {40000, 5, 2026, 50});
     std::string memo = sjis::Lit("メモ") + std::string(1500000, 'z') + sjis::Lit("終わり");
-    a.store.SetCellText(a.tableSlots.outlineSlot, outline::Memo, 20000, memo);
-    NewSchedule once;
+    a.store.SetCellText(a.outlineSlot, outline::Memo, 20000, memo);
+    ScheduleDocument once;
     ASSERT_EQ(once.store.LoadFromBytes(a.store.SaveToBytes()), kLoadRead);
     const std::string bytes = once.store.SaveToBytes();
     ASSERT_GT(bytes.size(), 4u << 20);
     Spit(Path("big.kts"), bytes);
-    NewSchedule b;
+    ScheduleDocument b;
     ASSERT_EQ(b.store.LoadFromFile(Path("big.kts")), kLoadRead);
-    EXPECT_EQ(b.store.CellText(b.tableSlots.outlineSlot, outline::Memo, 20000), memo);
+    EXPECT_EQ(b.store.CellText(b.outlineSlot, outline::Memo, 20000), memo);
     EXPECT_EQ(b.store.SaveToBytes(), bytes);
     ASSERT_TRUE(b.store.SaveToFile(Path("again.kts")));
     EXPECT_EQ(Slurp(Path("again.kts")), bytes) << "a save written in pieces is the same file";
 
     // With tiny pieces, every record head and every text lies across pieces.
-    NewSchedule small;
+    ScheduleDocument small;
     GenerateSchedule(small, {300, 6, 2026, 50});
-    NewSchedule smallOnce;
+    ScheduleDocument smallOnce;
     ASSERT_EQ(smallOnce.store.LoadFromBytes(small.store.SaveToBytes()), kLoadRead);
     const std::string smallBytes = smallOnce.store.SaveToBytes();
     Spit(Path("small.kts"), smallBytes);
     for (size_t piece : {1, 3, 7, 8, 9, 64}) {
         ScheduleStore::SetReadPieceBytes(piece);
-        NewSchedule fromFile, fromBytes;
+        ScheduleDocument fromFile, fromBytes;
         EXPECT_EQ(fromFile.store.LoadFromFile(Path("small.kts")), kLoadRead);
         EXPECT_EQ(fromFile.store.SaveToBytes(), smallBytes) << "pieces of " << piece;
         EXPECT_EQ(fromBytes.store.LoadFromBytes(smallBytes), kLoadRead);
@@ -484,7 +484,7 @@ TEST_F(ScheduleFile, LargeFilesReadInPiecesComeBackWhole) {
 
     size_t at = bytes.find(std::string(1000, 'z'));
     Spit(Path("cut.kts"), bytes.substr(0, at + 1000));
-    NewSchedule c;
+    ScheduleDocument c;
     const std::string before = c.store.SaveToBytes();
     EXPECT_EQ(c.store.LoadFromFile(Path("cut.kts")), kLoadNotSchedule);
     EXPECT_EQ(c.store.SaveToBytes(), before) << "nothing changed";
@@ -506,12 +506,12 @@ TEST_F(ScheduleFile, LoadingDoesNotHoldTheWholeFile) {
 #endif
     std::string path = Path("many.kts");
     {
-        NewSchedule a;
+        ScheduleDocument a;
         GenerateSchedule(a, {200000, 4, 2026, 50});
         ASSERT_TRUE(a.store.SaveToFile(path));
     }
     const long fileKiB = static_cast<long>(fs::file_size(path) / 1024);
-    NewSchedule b;
+    ScheduleDocument b;
     std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
     const long before = StatusKiB("VmRSS:");
     if (StatusKiB("VmHWM:") > before + 1024) GTEST_SKIP() << "this kernel does not let the peak be reset";
@@ -523,10 +523,10 @@ TEST_F(ScheduleFile, LoadingDoesNotHoldTheWholeFile) {
 
 // What a loaded schedule keeps is about the text of its file, not a multiple.
 TEST_F(ScheduleFile, LoadedCellsTakeNoMoreThanTheirFile) {
-    NewSchedule a;
+    ScheduleDocument a;
     GenerateSchedule(a, {20000, 9, 2026, 50});
     const std::string bytes = a.store.SaveToBytes();
-    NewSchedule b;
+    ScheduleDocument b;
     ASSERT_EQ(b.store.LoadFromBytes(bytes), kLoadRead);
     EXPECT_LT(b.grids.Schedule1.TextBytes(), bytes.size());
     EXPECT_GT(b.grids.Schedule1.TextBytes(), bytes.size() / 2);

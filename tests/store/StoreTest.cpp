@@ -2,27 +2,27 @@
 
 #include "runtime/Errors.h"
 #include "runtime/Sjis.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta {
 namespace {
 
 class Store : public ::testing::Test {
 protected:
-    NewSchedule s;
+    ScheduleDocument s;
     ScheduleStore& store = s.store;
-    const int outline = s.tableSlots.outlineSlot;
-    const int res = s.tableSlots.resourceSlot;
+    const int outline = s.outlineSlot;
+    const int res = s.resourceSlot;
     StringGrid& grid = s.grids.Schedule1;
 };
 
 // The set-up the main window performs fixes slots, flags, rows and serials.
 TEST_F(Store, SetUpRegistersTheFourTables) {
     EXPECT_EQ(store.TableCount(), 4);
-    EXPECT_EQ(s.tableSlots.optionSlot, 0);
+    EXPECT_EQ(s.optionSlot, 0);
     EXPECT_EQ(outline, 1);
     EXPECT_EQ(res, 2);
-    EXPECT_EQ(s.tableSlots.taskSlot, 3);
+    EXPECT_EQ(s.taskSlot, 3);
     for (int slot = 4; slot < ScheduleStore::kSlots; ++slot) EXPECT_FALSE(store.IsValidSlot(slot));
     EXPECT_EQ(store.FreeSlot(), 4);
     EXPECT_TRUE(store.Persist(0) && store.Persist(1) && store.Persist(2));
@@ -35,12 +35,12 @@ TEST_F(Store, SetUpRegistersTheFourTables) {
     EXPECT_EQ(s.grids.Opt.RowCount(), 10);
     EXPECT_EQ(store.Table(outline).columnCount, 15);
     EXPECT_EQ(store.Table(res).columnCount, 14);
-    EXPECT_EQ(store.Table(s.tableSlots.taskSlot).columnCount, 14);
+    EXPECT_EQ(store.Table(s.taskSlot).columnCount, 14);
     EXPECT_EQ(store.Table(0).columnCount, 0);
     for (int r = 0; r < 9; ++r) EXPECT_EQ(store.CellText(outline, outline::No, r), std::to_string(r + 1));
     EXPECT_EQ(store.Table(outline).lastSerial, 9);
     EXPECT_EQ(store.CellText(res, resource::No, 0), "1");
-    EXPECT_EQ(store.CellText(s.tableSlots.taskSlot, task::No, 1), "2");
+    EXPECT_EQ(store.CellText(s.taskSlot, task::No, 1), "2");
     EXPECT_EQ(grid.Cells(outline::Name, 0), sjis::Lit("名　　前"));
     EXPECT_EQ(grid.ColWidths(outline::Name), 200);
     EXPECT_EQ(grid.ColWidths(outline::Level), 0);
@@ -181,7 +181,7 @@ TEST_F(Store, DeleteRow) {
 
 TEST_F(Store, DeleteRowOnATableWithoutCaption) {
     StringGrid& task = s.grids.Task;
-    int slot = s.tableSlots.taskSlot;
+    int slot = s.taskSlot;
     store.DeleteRow(slot, 0);
     EXPECT_EQ(task.RowCount(), 1);
     EXPECT_EQ(store.CellText(slot, task::No, 0), "2");

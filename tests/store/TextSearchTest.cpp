@@ -5,7 +5,7 @@
 
 #include "KtsGenerate.h"
 #include "runtime/Sjis.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 #include "store/TextSearch.h"
 
 namespace vinta {
@@ -44,8 +44,8 @@ TEST(TextSearch, MatchesStartAtCharacters) {
 
 class OutlineSearch : public ::testing::Test {
 protected:
-    NewSchedule s;
-    int o = s.tableSlots.outlineSlot, res = s.tableSlots.resourceSlot;
+    ScheduleDocument s;
+    int o = s.outlineSlot, res = s.resourceSlot;
     void Name(int row, const char* name, const char* type = "1") {
         s.store.SetCellText(o, outline::Name, row, Lit(name));
         s.store.SetCellText(o, outline::Type, row, type);
@@ -82,11 +82,11 @@ TEST_F(OutlineSearch, AssignmentsByTheirResourceName) {
 
 // A step through 100,000 rows answers well within a keystroke.
 TEST(OutlineSearchSpeed, AStepThroughAHundredThousandRows) {
-    NewSchedule s;
+    ScheduleDocument s;
     GenerateSchedule(s, {100000, 3, 2026, 50});
     FoldForSearch("warm up the tables");
     auto start = std::chrono::steady_clock::now();
-    int r = FindOutlineRow(s.store, s.tableSlots.outlineSlot, s.tableSlots.resourceSlot, Lit("見つからない名前"), 0, true);
+    int r = FindOutlineRow(s.store, s.outlineSlot, s.resourceSlot, Lit("見つからない名前"), 0, true);
     auto took = std::chrono::steady_clock::now() - start;
     std::printf("one step through 100,000 rows: %.1f ms\n", std::chrono::duration<double, std::milli>(took).count());
     EXPECT_EQ(r, -1);

@@ -16,7 +16,7 @@
 #include "support/HostilePaths.h"
 #include "runtime/Sjis.h"
 #include "store/Kdatetime.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta {
 namespace {
@@ -63,15 +63,15 @@ protected:
 TEST_F(KtsTool, NewWritesWhatANewScheduleSaves) {
     Outcome r = Kts("new " + Path("a.kts"));
     ASSERT_EQ(r.status, 0) << r.err;
-    NewSchedule s;
+    ScheduleDocument s;
     std::ifstream in(Path("a.kts"), std::ios::binary);
     std::string bytes(std::istreambuf_iterator<char>(in), {});
     EXPECT_EQ(bytes, s.store.SaveToBytes());
 }
 
 TEST_F(KtsTool, DumpShowsTablesAsJson) {
-    NewSchedule s;
-    s.store.SetCellText(s.tableSlots.outlineSlot, outline::Name, 0, sjis::Lit("設計 \"A\"\r\n"));
+    ScheduleDocument s;
+    s.store.SetCellText(s.outlineSlot, outline::Name, 0, sjis::Lit("設計 \"A\"\r\n"));
     ASSERT_TRUE(s.store.SaveToFile(Path("d.kts")));
     Outcome r = Kts("dump " + Path("d.kts"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -93,7 +93,7 @@ TEST_F(KtsTool, ExitStatusNamesTheProblem) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("junk.kts"), std::string::npos);
 
-    NewSchedule s;
+    ScheduleDocument s;
     std::string bytes = s.store.SaveToBytes();
     double v = 2.0;
     std::memcpy(bytes.data() + 11, &v, 8);
@@ -122,7 +122,7 @@ TEST_F(KtsTool, ExitStatusNamesTheProblem) {
 // Whatever stands at the path, dump answers at once with exit 1 and one line.
 TEST_F(KtsTool, DumpOfSpecialFilesIsCannotRead) {
     auto hostile = testing::MakeHostilePaths(dir_);
-    NewSchedule s;
+    ScheduleDocument s;
     hostile.push_back({"huge", testing::MakeSparseFile(dir_ / "huge.kts", s.store.SaveToBytes(), kMaxFileBytes + 1)});
     for (const auto& h : hostile) {
         Outcome r = Kts("dump '" + h.path + "'");
@@ -169,9 +169,9 @@ TEST_F(KtsTool, ExportWritesPagesPicturesAndCsv) {
     EXPECT_EQ(BigEndian(png, 16), 640u);
     EXPECT_EQ(BigEndian(png, 20), 400u);
 
-    NewSchedule s;
-    int o = s.tableSlots.outlineSlot;
-    s.store.SetCellText(s.tableSlots.resourceSlot, resource::Name, 0, sjis::Lit("山田"));
+    ScheduleDocument s;
+    int o = s.outlineSlot;
+    s.store.SetCellText(s.resourceSlot, resource::Name, 0, sjis::Lit("山田"));
     s.store.SetCellText(o, outline::Name, 0, sjis::Lit("設計, \"第1版\""));
     s.store.SetCellText(o, outline::Type, 0, "1");
     s.store.SetCellText(o, outline::Name, 1, "1");
@@ -229,7 +229,7 @@ TEST_F(KtsTool, ExportWritesWholeFilesOrNone) {
                   0);
     EXPECT_EQ(Slurp(copy), "unsaved work");
 
-    NewSchedule folded;
+    ScheduleDocument folded;
     for (int row = 1; row < folded.grids.Schedule1.RowCount(); ++row) folded.grids.Schedule1.SetRowHeights(row, 0);
     ASSERT_TRUE(folded.store.SaveToFile(Path("empty.kts")));
     r = Kts("export " + Path("empty.kts") + " " + Path("empty.pdf"));
@@ -255,14 +255,14 @@ TEST_F(KtsTool, GenerateIsDeterministic) {
 // assignments under their tasks pointing at real resources, folded subtrees hidden.
 TEST(Generate, MakesAConsistentSchedule) {
     for (uint32_t seed : {1u, 2u, 99u}) {
-        NewSchedule s;
+        ScheduleDocument s;
         GenerateSchedule(s, {2000, seed, 2026, 50});
         ScheduleStore& st = s.store;
-        int o = s.tableSlots.outlineSlot;
+        int o = s.outlineSlot;
         ASSERT_EQ(st.DataRowCount(o), 2000);
         std::set<std::string> resources;
-        for (int r = 0; r < st.DataRowCount(s.tableSlots.resourceSlot); ++r)
-            resources.insert(st.CellText(s.tableSlots.resourceSlot, resource::No, r));
+        for (int r = 0; r < st.DataRowCount(s.resourceSlot); ++r)
+            resources.insert(st.CellText(s.resourceSlot, resource::No, r));
         EXPECT_EQ(resources.size(), 50u);
         std::set<std::string> serials;
         std::vector<std::pair<int, bool>> ancestors;  // level, children shown
@@ -323,7 +323,7 @@ namespace {
 // The dump streamed in pieces is the same text as the dump built whole, and a
 // sink that fails stops it.
 TEST(Dump, StreamedInPiecesIsTheSameText) {
-    NewSchedule s;
+    ScheduleDocument s;
     GenerateSchedule(s, {20000, 5, 2026, 50});
     const std::string whole = DumpJson(s);
     std::string joined;

@@ -18,7 +18,7 @@ protected:
     // Today is 2005-03-16 (UTC), a Wednesday.
     clock::FixedScope fixed{sys_days{year{2005} / 3 / 16} + hours{12}};
     Schedule sch;
-    ChartState state;
+    ChartState& state = sch.s.chart;
     Picture pic;
 
     void Task(int g, const char* start, const char* end, const char* progress, const char* show = "1") {
@@ -28,7 +28,7 @@ protected:
     QRect Draw(int col, int row, QRect rect) {
         QPainter p(&pic.image);
         Canvas c(p);
-        DrawChartCell(c, state, {sch.store, sch.outline, sch.chart}, col, row, rect);
+        DrawChartCell(c, sch.s, col, row, rect);
         return rect;
     }
 };

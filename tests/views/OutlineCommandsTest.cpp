@@ -13,7 +13,7 @@ class Commands : public ::testing::Test {
 protected:
     Schedule sch;
     ScriptedPrompter prompter;
-    OutlineEdit edit{sch.store, sch.outline, sch.grid, sch.chart, prompter, {2005, 3, 16}};
+    OutlineEdit edit{sch.s, prompter, {2005, 3, 16}};
     int Level(int g) { return std::stoi(sch.Cell(g, outline::Level)); }
     std::string Flags(int g) { return sch.Cell(g, outline::HasChildren) + sch.Cell(g, outline::Expanded); }
 };

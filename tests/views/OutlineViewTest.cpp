@@ -20,7 +20,7 @@ protected:
         Canvas c(p);
         FontSpec f;
         c.SetFont(f);
-        DrawOutlineCell(c, {sch.store, sch.outline, sch.res}, {imgSch, imgTask, imgInfo}, col, row, rect, st);
+        DrawOutlineCell(c, sch.s, {imgSch, imgTask, imgInfo}, col, row, rect, st);
         return rect;
     }
 };
@@ -195,7 +195,7 @@ TEST_F(OutlineDrawing, CellsWithoutNumbersDrawOnlyTheirRow) {
 class Folding : public ::testing::Test {
 protected:
     Schedule sch;
-    FoldTarget target{sch.store, sch.outline, sch.grid, sch.chart, 18, 18};
+    ScheduleDocument& target = sch.s;
     void SetUp() override {
         // 1 P(0) > 2 T(1) > 3 A(2), 4 T(1) folded > 5 T(2), 6 P(0)
         sch.Tree(1, 0, outline::Project, 1, 1);

@@ -12,16 +12,16 @@
 #include "framework/ImageList.h"
 #include "runtime/Sjis.h"
 #include "runtime/StringGrid.h"
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 namespace vinta::testing {
 
 struct Schedule {
-    NewSchedule s;
-    StringGrid chart{36, 10, 18};
+    ScheduleDocument s;
+    StringGrid& chart = s.chartGrid;
     ScheduleStore& store = s.store;
-    int outline = s.tableSlots.outlineSlot;
-    int res = s.tableSlots.resourceSlot;
+    int outline = s.outlineSlot;
+    int res = s.resourceSlot;
     StringGrid& grid = s.grids.Schedule1;
 
     Schedule() { chart.SetFixedRows(1); }
