@@ -28,7 +28,6 @@ KCalendarState& LargeControl() {
         k.Width = l.colLeft.back();
         k.Height = l.rowTop.back();
         std::mt19937 random(7);
-        TFile::SetKind(0);
         for (int i = 0; i < 10000; ++i) {
             KSCHEDULE& item = k.schedules.Schedule(k.schedules.Add());
             item.Row = static_cast<int>(random() % 3000);

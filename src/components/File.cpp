@@ -5,21 +5,14 @@
 
 namespace vinta {
 
-namespace {
-int currentKind = 0;
-int sortDirection = 0;
-}  // namespace
-
 void TFile::SetKind(int kind) {
-    if (kind >= 0 && kind < kKinds) currentKind = kind;
+    if (kind >= 0 && kind < kKinds) kind_ = kind;
 }
-int TFile::Kind() { return currentKind; }
-void TFile::SetSortDirection(int direction) { sortDirection = direction == 1 ? 1 : 0; }
-int TFile::SortDirection() { return sortDirection; }
+void TFile::SetSortDirection(int direction) { sortDirection_ = direction == 1 ? 1 : 0; }
 
 int TFile::Add() {
-    std::vector<KRecord>& list = lists_[currentKind];
-    switch (currentKind) {
+    std::vector<KRecord>& list = lists_[kind_];
+    switch (kind_) {
         case 0: list.emplace_back(KSCHEDULE{}); break;
         case 1: list.emplace_back(KRecord1{}); break;
         case 2: list.emplace_back(KRecord2{}); break;
@@ -28,11 +21,11 @@ int TFile::Add() {
     return static_cast<int>(list.size()) - 1;
 }
 
-KRecord& TFile::Get(int index) { return lists_[currentKind].at(static_cast<size_t>(index)); }
+KRecord& TFile::Get(int index) { return lists_[kind_].at(static_cast<size_t>(index)); }
 
 KSCHEDULE& TFile::Schedule(int index) { return std::get<KSCHEDULE>(lists_[0].at(static_cast<size_t>(index))); }
 
-int TFile::Count() const { return static_cast<int>(lists_[currentKind].size()); }
+int TFile::Count() const { return static_cast<int>(lists_[kind_].size()); }
 
 DateTimeValue SortKey(const KRecord& r) {
     if (auto* s = std::get_if<KSCHEDULE>(&r)) return s->HasTime ? s->FromDate + s->FromTime : s->FromDate;
@@ -44,8 +37,8 @@ DateTimeValue SortKey(const KRecord& r) {
 }
 
 void TFile::Sort() {
-    std::vector<KRecord>& list = lists_[currentKind];
-    const bool down = sortDirection == 1;
+    std::vector<KRecord>& list = lists_[kind_];
+    const bool down = sortDirection_ == 1;
     std::stable_sort(list.begin(), list.end(), [down](const KRecord& a, const KRecord& b) {
         return down ? SortKey(b) < SortKey(a) : SortKey(a) < SortKey(b);
     });

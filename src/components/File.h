@@ -58,21 +58,24 @@ class TFile {
 public:
     static constexpr int kKinds = 4;
 
-    // Shared by all collections.
-    static void SetKind(int kind);
-    static int Kind();
-    static void SetSortDirection(int direction);  // 0 ascending, 1 descending
-    static int SortDirection();
+    // Each collection's own: which kind Add, Get, Count and Sort work on.
+    void SetKind(int kind);
+    int Kind() const { return kind_; }
+    void SetSortDirection(int direction);  // 0 ascending, 1 descending
+    int SortDirection() const { return sortDirection_; }
 
     // Appends a zero-filled record of the current kind; its index.
     int Add();
     KRecord& Get(int index);
     KSCHEDULE& Schedule(int index);  // kind 0
+    int ScheduleCount() const { return static_cast<int>(lists_[0].size()); }
     int Count() const;
     void Sort();
 
 private:
     std::vector<KRecord> lists_[kKinds];
+    int kind_ = 0;
+    int sortDirection_ = 0;
 };
 
 // The moment a record sorts by.

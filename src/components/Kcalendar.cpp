@@ -9,8 +9,17 @@
 
 #include "components/KcalendarDetail.h"
 #include "framework/Canvas.h"
+#include "runtime/Clock.h"
 
 namespace vinta {
+
+namespace {
+// The day the user lives in, as the program's clock says.
+DateTimeValue LocalToday() {
+    const SystemTime now = clock::LocalNow();
+    return EncodeDate(now.wYear, now.wMonth, now.wDay);
+}
+}  // namespace
 
 using namespace kcal;
 
@@ -24,9 +33,8 @@ int WeekdayOf(DateTimeValue dt) { return ToQDate(dt).dayOfWeek() - 1; }
 KCalendarState::KCalendarState() {
     JobStartTime = EncodeTime(8, 30);
     JobEndTime = EncodeTime(18, 30);
-    today = DayOf(static_cast<double>(QDate::currentDate().toJulianDay() - kEpoch));
+    today = LocalToday();
     CurrentDate = today;
-    TFile::SetKind(0);
     colWidths.assign(static_cast<size_t>(ColCount), 0);
     rowHeights.assign(static_cast<size_t>(RowCount), 0);
 }
@@ -130,7 +138,6 @@ void KCalendarState::SetDemo(bool on) {
     Demo = on;
     if (!on) return;
     CurrentDate = EncodeDate(2005, 4, 4);
-    TFile::SetKind(0);
     static const int kTypes[5][2] = {{0, 0}, {1, 50}, {2, 100}, {3, 40}, {1, 30}};
     for (int i = 1; i <= 5; ++i) {
         KSCHEDULE& k = schedules.Schedule(schedules.Add());
@@ -410,7 +417,7 @@ bool TKCalendar::CheckCells(QPoint& at, QRect& rc, int& col, int& row) const {
 void TKCalendar::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     Canvas c(p);
-    PaintCalendar(c, s_, static_cast<double>(QDate::currentDate().toJulianDay() - kEpoch), e->rect());
+    PaintCalendar(c, s_, LocalToday(), e->rect());
 }
 
 void TKCalendar::mousePressEvent(QMouseEvent* e) {

@@ -314,8 +314,7 @@ void PaintCells(Canvas& c, KCalendarState& s, const QRect& area) {
 // Bars in lanes that meet the area; an item whose lane is not one of the
 // control's is not drawn at all.
 void PaintBars(Canvas& c, KCalendarState& s, const QRect& area) {
-    TFile::SetKind(0);
-    for (int i = 0; i < s.schedules.Count(); ++i) {
+    for (int i = 0; i < s.schedules.ScheduleCount(); ++i) {
         KSCHEDULE& k = s.schedules.Schedule(i);
         k.Painted = false;
         if (k.Row < 0 || k.Row >= s.RowCount) continue;

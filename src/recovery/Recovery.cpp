@@ -17,11 +17,16 @@
 
 #include <cerrno>
 
+#include "runtime/Clock.h"
 #include "runtime/SafeFile.h"
 
 namespace vinta {
 
 namespace {
+
+qint64 NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(clock::Now().time_since_epoch()).count();
+}
 constexpr int64_t kMaxNote = 64 * 1024;
 QString NotePath(const QString& dataPath) { return dataPath.left(dataPath.size() - 4) + QStringLiteral(".json"); }
 
@@ -72,7 +77,7 @@ QString RecoveryFolder::DefaultFolder() {
 
 RecoveryFolder::RecoveryFolder(QString folder) : folder_(std::move(folder)) {
     // One key for the whole run, whatever object asks.
-    static const qint64 runStarted = QDateTime::currentMSecsSinceEpoch();
+    static const qint64 runStarted = NowMs();
     runKey_ = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid()).arg(runStarted);
 }
 
@@ -205,7 +210,7 @@ void AutoSaver::WriteNow() {
     Wait();  // one copy at a time
     copied_ = true;
     RecoverySnapshot snapshot = snapshot_();
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const qint64 now = NowMs();
     RecoveryFolder* folder = &folder_;
     writing_ = std::async(std::launch::async, [this, folder, snapshot = std::move(snapshot), now] {
         const bool ok = folder->Write(snapshot, now);

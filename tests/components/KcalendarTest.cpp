@@ -115,7 +115,6 @@ TEST_F(Calendar, TheDemoInMonthView) {
     EXPECT_EQ(At(s.GetBarLPos(2) + 12, empty), QColor(250, 150, 150)) << "Sunday";
     EXPECT_EQ(At(s.GetBarLPos(3) + 12, empty), QColor(250, 250, 200)) << "Monday";
     // Item 2: 50 %, from 2005/04/02 00:00 to 04/06 23:59.
-    TFile::SetKind(0);
     const KSCHEDULE* fifty = nullptr;
     for (int i = 0; i < s.schedules.Count(); ++i)
         if (s.schedules.Schedule(i).Percent == 50) fifty = &s.schedules.Schedule(i);
@@ -144,7 +143,7 @@ TEST_F(Calendar, TheDemoInMonthView) {
 TEST_F(Calendar, LateCutAndHidden) {
     s.CurrentDate = EncodeDate(2005, 4, 4);
     s.bars.fill[4] = QColor(10, 200, 10);
-    TFile::SetKind(0);
+
     auto add = [&](int row, DateTimeValue from, DateTimeValue to) {
         KSCHEDULE& k = s.schedules.Schedule(s.schedules.Add());
         k.Row = row;
@@ -232,7 +231,7 @@ TEST_F(Calendar, OddItemsAndTodaysHeader) {
         k.Percent = static_cast<int16_t>(percent);
         k.Title = "x";
     };
-    TFile::SetKind(0);
+
     add(-1, EncodeDate(2005, 4, 2), EncodeDate(2005, 4, 20), 50);
     add(s.RowCount, EncodeDate(2005, 4, 2), EncodeDate(2005, 4, 20), 50);
     Paint();
@@ -256,7 +255,7 @@ TEST_F(Calendar, OddItemsAndTodaysHeader) {
 TEST_F(Calendar, AYearBarStartsWithinItsMonth) {
     s.Mode = dmYear;
     s.CurrentDate = EncodeDate(2005, 1, 10);
-    TFile::SetKind(0);
+
     KSCHEDULE& k = s.schedules.Schedule(s.schedules.Add());
     k.Row = 2;
     k.FromDate = EncodeDate(2005, 3, 16);
@@ -305,23 +304,22 @@ TEST_F(Calendar, WeekendNumbersTakeTheirColours) {
 
 TEST(RecordCollection, KindsAndSorting) {
     TFile a, b;
-    TFile::SetKind(0);
     for (double d : {30.0, 10.0, 20.0}) a.Schedule(a.Add()).FromDate = d;
     a.Schedule(0).HasTime = true;
     a.Schedule(0).FromTime = 0.5;
     a.Sort();
     EXPECT_EQ(a.Schedule(0).FromDate, 10.0);
     EXPECT_EQ(a.Schedule(2).FromDate, 30.0);
-    TFile::SetSortDirection(1);
+    a.SetSortDirection(1);
     a.Sort();
     EXPECT_EQ(a.Schedule(0).FromDate, 30.0);
-    TFile::SetSortDirection(0);
-    TFile::SetKind(2);
+    b.SetKind(2);
     EXPECT_EQ(b.Count(), 0);
     b.Add();
     EXPECT_TRUE(std::holds_alternative<KRecord2>(b.Get(0)));
-    EXPECT_EQ(a.Count(), 0) << "the current kind is shared: a has no kind-2 records";
-    TFile::SetKind(1);
+    EXPECT_EQ(a.Count(), 3) << "each collection keeps its own kind";
+    EXPECT_EQ(a.SortDirection(), 1);
+    b.SetKind(1);
     int i = b.Add();
     auto& r = std::get<KRecord1>(b.Get(i));
     r.first = 5;
@@ -330,7 +328,6 @@ TEST(RecordCollection, KindsAndSorting) {
     EXPECT_EQ(SortKey(b.Get(i)), 0.0) << "the first date-time does not count";
     r.firstCounts = true;
     EXPECT_EQ(SortKey(b.Get(i)), 5.25);
-    TFile::SetKind(0);
 }
 
 }  // namespace
