@@ -3,10 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUndoStack>
@@ -47,15 +45,6 @@ constexpr int kAutoSaveMinutes = 2;
 
 
 }  // namespace
-
-QString DefaultSettingsPath() {
-    QString dir = QCoreApplication::applicationDirPath();
-    QString beside = QDir(dir).filePath(QStringLiteral("VINTA.ini"));
-    if (QFileInfo::exists(beside) || QFileInfo(dir).isWritable()) return beside;
-    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    QDir(config).mkpath(QStringLiteral("Vinta"));
-    return QDir(config).filePath(QStringLiteral("Vinta/VINTA.ini"));
-}
 
 TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     : QMainWindow(parent), doc_(WindowTextWidth), prompter_(prompter), settingsPath_(std::move(settingsPath)) {
@@ -229,41 +218,19 @@ bool TForm1::RecordChange(const QString& name, int first, int end, const std::fu
     return changed;
 }
 
-void TForm1::RunOutlineCommand(bool (*command)(OutlineEdit&, int), const QString& name, int first, int end) {
+void TForm1::RunOutlineCommand(OutlineCommand command, const QString& name) {
     OutlineEdit e{doc_, prompter(), LocalToday()};
     const int row = Schedule1()->Row();
-    if (RecordChange(name, first, end, [&] { return command(e, row); })) doc_.modified = true;
+    const RowSpan rows = RowsTouched(doc_, command, row);
+    if (RecordChange(name, rows.first, rows.end, [&] { return RunCommand(e, command, row); })) doc_.modified = true;
     RepaintPanes();
 }
 
-namespace {
-// The rows a command may touch: the row, the one above, and what hangs below it.
-int SubtreeChangeEnd(const ScheduleDocument& doc, int row) { return SubtreeEnd(doc, row) + 2; }
-}  // namespace
-
-void TForm1::AppendClick() {
-    const int n = doc_.Outline().RowCount();
-    RunOutlineCommand([](OutlineEdit& e, int) { return AppendCommand(e); }, QStringLiteral("行の追加"), n - 1, n);
-}
-void TForm1::InsertClick() {
-    const int r = Schedule1()->Row();
-    RunOutlineCommand(InsertCommand, QStringLiteral("行の挿入"), r - 1, r + 1);
-}
-void TForm1::DeleteClick() {
-    // Delete takes the row and its assignment rows, and sets the row above.
-    const int r = Schedule1()->Row();
-    int last = r;
-    while (IsAssignmentRow(doc_, last + 1)) ++last;
-    RunOutlineCommand(DeleteCommand, QStringLiteral("行の削除"), r - 1, last + 2);
-}
-void TForm1::LevelUpClick() {
-    const int t = OwnerRow(doc_, Schedule1()->Row());
-    RunOutlineCommand(LevelUpCommand, QStringLiteral("レベルを上げる"), t - 1, SubtreeChangeEnd(doc_, t));
-}
-void TForm1::LevelDownClick() {
-    const int t = OwnerRow(doc_, Schedule1()->Row());
-    RunOutlineCommand(LevelDownCommand, QStringLiteral("レベルを下げる"), t - 1, SubtreeChangeEnd(doc_, t));
-}
+void TForm1::AppendClick() { RunOutlineCommand(OutlineCommand::Append, QStringLiteral("行の追加")); }
+void TForm1::InsertClick() { RunOutlineCommand(OutlineCommand::Insert, QStringLiteral("行の挿入")); }
+void TForm1::DeleteClick() { RunOutlineCommand(OutlineCommand::Delete, QStringLiteral("行の削除")); }
+void TForm1::LevelUpClick() { RunOutlineCommand(OutlineCommand::LevelUp, QStringLiteral("レベルを上げる")); }
+void TForm1::LevelDownClick() { RunOutlineCommand(OutlineCommand::LevelDown, QStringLiteral("レベルを下げる")); }
 
 // Chart commands: they move the period and repaint.
 
@@ -328,11 +295,17 @@ int TForm1::RunModal(QDialog& dialog) {
 }
 
 void TForm1::Schedule1DblClick() {
-    const int row = Schedule1()->Row();
-    const int t = OwnerRow(doc_, row);
-    if (RecordChange(QStringLiteral("タスクの編集"), t - 1, SubtreeChangeEnd(doc_, t),
-                     [&] { return EditTaskRow(Dialogs(), row); }))
+    // The dialog can open the resource list: what changes there belongs to this step.
+    ScheduleHistory::Pending pending = history_->Begin(1, 1);
+    const std::optional<TaskEntry> entry = AskTaskEntry(Dialogs(), Schedule1()->Row());
+    if (entry) {
+        const RowSpan rows = TaskEntrySpan(doc_, *entry);
+        history_->SetRows(pending, rows.first, rows.end);
+        ApplyTaskEntry(doc_, *entry);
         doc_.modified = true;
+    }
+    history_->Commit(pending, QStringLiteral("タスクの編集"));
+    autoSaver_->Changed();
     RepaintPanes();
 }
 

@@ -26,7 +26,7 @@ namespace vinta {
 class DocumentFiles;
 class FindBar;
 class GridWidget;
-struct OutlineEdit;
+enum class OutlineCommand;
 class ScheduleHistory;
 class SchedulePanes;
 
@@ -110,7 +110,7 @@ private:
     // Runs a handler to completion; an error it raises is shown and the
     // program goes on.
     void Guard(const std::function<void()>& handler);
-    void RunOutlineCommand(bool (*command)(OutlineEdit&, int), const QString& name, int first, int end);
+    void RunOutlineCommand(OutlineCommand command, const QString& name);
     // Runs a change of the schedule and records it as one undo step.
     bool RecordChange(const QString& name, int first, int end, const std::function<bool()>& change);
     void RunChartCommand(const std::function<void()>& command);
@@ -145,9 +145,5 @@ private:
     std::unique_ptr<AutoSaver> autoSaver_;
     std::unique_ptr<DocumentFiles> files_;
 };
-
-// VINTA.ini beside the executable when it is there or that folder is
-// writable, otherwise in the user's configuration folder.
-QString DefaultSettingsPath();
 
 }  // namespace vinta

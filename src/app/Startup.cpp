@@ -1,6 +1,9 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QIcon>
 #include <QString>
 #include <exception>
@@ -28,6 +31,15 @@ int RunGuarded(Prompter& prompter, const std::function<int()>& start) {
         prompter.Error(QString());
     }
     return 0;
+}
+
+QString DefaultSettingsPath() {
+    QString dir = QCoreApplication::applicationDirPath();
+    QString beside = QDir(dir).filePath(QStringLiteral("VINTA.ini"));
+    if (QFileInfo::exists(beside) || QFileInfo(dir).isWritable()) return beside;
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QDir(config).mkpath(QStringLiteral("Vinta"));
+    return QDir(config).filePath(QStringLiteral("Vinta/VINTA.ini"));
 }
 
 }  // namespace vinta

@@ -2,6 +2,7 @@
 // The outermost frame of the program: an error that escapes start-up or the
 // message loop is shown, and the program still ends in order.
 
+#include <QString>
 #include <functional>
 
 namespace vinta {
@@ -16,5 +17,9 @@ void ConfigureApplication();
 // an error it raises is shown through `prompter` (an error without a message
 // as an empty one) and the result is 0.
 int RunGuarded(Prompter& prompter, const std::function<int()>& start);
+
+// VINTA.ini beside the executable when it is there or that folder is
+// writable, otherwise in the user's configuration folder.
+QString DefaultSettingsPath();
 
 }  // namespace vinta

@@ -300,103 +300,51 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
     c.TextRect(left, top, right, bottom, rightAligned ? x : std::max(x, left), centredY(shown), shown);
 }
 
-void TTaskEditDlg::Store() {
-    ScheduleStore& st = ctx_.doc.store;
-    const int o = ctx_.doc.outlineSlot, r = row_;
-    const int n = eNo->Value(), k = std::max(0, rgType->ItemIndex());
-    const bool comment = k == kComment;
-    auto set = [&](int col, int row, std::string_view t) { st.SetCellText(o, col, row, std::string(t)); };
-    set(outline::Name, r, eName->SjisText());
-    set(outline::Progress, r, comment ? "0" : QtToCell(eProgress->Text()));
-    set(outline::StartDate, r, comment ? "" : DateCell(dtStart->date()));
-    set(outline::EndDate, r, comment ? "" : DateCell(dtEnd->date()));
-    st.SetCellNumber(o, outline::Type, r, k);
-    st.SetCellNumber(o, outline::Level, r, keptLevel_);
-    for (int col : {outline::WorkState, outline::ResourceNo, outline::LinkNo}) set(col, r, "0");
-    set(outline::Memo, r, eMemo->SjisText());
-    st.SetCellNumber(o, outline::ShowBar, r, std::max(0, rgDisp->ItemIndex()));
-
-    // Only lines with a resource number are stored; a comment keeps none.
-    for (int y = lines.RowCount() - 1; y >= 1; --y)
-        if (comment || !CellHoldsNumber(lines.Cells(1, y))) ScheduleStore::DeleteGridRow(&lines, y);
-    int j = 0;
-    for (int y = 1; y < lines.RowCount(); ++y)
-        if (CellHoldsNumber(lines.Cells(1, y))) j = y;
-
-    int m = 0;
-    if (!isNew_) {
-        for (int i = r + 1; i < st.DataRowCount(o) && st.HasNumber(o, outline::LinkNo, i); ++i) {
-            if (st.CellNumber(o, outline::LinkNo, i) != n) break;
-            ++m;
-        }
+TaskEntry TTaskEditDlg::Entry() const {
+    TaskEntry e;
+    e.dataRow = row_;
+    e.no = eNo->Value();
+    e.type = std::max(0, rgType->ItemIndex());
+    e.level = keptLevel_;
+    e.name = eName->SjisText();
+    e.progress = QtToCell(eProgress->Text());
+    e.start = DateCell(dtStart->date());
+    e.end = DateCell(dtEnd->date());
+    e.memo = eMemo->SjisText();
+    e.showBar = std::max(0, rgDisp->ItemIndex());
+    e.isNew = isNew_;
+    e.linesLoaded = linesLoaded_;
+    // Only lines with a resource number are kept; a comment keeps none.
+    if (e.type == kComment) return e;
+    for (int y = 1; y < lines.RowCount(); ++y) {
+        if (!CellHoldsNumber(lines.Cells(1, y))) continue;
+        e.assignments.push_back({TNumEdit::ReadInteger(CellToQt(lines.Cells(0, y))), std::string(lines.Cells(1, y)),
+                                 std::string(lines.Cells(2, y)), std::string(lines.Cells(3, y)),
+                                 std::string(lines.Cells(4, y)), std::string(lines.Cells(5, y)),
+                                 std::string(lines.Cells(6, y))});
     }
-    const std::string showBar = std::to_string(std::max(0, rgDisp->ItemIndex()));
-    for (int x = 1; x <= j; ++x) {
-        int no = TNumEdit::ReadInteger(CellToQt(lines.Cells(0, x)));
-        int at = r + x;
-        if (no != 0) {
-            st.InsertRow(o, at, false);
-            st.SetCellNumber(o, outline::No, at, no);
-        } else {
-            st.InsertNumberedRow(o, at);
-        }
-        set(outline::Name, at, lines.Cells(1, x));
-        set(outline::Progress, at, lines.Cells(4, x));
-        set(outline::StartDate, at, lines.Cells(2, x));
-        set(outline::EndDate, at, lines.Cells(3, x));
-        st.SetCellNumber(o, outline::Level, at, keptLevel_ + 1);
-        set(outline::Type, at, "3");
-        set(outline::WorkState, at, lines.Cells(5, x));
-        set(outline::ResourceNo, at, lines.Cells(1, x));
-        st.SetCellNumber(o, outline::LinkNo, at, n);
-        set(outline::HasChildren, at, "0");
-        set(outline::Expanded, at, "0");
-        set(outline::Memo, at, lines.Cells(6, x));
-        set(outline::ShowBar, at, showBar);
-    }
-    for (int i = 0; i < m; ++i) st.DeleteRow(o, r + j + 1);
-
-    // Tree flags; sub-rows that follow the assignments still count as children.
-    bool deeperBelow = st.HasNumber(o, outline::Level, r + 1) && OutlineLevel(st, o, r + 2) > keptLevel_;
-    if (isNew_) {
-        set(outline::HasChildren, r, "0");
-        set(outline::Expanded, r, "0");
-    }
-    if (j > 0) {
-        set(outline::HasChildren, r, "1");
-        set(outline::Expanded, r, "1");
-    } else if ((linesLoaded_ || m > 0) && !deeperBelow) {
-        set(outline::HasChildren, r, "0");
-        set(outline::Expanded, r, "0");
-    }
-
-    // The panes show what the flags say: an expanded row shows its children,
-    // rows under a hidden row stay hidden.
-    const int g = r + 1;
-    ScheduleDocument& doc = ctx_.doc;
-    if (doc.Outline().RowHeights(g) > 0) {
-        if (st.CellText(o, outline::HasChildren, r) == "1" && st.CellText(o, outline::Expanded, r) == "1")
-            SetFolded(doc, g, true);
-    } else {
-        for (int x = 1; x <= j; ++x) doc.Outline().SetRowHeights(g + x, 0);
-    }
-    MatchChartRows(doc.Outline(), doc.chartGrid);
+    return e;
 }
 
-bool EditTaskRow(const DialogContext& ctx, int g) {
+std::optional<TaskEntry> AskTaskEntry(const DialogContext& ctx, int g) {
     TTaskEditDlg dlg(ctx);
-    if (g < 1) return false;
+    if (g < 1) return std::nullopt;
     ScheduleStore& st = ctx.doc.store;
     int r = g - 1;
     if (st.HasNumber(ctx.doc.outlineSlot, outline::Type, r) &&
         st.CellNumber(ctx.doc.outlineSlot, outline::Type, r) == outline::Assignment) {
         r = st.FindRow(ctx.doc.outlineSlot, outline::No, st.CellText(ctx.doc.outlineSlot, outline::LinkNo, r));
-        if (r < 0) return false;
+        if (r < 0) return std::nullopt;
     }
     dlg.Fill(r);
-    if (ctx.Run(dlg) != QDialog::Accepted) return false;
-    dlg.Store();
-    return true;
+    if (ctx.Run(dlg) != QDialog::Accepted) return std::nullopt;
+    return dlg.Entry();
+}
+
+bool EditTaskRow(const DialogContext& ctx, int g) {
+    std::optional<TaskEntry> entry = AskTaskEntry(ctx, g);
+    if (entry) ApplyTaskEntry(ctx.doc, *entry);
+    return entry.has_value();
 }
 
 }  // namespace vinta

@@ -2,9 +2,11 @@
 // The task dialog: one outline row with its assignment lines.
 
 #include <QDialog>
+#include <optional>
 
 #include "dialogs/DialogContext.h"
 #include "runtime/StringGrid.h"
+#include "store/TaskEntry.h"
 
 class QDateEdit;
 class QTabWidget;
@@ -25,8 +27,8 @@ public:
 
     // Fills the dialog from outline data row r.
     void Fill(int r);
-    // The OK step: writes row r back and rebuilds its assignment rows.
-    void Store();
+    // The OK step: the row and its assignment lines as the user left them.
+    TaskEntry Entry() const;
 
     void TaskAddClick();
     void TaskDelClick();
@@ -61,8 +63,10 @@ private:
     int typeIndex_ = 1;
 };
 
-// Double-click on grid row g of the outline: edits that row (an assignment
-// row leads to its task). True when the dialog was confirmed and stored.
+// Double-click on grid row g of the outline: asks about that row (an
+// assignment row leads to its task); nothing when the dialog was cancelled.
+std::optional<TaskEntry> AskTaskEntry(const DialogContext& context, int gridRow);
+// AskTaskEntry, then the entry written. True when it was.
 bool EditTaskRow(const DialogContext& context, int gridRow);
 
 }  // namespace vinta

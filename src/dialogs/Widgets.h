@@ -77,8 +77,9 @@ private:
     std::vector<QRadioButton*> buttons_;
 };
 
-// Lays the dialog out tightly and gives it its designed client size, fixed
-// like a dialog border; a dialog whose contents need more gets what they need.
+// Lays the dialog out tightly and gives it `client`, the size of the area
+// inside its frame as the dialog was drawn up, fixed like a dialog border; a
+// dialog whose contents need more gets what they need.
 void FitToDesign(QDialog* dialog, QSize client);
 // Tab goes through `widgets` in this order, whatever order they were made in.
 void SetTabChain(std::initializer_list<QWidget*> widgets);

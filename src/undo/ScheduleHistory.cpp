@@ -83,12 +83,17 @@ ScheduleHistory::Pending ScheduleHistory::Begin(int first, int end) {
     watch_.Sync(t_.doc.Outline());
     Pending p;
     p.active_ = true;
+    SetRows(p, first, end);
+    p.resource = Resources();
+    return p;
+}
+
+void ScheduleHistory::SetRows(Pending& p, int first, int end) {
+    if (!p.active_) return;
     p.rowCountBefore = t_.doc.Outline().RowCount();
     p.first = std::clamp(first, 1, p.rowCountBefore);
     p.end = std::clamp(end, p.first, p.rowCountBefore);
     p.outline = Outline(p.first, p.end);
-    p.resource = Resources();
-    return p;
 }
 
 void ScheduleHistory::Commit(Pending& p, const QString& name) {

@@ -55,6 +55,9 @@ public:
         TableImage outline, resource;
     };
     Pending Begin(int first, int end);
+    // The outline rows are known only now, and the outline has not changed
+    // since Begin: takes them instead.
+    void SetRows(Pending& pending, int first, int end);
     // The change is made: a step named `name` when anything differs.
     void Commit(Pending& pending, const QString& name);
 

@@ -194,4 +194,37 @@ bool LevelDownCommand(OutlineEdit& e, int r) {
     return true;
 }
 
+bool RunCommand(OutlineEdit& e, OutlineCommand command, int row) {
+    switch (command) {
+        case OutlineCommand::Append: return AppendCommand(e);
+        case OutlineCommand::Insert: return InsertCommand(e, row);
+        case OutlineCommand::Delete: return DeleteCommand(e, row);
+        case OutlineCommand::LevelUp: return LevelUpCommand(e, row);
+        case OutlineCommand::LevelDown: return LevelDownCommand(e, row);
+    }
+    return false;
+}
+
+RowSpan RowsTouched(const ScheduleDocument& doc, OutlineCommand command, int row) {
+    switch (command) {
+        case OutlineCommand::Append: {
+            const int n = doc.Outline().RowCount();
+            return {n - 1, n};
+        }
+        case OutlineCommand::Insert: return {row - 1, row + 1};
+        case OutlineCommand::Delete: {
+            // The row goes with its assignment rows.
+            int last = row;
+            while (IsAssignmentRow(doc, last + 1)) ++last;
+            return {row - 1, last + 2};
+        }
+        case OutlineCommand::LevelUp:
+        case OutlineCommand::LevelDown: {
+            const int t = OwnerRow(doc, row);
+            return {t - 1, SubtreeEnd(doc, t) + 2};
+        }
+    }
+    return {row, row};
+}
+
 }  // namespace vinta

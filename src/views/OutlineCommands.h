@@ -5,6 +5,7 @@
 
 #include "store/Folding.h"
 #include "store/Kdatetime.h"
+#include "store/TaskEntry.h"
 
 namespace vinta {
 
@@ -24,5 +25,13 @@ bool InsertCommand(OutlineEdit& e, int row);
 bool DeleteCommand(OutlineEdit& e, int row);
 bool LevelUpCommand(OutlineEdit& e, int row);
 bool LevelDownCommand(OutlineEdit& e, int row);
+
+enum class OutlineCommand { Append, Insert, Delete, LevelUp, LevelDown };
+// Runs `command` on grid row `row`.
+bool RunCommand(OutlineEdit& e, OutlineCommand command, int row);
+// The grid rows [first, end) `command` on `row` may rewrite, as they stand
+// before it runs: the row, the one above whose flags follow it, and what
+// hangs below it.
+RowSpan RowsTouched(const ScheduleDocument& doc, OutlineCommand command, int row);
 
 }  // namespace vinta

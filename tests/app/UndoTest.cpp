@@ -52,6 +52,7 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
             if (pick(3) == 0) task->eProgress->SetValue(pick(101));
             if (pick(5) == 0) task->rgDisp->SetItemIndex(pick(2));
             if (pick(4) == 0) task->TaskAddClick();
+            if (pick(6) == 0) task->ResAddClick();  // the list's changes belong to the task's step
             if (pick(4) == 0 && task->lines.RowCount() > 1) {
                 task->StringGrid1->SetCurrent(1, 1);
                 task->TaskDelClick();

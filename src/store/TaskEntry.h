@@ -1,0 +1,41 @@
+#pragma once
+// A row as the task dialog's OK hands it back, and the one change that
+// writes it into the outline: the row itself, its assignment rows replaced,
+// its tree flags, and the folds of the rows under it.
+
+#include <string>
+#include <vector>
+
+namespace vinta {
+
+class ScheduleDocument;
+
+struct AssignmentEntry {
+    int no = 0;  // 0: numbered afresh
+    std::string resourceNo, start, end, progress, workState, memo;
+};
+
+struct TaskEntry {
+    int dataRow = -1;  // the task's row in the outline table
+    int no = 0;        // its number, which its assignment rows link to
+    int type = 1;      // outline::RowType
+    int level = 0;
+    std::string name, progress, start, end, memo;
+    int showBar = 1;
+    bool isNew = false;        // the row had no level yet: its tree flags start afresh
+    bool linesLoaded = false;  // it had assignment rows when the dialog opened
+    std::vector<AssignmentEntry> assignments;  // a comment keeps none
+};
+
+// Grid rows [first, end) of the outline the entry rewrites, as they stand
+// before it is written: the row, its assignment rows, and the rows under it
+// whose folds follow its flags.
+struct RowSpan {
+    int first = 1;
+    int end = 1;
+};
+RowSpan TaskEntrySpan(const ScheduleDocument& doc, const TaskEntry& entry);
+
+void ApplyTaskEntry(ScheduleDocument& doc, const TaskEntry& entry);
+
+}  // namespace vinta

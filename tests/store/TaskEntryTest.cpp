@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "KtsGenerate.h"
+#include "runtime/StringGrid.h"
+#include "store/Folding.h"
+#include "store/ScheduleDocument.h"
+#include "store/TaskEntry.h"
+
+namespace vinta {
+namespace {
+
+// Whatever an entry writes, folds included, lies inside the span it
+// declares beforehand: the history keeps exactly those rows.
+TEST(TaskEntry, EverythingWrittenLiesInTheDeclaredSpan) {
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        ScheduleDocument doc;
+        GenerateSchedule(doc, {120, seed, 2026, 8});
+        MatchChartRows(doc.Outline(), doc.chartGrid);
+        std::mt19937 rng(seed);
+        auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+        for (int i = 0; i < 15; ++i) {
+            const int g = 1 + pick(doc.Outline().RowCount() - 1);
+            if (doc.OutlineCell(outline::HasChildren, g) == "1") SetFolded(doc, g, pick(2) == 0);
+        }
+        int g = 1 + pick(doc.Outline().RowCount() - 1);
+        g = OwnerRow(doc, g);
+        TaskEntry e;
+        e.dataRow = g - 1;
+        e.no = std::stoi(doc.OutlineCell(outline::No, g));
+        e.level = std::max(0, OutlineLevel(doc.store, doc.outlineSlot, g));
+        e.type = pick(3);
+        e.name = "edited";
+        e.linesLoaded = IsAssignmentRow(doc, g + 1);
+        for (int a = pick(4); a > 0; --a) e.assignments.push_back({0, std::to_string(1 + pick(8)), "2026/01/05",
+                                                                    "2026/01/09", "10", "1", ""});
+        const int rowsBefore = doc.Outline().RowCount();
+        const auto before = doc.Outline().CopyRows(1, rowsBefore - 1);
+        const RowSpan span = TaskEntrySpan(doc, e);
+        ApplyTaskEntry(doc, e);
+        const int delta = doc.Outline().RowCount() - rowsBefore;
+        const auto after = doc.Outline().CopyRows(1, doc.Outline().RowCount() - 1);
+        for (int r = 1; r < span.first; ++r) ASSERT_EQ(before[r - 1], after[r - 1]) << "seed " << seed << " row " << r;
+        for (int r = span.end; r < rowsBefore; ++r)
+            ASSERT_EQ(before[r - 1], after[r - 1 + delta]) << "seed " << seed << " row " << r << " span "
+                                                           << span.first << "-" << span.end;
+        ASSERT_EQ(doc.chartGrid.RowCount(), doc.Outline().RowCount());
+    }
+}
+
+}  // namespace
+}  // namespace vinta
