@@ -49,14 +49,14 @@ std::string OutlineCsv(const ScheduleDocument& s, CsvEncoding encoding) {
     for (int r = 0; r < rows; ++r) {
         const std::string type = st.CellText(o, outline::Type, r);
         if (!CellHoldsNumber(type)) continue;  // rows nobody has filled in
-        const bool assignment = type == "3";
+        const bool assignment = outline::IsRowType(type, outline::Assignment);
         std::string name = assignment ? resourceName(st.CellText(o, outline::Name, r))
                                       : Blankless(st.CellText(o, outline::Name, r));
         // A task's people: the assignment rows right below it.
         std::string people = name;
         if (!assignment) {
             people.clear();
-            for (int a = r + 1; a < rows && st.CellText(o, outline::Type, a) == "3"; ++a) {
+            for (int a = r + 1; a < rows && outline::IsRowType(st.CellText(o, outline::Type, a), outline::Assignment); ++a) {
                 if (!people.empty()) people += sjis::Lit("、");
                 people += resourceName(st.CellText(o, outline::Name, a));
             }

@@ -177,6 +177,28 @@ DateTimeValue KCalendarState::ColumnDate(int col) const {
     return cur;
 }
 
+DateTimeValue KCalendarState::FirstShown() const {
+    const DateTimeValue first = ColumnDate(FixedCol);
+    if (Mode == dmDay) return DayOf(CurrentDate);
+    if (Mode != dmYear) return first;
+    int y, m, d;
+    DecodeDate(first, y, m, d);
+    return EncodeDate(y, 1, 1);
+}
+
+DateTimeValue KCalendarState::LastShown() const {
+    const DateTimeValue first = ColumnDate(FixedCol);
+    int y, m, d;
+    DecodeDate(first, y, m, d);
+    switch (Mode) {
+        case dmDay: return DayOf(CurrentDate);
+        case dmWeek: return first + 7;
+        case dmMonth: return EncodeDate(y, m, 1) + DaysIn(first) - 1;
+        case dmYear: return EncodeDate(y, 12, 31);
+    }
+    return first;
+}
+
 bool KCalendarState::GetHoliday(DateTimeValue date, QString& name) const {
     if (!holidays) return false;
     const QString key = ToQDate(date).toString(QStringLiteral("yyyy/MM/dd"));
@@ -220,9 +242,9 @@ bool KCalendarState::GetDateTime(int x, int y, DateTimeValue& dt, QRect& rc, int
         return std::clamp(k, 0, count - 1);
     };
     switch (Mode) {
-        case dmDay: dt = firstShown + n / 24.0 + 15 * slot(w * 15 / 60, 4) / 1440.0; break;
-        case dmWeek: dt = firstShown + n + 15 * slot(w * 15 / 60 / 24, 96) / 1440.0; break;
-        case dmMonth: dt = firstShown + n; break;
+        case dmDay: dt = FirstShown() + n / 24.0 + 15 * slot(w * 15 / 60, 4) / 1440.0; break;
+        case dmWeek: dt = FirstShown() + n + 15 * slot(w * 15 / 60 / 24, 96) / 1440.0; break;
+        case dmMonth: dt = FirstShown() + n; break;
         case dmYear: {
             DateTimeValue month = ColumnDate(col);
             const int days = DaysIn(month);
@@ -234,7 +256,7 @@ bool KCalendarState::GetDateTime(int x, int y, DateTimeValue& dt, QRect& rc, int
 }
 
 bool KCalendarState::IsPainted(DateTimeValue start, DateTimeValue end) const {
-    return start >= firstShown && end <= lastShown;
+    return start >= FirstShown() && end <= LastShown();
 }
 
 DateTimeValue KCalendarState::GetProgressDate(DateTimeValue start, DateTimeValue end, int percent, DateTimeValue& date,

@@ -72,7 +72,7 @@ struct KCalendarState {
 
     // Further state.
     bool redraw = true;
-    DateTimeValue today = 0, firstShown = 0, lastShown = 0;
+    DateTimeValue today = 0;
     CalendarColors colors;
     BarColors bars;
     TFile schedules;
@@ -106,6 +106,10 @@ struct KCalendarState {
 
     // The date (dmWeek, dmMonth), month (dmYear) or hour (dmDay) of a data column.
     DateTimeValue ColumnDate(int col) const;
+    // The period the control shows, from its mode, current date and columns;
+    // whether it has been painted or not.
+    DateTimeValue FirstShown() const;
+    DateTimeValue LastShown() const;
     bool GetHoliday(DateTimeValue date, QString& name) const;
     bool CheckCells(int x, int y, QRect& rc, int& col, int& row) const;
     bool GetDateTime(int x, int y, DateTimeValue& dt, QRect& rc, int& col, int& row) const;

@@ -52,14 +52,10 @@ void PeriodLabel(Canvas& c, int left, const QString& label, QColor colour) {
     c.Line(left - 2, 0, left - 2, 20);
 }
 
-void DayHeader(Canvas& c, KCalendarState& s, const QRect& r, int col) {
+void DayHeader(Canvas& c, const KCalendarState& s, const QRect& r, int col) {
     const DateTimeValue date = s.ColumnDate(col);
     int y, m, d;
     DecodeDate(date, y, m, d);
-    if (col == s.FixedCol) {
-        s.firstShown = date;
-        s.lastShown = s.Mode == dmWeek ? date + 7 : EncodeDate(y, m, 1) + DaysIn(date) - 1;
-    }
     if (col == s.FixedCol || d == 1)
         PeriodLabel(c, r.left(), QString::asprintf("%04d/%02d", y, m),
                     s.Mode == dmWeek ? s.colors.weekdayText : s.colors.periodText);
@@ -77,14 +73,10 @@ void DayHeader(Canvas& c, KCalendarState& s, const QRect& r, int col) {
     Centred(c, r.left(), r.right() + 1, r.top() + half + (half - c.TextExtent(name).height()) / 2, name);
 }
 
-void MonthHeader(Canvas& c, KCalendarState& s, const QRect& r, int col) {
+void MonthHeader(Canvas& c, const KCalendarState& s, const QRect& r, int col) {
     const DateTimeValue month = s.ColumnDate(col);
     int y, m, d;
     DecodeDate(month, y, m, d);
-    if (col == s.FixedCol) {
-        s.firstShown = EncodeDate(y, 1, 1);
-        s.lastShown = EncodeDate(y, 12, 31);
-    }
     if (col == s.FixedCol || m == 1) PeriodLabel(c, r.left(), QString::number(y), s.colors.periodText);
     int ty, tm, td, cy, cm, cd;
     DecodeDate(s.today, ty, tm, td);
@@ -98,12 +90,11 @@ void MonthHeader(Canvas& c, KCalendarState& s, const QRect& r, int col) {
     Centred(c, r.left(), r.right() + 1, r.top() + (r.height() / 2 - c.TextExtent(number).height()) / 2, number);
 }
 
-void HourHeader(Canvas& c, KCalendarState& s, const QRect& r, int col) {
+void HourHeader(Canvas& c, const KCalendarState& s, const QRect& r, int col) {
     const int h = col - s.FixedCol;
     const DateTimeValue day = DayOf(s.CurrentDate);
     c.SetBrush(Qt::white, BrushStyle::Clear);
     if (h == 0) {
-        s.firstShown = s.lastShown = day;
         int y, m, d;
         DecodeDate(day, y, m, d);
         c.SetFont(Japanese(true, s.colors.weekdayText));

@@ -13,6 +13,7 @@
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
 #include "store/ScheduleDocument.h"
+#include "store/TimeScale.h"
 
 namespace vinta {
 
@@ -123,11 +124,7 @@ int PageRenderer::TitleHeight() const {
     return LogicalExtent(QString::fromStdString(sjis::ToUtf8(state_.title)), kTitleSize).height();
 }
 
-int PageRenderer::ColumnCount() const {
-    const ChartState& c = src_.chart;
-    if (c.viewMode == kYearView) return (c.viewEnd.year - c.viewStart.year + 1) * 12;
-    return Days(c.viewStart, c.viewEnd) + 1;
-}
+int PageRenderer::ColumnCount() const { return vinta::ColumnCount(src_.chart); }
 
 void PageRenderer::DrawPageFrame() {
     Canvas& c = *state_.canvas;
@@ -159,9 +156,9 @@ void PageRenderer::DrawPageFrame() {
     if (src_.chart.viewMode == kMonthView) {
         const int n = ColumnCount();
         const double w = static_cast<double>(R - CL) / n;
-        Date d = src_.chart.viewStart;
-        for (int j = 0; j < n; ++j, d = AddDays(d.year, d.month, d.day, 1)) {
-            int dow = DayOfWeek(d.year, d.month, d.day);
+        for (int j = 0; j < n; ++j) {
+            const Date d = ColumnDate(src_.chart, j);
+            const int dow = DayOfWeek(d.year, d.month, d.day);
             if (dow != 0 && dow != 6) continue;
             c.SetBrush(kWeekend);
             Fill(Trunc(CL + j * w), Ytop + 45, Trunc(CL + (j + 1) * w), B);
@@ -190,8 +187,9 @@ void PageRenderer::DrawPageFrame() {
 void PageRenderer::YearStrip(int Ytop, int R, int B, int CL) {
     const int n = ColumnCount();
     const double w = static_cast<double>(R - CL) / n;
-    int y = src_.chart.viewStart.year, m = src_.chart.viewStart.month;
     for (int j = 0; j < n; ++j) {
+        const Date d = ColumnDate(src_.chart, j);
+        const int y = d.year, m = d.month;
         const int next = Trunc(CL + (j + 1) * w);
         if (m == 12)
             Line(next, Ytop, next, B);
@@ -199,10 +197,6 @@ void PageRenderer::YearStrip(int Ytop, int R, int B, int CL) {
             DottedLine(next, Ytop + 15, next, B);
         if (m == 1) Text(Trunc(CL + j * w + 5), Ytop + 3, QString::asprintf("%d年", y));
         Text(Trunc(CL + j * w + 5), Ytop + 25, QString::asprintf("%2d", m));
-        if (++m > 12) {
-            m = 1;
-            ++y;
-        }
     }
     FlushDotted();
 }
@@ -210,8 +204,8 @@ void PageRenderer::YearStrip(int Ytop, int R, int B, int CL) {
 void PageRenderer::MonthStrip(int Ytop, int R, int B, int CL) {
     const int n = ColumnCount();
     const double w = static_cast<double>(R - CL) / n;
-    Date d = src_.chart.viewStart;
-    for (int j = 0; j < n; ++j, d = AddDays(d.year, d.month, d.day, 1)) {
+    for (int j = 0; j < n; ++j) {
+        const Date d = ColumnDate(src_.chart, j);
         const int x = Trunc(CL + j * w + 2);
         if (d.day == 1) Text(Trunc(CL + j * w + 6), Ytop + 3, QString::asprintf("%d/%2d", d.year, d.month));
         Text(x, Ytop + 32, QString::asprintf("%d", d.day % 10));
@@ -333,16 +327,8 @@ void PageRenderer::DrawBar(int r, int rowY) {
     const double w = static_cast<double>(R - CL) / ColumnCount();
     c.SetPenStyle(PenStyle::Solid);
     SetPenWidth(1);
-    int x1, x2;
-    if (src_.chart.viewMode == kYearView) {
-        const int c1 = MonthsBetween(rangeStart.year, rangeStart.month, taskStart.year, taskStart.month);
-        const int c2 = MonthsBetween(rangeStart.year, rangeStart.month, taskEnd.year, taskEnd.month);
-        x1 = Trunc(CL + c1 * w + (w / DaysInMonth(taskStart.year, taskStart.month)) * (taskStart.day - 1));
-        x2 = Trunc(CL + c2 * w + (w / DaysInMonth(taskEnd.year, taskEnd.month)) * taskEnd.day);
-    } else {
-        x1 = Trunc(CL + Days(rangeStart, taskStart) * w);
-        x2 = Trunc(CL + (Days(rangeStart, taskEnd) + 1) * w);
-    }
+    const int x1 = Trunc(DateX(src_.chart, taskStart, false, CL, w));
+    const int x2 = Trunc(DateX(src_.chart, taskEnd, true, CL, w));
     c.SetBrush(Qt::white);
     Fill(x1, rowY, x2, rowY + 10);
     Line(x1, rowY, x2, rowY);
@@ -356,7 +342,7 @@ void PageRenderer::DrawBar(int r, int rowY) {
     } else {
         if (Key(taskStart) > Key(progressDate)) return;
         if (Key(progressDate) > Key(taskEnd)) progressDate = taskEnd;
-        bandEnd = Trunc(CL + (Days(rangeStart, progressDate) + 1) * w);
+        bandEnd = Trunc(DateX(src_.chart, progressDate, true, CL, w));
     }
     c.SetBrush(Qt::black);
     Fill(x1, rowY + 3, bandEnd, rowY + 8);

@@ -16,8 +16,6 @@ namespace vinta {
 
 namespace {
 
-constexpr int kYears = 3;
-constexpr int kMonths = 3;
 const QColor kToday(128, 128, 220);
 const QColor kWeekend(220, 128, 128);
 const QColor kBar(0, 255, 255);
@@ -179,29 +177,9 @@ void DrawBar(Canvas& c, const ChartState& s, const BarSpec& b, int col, int left
 
 }  // namespace
 
-Date ColumnDate(const ChartState& s, int col) {
-    if (s.viewMode == kYearView) return {s.viewStart.year + col / 12, col % 12 + 1, 1};
-    return AddDays(s.viewStart.year, s.viewStart.month, s.viewStart.day, col);
-}
-
 void SetView(ChartState& s, StringGrid& chart, int mode, Date date) {
-    s.today = clock::LocalNow();
-    s.viewMode = mode;
-    int cols, width;
-    if (mode == kYearView) {
-        s.viewStart = {date.year, 1, 1};
-        s.viewEnd = {date.year + kYears - 1, 12, 31};
-        cols = kYears * 12;
-        width = kYearColumnWidth;
-    } else {
-        s.viewStart = {date.year, date.month, 1};
-        int m = date.month + kMonths - 1;
-        int y = date.year + (m - 1) / 12;
-        if (m > 12) m = (m - 1) % 12 + 1;
-        s.viewEnd = {y, m, DaysInMonth(y, m)};
-        cols = DaysBetween(s.viewStart.year, s.viewStart.month, 1, y, m, s.viewEnd.day) + 1;
-        width = kMonthColumnWidth;
-    }
+    LayOutPeriod(s, mode, date);
+    const int cols = ColumnCount(s), width = mode == kYearView ? kYearColumnWidth : kMonthColumnWidth;
     chart.SetColCount(cols);
     for (int c = 0; c < cols; ++c) chart.SetColWidths(c, width);
 }

@@ -4,7 +4,7 @@
 
 #include <QRect>
 
-#include "store/ChartPeriod.h"
+#include "store/TimeScale.h"
 
 namespace vinta {
 
@@ -25,8 +25,6 @@ void ThisMonthCommand(ChartState& state, StringGrid& chart);
 void NextCommand(ChartState& state, StringGrid& chart);
 void PriorCommand(ChartState& state, StringGrid& chart);
 
-// The date column `col` stands for (the 1st of its month in year view).
-Date ColumnDate(const ChartState& state, int col);
 
 // Draws cell (col, row) of the chart; row is a grid row.
 void DrawChartCell(Canvas& canvas, const ScheduleDocument& doc, int col, int row,

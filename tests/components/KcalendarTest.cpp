@@ -66,13 +66,12 @@ TEST_F(Calendar, Geometry) {
     EXPECT_FALSE(s.SetRowCount(1));
 }
 
-// The shown period and the date under a point, in every mode.
+// The shown period and the date under a point, in every mode, before any paint.
 TEST_F(Calendar, PeriodsAndDates) {
     s.CurrentDate = EncodeDate(2005, 4, 4);
-    Paint();
     EXPECT_EQ(s.ColumnDate(0), EncodeDate(2005, 4, 1)) << "dmMonth starts on the 1st";
-    EXPECT_EQ(s.firstShown, EncodeDate(2005, 4, 1));
-    EXPECT_EQ(s.lastShown, EncodeDate(2005, 4, 30));
+    EXPECT_EQ(s.FirstShown(), EncodeDate(2005, 4, 1));
+    EXPECT_EQ(s.LastShown(), EncodeDate(2005, 4, 30));
     DateTimeValue dt = -1;
     QRect rc;
     int col, row;
@@ -84,20 +83,17 @@ TEST_F(Calendar, PeriodsAndDates) {
 
     s.Mode = dmWeek;
     s.CurrentDate = EncodeDate(2005, 4, 10);  // a Sunday
-    Paint();
-    EXPECT_EQ(s.firstShown, EncodeDate(2005, 4, 4)) << "the Monday six days earlier";
+    EXPECT_EQ(s.FirstShown(), EncodeDate(2005, 4, 4)) << "the Monday six days earlier";
     ASSERT_TRUE(s.GetDateTime(s.GetBarLPos(1) + 55, 100, dt, rc, col, row));
     EXPECT_NEAR(dt, EncodeDate(2005, 4, 5) + EncodeTime(12, 0), 1e-9) << "the middle of Tuesday";
 
     s.Mode = dmDay;
-    Paint();
     const int left = s.GetBarLPos(9);
     ASSERT_TRUE(s.GetDateTime(left + 18, 100, dt, rc, col, row));  // third quarter of 30 pixels
     EXPECT_NEAR(dt, EncodeDate(2005, 4, 10) + EncodeTime(9, 30), 1e-9);
 
     s.Mode = dmYear;
-    Paint();
-    EXPECT_EQ(s.firstShown, EncodeDate(2005, 1, 1));
+    EXPECT_EQ(s.FirstShown(), EncodeDate(2005, 1, 1));
     ASSERT_TRUE(s.GetDateTime(s.GetBarLPos(1) + 30, 100, dt, rc, col, row));  // February, 60 px for 28 days
     EXPECT_EQ(dt, EncodeDate(2005, 2, 15));
     EXPECT_FALSE(s.GetDateTime(5, 5, dt, rc, col, row)) << "the top band is no cell";
