@@ -15,6 +15,8 @@ rules=(
   "src/dialogs|#include \"(views|app)/"
   "src/print|#include \"(views|dialogs|app)/"
   "src/components|#include \"(store|views|dialogs|print|app|undo|recovery|update)/"
+  "src/undo|#include \"(framework|views|dialogs|print|app|recovery|update|components)/"
+  "src/recovery|#include \"(framework|views|dialogs|print|app|undo|update|components)/"
   "tools|#include \"app/"
 )
 for rule in "${rules[@]}"; do

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "framework/Colors.h"
 #include "runtime/Sjis.h"
 
 namespace vinta {
@@ -249,6 +250,15 @@ void Canvas::TextRect(int left, int top, int right, int bottom, int x, int y, co
 
 void Canvas::TextRect(int left, int top, int right, int bottom, int x, int y, std::string_view sjisText) {
     TextRect(left, top, right, bottom, x, y, FromSjis(sjisText));
+}
+
+void RaisedFrame(Canvas& c, int l, int t, int r, int b) {
+    c.SetPen(Colors::White(), PenStyle::Solid);
+    c.Line(l, t, r, t);
+    c.Line(l, t, l, b);
+    c.SetPen(Colors::Grey(), PenStyle::Solid);
+    c.Line(r, t, r, b);
+    c.Line(l - 1, b, r, b);
 }
 
 }  // namespace vinta

@@ -126,4 +126,7 @@ private:
     QPoint pos_;
 };
 
+// The raised frame of caption cells: white top and left, grey right and bottom.
+void RaisedFrame(Canvas& canvas, int left, int top, int right, int bottom);
+
 }  // namespace vinta

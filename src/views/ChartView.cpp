@@ -10,7 +10,6 @@
 #include "store/Gridio.h"
 #include "store/ScheduleDocument.h"
 #include "store/Tables.h"
-#include "views/OutlineView.h"
 
 namespace vinta {
 

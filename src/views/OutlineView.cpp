@@ -33,15 +33,6 @@ int TreeMarks(Canvas& c, const OutlinePictures& pics, const RowReader& r, int le
 
 }  // namespace
 
-void RaisedFrame(Canvas& c, int l, int t, int r, int b) {
-    c.SetPen(Colors::White(), PenStyle::Solid);
-    c.Line(l, t, r, t);
-    c.Line(l, t, l, b);
-    c.SetPen(Colors::Grey(), PenStyle::Solid);
-    c.Line(r, t, r, b);
-    c.Line(l - 1, b, r, b);
-}
-
 
 void DrawOutlineCell(Canvas& c, const ScheduleDocument& t, const OutlinePictures& pics, int col, int row,
                      const QRect& rect, CellState state) {

@@ -18,8 +18,6 @@ struct OutlinePictures {
     const ImageList& info;  // working-state lamps
 };
 
-// The raised frame of caption cells: white top and left, grey right and bottom.
-void RaisedFrame(Canvas& canvas, int left, int top, int right, int bottom);
 
 // Draws cell (col, row) of the outline grid; row is a grid row.
 void DrawOutlineCell(Canvas& canvas, const ScheduleDocument& doc, const OutlinePictures& pictures, int col,
