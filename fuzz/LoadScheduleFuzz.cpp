@@ -6,17 +6,17 @@
 #include <string>
 #include <string_view>
 
-#include "store/Tables.h"
+#include "store/ScheduleDocument.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    vinta::NewSchedule s;
+    vinta::ScheduleDocument s;
     if (s.store.LoadFromBytes(bytes) != vinta::kLoadRead) return 0;
     std::string saved = s.store.SaveToBytes();
-    vinta::NewSchedule again;
+    vinta::ScheduleDocument again;
     if (again.store.LoadFromBytes(saved) != vinta::kLoadRead) std::abort();
     vinta::ScheduleStore::SetReadPieceBytes(1 + size % 7);
-    vinta::NewSchedule pieces;
+    vinta::ScheduleDocument pieces;
     int result = pieces.store.LoadFromBytes(bytes);
     vinta::ScheduleStore::SetReadPieceBytes(1 << 20);
     if (result != vinta::kLoadRead || pieces.store.SaveToBytes() != saved) std::abort();

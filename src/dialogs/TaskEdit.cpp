@@ -20,7 +20,7 @@
 #include "framework/ImageList.h"
 #include "framework/Prompter.h"
 #include "store/ScheduleDocument.h"
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 #include "store/Tables.h"
 #include "store/Folding.h"
 

@@ -13,7 +13,7 @@
 #include "framework/Prompter.h"
 #include "runtime/StringGrid.h"
 #include "store/ScheduleDocument.h"
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 #include "store/Tables.h"
 
 namespace vinta {

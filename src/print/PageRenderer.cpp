@@ -9,7 +9,7 @@
 #include "framework/Canvas.h"
 #include "runtime/Sjis.h"
 #include "runtime/StringGrid.h"
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
 #include "store/ScheduleDocument.h"

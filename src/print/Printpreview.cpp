@@ -25,7 +25,7 @@
 #include "print/PrintJob.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 
 namespace vinta {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "runtime/StringGrid.h"
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 #include "store/RowReader.h"
 #include "store/ScheduleDocument.h"
 #include "store/Tables.h"

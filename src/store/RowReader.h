@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 
 namespace vinta {
 

@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "CommaText.h"
-#include "Gridio.h"
+#include "ScheduleStore.h"
 #include "runtime/PackedRows.h"
 #include "runtime/SafeFile.h"
 

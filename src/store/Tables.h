@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "Gridio.h"
+#include "ScheduleStore.h"
 #include "runtime/StringGrid.h"
 
 namespace vinta {

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "Gridio.h"
+#include "ScheduleStore.h"
 #include "Tables.h"
 #include "runtime/Sjis.h"
 

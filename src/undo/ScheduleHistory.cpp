@@ -4,7 +4,7 @@
 #include <QUndoStack>
 #include <algorithm>
 
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 #include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 

@@ -7,7 +7,7 @@
 #include "framework/Canvas.h"
 #include "framework/Colors.h"
 #include "runtime/StringGrid.h"
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 #include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 

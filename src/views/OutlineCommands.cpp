@@ -5,7 +5,7 @@
 #include "framework/Prompter.h"
 #include "runtime/StringGrid.h"
 #include "runtime/Sjis.h"
-#include "store/Gridio.h"
+#include "store/ScheduleStore.h"
 #include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 

@@ -1,4 +1,4 @@
-#include "Gridio.h"
+#include "ScheduleStore.h"
 
 #include <algorithm>
 #include <charconv>
