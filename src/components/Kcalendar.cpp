@@ -267,94 +267,110 @@ DateTimeValue KCalendarState::GetProgressDate(DateTimeValue start, DateTimeValue
     return t;
 }
 
-bool KCalendarState::GetBarSize(KSCHEDULE& k) const {
-    // The shown window of the current mode.
-    const DateTimeValue cur = DayOf(CurrentDate);
+namespace {
+
+// The days a bar may cover in the current mode, and the year the year view's
+// columns count from.
+struct BarWindow {
+    DateTimeValue start, end;
+    int year;
+};
+
+BarWindow ShownWindow(const KCalendarState& s) {
+    const DateTimeValue cur = DayOf(s.CurrentDate);
     int y, m, d;
     DecodeDate(cur, y, m, d);
-    DateTimeValue start = cur, end = cur;
-    const int span = ColCount - 1 - FixedCol;
-    if (Mode == dmWeek) {
-        start = cur - WeekdayOf(cur);
-        end = start + span;
-    } else if (Mode == dmMonth) {
-        start = EncodeDate(y, m, 1);
-        end = start + span;
-    } else if (Mode == dmYear) {
-        start = EncodeDate(y, 1, 1);
-        DateTimeValue lastMonth = ColumnDate(ColCount - 1);
-        end = lastMonth + DaysIn(lastMonth) - 1;
+    BarWindow w{cur, cur, y};
+    const int span = s.ColCount - 1 - s.FixedCol;
+    if (s.Mode == dmWeek) {
+        w.start = cur - WeekdayOf(cur);
+        w.end = w.start + span;
+    } else if (s.Mode == dmMonth) {
+        w.start = EncodeDate(y, m, 1);
+        w.end = w.start + span;
+    } else if (s.Mode == dmYear) {
+        w.start = EncodeDate(y, 1, 1);
+        const DateTimeValue lastMonth = s.ColumnDate(s.ColCount - 1);
+        w.end = lastMonth + DaysIn(lastMonth) - 1;
     }
-    const DateTimeValue from = DayOf(k.FromDate), to = DayOf(k.ToDate);
-    if (to < start || from > end) return false;
-    // An item that ends before it starts has no bar to draw.
-    if (k.ToDate + k.ToTime < k.FromDate + k.FromTime) return false;
-    auto inWindow = [&](DateTimeValue day) { return day >= start && day <= end; };
-    // The column of a day (and, in dmDay, of an hour).
-    auto column = [&](DateTimeValue day, DateTimeValue time) {
-        switch (Mode) {
-            case dmDay: return FixedCol + HourOf(time);
-            case dmYear: {
-                int yy, mm, dd;
-                DecodeDate(day, yy, mm, dd);
-                return FixedCol + (yy - y) * 12 + mm - 1;
-            }
-            default: return FixedCol + static_cast<int>(day - start);
+    return w;
+}
+
+// The column of a day (and, in dmDay, of an hour).
+int DayColumn(const KCalendarState& s, const BarWindow& w, DateTimeValue day, DateTimeValue time) {
+    switch (s.Mode) {
+        case dmDay: return s.FixedCol + HourOf(time);
+        case dmYear: {
+            int yy, mm, dd;
+            DecodeDate(day, yy, mm, dd);
+            return s.FixedCol + (yy - w.year) * 12 + mm - 1;
         }
-    };
-    auto edge = [&](DateTimeValue day, DateTimeValue time) {
-        int w = 0;
-        const int col = column(day, time);
-        const int r = GetBarRPos(col, &w);
-        int dd, mm, yy;
-        DecodeDate(day, yy, mm, dd);
-        switch (Mode) {
-            case dmDay: return r + MinuteOf(time) * w / 60 - w;
-            case dmYear: return r + dd * w / DaysIn(day) - w;
-            default: return r + (HourOf(time) + 1) * w / 24 - w;
-        }
-    };
-    const int lastCol = Mode == dmDay ? FixedCol + 23 : ColCount - 1;
-    if (inWindow(from)) {
-        int w = 0;
-        const int col = column(from, k.FromTime);
-        const int l = GetBarLPos(col, &w);
-        int yy, mm, dd;
-        DecodeDate(from, yy, mm, dd);
-        int offset = Mode == dmDay    ? MinuteOf(k.FromTime) * w / 60
-                     : Mode == dmYear ? (dd - 1) * w / DaysIn(from)
-                                      : HourOf(k.FromTime) * w / 24;
-        k.BarRect.left = l + offset;
-        k.StartShown = true;
-    } else {
-        k.BarRect.left = GetBarLPos(FixedCol);
-        k.StartShown = false;
+        default: return s.FixedCol + static_cast<int>(day - w.start);
     }
-    if (inWindow(to)) {
-        k.BarRect.right = edge(to, k.ToTime);
-        k.EndShown = true;
-    } else {
-        k.BarRect.right = GetBarRPos(lastCol);
-        k.EndShown = false;
+}
+
+// Where a moment begins within its column.
+int StartEdge(const KCalendarState& s, const BarWindow& bw, DateTimeValue day, DateTimeValue time) {
+    int w = 0;
+    const int l = s.GetBarLPos(DayColumn(s, bw, day, time), &w);
+    int yy, mm, dd;
+    DecodeDate(day, yy, mm, dd);
+    switch (s.Mode) {
+        case dmDay: return l + MinuteOf(time) * w / 60;
+        case dmYear: return l + (dd - 1) * w / DaysIn(day);
+        default: return l + HourOf(time) * w / 24;
     }
+}
+
+// Where a moment's day (or hour, or minute) ends within its column.
+int EndEdge(const KCalendarState& s, const BarWindow& bw, DateTimeValue day, DateTimeValue time) {
+    int w = 0;
+    const int r = s.GetBarRPos(DayColumn(s, bw, day, time), &w);
+    int dd, mm, yy;
+    DecodeDate(day, yy, mm, dd);
+    switch (s.Mode) {
+        case dmDay: return r + MinuteOf(time) * w / 60 - w;
+        case dmYear: return r + dd * w / DaysIn(day) - w;
+        default: return r + (HourOf(time) + 1) * w / 24 - w;
+    }
+}
+
+void PlaceProgress(const KCalendarState& s, const BarWindow& w, KSCHEDULE& k, int lastCol) {
     if (k.Percent == 0) {
         k.ProgressX = k.BarRect.left;
         k.ProgressShown = false;
-    } else {
-        DateTimeValue date, time;
-        // Past 100 % the work is done, not later than the bar.
-        GetProgressDate(k.FromDate + k.FromTime, k.ToDate + k.ToTime, std::min<int>(k.Percent, 100), date, time);
-        if (inWindow(date)) {
-            k.ProgressX = edge(date, time);
-            k.ProgressShown = true;
-        } else if (date < start) {
-            k.ProgressX = k.BarRect.left;
-            k.ProgressShown = false;
-        } else {
-            k.ProgressX = GetBarRPos(lastCol);
-            k.ProgressShown = Mode == dmYear;
-        }
+        return;
     }
+    DateTimeValue date, time;
+    // Past 100 % the work is done, not later than the bar.
+    KCalendarState::GetProgressDate(k.FromDate + k.FromTime, k.ToDate + k.ToTime, std::min<int>(k.Percent, 100),
+                                    date, time);
+    if (date >= w.start && date <= w.end) {
+        k.ProgressX = EndEdge(s, w, date, time);
+        k.ProgressShown = true;
+    } else if (date < w.start) {
+        k.ProgressX = k.BarRect.left;
+        k.ProgressShown = false;
+    } else {
+        k.ProgressX = s.GetBarRPos(lastCol);
+        k.ProgressShown = s.Mode == dmYear;
+    }
+}
+
+}  // namespace
+
+bool KCalendarState::GetBarSize(KSCHEDULE& k) const {
+    const BarWindow w = ShownWindow(*this);
+    const DateTimeValue from = DayOf(k.FromDate), to = DayOf(k.ToDate);
+    if (to < w.start || from > w.end) return false;
+    // An item that ends before it starts has no bar to draw.
+    if (k.ToDate + k.ToTime < k.FromDate + k.FromTime) return false;
+    const int lastCol = Mode == dmDay ? FixedCol + 23 : ColCount - 1;
+    k.StartShown = from >= w.start;
+    k.BarRect.left = k.StartShown ? StartEdge(*this, w, from, k.FromTime) : GetBarLPos(FixedCol);
+    k.EndShown = to <= w.end;
+    k.BarRect.right = k.EndShown ? EndEdge(*this, w, to, k.ToTime) : GetBarRPos(lastCol);
+    PlaceProgress(*this, w, k, lastCol);
     k.ProgressX = std::clamp(k.ProgressX, k.BarRect.left, std::max(k.BarRect.left, k.BarRect.right));
     return true;
 }

@@ -144,15 +144,46 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
     } clear{wait_};
 
     QTcpSocket socket;
-    bool closed = false, failed = false;
     Connect(socket, wait, url);
+    if (OnConnect) OnConnect();
+    auto finish = [&] {
+        socket.abort();
+        if (OnDisconnect) OnDisconnect();
+    };
+    http::ReplyReader reply;
+    try {
+        Receive(socket, wait, url, reply);
+    } catch (const HttpError&) {
+        finish();
+        throw;
+    }
+    // A server that closes at once, resets, or answers in another protocol
+    // sent no reply at all.
+    const char* bad = reply.Overflowed() ? "Reply Too Large" : !reply.IsHttp() ? "No HTTP Reply" : nullptr;
+    if (bad) {
+        finish();
+        if (OnFailure) OnFailure(kGet);
+        throw HttpError(bad);
+    }
+    const int code = TakeReply(reply, location);
+    finish();
+    return code;
+}
+
+// Sends the request and reads until the server closes, a cap is passed,
+// time runs out or we are told to stop.
+void HttpClient::Receive(QTcpSocket& socket, Wait& wait, const UrlParts& url, http::ReplyReader& reply) {
+    bool closed = false, failed = false;
+    // The handlers below see this function's state: none may run after it.
+    struct Detach {
+        QTcpSocket& socket;
+        QObject& loop;
+        ~Detach() { socket.disconnect(&loop); }
+    } detach{socket, wait.loop};
     QObject::connect(&socket, &QTcpSocket::errorOccurred, &wait.loop, [&](QAbstractSocket::SocketError e) {
         if (e != QAbstractSocket::RemoteHostClosedError) failed = true;
         wait.loop.quit();
     });
-    if (OnConnect) OnConnect();
-
-    http::ReplyReader reply;
     QObject::connect(&socket, &QTcpSocket::readyRead, &wait.loop, [&] {
         while (socket.bytesAvailable() > 0 && !reply.Overflowed()) {
             QByteArray chunk = socket.read(65536);
@@ -169,21 +200,10 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
     });
     const std::string request = http::GetRequest(url);
     socket.write(request.data(), static_cast<qint64>(request.size()));
-    auto finish = [&] {
-        socket.abort();
-        if (OnDisconnect) OnDisconnect();
-    };
-    // Until the server closes, a cap is passed, time runs out or we are told to stop.
     while (!closed && !reply.Overflowed()) {
-        bool progressed = wait.Run();
-        if (canceled_) {
-            finish();
-            throw HttpError("Canceled");
-        }
-        if (!progressed) {
-            finish();
-            throw HttpError("Socket capture aborted");
-        }
+        const bool progressed = wait.Run();
+        if (canceled_) throw HttpError("Canceled");
+        if (!progressed) throw HttpError("Socket capture aborted");
         if (failed && !closed) break;
     }
     // What the server sent after its close signal.
@@ -191,18 +211,9 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
         QByteArray rest = socket.readAll();
         reply.Feed(std::string_view(rest.constData(), static_cast<size_t>(rest.size())));
     }
-    if (reply.Overflowed()) {
-        finish();
-        if (OnFailure) OnFailure(kGet);
-        throw HttpError("Reply Too Large");
-    }
-    // A server that closes at once, resets, or answers in another protocol
-    // sent no reply at all.
-    if (!reply.IsHttp()) {
-        finish();
-        if (OnFailure) OnFailure(kGet);
-        throw HttpError("No HTTP Reply");
-    }
+}
+
+int HttpClient::TakeReply(const http::ReplyReader& reply, std::string& location) {
     Header = reply.Header();
     Body = reply.Body();
     location = reply.Location();
@@ -214,7 +225,6 @@ int HttpClient::Exchange(const UrlParts& url, std::string& location) {
         if (OnFailure) OnFailure(kGet);
     }
     if (OnStatus) OnStatus("Transaction Completed");
-    finish();
     return code;
 }
 

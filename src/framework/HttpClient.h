@@ -16,6 +16,9 @@ class QTcpSocket;
 namespace vinta {
 
 struct UrlParts;
+namespace http {
+class ReplyReader;
+}
 
 class HttpError : public std::runtime_error {
 public:
@@ -59,6 +62,8 @@ public:
 private:
     struct Wait;
     int Exchange(const struct UrlParts& url, std::string& location);
+    void Receive(QTcpSocket& socket, Wait& wait, const UrlParts& url, http::ReplyReader& reply);
+    int TakeReply(const http::ReplyReader& reply, std::string& location);
     QList<QHostAddress> Resolve(const UrlParts& url, Wait& wait);
     void Connect(QTcpSocket& socket, Wait& wait, const UrlParts& url);
     bool busy_ = false;
