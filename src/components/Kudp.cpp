@@ -171,39 +171,44 @@ void TKUDP::UDPDataReceived(int count, const std::string& bytes, const std::stri
         if (!ASync) Send(std::string(kOk) + "0");
         return;
     }
-    if (ASync) {
-        if (m.starts_with(kQuery)) {
-            sentCount_ = -1;
-            Send(QHostInfo::localHostName().toStdString());
-            return;
-        }
-        if (expectedLength_ != 0) {
-            const int size = static_cast<int>(msg.size());
-            if (receivedLength_ + size > expectedLength_) return Ignore("piece past the announced length");
-            receiveBuffer_ = msg;
-            receivedLength_ += size;
-            if (OnReceiving)
-                OnReceiving(this, static_cast<unsigned>(expectedLength_), static_cast<unsigned>(receivedLength_),
-                            static_cast<unsigned>(size), from, port);
-            if (OnReceiveData) OnReceiveData(this, expectedLength_, receivedLength_, from, port);
-            if (receivedLength_ == expectedLength_) expectedLength_ = receivedLength_ = 0;
-            return;
-        }
-        return Plain(count, msg, from, port);
-    }
+    if (ASync) return ReceiveUnacknowledged(count, msg, from, port);
     if (m.starts_with(kOk) || m.starts_with(kNg)) {
         int k = 0;
-        if (!numberAfter(kOk, k)) return;
-        if (k < 0) return Ignore("piece " + std::to_string(k));
-        if (k < packetCount_ && !sendBuffer_.empty()) SendPiece(k);
-        if (k == packetCount_ && m.starts_with(kOk) && !sendBuffer_.empty() && !delivered_) {
-            delivered_ = true;
-            if (OnDelivered) OnDelivered(this);
-        }
+        if (numberAfter(kOk, k)) ReceiveAnswer(m.starts_with(kOk), k);
         return;
     }
     if (m.starts_with(kData)) return ReceivePiece(msg, from, port);
     Plain(count, msg, from, port);
+}
+
+// Unacknowledged mode: pieces follow their announcement without answers.
+void TKUDP::ReceiveUnacknowledged(int count, const std::string& msg, const std::string& from, int port) {
+    if (std::string_view(msg).starts_with(kQuery)) {
+        sentCount_ = -1;
+        Send(QHostInfo::localHostName().toStdString());
+        return;
+    }
+    if (expectedLength_ == 0) return Plain(count, msg, from, port);
+    const int size = static_cast<int>(msg.size());
+    if (receivedLength_ + size > expectedLength_) return Ignore("piece past the announced length");
+    receiveBuffer_ = msg;
+    receivedLength_ += size;
+    if (OnReceiving)
+        OnReceiving(this, static_cast<unsigned>(expectedLength_), static_cast<unsigned>(receivedLength_),
+                    static_cast<unsigned>(size), from, port);
+    if (OnReceiveData) OnReceiveData(this, expectedLength_, receivedLength_, from, port);
+    if (receivedLength_ == expectedLength_) expectedLength_ = receivedLength_ = 0;
+}
+
+// The receiver asks for piece `k` (ok: the ones before arrived); asking for
+// the piece after the last says the whole text arrived.
+void TKUDP::ReceiveAnswer(bool ok, int k) {
+    if (k < 0) return Ignore("piece " + std::to_string(k));
+    if (k < packetCount_ && !sendBuffer_.empty()) SendPiece(k);
+    if (k == packetCount_ && ok && !sendBuffer_.empty() && !delivered_) {
+        delivered_ = true;
+        if (OnDelivered) OnDelivered(this);
+    }
 }
 
 void TKUDP::ReceivePiece(const std::string& msg, const std::string& from, int port) {

@@ -105,6 +105,8 @@ private:
     void SendPiece(int k);
     void Plain(int count, const std::string& msg, const std::string& from, int port);
     void Ignore(const std::string& why);
+    void ReceiveUnacknowledged(int count, const std::string& msg, const std::string& from, int port);
+    void ReceiveAnswer(bool ok, int k);
     void ReceivePiece(const std::string& msg, const std::string& from, int port);
 
     std::unique_ptr<DatagramSocket> socket_;

@@ -51,7 +51,25 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     setObjectName(QStringLiteral("ResEditDlg2"));
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->addTab(BasicPage(prompter), QStringLiteral("基本情報"));
+    PageControl1->addTab(AdminPage(prompter), QStringLiteral("管理情報"));
+    auto* memo = new QWidget;
+    auto* mv = new QVBoxLayout(memo);
+    mv->addWidget(new QLabel(QStringLiteral("メモ")));
+    mMemo = new SjisTextEdit(&prompter, true);
+    Named(mMemo, "mMemo");
+    mv->addWidget(mMemo);
+    PageControl1->addTab(memo, QStringLiteral("メモ"));
 
+    QDialogButtonBox* buttons = MakeOkCancel(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addWidget(buttons);
+    SetTabChain({eName, cbGroup, eName2, mMemo});
+    FitToDesign(this, {290, 205});
+}
+
+QWidget* TResEditDlg2::BasicPage(Prompter& prompter) {
     auto* basic = new QWidget;
     auto* bf = new QFormLayout(basic);
     eNo = new TNumEdit;
@@ -72,9 +90,11 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     bf->addRow(QStringLiteral("名前"), eName);
     bf->addRow(QStringLiteral("所属"), cbGroup);
     bf->addRow(QStringLiteral("ﾆｯｸﾈｰﾑ"), eName2);
-    PageControl1->addTab(basic, QStringLiteral("基本情報"));
+    return basic;
+}
 
-    // Shown but not editable: the values are still loaded and written back.
+// Shown but not editable: the values are still loaded and written back.
+QWidget* TResEditDlg2::AdminPage(Prompter& prompter) {
     auto* admin = new QWidget;
     auto* af = new QFormLayout(admin);
     eMail = new SjisLineEdit(&prompter, 0, false);
@@ -92,22 +112,7 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     af->addRow(QStringLiteral("Password"), ePassword);
     for (QWidget* w : std::initializer_list<QWidget*>{eMail, rgType, eID, ePassword}) w->setEnabled(false);
     for (QLabel* l : admin->findChildren<QLabel*>()) l->setEnabled(false);
-    PageControl1->addTab(admin, QStringLiteral("管理情報"));
-
-    auto* memo = new QWidget;
-    auto* mv = new QVBoxLayout(memo);
-    mv->addWidget(new QLabel(QStringLiteral("メモ")));
-    mMemo = new SjisTextEdit(&prompter, true);
-    Named(mMemo, "mMemo");
-    mv->addWidget(mMemo);
-    PageControl1->addTab(memo, QStringLiteral("メモ"));
-
-    QDialogButtonBox* buttons = MakeOkCancel(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1);
-    layout->addWidget(buttons);
-    SetTabChain({eName, cbGroup, eName2, mMemo});
-    FitToDesign(this, {290, 205});
+    return admin;
 }
 
 void TResEditDlg2::Fill(const ScheduleStore& store, int slot, int row, const QStringList& groups) {

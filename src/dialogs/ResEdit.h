@@ -41,6 +41,10 @@ public:
     SjisLineEdit* ePassword;
     SjisTextEdit* mMemo;
     QTabWidget* PageControl1;
+
+private:
+    QWidget* BasicPage(Prompter& prompter);
+    QWidget* AdminPage(Prompter& prompter);
 };
 
 class TResEditDlg : public QDialog {

@@ -47,7 +47,26 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     setObjectName(QStringLiteral("TaskEditDlg"));
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->addTab(TaskPage(), QStringLiteral("タスク情報"));
+    PageControl1->addTab(LinesPage(), QStringLiteral("リソース情報"));
+    auto* memo = new QWidget;
+    auto* mv = new QVBoxLayout(memo);
+    eMemo = new SjisTextEdit(&ctx_.prompter, true);
+    eMemo->setObjectName(QStringLiteral("eMemo"));
+    mv->addWidget(eMemo);
+    PageControl1->addTab(memo, QStringLiteral("メモ"));
 
+    QDialogButtonBox* buttons = MakeOkCancel(this);
+    connect(rgType, &RadioGroup::clicked, this, &TTaskEditDlg::rgTypeClick);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(PageControl1);
+    layout->addWidget(buttons);
+    SetTabChain({eName, dtStart, dtEnd, eProgress, rgType, rgDisp});
+    FitToDesign(this, {458, 211});
+    StringGrid1->SetCurrent(1, 1);
+}
+
+QWidget* TTaskEditDlg::TaskPage() {
     auto* info = new QWidget;
     auto* form = new QGridLayout(info);
     eName = new SjisLineEdit(&ctx_.prompter, 0, true);
@@ -94,8 +113,10 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     form->addWidget(eNo, 0, 5);
     form->addWidget(rgDisp, 1, 3, 3, 3);
     form->setRowStretch(4, 1);
-    PageControl1->addTab(info, QStringLiteral("タスク情報"));
+    return info;
+}
 
+QWidget* TTaskEditDlg::LinesPage() {
     auto* res = new QWidget;
     auto* rv = new QVBoxLayout(res);
     auto* bar = new QToolBar;
@@ -125,23 +146,7 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     StringGrid1->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState st) { DrawLine(c, col, row, r, st); });
     connect(StringGrid1, &GridWidget::cellDoubleClicked, this, &TTaskEditDlg::StringGrid1DblClick);
     rv->addWidget(StringGrid1, 1);
-    PageControl1->addTab(res, QStringLiteral("リソース情報"));
-
-    auto* memo = new QWidget;
-    auto* mv = new QVBoxLayout(memo);
-    eMemo = new SjisTextEdit(&ctx_.prompter, true);
-    eMemo->setObjectName(QStringLiteral("eMemo"));
-    mv->addWidget(eMemo);
-    PageControl1->addTab(memo, QStringLiteral("メモ"));
-
-    QDialogButtonBox* buttons = MakeOkCancel(this);
-    connect(rgType, &RadioGroup::clicked, this, &TTaskEditDlg::rgTypeClick);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(PageControl1);
-    layout->addWidget(buttons);
-    SetTabChain({eName, dtStart, dtEnd, eProgress, rgType, rgDisp});
-    FitToDesign(this, {458, 211});
-    StringGrid1->SetCurrent(1, 1);
+    return res;
 }
 
 void TTaskEditDlg::Fill(int r) {

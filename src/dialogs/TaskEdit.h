@@ -51,6 +51,8 @@ public:
     QTabWidget* PageControl1;
 
 private:
+    QWidget* TaskPage();
+    QWidget* LinesPage();
     void DrawLine(Canvas& c, int col, int row, const QRect& rect, const CellState& st);
     void EnableForType(int index);
 
