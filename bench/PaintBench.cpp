@@ -49,6 +49,7 @@ TForm1& Window() {
         if (!s.store.SaveToFile(kts)) std::abort();
         std::ofstream((Dir() / "VINTA.ini").string()) << "[OPT]\nFileName=" << kts << "\n";
         auto* f = new TForm1(&prompter, QString::fromStdString((Dir() / "VINTA.ini").string()));
+        f->FormCreate();
         f->resize(1280, 800);
         f->show();
         QApplication::processEvents();
@@ -233,6 +234,7 @@ int StartWith(const char* kts) {
     QElapsedTimer t;
     t.start();
     auto* f = new TForm1(&prompter, QString::fromStdString(ini));
+    f->FormCreate();
     f->resize(1280, 800);
     QImage img(f->size(), QImage::Format_RGB32);
     f->render(&img);
