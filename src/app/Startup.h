@@ -3,6 +3,8 @@
 // message loop is shown, and the program still ends in order.
 
 #include <QString>
+
+class QWidget;
 #include <functional>
 
 namespace vinta {
@@ -21,5 +23,10 @@ int RunGuarded(Prompter& prompter, const std::function<int()>& start);
 // VINTA.ini beside the executable when it is there or that folder is
 // writable, otherwise in the user's configuration folder.
 QString DefaultSettingsPath();
+
+// For measuring start-up from outside: when VINTA_FIRST_PAINT is set, the
+// moment the outline pane has first been painted (nanoseconds since 1970)
+// goes to standard error as "first-paint N", and the program ends there.
+void ReportFirstPaint(QWidget& pane);
 
 }  // namespace vinta

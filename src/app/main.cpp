@@ -6,6 +6,7 @@
 #include "app/HandOver.h"
 #include "app/Mainform.h"
 #include "app/Startup.h"
+#include "framework/GridWidget.h"
 #include "framework/InstanceGuard.h"
 
 namespace {
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     return vinta::RunGuarded(prompter, [&file, &socketPath] {
         vinta::TForm1 window(nullptr, vinta::DefaultSettingsPath());
         window.FormCreate(file);
+        vinta::ReportFirstPaint(*window.Schedule1()->viewport());
         vinta::HandOverServer handOver(socketPath);
         vinta::ServeWindow(handOver, window);
         window.show();
