@@ -12,11 +12,13 @@
 #include <QUndoStack>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <filesystem>
 #include <cstdio>
 #include <malloc.h>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -26,6 +28,7 @@
 #include "framework/GridWidget.h"
 #include "dialogs/TaskEdit.h"
 #include "dialogs/Widgets.h"
+#include "store/ScheduleDocument.h"
 #include "undo/ScheduleHistory.h"
 #include "views/OutlineView.h"
 
@@ -38,14 +41,20 @@ std::filesystem::path Dir() {
     return d;
 }
 
-// A window with the 100,000-row schedule opened through its settings.
+// Rows of the schedule the window opens: 100,000 unless VINTA_BENCH_ROWS says.
+int BenchRows() {
+    const char* v = std::getenv("VINTA_BENCH_ROWS");
+    return v ? std::max(10, std::atoi(v)) : 100000;
+}
+
+// A window with the generated schedule opened through its settings.
 TForm1& Window() {
     static ScriptedPrompter prompter;
     static TForm1* form = [] {
         std::filesystem::create_directories(Dir());
         std::string kts = (Dir() / "big.kts").string();
         ScheduleDocument s;
-        GenerateSchedule(s, {100000, 1, 2026, 50});
+        GenerateSchedule(s, {BenchRows(), 1, 2026, 50});
         if (!s.store.SaveToFile(kts)) std::abort();
         std::ofstream((Dir() / "VINTA.ini").string()) << "[OPT]\nFileName=" << kts << "\n";
         auto* f = new TForm1(&prompter, QString::fromStdString((Dir() / "VINTA.ini").string()));
@@ -113,6 +122,86 @@ void BM_ScrollStepTop(benchmark::State& s) { ScrollStep(s, false); }
 void BM_ScrollStepBottom(benchmark::State& s) { ScrollStep(s, true); }
 BENCHMARK(BM_ScrollStepTop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScrollStepBottom)->Unit(benchmark::kMillisecond);
+
+// A key on the outline pane, as the user presses it, then both panes painted.
+void KeyAndPaint(TForm1& f, int key, Qt::KeyboardModifiers modifiers, QImage& a, QImage& b) {
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    f.Schedule1()->HandleKey(&press);
+    Paint(f.Schedule1(), a);
+    Paint(f.Schedule2(), b);
+}
+
+void BM_PageDownAndUp(benchmark::State& state) {
+    TForm1& f = Window();
+    f.Schedule1()->SetRow(BenchRows() / 2);
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
+    QImage b(f.Schedule2()->viewport()->size(), QImage::Format_RGB32);
+    int i = 0;
+    for (auto _ : state) KeyAndPaint(f, i++ % 2 ? Qt::Key_PageUp : Qt::Key_PageDown, Qt::NoModifier, a, b);
+}
+BENCHMARK(BM_PageDownAndUp)->Unit(benchmark::kMillisecond);
+
+void BM_CtrlEndAndHome(benchmark::State& state) {
+    TForm1& f = Window();
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
+    QImage b(f.Schedule2()->viewport()->size(), QImage::Format_RGB32);
+    int i = 0;
+    for (auto _ : state) KeyAndPaint(f, i++ % 2 ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier, a, b);
+}
+BENCHMARK(BM_CtrlEndAndHome)->Unit(benchmark::kMillisecond);
+
+// A find step to the next row holding a common name, and to the one row
+// holding a rare one (every row read, round the end).
+void BM_FindStep(benchmark::State& state) {
+    TForm1& f = Window();
+    ScheduleDocument& d = f.Document();
+    const int rare = d.Outline().RowCount() - 3;
+    if (state.range(0) == 1) d.store.SetCellText(d.outlineSlot, outline::Name, rare - 1, "needle");
+    const QString text = state.range(0) == 1 ? QStringLiteral("needle") : QStringLiteral("テスト");
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
+    f.Schedule1()->SetRow(1);
+    for (auto _ : state) {
+        if (!f.FindRow(text, true)) state.SkipWithError("not found");
+        Paint(f.Schedule1(), a);
+    }
+}
+BENCHMARK(BM_FindStep)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Insert a row in the middle, then delete it; then the undo and redo of both.
+void BM_InsertAndDeleteARow(benchmark::State& state) {
+    TForm1& f = Window();
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
+    const int row = BenchRows() / 2;
+    for (auto _ : state) {
+        f.Schedule1()->SetRow(row);
+        f.InsertClick();
+        Paint(f.Schedule1(), a);
+        f.DeleteClick();
+        Paint(f.Schedule1(), a);
+    }
+    state.SetItemsProcessed(2 * state.iterations());
+}
+BENCHMARK(BM_InsertAndDeleteARow)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRedoInsertAndDelete(benchmark::State& state) {
+    TForm1& f = Window();
+    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
+    f.Schedule1()->SetRow(BenchRows() / 2);
+    f.InsertClick();
+    f.DeleteClick();
+    for (auto _ : state) {
+        for (int k = 0; k < 2; ++k) {
+            f.UndoClick();
+            Paint(f.Schedule1(), a);
+        }
+        for (int k = 0; k < 2; ++k) {
+            f.RedoClick();
+            Paint(f.Schedule1(), a);
+        }
+    }
+    state.SetItemsProcessed(4 * state.iterations());
+}
+BENCHMARK(BM_UndoRedoInsertAndDelete)->Unit(benchmark::kMillisecond);
 
 // The row with the most rows under it.
 int LargestSubtree(TForm1& f) {

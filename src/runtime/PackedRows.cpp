@@ -30,14 +30,6 @@ constexpr bool kEagerReclaim = false;
 constexpr size_t kMinWasteBytes = 4 * 1024 * 1024;
 #endif
 
-void PutVarint(std::string& out, uint32_t v) {
-    while (v >= 0x80) {
-        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
-        v >>= 7;
-    }
-    out.push_back(static_cast<char>(v));
-}
-
 size_t RecordBytes(const char* record) { return record ? packed::Record(record).bytes : 0; }
 
 // Every cell of a record, in order, for rebuilding it.
@@ -60,21 +52,54 @@ void RowPacker::Add(std::string_view cell) {
     text_.append(cell);
 }
 
-std::string_view RowPacker::Packed() {
+size_t RowPacker::StoredCells() const {
     size_t n = lengths_.size();
     while (n > 0 && lengths_[n - 1] == 0) --n;
-    packed_.clear();
-    if (n == 0) return {};
-    const size_t total = text_.size();  // the trailing empty cells added no text
-    const unsigned width = total <= 0xFF ? 1 : total <= 0xFFFF ? 2 : 4;
-    PutVarint(packed_, static_cast<uint32_t>(n));
-    packed_.push_back(static_cast<char>(width));
+    return n;
+}
+
+namespace {
+unsigned EndWidth(size_t textBytes) { return textBytes <= 0xFF ? 1 : textBytes <= 0xFFFF ? 2 : 4; }
+size_t VarintBytes(uint32_t v) {
+    size_t n = 1;
+    while (v >= 0x80) {
+        v >>= 7;
+        ++n;
+    }
+    return n;
+}
+}  // namespace
+
+size_t RowPacker::PackedSize() const {
+    const size_t n = StoredCells();
+    if (n == 0) return 0;
+    // The trailing empty cells added no text.
+    return VarintBytes(static_cast<uint32_t>(n)) + 1 + n * EndWidth(text_.size()) + text_.size();
+}
+
+void RowPacker::PackTo(char* out) const {
+    const size_t n = StoredCells();
+    if (n == 0) return;
+    const unsigned width = EndWidth(text_.size());
+    for (uint32_t v = static_cast<uint32_t>(n);; v >>= 7) {
+        if (v < 0x80) {
+            *out++ = static_cast<char>(v);
+            break;
+        }
+        *out++ = static_cast<char>((v & 0x7F) | 0x80);
+    }
+    *out++ = static_cast<char>(width);
     uint32_t end = 0;
     for (size_t i = 0; i < n; ++i) {
         end += lengths_[i];
-        for (unsigned k = 0; k < width; ++k) packed_.push_back(static_cast<char>((end >> (8 * k)) & 0xFF));
+        for (unsigned k = 0; k < width; ++k) *out++ = static_cast<char>((end >> (8 * k)) & 0xFF);
     }
-    packed_.append(text_);
+    std::memcpy(out, text_.data(), text_.size());
+}
+
+std::string_view RowPacker::Packed() {
+    packed_.resize(PackedSize());
+    PackTo(packed_.data());
     return packed_;
 }
 
@@ -106,21 +131,26 @@ void PackedRows::CopyFrom(const PackedRows& other) {
     }
 }
 
-char* PackedRows::Store(std::string_view record) {
-    if (record.empty()) return nullptr;
-    if (record.size() > freeLeft_) {
+char* PackedRows::Room(size_t n) {
+    if (n > freeLeft_) {
         nextBlock_ = std::min(kBlockBytes, std::max(kFirstBlockBytes, 2 * nextBlock_));
-        size_t size = std::max(nextBlock_, record.size());
+        size_t size = std::max(nextBlock_, n);
         blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
         free_ = blocks_.back().get();
         freeLeft_ = size;
     }
     char* at = free_;
+    free_ += n;
+    freeLeft_ -= n;
+    arenaBytes_ += n;
+    liveBytes_ += n;
+    return at;
+}
+
+char* PackedRows::Store(std::string_view record) {
+    if (record.empty()) return nullptr;
+    char* at = Room(record.size());
     std::memcpy(at, record.data(), record.size());
-    free_ += record.size();
-    freeLeft_ -= record.size();
-    arenaBytes_ += record.size();
-    liveBytes_ += record.size();
     return at;
 }
 
@@ -227,7 +257,12 @@ void PackedRows::SetRecord(size_t row, std::string_view record) {
     CompactIfWasteful();
 }
 
-void PackedRows::Append(RowPacker& packer) { rows_.push_back(Store(packer.Packed())); }
+void PackedRows::Append(RowPacker& packer) {
+    const size_t n = packer.PackedSize();
+    char* at = n ? Room(n) : nullptr;
+    if (at) packer.PackTo(at);
+    rows_.push_back(at);
+}
 
 void PackedRows::Adopt(size_t at, PackedRows&& rows) {
     size_t n = std::min(rows.rows_.size(), rows_.size() - std::min(at, rows_.size()));

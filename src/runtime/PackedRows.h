@@ -30,8 +30,12 @@ public:
     // The record: trailing empty cells are left out, so that equal rows pack
     // to equal bytes. An all-empty row packs to no bytes.
     std::string_view Packed();
+    // The record's size, and the record written at `out` (that many bytes).
+    size_t PackedSize() const;
+    void PackTo(char* out) const;
 
 private:
+    size_t StoredCells() const;
     std::vector<uint32_t> lengths_;
     std::string text_;
     std::string packed_;
@@ -145,6 +149,8 @@ public:
 
 private:
     char* Store(std::string_view record);
+    // `n` bytes of the arena for a new record.
+    char* Room(size_t n);
     void Release(size_t row);
     void CompactIfWasteful();
     void CopyFrom(const PackedRows& other);

@@ -1,6 +1,7 @@
 #include "CommaText.h"
 
 #include <algorithm>
+#include <array>
 
 #include "runtime/PackedRows.h"
 #include "runtime/Sjis.h"
@@ -57,6 +58,32 @@ void ExtractQuoted(const char*& p, const char* end, std::string& field) {
     }
 }
 
+// What an unquoted field's scan makes of each byte: part of the field, the
+// end of it (a blank or a comma), or the lead byte of a two-byte character,
+// whose second byte is never taken for an end.
+enum ByteClass : unsigned char { kPlain, kStop, kLead };
+constexpr auto kByteClass = [] {
+    std::array<unsigned char, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        t[b] = b <= 0x20 || b == ',' ? kStop : sjis::IsLeadByte(static_cast<unsigned char>(b)) ? kLead : kPlain;
+    return t;
+}();
+
+// The end of the unquoted field that starts at `p`.
+const char* UnquotedEnd(const char* p, const char* end) {
+    while (p < end) {
+        const unsigned char k = kByteClass[static_cast<unsigned char>(*p)];
+        if (k == kPlain) {
+            ++p;
+        } else if (k == kStop) {
+            break;
+        } else {
+            p += p + 1 < end ? 2 : 1;
+        }
+    }
+    return p;
+}
+
 void SkipBlanks(const char*& p, const char* end) {
     while (p < end && IsBlankByte(static_cast<unsigned char>(*p))) ++p;
 }
@@ -78,11 +105,7 @@ void ParseFields(std::string_view text, StoreField store) {
             put(quoted);
         } else {
             const char* start = p;
-            while (p < end) {
-                unsigned char b = static_cast<unsigned char>(*p);
-                if (b <= 0x20 || b == ',') break;
-                p += sjis::CharLength(p, end);
-            }
+            p = UnquotedEnd(p, end);
             put(std::string_view(start, static_cast<size_t>(p - start)));
         }
         SkipBlanks(p, end);
