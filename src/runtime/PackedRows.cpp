@@ -278,4 +278,12 @@ void PackedRows::Adopt(size_t at, PackedRows&& rows) {
     CompactIfWasteful();
 }
 
+void PackedRows::AppendRows(PackedRows&& rows) {
+    rows_.insert(rows_.end(), rows.rows_.begin(), rows.rows_.end());
+    for (auto& block : rows.blocks_) blocks_.push_back(std::move(block));
+    arenaBytes_ += rows.arenaBytes_;
+    liveBytes_ += rows.liveBytes_;
+    rows = PackedRows();
+}
+
 }  // namespace vinta

@@ -141,6 +141,8 @@ public:
     // Takes `rows` over as rows at..at+rows.Size()-1 of this table (which must
     // exist), moving their records' blocks instead of copying the text.
     void Adopt(size_t at, PackedRows&& rows);
+    // Takes `rows` over after the last row, moving their blocks.
+    void AppendRows(PackedRows&& rows);
 
     // Bytes of records written into the blocks (in use or left behind), and
     // of the records still in use.
