@@ -44,13 +44,10 @@ void ForEachCell(const char* record, Visit visit) {
 
 void RowPacker::Clear() {
     lengths_.clear();
-    text_.clear();
+    used_ = 0;
 }
 
-void RowPacker::Add(std::string_view cell) {
-    lengths_.push_back(static_cast<uint32_t>(cell.size()));
-    text_.append(cell);
-}
+void RowPacker::Grow(size_t more) { text_.resize(std::max(2 * text_.size(), used_ + more + 64)); }
 
 size_t RowPacker::StoredCells() const {
     size_t n = lengths_.size();
@@ -74,13 +71,13 @@ size_t RowPacker::PackedSize() const {
     const size_t n = StoredCells();
     if (n == 0) return 0;
     // The trailing empty cells added no text.
-    return VarintBytes(static_cast<uint32_t>(n)) + 1 + n * EndWidth(text_.size()) + text_.size();
+    return VarintBytes(static_cast<uint32_t>(n)) + 1 + n * EndWidth(used_) + used_;
 }
 
 void RowPacker::PackTo(char* out) const {
     const size_t n = StoredCells();
     if (n == 0) return;
-    const unsigned width = EndWidth(text_.size());
+    const unsigned width = EndWidth(used_);
     for (uint32_t v = static_cast<uint32_t>(n);; v >>= 7) {
         if (v < 0x80) {
             *out++ = static_cast<char>(v);
@@ -94,7 +91,7 @@ void RowPacker::PackTo(char* out) const {
         end += lengths_[i];
         for (unsigned k = 0; k < width; ++k) *out++ = static_cast<char>((end >> (8 * k)) & 0xFF);
     }
-    std::memcpy(out, text_.data(), text_.size());
+    std::memcpy(out, text_.data(), used_);
 }
 
 std::string_view RowPacker::Packed() {

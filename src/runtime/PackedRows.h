@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,7 +26,13 @@ class RowPacker {
 public:
     void Clear();
     // The next column's text; columns past the last one added are empty.
-    void Add(std::string_view cell);
+    // Inline: a file's load adds every cell of every row through here.
+    void Add(std::string_view cell) {
+        lengths_.push_back(static_cast<uint32_t>(cell.size()));
+        if (used_ + cell.size() > text_.size()) Grow(cell.size());
+        if (!cell.empty()) std::memcpy(text_.data() + used_, cell.data(), cell.size());
+        used_ += cell.size();
+    }
     bool Empty() const { return lengths_.empty(); }
     // The record: trailing empty cells are left out, so that equal rows pack
     // to equal bytes. An all-empty row packs to no bytes.
@@ -36,8 +43,10 @@ public:
 
 private:
     size_t StoredCells() const;
+    void Grow(size_t more);
     std::vector<uint32_t> lengths_;
-    std::string text_;
+    std::string text_;  // the cells' text is its first used_ bytes
+    size_t used_ = 0;
     std::string packed_;
 };
 
