@@ -90,7 +90,15 @@ void StringGrid::ClearRows(int first, int end) {
     cells_.ClearRows(At(first), At(end));
 }
 
-int StringGrid::RowHeights(int row) const { return hasRow(row) ? heights_[At(row)] : defaultRowHeight_; }
+
+void StringGrid::MatchRowHeights(const StringGrid& other, int first) {
+    if (RowCount() != other.RowCount()) SetRowCount(other.RowCount());
+    const size_t from = At(std::clamp(first, 0, RowCount()));
+    // Only a real change is a new layout: the panes lay themselves out again.
+    if (std::equal(heights_.begin() + from, heights_.end(), other.heights_.begin() + from)) return;
+    std::copy(other.heights_.begin() + from, other.heights_.end(), heights_.begin() + from);
+    ++revision_;
+}
 
 void StringGrid::SetRowHeights(int row, int height) {
     if (!hasRow(row) || heights_[At(row)] == height) return;

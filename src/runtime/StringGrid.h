@@ -54,8 +54,13 @@ public:
     // The same for rows first..end-1, in one pass.
     void ClearRows(int first, int end);
 
-    int RowHeights(int row) const;
+    // Inline: layouts walk every row's height.
+    int RowHeights(int row) const {
+        return hasRow(row) ? heights_[static_cast<size_t>(row)] : defaultRowHeight_;
+    }
     void SetRowHeights(int row, int height);
+    // As many rows as `other`, rows from `first` on at its heights.
+    void MatchRowHeights(const StringGrid& other, int first);
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
     int DefaultRowHeight() const { return defaultRowHeight_; }

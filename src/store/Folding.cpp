@@ -128,10 +128,7 @@ bool RevealRow(ScheduleDocument& t, int row) {
     return !folded.empty();
 }
 
-void MatchChartRows(const StringGrid& outline, StringGrid& chart) {
-    chart.SetRowCount(outline.RowCount());
-    for (int r = 1; r < outline.RowCount(); ++r) chart.SetRowHeights(r, outline.RowHeights(r));
-}
+void MatchChartRows(const StringGrid& outline, StringGrid& chart) { chart.MatchRowHeights(outline, 1); }
 
 bool IsAssignmentRow(const ScheduleDocument& doc, int gridRow) {
     return outline::IsRowType(doc.OutlineCell(outline::Type, gridRow), outline::Assignment);
