@@ -109,10 +109,13 @@ std::string FoldForSearch(std::string_view text) {
 
 bool ContainsFolded(std::string_view text, std::string_view needle) {
     if (needle.empty()) return true;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    for (; p + needle.size() <= end; p += sjis::CharLength(p, end))
-        if (std::string_view(p, needle.size()) == needle) return true;
+    // A match counts where a character starts, not inside a two-byte one.
+    const char* end = text.data() + text.size();
+    size_t boundary = 0;
+    for (size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + 1)) {
+        while (boundary < at) boundary += sjis::CharLength(text.data() + boundary, end);
+        if (boundary == at) return true;
+    }
     return false;
 }
 
@@ -121,8 +124,13 @@ int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot
     const std::string needle = FoldForSearch(sjisNeedle);
     const int rows = store.DataRowCount(outlineSlot);
     if (needle.empty() || rows <= 0) return -1;
-    // Resource names by number, folded once per step.
-    std::unordered_map<std::string, bool> resourceHolds;  // looked up by a copy of the cell
+    // Resource names by number, folded once per step; looked up by the cell
+    // itself, without a copy.
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, bool, Hash, std::equal_to<>> resourceHolds;
     for (int r = 0; r < store.DataRowCount(resourceSlot); ++r)
         resourceHolds[store.CellText(resourceSlot, resource::No, r)] =
             ContainsFolded(FoldForSearch(store.CellText(resourceSlot, resource::Name, r)), needle);
@@ -133,7 +141,7 @@ int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot
         int r = ((fromRow + (forward ? i : -i)) % rows + rows) % rows;
         std::string_view name = grid->Cells(outline::Name, r + first);
         if (outline::IsRowType(grid->Cells(outline::Type, r + first), outline::Assignment)) {
-            auto it = resourceHolds.find(std::string(name));
+            auto it = resourceHolds.find(name);
             if (it != resourceHolds.end() && it->second) return r;
             continue;
         }
