@@ -192,6 +192,80 @@ struct SectionRead {
 
 namespace {
 
+// Parses records into packed rows a batch at a time. The larger part of each
+// batch is parsed on a second thread while the reader gathers the next batch
+// and then parses the rest; the rows come out in the order they were added.
+class BatchParser {
+public:
+    BatchParser(int colCount, PackedRows& out) : colCount_(colCount), out_(out) {}
+    void Add(std::string_view record) {
+        batches_[cur_].Add(record);
+        if (batches_[cur_].text.size() >= kBatchBytes) Dispatch();
+    }
+    // Every record added is in the rows.
+    void Finish() {
+        Dispatch();
+        Complete();
+    }
+
+private:
+    struct Batch {
+        std::string text;
+        std::vector<size_t> ends;
+        void Add(std::string_view record) {
+            text.append(record);
+            ends.push_back(text.size());
+        }
+        std::string_view Record(size_t i) const {
+            const size_t start = i ? ends[i - 1] : 0;
+            return std::string_view(text).substr(start, ends[i] - start);
+        }
+    };
+    static constexpr size_t kBatchBytes = 4 << 20;
+    static constexpr size_t kShareFrom = 4096;  // fewer records: not worth a thread
+
+    void ParseRange(const Batch& b, size_t first, size_t end, RowPacker& packer, PackedRows& out) const {
+        for (size_t i = first; i < end; ++i) {
+            ParseCommaText(b.Record(i), packer, colCount_);
+            out.Append(packer);
+        }
+    }
+    // Starts on the batch gathered, after finishing the one before.
+    void Dispatch() {
+        Batch& b = batches_[cur_];
+        if (b.ends.empty()) return;
+        Complete();
+        const size_t n = b.ends.size();
+        split_ = n >= kShareFrom ? n * 2 / 5 : n;
+        if (split_ < n)
+            worker_ = std::jthread([this, &b, n] {
+                RowPacker packer;
+                ParseRange(b, split_, n, packer, tail_);
+            });
+        pending_ = true;
+        cur_ = 1 - cur_;
+    }
+    void Complete() {
+        if (!pending_) return;
+        Batch& b = batches_[1 - cur_];
+        ParseRange(b, 0, split_, packer_, out_);
+        if (worker_.joinable()) worker_.join();
+        out_.AppendRows(std::move(tail_));
+        b.text.clear();
+        b.ends.clear();
+        pending_ = false;
+    }
+    const int colCount_;
+    PackedRows& out_;
+    Batch batches_[2];
+    int cur_ = 0;
+    bool pending_ = false;
+    size_t split_ = 0;
+    RowPacker packer_;
+    PackedRows tail_;
+    std::jthread worker_;  // declared last: joined before the rest goes
+};
+
 // Reads the whole file before anything is changed, so that a file no writer
 // could have made is refused without touching the schedule. A file that
 // simply ends early is accepted: what is missing comes out empty.
@@ -218,9 +292,10 @@ public:
         size_t likely = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(rows), in_.Remaining() / 32));
         s.heights.reserve(likely);
         s.rows.Reserve(likely);
+        BatchParser parser(colCount, s.rows);
         for (int32_t j = 0; j < rows; ++j) {
             if (!in_.Need(kRecordHeaderSize)) {
-                Parse(colCount, s);
+                parser.Finish();
                 return End();
             }
             int32_t length = GetInt(in_.Data());
@@ -228,62 +303,20 @@ public:
             in_.Skip(kRecordHeaderSize);
             if (length < 0 || height < 0 || static_cast<uint64_t>(length) > in_.Remaining()) return false;
             if (!in_.Need(static_cast<size_t>(length))) return false;
-            batch_.Add(std::string_view(in_.Data(), static_cast<size_t>(length)));
+            parser.Add(std::string_view(in_.Data(), static_cast<size_t>(length)));
             in_.Skip(static_cast<size_t>(length));
             s.heights.push_back(height);
-            if (batch_.text.size() >= kBatchBytes) Parse(colCount, s);
         }
-        Parse(colCount, s);
+        parser.Finish();
         return true;
     }
 
 private:
-    // Records gathered out of the input's window, parsed a batch at a time:
-    // the second half of a batch on a thread of its own.
-    struct Batch {
-        std::string text;
-        std::vector<size_t> ends;
-        void Add(std::string_view record) {
-            text.append(record);
-            ends.push_back(text.size());
-        }
-        std::string_view Record(size_t i) const {
-            const size_t start = i ? ends[i - 1] : 0;
-            return std::string_view(text).substr(start, ends[i] - start);
-        }
-    };
-    static constexpr size_t kBatchBytes = 4 << 20;
-    static constexpr size_t kShareFrom = 4096;  // fewer records: not worth a thread
-
-    static void ParseRange(const Batch& b, size_t first, size_t end, int colCount, RowPacker& packer, PackedRows& out) {
-        for (size_t i = first; i < end; ++i) {
-            ParseCommaText(b.Record(i), packer, colCount);
-            out.Append(packer);
-        }
-    }
-    void Parse(int colCount, SectionRead& s) {
-        const size_t n = batch_.ends.size();
-        const size_t half = n >= kShareFrom ? n / 2 : n;
-        PackedRows tail;
-        std::thread second;
-        if (half < n)
-            second = std::thread([&] {
-                RowPacker packer;
-                ParseRange(batch_, half, n, colCount, packer, tail);
-            });
-        ParseRange(batch_, 0, half, colCount, packer_, s.rows);
-        if (second.joinable()) second.join();
-        s.rows.AppendRows(std::move(tail));
-        batch_.text.clear();
-        batch_.ends.clear();
-    }
     bool End() {
         ended_ = true;
         return true;
     }
     ByteInput& in_;
-    RowPacker packer_;
-    Batch batch_;
     bool ended_ = false;
 };
 
