@@ -86,9 +86,9 @@ std::vector<Menu> MenuTable() {
          {{"Year", "年表示(&Y)", 13, {}, [](TForm1& f) { f.YearClick(); }},
           {"Month", "月表示(&M)", 12, {}, [](TForm1& f) { f.MonthClick(); }},
           kSeparator,
-          {"Prior", "前を表示(&P)", 9, {}, [](TForm1& f) { f.PriorClick(); }},
+          {"Prior", "前を表示(&P)", 9, {K(Qt::ALT | Qt::Key_Left)}, [](TForm1& f) { f.PriorClick(); }},
           {"Tomonth", "今月を表示(&T)", 10, {}, [](TForm1& f) { f.TomonthClick(); }},
-          {"Next", "次を表示(&N)", 11, {}, [](TForm1& f) { f.NextClick(); }},
+          {"Next", "次を表示(&N)", 11, {K(Qt::ALT | Qt::Key_Right)}, [](TForm1& f) { f.NextClick(); }},
           kSeparator}},
         {"ヘルプ(&H)", nullptr,
          {{"Contents1", "目次(&C)", -1, {}, nullptr},
@@ -168,12 +168,14 @@ void TForm1::BuildFindKeys() {
     key("Find", QKeySequence(Qt::CTRL | Qt::Key_F), [this] { findBar_->Open(); });
     key("FindNext", QKeySequence(Qt::Key_F3), [this] { findBar_->Step(true); });
     key("FindPrior", QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findBar_->Step(false); });
-    // Folding without the mouse: minus folds the current row, plus unfolds
-    // it (on the keypad too). A text field takes these keys first.
+    // Folding without the mouse: minus (or Ctrl+Left) folds the current row,
+    // plus (or Ctrl+Right) unfolds it. A text field takes these keys first.
     key("FoldRow", QKeySequence(Qt::Key_Minus), [this] { FoldCurrentRow(false); });
     key("UnfoldRow", QKeySequence(Qt::Key_Plus), [this] { FoldCurrentRow(true); });
-    Action("FoldRow")->setShortcuts({QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus)});
-    Action("UnfoldRow")->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus)});
+    Action("FoldRow")->setShortcuts({QKeySequence(Qt::Key_Minus), QKeySequence(Qt::KeypadModifier | Qt::Key_Minus),
+                                     QKeySequence(Qt::CTRL | Qt::Key_Left)});
+    Action("UnfoldRow")->setShortcuts({QKeySequence(Qt::Key_Plus), QKeySequence(Qt::KeypadModifier | Qt::Key_Plus),
+                                       QKeySequence(Qt::CTRL | Qt::Key_Right)});
 }
 
 // Buttons without texts or tips, each running its menu command.

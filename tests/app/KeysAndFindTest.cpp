@@ -47,8 +47,8 @@ TEST_F(Keys, EveryCommandHasItsKeys) {
         {"SaveAs1", "Ctrl+Shift+S"},  {"Print1", "Ctrl+P"},       {"Exit1", "Ctrl+Q"},
         {"Undo", "Ctrl+Z"},           {"Redo", "Ctrl+Y, Ctrl+Shift+Z"}, {"Insert", "Ins"},
         {"Delete", "Del"},            {"Append", "Shift+Ins"},    {"Find", "Ctrl+F"},
-        {"FindNext", "F3"},           {"FindPrior", "Shift+F3"},  {"FoldRow", "-, Num+-"},
-        {"UnfoldRow", "+, Num++"}};
+        {"FindNext", "F3"},           {"FindPrior", "Shift+F3"},  {"FoldRow", "-, Num+-, Ctrl+Left"},
+        {"UnfoldRow", "+, Num++, Ctrl+Right"}, {"Prior", "Alt+Left"}, {"Next", "Alt+Right"}};
     for (const auto& [name, sequence] : keys) {
         QStringList said;
         for (const QKeySequence& k : f.Action(name)->shortcuts()) said << k.toString(QKeySequence::PortableText);
@@ -173,7 +173,8 @@ TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {
     EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Expanded, 1), "1");
 }
 
-// Without a mouse: minus folds the current row, plus unfolds it; the
+// Without a mouse: minus or Ctrl+Left folds the current row, plus or
+// Ctrl+Right unfolds it, Alt+Left and Alt+Right move the chart's period; the
 // toolbar's picture buttons say what they do to a screen reader.
 TEST_F(Keys, FoldingByKeyAndNamedButtons) {
     TForm1& f = Shown(0);
@@ -190,6 +191,16 @@ TEST_F(Keys, FoldingByKeyAndNamedButtons) {
     EXPECT_EQ(f.Document().chartGrid.RowHeights(3), 0);
     QTest::keyClick(f.Schedule1(), Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(2), 18);
+    QTest::keyClick(f.Schedule1(), Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(2), 0) << "Ctrl+Left folds too";
+    QTest::keyClick(f.Schedule1(), Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(2), 18) << "Ctrl+Right unfolds";
+    // The chart's period moves by key as by its buttons.
+    const int year = f.Document().chart.viewStart.year;
+    QTest::keyClick(f.Schedule1(), Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(f.Document().chart.viewStart.year, year + 1);
+    QTest::keyClick(f.Schedule1(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(f.Document().chart.viewStart.year, year);
     f.Schedule1()->SetRow(2);
     QTest::keyClick(f.Schedule1(), Qt::Key_Minus);
     EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(3), 18) << "a row without rows under it folds nothing";
