@@ -7,11 +7,14 @@
 #include <algorithm>
 
 #include "framework/Colors.h"
+#include "framework/GridAccessible.h"
+#include "runtime/Sjis.h"
 #include "runtime/StringGrid.h"
 
 namespace vinta {
 
 GridWidget::GridWidget(StringGrid* model, QWidget* parent) : QAbstractScrollArea(parent), model_(model) {
+    InstallGridAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     setFrameShape(QFrame::StyledPanel);
@@ -315,6 +318,37 @@ void GridWidget::SetCurrent(int col, int row) {
     ScrollToRow(row);
     viewport()->update();
     emit currentChanged(col_, row_);
+    AnnounceCurrent(this);
+}
+
+QString GridWidget::CellText(int col, int row) const {
+    if (cellText_) return cellText_(col, row);
+    return model_ ? QString::fromStdString(sjis::ToUtf8(model_->Cells(col, row))) : QString();
+}
+
+int GridWidget::ShownRowCount() const {
+    EnsureLayout();
+    return static_cast<int>(rows_.size());
+}
+int GridWidget::ShownRowAt(int index) const {
+    EnsureLayout();
+    return index >= 0 && index < static_cast<int>(rows_.size()) ? rows_[static_cast<size_t>(index)] : -1;
+}
+int GridWidget::ShownRowIndex(int row) const {
+    EnsureLayout();
+    auto it = std::lower_bound(rows_.begin(), rows_.end(), row);
+    return it != rows_.end() && *it == row ? static_cast<int>(it - rows_.begin()) : -1;
+}
+// The fixed columns first (the outline's No.), then the scrolling ones.
+int GridWidget::ShownColCount() const {
+    EnsureLayout();
+    return std::min(fixedCols_, model_ ? model_->ColCount() : 0) + static_cast<int>(cols_.size());
+}
+int GridWidget::ShownColAt(int index) const {
+    EnsureLayout();
+    const int fixed = std::min(fixedCols_, model_ ? model_->ColCount() : 0);
+    if (index < 0 || index >= fixed + static_cast<int>(cols_.size())) return -1;
+    return index < fixed ? index : cols_[static_cast<size_t>(index - fixed)];
 }
 
 void GridWidget::ScrollToRow(int row) {

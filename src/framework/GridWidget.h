@@ -29,6 +29,20 @@ public:
     StringGrid* Model() const { return model_; }
     void SetModel(StringGrid* model);
     void SetDrawCell(DrawCellFn fn) { drawCell_ = std::move(fn); }
+    // What assistive technology reads: a cell's text as shown (the model's
+    // text unless told otherwise), and a row's description.
+    using CellTextFn = std::function<QString(int col, int row)>;
+    void SetCellText(CellTextFn fn) { cellText_ = std::move(fn); }
+    void SetRowText(std::function<QString(int row)> fn) { rowText_ = std::move(fn); }
+    QString CellText(int col, int row) const;
+    QString RowText(int row) const { return rowText_ ? rowText_(row) : QString(); }
+    // The rows and columns shown (folded and zero-width ones left out),
+    // scrolling ones only: what a screen reader's table holds.
+    int ShownRowCount() const;
+    int ShownRowAt(int index) const;  // the grid row
+    int ShownRowIndex(int row) const;  // -1: not shown
+    int ShownColCount() const;
+    int ShownColAt(int index) const;
     void SetFont(const FontSpec& font) { font_ = font; }
     const FontSpec& Font() const { return font_; }
 
@@ -100,6 +114,8 @@ private:
 
     StringGrid* model_;
     DrawCellFn drawCell_;
+    CellTextFn cellText_;
+    std::function<QString(int row)> rowText_;
     FontSpec font_;
     int fixedCols_ = 1;
     int row_ = 1;

@@ -254,4 +254,20 @@ void DrawChartCell(Canvas& c, const ScheduleDocument& t, int col, int row, const
     if (bar) DrawBar(c, s, *bar, col, left, top, right, bottom, background);
 }
 
+QString BarDescription(const ScheduleDocument& t, int row) {
+    if (row < 1) return {};
+    const auto bar = ReadBar(t.store, t.outlineSlot, row - 1, t.chart);
+    if (!bar) return QStringLiteral("バーなし");
+    auto date = [](const Date& d) { return QString::asprintf("%04d/%02d/%02d", d.year, d.month, d.day); };
+    QString said = date(bar->start) + QStringLiteral(" から");
+    if (!bar->openEnded) said += QStringLiteral(" ") + date(bar->end);
+    return said + QStringLiteral("、進捗 %1%").arg(DrawnProgress(bar->progress.value_or(0)));
+}
+
+QString ColumnTitle(const ChartState& s, int col) {
+    const Date d = ColumnDate(s, col);
+    return s.viewMode == kYearView ? QStringLiteral("%1年%2月").arg(d.year).arg(d.month)
+                                   : QString::asprintf("%04d/%02d/%02d", d.year, d.month, d.day);
+}
+
 }  // namespace vinta

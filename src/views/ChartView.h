@@ -3,6 +3,7 @@
 // view of three months by day), the navigation commands and cell drawing.
 
 #include <QRect>
+#include <QString>
 
 #include "store/TimeScale.h"
 
@@ -25,6 +26,11 @@ void ThisMonthCommand(ChartState& state, StringGrid& chart);
 void NextCommand(ChartState& state, StringGrid& chart);
 void PriorCommand(ChartState& state, StringGrid& chart);
 
+
+// A row's bar in words ("2027/03/01 から 2027/04/15、進捗 40%"), or バーなし.
+QString BarDescription(const ScheduleDocument& doc, int row);
+// What column `col` stands for, in words.
+QString ColumnTitle(const ChartState& state, int col);
 
 // Draws cell (col, row) of the chart; row is a grid row.
 void DrawChartCell(Canvas& canvas, const ScheduleDocument& doc, int col, int row,

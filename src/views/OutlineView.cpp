@@ -10,6 +10,7 @@
 #include "store/RowReader.h"
 #include "store/ScheduleDocument.h"
 #include "store/Tables.h"
+#include "runtime/Sjis.h"
 
 namespace vinta {
 
@@ -72,7 +73,7 @@ void DrawOutlineCell(Canvas& c, const ScheduleDocument& t, const OutlinePictures
             c.SetBrush(Colors::ButtonFace());
             c.FillRect(left, top, right, bottom);
             RaisedFrame(c, left, top, right, bottom);
-            text = std::to_string(row);
+            text = OutlineCellText(t, col, row);
             dx = w - c.TextWidth(text) - 2;
             rightAligned = true;
             break;
@@ -97,10 +98,7 @@ void DrawOutlineCell(Canvas& c, const ScheduleDocument& t, const OutlinePictures
             break;
         }
         case outline::Name: {
-            if (assignment) {
-                int res = ResourceRow(t, r);
-                if (res >= 0) text = t.store.CellText(t.resourceSlot, resource::Name, res);
-            }
+            text = OutlineCellText(t, col, row);
             int indent = 0;
             if (r.Has(outline::Type)) {
                 indent = TreeMarks(c, pics, r, left, top, iy);
@@ -133,6 +131,36 @@ void DrawOutlineCell(Canvas& c, const ScheduleDocument& t, const OutlinePictures
     c.Line(right - 1, top, right - 1, bottom - 1);
     c.Line(left, bottom - 1, right - 2, bottom - 1);
     if (state.focused) c.DrawFocusRect(left, top, right - 1, bottom - 1);
+}
+
+std::string OutlineCellText(const ScheduleDocument& t, int col, int row) {
+    const StringGrid* grid = t.store.Grid(t.outlineSlot);
+    if (!grid || row < 0 || row >= grid->RowCount()) return {};
+    if (row == 0) return std::string(grid->Cells(col, 0));
+    if (col == outline::No) return std::to_string(row);
+    RowReader r{t.store, t.outlineSlot, row - 1};
+    if (col == outline::Name && r.Has(outline::Type) && r.Num(outline::Type) == outline::Assignment) {
+        const int res = ResourceRow(t, r);
+        if (res >= 0) return t.store.CellText(t.resourceSlot, resource::Name, res);
+    }
+    return std::string(grid->Cells(col, row));
+}
+
+QString OutlineSpokenText(const ScheduleDocument& t, int col, int row) {
+    if (row > 0 && col == outline::Icon) {
+        static const char* const kTypes[] = {"プロジェクト", "タスク", "コメント", "割り当て"};
+        RowReader r{t.store, t.outlineSlot, row - 1};
+        QString said;
+        if (r.Has(outline::Type) && r.Num(outline::Type) >= 0 && r.Num(outline::Type) <= 3)
+            said = QString::fromUtf8(kTypes[r.Num(outline::Type)]);
+        if (!IsBlankCell(r.Text(outline::Memo))) said += QStringLiteral("、メモあり");
+        return said;
+    }
+    const QString text = QString::fromStdString(sjis::ToUtf8(OutlineCellText(t, col, row))).trimmed();
+    if (row > 0 && col == outline::Name && t.store.CellText(t.outlineSlot, outline::HasChildren, row - 1) == "1")
+        return text + (t.store.CellText(t.outlineSlot, outline::Expanded, row - 1) == "1" ? QStringLiteral("、展開") 
+                                                                                          : QStringLiteral("、折りたたみ"));
+    return text;
 }
 
 bool FoldAt(ScheduleDocument& t, int col, int row, const QRect& rect, QPoint pos) {

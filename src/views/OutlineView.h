@@ -2,6 +2,8 @@
 // Drawing of the outline pane's cells, and folding of its rows.
 
 #include <QRect>
+#include <QString>
+#include <string>
 
 #include "framework/GridWidget.h"
 #include "store/Folding.h"
@@ -23,6 +25,13 @@ struct OutlinePictures {
 void DrawOutlineCell(Canvas& canvas, const ScheduleDocument& doc, const OutlinePictures& pictures, int col,
                      int row, const QRect& rect, CellState state);
 
+
+// Cell (col, row)'s text as the pane shows it (Shift-JIS): the row's number,
+// an assignment's resource name, the cell otherwise.
+std::string OutlineCellText(const ScheduleDocument& doc, int col, int row);
+// What a screen reader says for the cell: the text, the row's kind for the
+// picture column, and whether a row with rows under it is folded.
+QString OutlineSpokenText(const ScheduleDocument& doc, int col, int row);
 
 // A left-button release at `pos` over cell (col, row) with rectangle `rect`:
 // folds or unfolds when it hits a fold box. True when it did.

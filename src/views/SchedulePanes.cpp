@@ -21,7 +21,16 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     outline_->SetDrawCell([m](Canvas& c, int col, int row, const QRect& r, CellState st) {
         DrawOutlineCell(c, m.doc, {m.sch, m.task, m.info}, col, row, r, st);
     });
+    // What a screen reader reads: the cells as shown, and each chart row's bar.
+    const ScheduleDocument& doc = m.doc;
+    outline_->SetCellText([&doc](int col, int row) { return OutlineSpokenText(doc, col, row); });
+    outline_->setAccessibleName(QStringLiteral("アウトライン"));
     chart_ = new GridWidget(&m.doc.chartGrid);
+    chart_->setAccessibleName(QStringLiteral("チャート"));
+    chart_->SetCellText([&doc](int col, int row) {
+        return row == 0 ? ColumnTitle(doc.chart, col) : BarDescription(doc, row);
+    });
+    chart_->SetRowText([&doc](int row) { return BarDescription(doc, row); });
     chart_->setObjectName(QStringLiteral("Schedule2"));
     chart_->SetFixedCols(0);
     outline_->SetEnterActivates(true);
