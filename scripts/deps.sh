@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev libgl-dev libxcb1-dev qt6-translations-l10n libcups2-dev
   fonts-ipafont-gothic fonts-liberation2 python3
   xvfb xauth imagemagick xdotool
+  dbus-daemon at-spi2-core python3-pyatspi
   locales tzdata poppler-utils
   desktop-file-utils shared-mime-info xdg-utils dpkg-dev file lintian
   clang libclang-rt-14-dev

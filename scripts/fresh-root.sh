@@ -43,7 +43,8 @@ else
 fi
 
 # What a Debian installer leaves that debootstrap does not: both loopback
-# names for localhost, a resolver, the machine's mirror with its updates.
+# names for localhost, a machine id, a resolver, the machine's mirror with
+# its updates.
 cat >"$root/etc/hosts" <<'EOF'
 127.0.0.1	localhost
 127.0.1.1	vinta-fresh
@@ -51,6 +52,7 @@ cat >"$root/etc/hosts" <<'EOF'
 ff02::1	ip6-allnodes
 ff02::2	ip6-allrouters
 EOF
+tr -d '-' </proc/sys/kernel/random/uuid >"$root/etc/machine-id"
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
 m=$(mirror)
 printf 'deb %s bookworm main\ndeb %s bookworm-updates main\n' "$m" "$m" >"$root/etc/apt/sources.list"

@@ -109,6 +109,8 @@ void TForm1::BuildPanes() {
     findBar_->onShown = [this](bool shown) { Schedule1()->SetMarkCurrent(shown); };
     column->addWidget(findBar_);
     setCentralWidget(centre);
+    // The keyboard starts in the outline, on its current cell.
+    Schedule1()->setFocus();
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setSizeGripEnabled(true);
     connect(Schedule1(), &GridWidget::cellMouseUp, this,

@@ -26,6 +26,8 @@ FindBar::FindBar(FindFn find, QWidget* parent) : QWidget(parent), find_(std::mov
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("eFind"));
     text_->setClearButtonEnabled(true);
+    // The clear button is a picture only: a screen reader says what it does.
+    for (QToolButton* b : text_->findChildren<QToolButton*>()) b->setAccessibleName(QStringLiteral("消去"));
     label->setBuddy(text_);
     QToolButton* next = Button("bFindNext", QStringLiteral("次へ"), this);
     QToolButton* prior = Button("bFindPrior", QStringLiteral("前へ"), this);
