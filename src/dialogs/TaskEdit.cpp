@@ -168,16 +168,14 @@ void TTaskEditDlg::Fill(int r) {
             eProgress->SetValue(TNumEdit::ReadInteger(CellToQt(text(outline::Progress, r))));
             dtStart->setDate(CellDate(text(outline::StartDate, r)));
             dtEnd->setDate(CellDate(text(outline::EndDate, r)));
-            int t = 1;
-            for (int i = r + 1; i < st.DataRowCount(o) && st.HasNumber(o, outline::LinkNo, i); ++i) {
-                if (st.CellNumber(o, outline::LinkNo, i) != keptNo_) break;
+            const int linked = LinkedRowCount(ctx_.doc, r, keptNo_);
+            for (int t = 1; t <= linked; ++t) {
                 if (t >= lines.RowCount()) ScheduleStore::InsertGridRow(&lines, lines.RowCount());
                 static constexpr int kFrom[] = {outline::No, outline::Name, outline::StartDate, outline::EndDate,
                                                 outline::Progress, outline::WorkState, outline::Memo};
-                for (int c = 0; c < 7; ++c) lines.SetCells(c, t, text(kFrom[c], i));
-                ++t;
-                linesLoaded_ = true;
+                for (int c = 0; c < 7; ++c) lines.SetCells(c, t, text(kFrom[c], r + t));
             }
+            if (linked > 0) linesLoaded_ = true;
         }
         rgType->SetItemIndex(type);
         typeIndex_ = rgType->ItemIndex();

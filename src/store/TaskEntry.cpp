@@ -13,15 +13,7 @@ namespace {
 
 // The assignment rows that follow the task now and link to it.
 int LinkedRows(const ScheduleDocument& doc, const TaskEntry& e) {
-    if (e.isNew) return 0;
-    const ScheduleStore& st = doc.store;
-    const int o = doc.outlineSlot;
-    int m = 0;
-    for (int i = e.dataRow + 1; i < st.DataRowCount(o) && st.HasNumber(o, outline::LinkNo, i); ++i) {
-        if (st.CellNumber(o, outline::LinkNo, i) != e.no) break;
-        ++m;
-    }
-    return m;
+    return e.isNew ? 0 : LinkedRowCount(doc, e.dataRow, e.no);
 }
 
 void WriteAssignments(ScheduleDocument& doc, const TaskEntry& e, int count) {
@@ -70,6 +62,17 @@ void WriteFlags(ScheduleDocument& doc, const TaskEntry& e, int added, int remove
 }
 
 }  // namespace
+
+int LinkedRowCount(const ScheduleDocument& doc, int dataRow, int no) {
+    const ScheduleStore& st = doc.store;
+    const int o = doc.outlineSlot;
+    int m = 0;
+    for (int i = dataRow + 1; i < st.DataRowCount(o) && st.HasNumber(o, outline::LinkNo, i); ++i) {
+        if (st.CellNumber(o, outline::LinkNo, i) != no) break;
+        ++m;
+    }
+    return m;
+}
 
 RowSpan TaskEntrySpan(const ScheduleDocument& doc, const TaskEntry& e) {
     const int g = e.dataRow + 1;

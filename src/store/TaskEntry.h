@@ -34,6 +34,10 @@ struct RowSpan {
     int first = 1;
     int end = 1;
 };
+// How many rows right after data row `dataRow` link to task number `no`:
+// its assignment rows.
+int LinkedRowCount(const ScheduleDocument& doc, int dataRow, int no);
+
 RowSpan TaskEntrySpan(const ScheduleDocument& doc, const TaskEntry& entry);
 
 void ApplyTaskEntry(ScheduleDocument& doc, const TaskEntry& entry);
