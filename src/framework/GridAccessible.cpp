@@ -12,8 +12,6 @@ namespace vinta {
 
 namespace {
 
-class GridTable;
-
 // One cell, by its grid row and column: it stays the same cell while the
 // rows around it fold and scroll.
 class GridCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
@@ -53,7 +51,7 @@ public:
     bool isSelected() const override { return grid_ && grid_->Row() == row_ && grid_->Col() == col_; }
     QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
     QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
-    int columnIndex() const override;
+    int columnIndex() const override { return grid_ ? grid_->ShownColIndex(col_) : -1; }
     int rowIndex() const override { return grid_ ? grid_->ShownRowIndex(row_) : -1; }
     int columnExtent() const override { return 1; }
     int rowExtent() const override { return 1; }
@@ -63,13 +61,6 @@ private:
     QPointer<GridWidget> grid_;
     int row_, col_;
 };
-
-int GridCell::columnIndex() const {
-    if (!grid_) return -1;
-    for (int i = 0; i < grid_->ShownColCount(); ++i)
-        if (grid_->ShownColAt(i) == col_) return i;
-    return -1;
-}
 
 class GridTable : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
@@ -94,10 +85,8 @@ public:
         return cell ? cell->rowIndex() * columnCount() + cell->columnIndex() : -1;
     }
     QAccessibleInterface* focusChild() const override {
-        const int row = Grid()->ShownRowIndex(Grid()->Row());
-        for (int c = 0; row >= 0 && c < columnCount(); ++c)
-            if (Grid()->ShownColAt(c) == Grid()->Col()) return cellAt(row, c);
-        return nullptr;
+        const int row = Grid()->ShownRowIndex(Grid()->Row()), col = Grid()->ShownColIndex(Grid()->Col());
+        return row >= 0 && col >= 0 ? cellAt(row, col) : nullptr;
     }
     // The table.
     QAccessibleInterface* cellAt(int row, int column) const override {

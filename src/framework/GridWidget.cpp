@@ -350,6 +350,13 @@ int GridWidget::ShownColAt(int index) const {
     if (index < 0 || index >= fixed + static_cast<int>(cols_.size())) return -1;
     return index < fixed ? index : cols_[static_cast<size_t>(index - fixed)];
 }
+int GridWidget::ShownColIndex(int col) const {
+    EnsureLayout();
+    const int fixed = std::min(fixedCols_, model_ ? model_->ColCount() : 0);
+    if (col >= 0 && col < fixed) return col;
+    auto it = std::lower_bound(cols_.begin(), cols_.end(), col);
+    return it != cols_.end() && *it == col ? fixed + static_cast<int>(it - cols_.begin()) : -1;
+}
 
 void GridWidget::ScrollToRow(int row) {
     EnsureLayout();

@@ -43,6 +43,7 @@ public:
     int ShownRowIndex(int row) const;  // -1: not shown
     int ShownColCount() const;
     int ShownColAt(int index) const;
+    int ShownColIndex(int col) const;  // -1: not shown
     void SetFont(const FontSpec& font) { font_ = font; }
     const FontSpec& Font() const { return font_; }
 
