@@ -95,7 +95,7 @@ void DocumentFiles::OpenAccept() {
         return;
     }
     const int r = doc_.store.LoadFromFile(path.toStdString());
-    if (!LoadProblem(r).isEmpty()) return prompter_.Notice(LoadProblem(r) + path);
+    if (const QString problem = LoadProblem(r); !problem.isEmpty()) return prompter_.Notice(problem + path);
     if (r == kLoadNoTables) return;
     if (r == kLoadNewerVersion || r == kLoadNotSchedule) {
         prompter_.Notice(r == kLoadNewerVersion ? QStringLiteral("このバージョンのファイルは読み込めません")

@@ -80,8 +80,8 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     BuildMenus();
     doc_.Outline().SetRowHeights(0, 40);
     doc_.chartGrid.SetRowHeights(0, 40);
-    doc_.chart.today = clock::LocalNow();
-    SetView(doc_.chart, doc_.chartGrid, kYearView, {doc_.chart.today.wYear, doc_.chart.today.wMonth, 1});
+    const SystemTime now = clock::LocalNow();
+    SetView(doc_.chart, doc_.chartGrid, kYearView, {now.wYear, now.wMonth, 1});
     UpdateCaption();
 }
 
@@ -142,7 +142,6 @@ void TForm1::FormCreate(const QString& startFile) {
         OpenDialog().fileName = toOpen;
         FileOpenAccept();
     }
-    SetView(doc_.chart, doc_.chartGrid, kYearView, {doc_.chart.today.wYear, doc_.chart.today.wMonth, 1});
     ShowDocument();
 }
 
