@@ -131,23 +131,18 @@ void KeyAndPaint(TForm1& f, int key, Qt::KeyboardModifiers modifiers, QImage& a,
     Paint(f.Schedule2(), b);
 }
 
-void BM_PageDownAndUp(benchmark::State& state) {
+// Two keys in turn from the middle of the schedule, each with the repaint.
+void KeysInTurn(benchmark::State& state, int first, int second, Qt::KeyboardModifiers modifiers) {
     TForm1& f = Window();
     f.Schedule1()->SetRow(BenchRows() / 2);
     QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
     QImage b(f.Schedule2()->viewport()->size(), QImage::Format_RGB32);
     int i = 0;
-    for (auto _ : state) KeyAndPaint(f, i++ % 2 ? Qt::Key_PageUp : Qt::Key_PageDown, Qt::NoModifier, a, b);
+    for (auto _ : state) KeyAndPaint(f, i++ % 2 ? second : first, modifiers, a, b);
 }
+void BM_PageDownAndUp(benchmark::State& s) { KeysInTurn(s, Qt::Key_PageDown, Qt::Key_PageUp, Qt::NoModifier); }
+void BM_CtrlEndAndHome(benchmark::State& s) { KeysInTurn(s, Qt::Key_End, Qt::Key_Home, Qt::ControlModifier); }
 BENCHMARK(BM_PageDownAndUp)->Unit(benchmark::kMillisecond);
-
-void BM_CtrlEndAndHome(benchmark::State& state) {
-    TForm1& f = Window();
-    QImage a(f.Schedule1()->viewport()->size(), QImage::Format_RGB32);
-    QImage b(f.Schedule2()->viewport()->size(), QImage::Format_RGB32);
-    int i = 0;
-    for (auto _ : state) KeyAndPaint(f, i++ % 2 ? Qt::Key_Home : Qt::Key_End, Qt::ControlModifier, a, b);
-}
 BENCHMARK(BM_CtrlEndAndHome)->Unit(benchmark::kMillisecond);
 
 // A find step to the next row holding a common name, and to the one row
