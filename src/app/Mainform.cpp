@@ -265,7 +265,7 @@ void TForm1::FoldCurrentRow(bool expand) {
 bool TForm1::FindRow(const QString& text, bool forward) {
     auto needle = sjis::FromUtf8(text.toStdString());
     if (!needle) return false;  // a character no cell can hold
-    int found = FindOutlineRow(doc_.store, doc_.outlineSlot, doc_.resourceSlot, *needle, Schedule1()->Row() - 1, forward);
+    int found = doc_.names.Find(doc_.store, doc_.outlineSlot, doc_.resourceSlot, *needle, Schedule1()->Row() - 1, forward);
     if (found < 0) return false;
     const int row = found + 1;
     RevealRow(doc_, row);

@@ -131,6 +131,8 @@ public:
     size_t CellCount(size_t row) const;
     // The row's stored cells in one pass.
     CellCursor Cursor(size_t row) const { return CellCursor(row < rows_.size() ? rows_[row] : nullptr); }
+    // The row's record read apart: a few cells of it without decoding it again.
+    packed::Record RecordAt(size_t row) const { return packed::Record(row < rows_.size() ? rows_[row] : nullptr); }
     void SetCell(size_t row, size_t col, std::string_view text);
     void SetRow(size_t row, const std::vector<std::string>& cells, size_t maxCols);
     void ClearRow(size_t row) { ClearRows(row, row + 1); }

@@ -21,23 +21,27 @@ StringGrid::StringGrid(const StringGrid& other)
       colCount_(other.colCount_),
       fixedRows_(other.fixedRows_),
       defaultRowHeight_(other.defaultRowHeight_),
-      revision_(other.revision_) {}
+      revision_(other.revision_),
+      columnContent_(other.columnContent_) {}
 
 StringGrid& StringGrid::operator=(const StringGrid& other) {
     if (this != &other) {
         cells_ = other.cells_;
         heights_ = other.heights_;
         colWidths_ = other.colWidths_;
+        columnContent_.resize(other.columnContent_.size(), 0);
         colCount_ = other.colCount_;
         fixedRows_ = other.fixedRows_;
         defaultRowHeight_ = other.defaultRowHeight_;
         ++revision_;
+        ++content_;
     }
     return *this;
 }
 
 void StringGrid::SetRowCount(int n) {
     ++revision_;
+    ++content_;
     n = std::max(n, 1);
     heights_.resize(At(n), defaultRowHeight_);
     cells_.Resize(At(n));
@@ -46,10 +50,12 @@ void StringGrid::SetRowCount(int n) {
 
 void StringGrid::SetColCount(int n) {
     ++revision_;
+    ++content_;
     n = std::max(n, 1);
     if (n < colCount_) cells_.Truncate(At(n));
     colCount_ = n;
     colWidths_.resize(At(n), kDefaultColWidth);
+    columnContent_.resize(At(n), 0);
 }
 
 void StringGrid::SetFixedRows(int n) {
@@ -64,6 +70,7 @@ std::string_view StringGrid::Cells(int col, int row) const {
 
 void StringGrid::SetCells(int col, int row, std::string text) {
     if (!hasRow(row) || col < 0 || col >= colCount_) return;
+    ++columnContent_[At(col)];
     cells_.SetCell(At(row), At(col), text);
 }
 
@@ -77,14 +84,17 @@ std::vector<std::string> StringGrid::Rows(int row) const {
 }
 
 void StringGrid::SetRows(int row, const std::vector<std::string>& cells) {
+    ++content_;
     if (hasRow(row)) cells_.SetRow(At(row), cells, At(colCount_));
 }
 
 void StringGrid::ClearRow(int row) {
+    ++content_;
     if (hasRow(row)) cells_.ClearRow(At(row));
 }
 
 void StringGrid::ClearRows(int first, int end) {
+    ++content_;
     first = std::clamp(first, 0, RowCount());
     end = std::clamp(end, first, RowCount());
     cells_.ClearRows(At(first), At(end));
@@ -133,6 +143,7 @@ std::vector<StringGrid::RowData> StringGrid::CopyRows(int at, int count) const {
 
 void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows) {
     ++revision_;
+    ++content_;
     at = std::clamp(at, 0, RowCount());
     count = std::clamp(count, 0, RowCount() - at);
     cells_.Erase(At(at), At(count));
@@ -153,12 +164,14 @@ void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows
 }
 
 void StringGrid::AdoptRows(int at, PackedRows&& rows) {
+    ++content_;
     if (!hasRow(at)) return;
     cells_.Adopt(At(at), std::move(rows));
 }
 
 void StringGrid::InsertRowAt(int row, int height) {
     ++revision_;
+    ++content_;
     row = std::clamp(row, 0, RowCount());
     heights_.insert(heights_.begin() + row, height);
     cells_.Insert(At(row), 1);
@@ -166,6 +179,7 @@ void StringGrid::InsertRowAt(int row, int height) {
 
 void StringGrid::RemoveRowAt(int row) {
     ++revision_;
+    ++content_;
     if (!hasRow(row)) return;
     if (RowCount() == 1) {
         cells_.ClearRow(0);

@@ -46,6 +46,11 @@ public:
         std::string_view cell;
         for (int c = 0; c < colCount_; ++c) visit(cursor.Next(cell) ? cell : std::string_view());
     }
+    // A row whose cells are read apart once: Cell(col) is Cells(col, row)
+    // for the columns of the grid, with one decoding for all of them.
+    packed::Record RowCells(int row) const {
+        return cells_.RecordAt(hasRow(row) ? static_cast<size_t>(row) : cells_.Size());
+    }
     // What the cells' text takes, packed: for sizing a writer's buffer.
     size_t TextBytes() const { return cells_.LiveBytes(); }
     void SetRows(int row, const std::vector<std::string>& cells);
@@ -92,6 +97,12 @@ public:
     // Grows whenever rows, columns, heights, widths or fixed rows change, so
     // that a view can keep derived layout until the grid's shape moves.
     uint64_t LayoutRevision() const { return revision_; }
+    // Grows with every change of column `col`'s text, rows coming and going
+    // included: for what is derived from a few columns (the find's names),
+    // which a fold, writing another column, must not throw away.
+    uint64_t ContentRevision(int col) const {
+        return content_ + (col >= 0 && col < colCount_ ? columnContent_[static_cast<size_t>(col)] : 0);
+    }
 
     // Lifetime token: weak references to it expire when the grid is destroyed.
     std::weak_ptr<const int> LifeToken() const { return life_; }
@@ -106,6 +117,8 @@ private:
     int fixedRows_ = 0;
     int defaultRowHeight_ = 24;
     uint64_t revision_ = 0;
+    uint64_t content_ = 0;  // every column's text
+    std::vector<uint64_t> columnContent_;  // one column's text, by SetCells
     std::shared_ptr<const int> life_ = std::make_shared<const int>(0);
 };
 

@@ -8,6 +8,7 @@
 
 #include "store/ChartPeriod.h"
 #include "store/Tables.h"
+#include "store/TextSearch.h"
 
 namespace vinta {
 
@@ -32,6 +33,7 @@ public:
     int chartRowHeight;
     std::string fileName;  // in the file system's encoding; empty while new
     bool modified = false;
+    NameIndex names;  // the find's folded names, kept between its steps
 
     StringGrid& Outline() { return grids.Schedule1; }
     const StringGrid& Outline() const { return grids.Schedule1; }

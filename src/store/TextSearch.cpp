@@ -1,6 +1,8 @@
 #include "TextSearch.h"
 
+#include <algorithm>
 #include <array>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -66,36 +68,48 @@ const Tables& T() {
     return tables;
 }
 
-// Appends the folded form of `text` to `out`.
+// Appends the folded form of `text` to `out`. Writes through a pointer into
+// room made beforehand (a character never folds to more than two bytes): a
+// search folds every name of the outline.
 void FoldInto(std::string_view text, std::string& out) {
     const Tables& t = T();
+    const size_t kept = out.size();
+    out.resize(kept + 2 * text.size());
+    char* o = out.data() + kept;
     const char* p = text.data();
     const char* end = p + text.size();
     while (p < end) {
         auto b = static_cast<unsigned char>(*p);
-        size_t n = sjis::CharLength(p, end);
-        if (n == 2) {
+        if (b < 0x80) {
+            *o++ = Tables::Lower(static_cast<char>(b));
+            ++p;
+        } else if (sjis::CharLength(p, end) == 2) {
             uint16_t code = static_cast<uint16_t>(b << 8 | static_cast<unsigned char>(p[1]));
-            if (char a = t.fullToAscii[code])
-                out.push_back(a);
-            else
-                out.append(p, 2);
+            if (char a = t.fullToAscii[code]) {
+                *o++ = a;
+            } else {
+                *o++ = p[0];
+                *o++ = p[1];
+            }
+            p += 2;
         } else if (b >= 0xA1 && b <= 0xDF) {
             auto next = p + 1 < end ? static_cast<unsigned char>(p[1]) : 0;
+            const std::string* full = &t.half[b];
             if (next == kVoicedMark && !t.voiced[b].empty()) {
-                out.append(t.voiced[b]);
+                full = &t.voiced[b];
                 ++p;
             } else if (next == kSemiVoicedMark && !t.semiVoiced[b].empty()) {
-                out.append(t.semiVoiced[b]);
+                full = &t.semiVoiced[b];
                 ++p;
-            } else {
-                out.append(t.half[b]);
             }
+            o = std::copy(full->begin(), full->end(), o);
+            ++p;
         } else {
-            out.push_back(Tables::Lower(static_cast<char>(b)));
+            *o++ = static_cast<char>(b);
+            ++p;
         }
-        p += n;
     }
+    out.resize(static_cast<size_t>(o - out.data()));
 }
 
 }  // namespace
@@ -119,37 +133,151 @@ bool ContainsFolded(std::string_view text, std::string_view needle) {
     return false;
 }
 
-int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot, std::string_view sjisNeedle,
-                   int fromRow, bool forward) {
-    const std::string needle = FoldForSearch(sjisNeedle);
-    const int rows = store.DataRowCount(outlineSlot);
-    if (needle.empty() || rows <= 0) return -1;
-    // Resource names by number, folded once per step; looked up by the cell
-    // itself, without a copy.
-    struct Hash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
-    };
-    std::unordered_map<std::string, bool, Hash, std::equal_to<>> resourceHolds;
-    for (int r = 0; r < store.DataRowCount(resourceSlot); ++r)
-        resourceHolds[store.CellText(resourceSlot, resource::No, r)] =
-            ContainsFolded(FoldForSearch(store.CellText(resourceSlot, resource::Name, r)), needle);
-    const StringGrid* grid = store.Grid(outlineSlot);
-    const int first = store.HasHeader(outlineSlot) ? 1 : 0;
-    std::string folded;
-    for (int i = 1; i <= rows; ++i) {
-        int r = ((fromRow + (forward ? i : -i)) % rows + rows) % rows;
-        std::string_view name = grid->Cells(outline::Name, r + first);
-        if (outline::IsRowType(grid->Cells(outline::Type, r + first), outline::Assignment)) {
-            auto it = resourceHolds.find(name);
-            if (it != resourceHolds.end() && it->second) return r;
-            continue;
+NameIndex::NameIndex() {
+    outline_.columns = {outline::Name, outline::Type};
+    resources_.columns = {resource::No, resource::Name};
+}
+
+bool NameIndex::Source::Same(const StringGrid* g) const {
+    return g == grid && !life.expired() && g && Revision(g) == revision;
+}
+
+void NameIndex::Source::Take(const StringGrid* g) {
+    grid = g;
+    life = g ? g->LifeToken() : std::weak_ptr<const int>();
+    revision = g ? Revision(g) : 0;
+}
+
+uint64_t NameIndex::Source::Revision(const StringGrid* g) const {
+    uint64_t sum = 0;
+    for (int col : columns) sum += g->ContentRevision(col);
+    return sum;
+}
+
+namespace {
+
+struct Hash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+// Folded resource names by number, looked up by the cell itself.
+using ResourceNames = std::unordered_map<std::string, std::string, Hash, std::equal_to<>>;
+
+// Rows from..to-1's folded names, each ended by a NUL, and where each ends.
+struct FoldedRows {
+    std::string text;
+    std::vector<size_t> ends;
+
+    void Fold(const StringGrid& grid, int first, const ResourceNames& resources, int from, int to) {
+        text.reserve(static_cast<size_t>(to - from) * 16);
+        ends.reserve(static_cast<size_t>(to - from));
+        for (int r = from; r < to; ++r) {
+            const packed::Record cells = grid.RowCells(r + first);
+            std::string_view name = cells.Cell(outline::Name);
+            if (!outline::IsRowType(cells.Cell(outline::Type), outline::Assignment))
+                FoldInto(name, text);
+            else if (auto it = resources.find(name); it != resources.end())
+                text.append(it->second);
+            text.push_back('\0');
+            ends.push_back(text.size());
         }
-        folded.clear();
-        FoldInto(name, folded);
-        if (ContainsFolded(folded, needle)) return r;
+    }
+};
+
+}  // namespace
+
+void NameIndex::Build(const ScheduleStore& store, int outlineSlot, int resourceSlot) {
+    ResourceNames resources;
+    for (int r = 0; r < store.DataRowCount(resourceSlot); ++r)
+        resources[store.CellText(resourceSlot, resource::No, r)] =
+            FoldForSearch(store.CellText(resourceSlot, resource::Name, r));
+    const StringGrid* grid = store.Grid(outlineSlot);
+    first_ = store.HasHeader(outlineSlot) ? 1 : 0;
+    const int rows = grid ? std::max(store.DataRowCount(outlineSlot), 0) : 0;
+    // Two halves at once: the first step after an edit folds every name.
+    // Reading the grid from two threads is safe: nothing changes it meanwhile.
+    constexpr int kShareFrom = 20000;
+    const int half = rows >= kShareFrom ? rows / 2 : rows;
+    FoldedRows head, tail;
+    {
+        std::jthread worker;
+        if (half < rows) worker = std::jthread([&] { tail.Fold(*grid, first_, resources, half, rows); });
+        if (grid) head.Fold(*grid, first_, resources, 0, half);
+    }
+    text_ = std::move(head.text);
+    text_.append(tail.text);
+    starts_.clear();
+    starts_.reserve(static_cast<size_t>(rows) + 1);
+    starts_.push_back(0);
+    starts_.insert(starts_.end(), head.ends.begin(), head.ends.end());
+    const size_t shift = starts_.back();
+    for (size_t end : tail.ends) starts_.push_back(shift + end);
+    outline_.Take(grid);
+    resources_.Take(store.Grid(resourceSlot));
+}
+
+int NameIndex::RowAt(size_t offset) const {
+    return static_cast<int>(std::upper_bound(starts_.begin(), starts_.end(), offset) - starts_.begin()) - 1;
+}
+
+bool NameIndex::HoldsAt(int row, size_t offset) const {
+    // A match counts where a character starts, not inside a two-byte one.
+    const char* end = text_.data() + starts_[static_cast<size_t>(row) + 1];
+    size_t at = starts_[static_cast<size_t>(row)];
+    while (at < offset) at += sjis::CharLength(text_.data() + at, end);
+    return at == offset;
+}
+
+// The first row of first..end-1 that holds the needle, or -1.
+int NameIndex::Forward(std::string_view needle, int first, int end) const {
+    std::string_view text(text_.data(), starts_[static_cast<size_t>(end)]);
+    for (size_t at = text.find(needle, starts_[static_cast<size_t>(first)]); at != std::string_view::npos;
+         at = text.find(needle, at + 1)) {
+        int row = RowAt(at);
+        if (HoldsAt(row, at)) return row;
     }
     return -1;
+}
+
+// The last row of first..end-1 that holds the needle, or -1.
+int NameIndex::Backward(std::string_view needle, int first, int end) const {
+    const size_t from = starts_[static_cast<size_t>(first)];
+    std::string_view text(text_.data() + from, starts_[static_cast<size_t>(end)] - from);
+    size_t at = text.rfind(needle);
+    while (at != std::string_view::npos) {
+        int row = RowAt(from + at);
+        if (HoldsAt(row, from + at)) return row;
+        if (at == 0) break;
+        at = text.rfind(needle, at - 1);
+    }
+    return -1;
+}
+
+int NameIndex::Find(const ScheduleStore& store, int outlineSlot, int resourceSlot, std::string_view sjisNeedle,
+                    int fromRow, bool forward) {
+    const std::string needle = FoldForSearch(sjisNeedle);
+    // No name holds a NUL: it parts the names in the kept text.
+    if (needle.empty() || needle.find('\0') != std::string::npos) return -1;
+    if (!outline_.Same(store.Grid(outlineSlot)) || !resources_.Same(store.Grid(resourceSlot)) ||
+        first_ != (store.HasHeader(outlineSlot) ? 1 : 0))
+        Build(store, outlineSlot, resourceSlot);
+    const int rows = static_cast<int>(starts_.size()) - 1;
+    if (rows <= 0) return -1;
+    // Round the end: the rows after `fromRow`, then those up to it, itself last.
+    if (forward) {
+        const int start = ((fromRow + 1) % rows + rows) % rows;
+        int r = Forward(needle, start, rows);
+        return r >= 0 ? r : Forward(needle, 0, start);
+    }
+    const int start = ((fromRow - 1) % rows + rows) % rows;
+    int r = Backward(needle, 0, start + 1);
+    return r >= 0 ? r : Backward(needle, start + 1, rows);
+}
+
+int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot, std::string_view sjisNeedle,
+                   int fromRow, bool forward) {
+    NameIndex index;
+    return index.Find(store, outlineSlot, resourceSlot, sjisNeedle, fromRow, forward);
 }
 
 }  // namespace vinta

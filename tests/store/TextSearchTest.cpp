@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <random>
 
 #include "KtsGenerate.h"
 #include "runtime/Sjis.h"
@@ -78,6 +79,53 @@ TEST_F(OutlineSearch, AssignmentsByTheirResourceName) {
     Name(5, "山田さんの作業");
     EXPECT_EQ(Find("山田", 0), 3);
     EXPECT_EQ(Find("1", 0), -1) << "not by the number the cell holds";
+}
+
+// The rule spelled out row by row, as the one kept index must answer it.
+int FindRowByRow(const ScheduleStore& st, int o, int res, const std::string& needle, int from, bool forward) {
+    const std::string folded = FoldForSearch(needle);
+    const int rows = st.DataRowCount(o);
+    for (int i = 1; !folded.empty() && i <= rows; ++i) {
+        int r = ((from + (forward ? i : -i)) % rows + rows) % rows;
+        std::string name = st.CellText(o, outline::Name, r);
+        if (outline::IsRowType(st.CellText(o, outline::Type, r), outline::Assignment)) {
+            int k = st.FindRow(res, resource::No, name);
+            name = k >= 0 ? st.CellText(res, resource::Name, k) : "";
+        }
+        if (ContainsFolded(FoldForSearch(name), folded)) return r;
+    }
+    return -1;
+}
+
+// One index kept through random edits of every kind answers each step as
+// the rule read afresh does: names, kinds, resources, rows inserted and
+// deleted, a whole file read again, folds (which must not matter).
+TEST(OutlineSearchIndex, KeptThroughEveryChange) {
+    ScheduleDocument s;
+    GenerateSchedule(s, {120, 7, 2026, 5});
+    const int o = s.outlineSlot, res = s.resourceSlot;
+    const char* words[] = {"設計", "詳細設計", "ｶﾞｲﾄﾞ", "ガイド", "表", "a\\表", "ＡＢＣ", "abc", "ﾃｽﾄ", ""};
+    std::mt19937 rng(11);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    NameIndex kept;
+    for (int step = 0; step < 400; ++step) {
+        const int rows = s.store.DataRowCount(o);
+        switch (pick(7)) {
+        case 0: s.store.SetCellText(o, outline::Name, pick(rows), Lit(words[pick(10)])); break;
+        case 1: s.store.SetCellText(o, outline::Type, pick(rows), pick(2) ? "3" : "1"); break;
+        case 2: s.store.SetCellText(res, resource::Name, pick(5), Lit(words[pick(10)])); break;
+        case 3: s.store.InsertRow(o, pick(rows), true); break;
+        case 4: if (rows > 2) s.store.DeleteRow(o, pick(rows)); break;
+        case 5: s.store.SetCellText(o, outline::Expanded, pick(rows), pick(2) ? "1" : "0"); break;
+        case 6: if (step % 50 == 0) s.store.LoadFromBytes(s.store.SaveToBytes()); break;
+        }
+        const int from = pick(s.store.DataRowCount(o));
+        for (const char* needle : {"設計", "ガ", "ｶﾞｲ", "\\", "abc", "ｽﾄ", "表"})
+            for (bool forward : {true, false})
+                ASSERT_EQ(kept.Find(s.store, o, res, Lit(needle), from, forward),
+                          FindRowByRow(s.store, o, res, Lit(needle), from, forward))
+                    << "step " << step << " " << needle << " from " << from << (forward ? " forward" : " back");
+    }
 }
 
 // A step through 100,000 rows answers well within a keystroke.
