@@ -70,6 +70,18 @@ if len(buttons) < 15:
 check("current cell selected", t.getAccessibleAt(0, 1).getState().contains(pyatspi.STATE_SELECTED), True)
 check("other cells not selected", t.getAccessibleAt(1, 1).getState().contains(pyatspi.STATE_SELECTED), False)
 
+# Arrow keys, sent as a screen reader's user types them, move the current
+# cell: one row down, one column right, to the second row's name.
+DOWN, RIGHT = 0xFF54, 0xFF53  # X key symbols
+for key in (DOWN, RIGHT):
+    pyatspi.Registry.generateKeyboardEvent(key, None, pyatspi.KEY_SYM)
+deadline = time.time() + 10
+while time.time() < deadline and not t.getAccessibleAt(1, 2).getState().contains(pyatspi.STATE_SELECTED):
+    time.sleep(0.1)
+moved = t.getAccessibleAt(1, 2)
+check("current cell after Down, Right", moved.getState().contains(pyatspi.STATE_SELECTED), True)
+check("its text", moved.name.split("、")[0], shown[1]["cells"][2])
+
 if failures:
     sys.exit("\n".join(failures))
 print("accessibility tree as expected")
