@@ -14,7 +14,9 @@ namespace {
 
 // One cell, by its grid row and column: it stays the same cell while the
 // rows around it fold and scroll.
-class GridCell : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class GridCell : public QAccessibleInterface,
+                 public QAccessibleTableCellInterface,
+                 public QAccessibleActionInterface {
 public:
     GridCell(GridWidget* grid, int row, int col) : grid_(grid), row_(row), col_(col) {}
     bool isValid() const override { return grid_ && grid_->ShownRowIndex(row_) >= 0; }
@@ -45,8 +47,19 @@ public:
         return s;
     }
     void* interface_cast(QAccessible::InterfaceType t) override {
-        return t == QAccessible::TableCellInterface ? static_cast<QAccessibleTableCellInterface*>(this) : nullptr;
+        if (t == QAccessible::TableCellInterface) return static_cast<QAccessibleTableCellInterface*>(this);
+        if (t == QAccessible::ActionInterface) return static_cast<QAccessibleActionInterface*>(this);
+        return nullptr;
     }
+    // The action (a fold box's "折りたたむ" or "展開する"), where the cell has one.
+    QStringList actionNames() const override {
+        const QString name = grid_ ? grid_->CellActionName(col_, row_) : QString();
+        return name.isEmpty() ? QStringList() : QStringList{name};
+    }
+    void doAction(const QString& name) override {
+        if (grid_ && name == grid_->CellActionName(col_, row_)) grid_->RunCellAction(col_, row_);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
     // The table cell.
     bool isSelected() const override { return grid_ && grid_->Row() == row_ && grid_->Col() == col_; }
     QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }

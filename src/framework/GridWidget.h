@@ -36,6 +36,16 @@ public:
     void SetRowText(std::function<QString(int row)> fn) { rowText_ = std::move(fn); }
     QString CellText(int col, int row) const;
     QString RowText(int row) const { return rowText_ ? rowText_(row) : QString(); }
+    // A cell's one action for assistive technology (a fold box's), by the
+    // name it is offered under; an empty name offers none.
+    void SetCellAction(CellTextFn name, std::function<void(int col, int row)> run) {
+        cellActionName_ = std::move(name);
+        cellAction_ = std::move(run);
+    }
+    QString CellActionName(int col, int row) const { return cellActionName_ ? cellActionName_(col, row) : QString(); }
+    void RunCellAction(int col, int row) {
+        if (cellAction_ && !CellActionName(col, row).isEmpty()) cellAction_(col, row);
+    }
     // The rows and columns shown (folded and zero-width ones left out),
     // scrolling ones only: what a screen reader's table holds.
     int ShownRowCount() const;
@@ -117,6 +127,8 @@ private:
     DrawCellFn drawCell_;
     CellTextFn cellText_;
     std::function<QString(int row)> rowText_;
+    CellTextFn cellActionName_;
+    std::function<void(int col, int row)> cellAction_;
     FontSpec font_;
     int fixedCols_ = 1;
     int row_ = 1;

@@ -163,6 +163,13 @@ QString OutlineSpokenText(const ScheduleDocument& t, int col, int row) {
     return text;
 }
 
+QString FoldActionName(const ScheduleDocument& t, int col, int row) {
+    if (col != outline::Name || row < 1 || row >= t.Outline().RowCount()) return {};
+    RowReader r{t.store, t.outlineSlot, row - 1};
+    if (!r.Has(outline::HasChildren) || r.Num(outline::HasChildren) != 1) return {};
+    return r.NumOr(outline::Expanded, 0) != 0 ? QStringLiteral("折りたたむ") : QStringLiteral("展開する");
+}
+
 bool FoldAt(ScheduleDocument& t, int col, int row, const QRect& rect, QPoint pos) {
     if (col != outline::Name || row < 1 || row >= t.Outline().RowCount()) return false;
     RowReader r{t.store, t.outlineSlot, row - 1};

@@ -32,6 +32,9 @@ std::string OutlineCellText(const ScheduleDocument& doc, int col, int row);
 // What a screen reader says for the cell: the text, the row's kind for the
 // picture column, and whether a row with rows under it is folded.
 QString OutlineSpokenText(const ScheduleDocument& doc, int col, int row);
+// What the fold box in a name cell does when pressed: "折りたたむ",
+// "展開する", or empty where the row has no rows under it.
+QString FoldActionName(const ScheduleDocument& doc, int col, int row);
 
 // A left-button release at `pos` over cell (col, row) with rectangle `rect`:
 // folds or unfolds when it hits a fold box. True when it did.

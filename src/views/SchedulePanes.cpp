@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "framework/GridWidget.h"
+#include "store/Folding.h"
 #include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
 #include "views/OutlineView.h"
@@ -25,6 +26,12 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     const ScheduleDocument& doc = m.doc;
     outline_->SetCellText([&doc](int col, int row) { return OutlineSpokenText(doc, col, row); });
     outline_->setAccessibleName(QStringLiteral("アウトライン"));
+    ScheduleDocument& folds = m.doc;
+    outline_->SetCellAction([&doc](int col, int row) { return FoldActionName(doc, col, row); },
+                            [this, &folds](int col, int row) {
+                                SetFolded(folds, row, FoldActionName(folds, col, row) == QStringLiteral("展開する"));
+                                Refresh();
+                            });
     chart_ = new GridWidget(&m.doc.chartGrid);
     chart_->setAccessibleName(QStringLiteral("チャート"));
     chart_->SetCellText([&doc](int col, int row) {

@@ -74,6 +74,22 @@ TEST_F(Accessibility, ThePanesAreTablesOfTheRowsShown) {
     EXPECT_EQ(chart->rowCount(), 8);
 }
 
+// A fold box is a cell's action, named for what pressing it does.
+TEST_F(Accessibility, FoldBoxesAreNamedActions) {
+    TForm1& f = *form;
+    auto actions = [&](int row) {
+        QAccessibleActionInterface* a = Table(f.Schedule1())->cellAt(row, 2)->actionInterface();
+        return a ? a->actionNames() : QStringList{QStringLiteral("<none>")};
+    };
+    EXPECT_EQ(actions(1), QStringList{QStringLiteral("折りたたむ")});
+    EXPECT_EQ(actions(3), QStringList{}) << "no rows under it, no box";
+    Table(f.Schedule1())->cellAt(1, 2)->actionInterface()->doAction(QStringLiteral("折りたたむ"));
+    EXPECT_EQ(Table(f.Schedule1())->rowCount(), 8);
+    EXPECT_EQ(actions(1), QStringList{QStringLiteral("展開する")});
+    Table(f.Schedule1())->cellAt(1, 2)->actionInterface()->doAction(QStringLiteral("展開する"));
+    EXPECT_EQ(Table(f.Schedule1())->rowCount(), 9);
+}
+
 TEST_F(Accessibility, TheCurrentCellIsTheFocusedOne) {
     TForm1& f = *form;
     f.Schedule1()->SetCurrent(2, 4);
