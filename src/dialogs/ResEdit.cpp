@@ -55,9 +55,11 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     PageControl1->addTab(AdminPage(prompter), QStringLiteral("管理情報"));
     auto* memo = new QWidget;
     auto* mv = new QVBoxLayout(memo);
-    mv->addWidget(new QLabel(QStringLiteral("メモ")));
+    auto* memoLabel = new QLabel(QStringLiteral("メモ"));
+    mv->addWidget(memoLabel);
     mMemo = new SjisTextEdit(&prompter, true);
     Named(mMemo, "mMemo");
+    memoLabel->setBuddy(mMemo);
     mv->addWidget(mMemo);
     PageControl1->addTab(memo, QStringLiteral("メモ"));
 
@@ -157,6 +159,7 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
 
     StringGrid1 = new GridWidget(&view);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setAccessibleName(QStringLiteral("リソース"));
     StringGrid1->SetFixedCols(1);
     StringGrid1->SetGridLines(true);
     StringGrid1->SetRowSelect(true);

@@ -53,6 +53,7 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     auto* mv = new QVBoxLayout(memo);
     eMemo = new SjisTextEdit(&ctx_.prompter, true);
     eMemo->setObjectName(QStringLiteral("eMemo"));
+    eMemo->setAccessibleName(QStringLiteral("メモ"));
     mv->addWidget(eMemo);
     PageControl1->addTab(memo, QStringLiteral("メモ"));
 
@@ -140,6 +141,7 @@ QWidget* TTaskEditDlg::LinesPage() {
     }
     StringGrid1 = new GridWidget(&lines);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setAccessibleName(QStringLiteral("割り当て"));
     StringGrid1->SetFixedCols(1);
     StringGrid1->SetGridLines(true);
     StringGrid1->SetRowSelect(true);

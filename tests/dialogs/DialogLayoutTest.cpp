@@ -2,7 +2,10 @@
 // nothing squeezed, and Tab through every field in reading order.
 #include <gtest/gtest.h>
 
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QLayout>
 #include <QLineEdit>
@@ -96,6 +99,31 @@ TEST_F(DialogLayout, ADateTakesDigitsAfterAClick) {
     QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x() + 2, edit->height() / 2));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2027"));
     EXPECT_EQ(date->date(), QDate(2027, 12, 15));
+}
+
+// Every control the keyboard reaches has a name a screen reader can say:
+// its label's text, its own text or its hint.
+TEST_F(DialogLayout, EveryControlHasAnAccessibleName) {
+    TTaskEditDlg t(ctx);
+    TTaskEditDlg2 t2(prompter, nullptr);
+    TResEditDlg r(ctx);
+    TResEditDlg2 r2(prompter, nullptr);
+    for (QDialog* d : {static_cast<QDialog*>(&t), static_cast<QDialog*>(&t2), static_cast<QDialog*>(&r),
+                       static_cast<QDialog*>(&r2)}) {
+        d->show();
+        for (QWidget* w : d->findChildren<QWidget*>()) {
+            // A combo box's or spin box's own line edit speaks for its owner,
+            // a tab widget's bar for the tab widget.
+            if (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(d) || w->focusProxy() ||
+                qobject_cast<QComboBox*>(w->parentWidget()) || qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
+                continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            EXPECT_FALSE(a && a->text(QAccessible::Name).trimmed().isEmpty())
+                << d->objectName().toStdString() << ": " << w->metaObject()->className() << " "
+                << w->objectName().toStdString();
+        }
+        d->hide();
+    }
 }
 
 }  // namespace
