@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  libexpat1-dev xsltproc planner-data python3-icalendar
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev libgl-dev libxcb1-dev qt6-translations-l10n libcups2-dev
   fonts-ipafont-gothic fonts-liberation2 python3
   xvfb xauth imagemagick xdotool

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KtsDump.h"
+#include "KtsExchange.h"
 #ifdef VINTA_EXPORT
 #include "KtsExport.h"
 #endif
@@ -30,6 +31,8 @@ const char kUsage[] =
     "  vinta-kts new OUT.kts                            write a new, empty schedule\n"
     "  vinta-kts dump FILE.kts                          print the schedule as JSON (UTF-8)\n"
     "  vinta-kts generate --rows N [--seed S] OUT.kts   write a sample schedule of N outline rows\n"
+    "  vinta-kts export FILE.kts OUT.xml|OUT.ics        Microsoft Project XML, or iCalendar to-dos\n"
+    "  vinta-kts import IN.xml|IN.csv OUT.kts           a schedule from Microsoft Project XML or CSV\n"
     "  vinta-kts export FILE.kts OUT.pdf|OUT.png|OUT.csv [--view year|month] [--from yyyy/mm]\n"
     "            [--size WxH] [--encoding cp932|utf8]\n"
     "                                                   printed pages (A4 landscape), the window's\n"
@@ -65,12 +68,10 @@ const char* WhyUnreadable(const std::string& path) {
     return "read error";
 }
 
-int Dump(const std::vector<std::string>& args) {
-    if (args.size() != 1) return Usage("dump takes one file name");
-    const std::string& path = args[0];
-    vinta::ScheduleDocument s;
+// kExitOk when read, else the exit status, said on standard error.
+int Load(const std::string& path, vinta::ScheduleDocument& s) {
     switch (s.store.LoadFromFile(path)) {
-        case vinta::kLoadRead: break;
+        case vinta::kLoadRead: return kExitOk;
         case vinta::kLoadNotSchedule:
             std::fprintf(stderr, "vinta-kts: %s is not a schedule file\n", path.c_str());
             return kExitNotSchedule;
@@ -84,6 +85,13 @@ int Dump(const std::vector<std::string>& args) {
             std::fprintf(stderr, "vinta-kts: cannot read %s: %s\n", path.c_str(), WhyUnreadable(path));
             return kExitIo;
     }
+}
+
+int Dump(const std::vector<std::string>& args) {
+    if (args.size() != 1) return Usage("dump takes one file name");
+    const std::string& path = args[0];
+    vinta::ScheduleDocument s;
+    if (int status = Load(path, s); status != kExitOk) return status;
     const bool written = vinta::WriteJson(s, [](std::string_view piece) {
         return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
     });
@@ -163,6 +171,15 @@ int main(int argc, char** argv) {
     if (command == "dump") return Dump(args);
     if (command == "generate") return Generate(args);
     if (command == "holidays") return Holidays(args);
+    if (command == "import") {
+        if (args.size() != 2) return Usage("import takes IN.xml|IN.csv and OUT.kts");
+        return vinta::ImportCommand(args[0], args[1]);
+    }
+    if (command == "export" && args.size() == 2 && vinta::IsExchangeFormat(args[1])) {
+        vinta::ScheduleDocument s;
+        if (int status = Load(args[0], s); status != kExitOk) return status;
+        return vinta::ExportExchange(s, args[0], args[1]);
+    }
 #ifdef VINTA_EXPORT
     if (command == "export") return vinta::ExportCommand(args);
 #else

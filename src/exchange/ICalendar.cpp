@@ -1,0 +1,107 @@
+#include "exchange/ICalendar.h"
+
+#include <cstdio>
+
+#include "runtime/Clock.h"
+
+namespace vinta {
+
+namespace {
+
+// TEXT values: backslash, semicolon and comma escaped, line breaks as \n.
+std::string Escaped(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' || c == ';' || c == ',') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            if (i + 1 >= text.size() || text[i + 1] != '\n') out += "\\n";
+        } else if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// A content line folded after at most 75 octets, never inside a UTF-8
+// character, each piece ended by CR LF.
+void Line(std::string& out, std::string_view line) {
+    size_t limit = 75;
+    while (line.size() > limit) {
+        size_t cut = limit;
+        while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        out.append(line.substr(0, cut));
+        out += "\r\n ";
+        line.remove_prefix(cut);
+        limit = 74;  // the leading space counts
+    }
+    out.append(line);
+    out += "\r\n";
+}
+
+std::string DateValue(const Date& d) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", d.year, d.month, d.day);
+    return buf;
+}
+
+std::string Uid(std::string_view fileKey, int line) {
+    std::string key;
+    for (char c : fileKey) key += (c == ' ' || c == '@' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
+    return "vinta-" + key + "-" + std::to_string(line) + "@vinta";
+}
+
+std::string Stamp() {
+    const SystemTime t = clock::UtcNow();
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02dT%02d%02d%02dZ", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
+    return buf;
+}
+
+}  // namespace
+
+std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
+    std::string out;
+    for (const char* l : {"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Vinta//Vinta//JA", "CALSCALE:GREGORIAN"})
+        Line(out, l);
+    const std::string stamp = Stamp();
+    std::vector<size_t> parents;  // the tasks above the current one, by level
+    for (size_t i = 0; i < plan.tasks.size(); ++i) {
+        const PlanTask& t = plan.tasks[i];
+        while (!parents.empty() && plan.tasks[parents.back()].level >= t.level) parents.pop_back();
+        if (t.kind != PlanTask::Comment) {
+            Line(out, "BEGIN:VTODO");
+            Line(out, "UID:" + Uid(fileKey, t.line));
+            Line(out, "DTSTAMP:" + stamp);
+            Line(out, "SUMMARY:" + Escaped(t.name));
+            if (t.start) {
+                Date end = t.end ? *t.end : *t.start;
+                if (JulianDay(end.year, end.month, end.day, 12, 0, 0).day <
+                    JulianDay(t.start->year, t.start->month, t.start->day, 12, 0, 0).day)
+                    end = *t.start;
+                Line(out, "DTSTART;VALUE=DATE:" + DateValue(*t.start));
+                Line(out, "DUE;VALUE=DATE:" + DateValue(AddDays(end.year, end.month, end.day, 1)));
+            }
+            Line(out, "PERCENT-COMPLETE:" + std::to_string(t.progress));
+            if (t.progress >= 100) Line(out, "STATUS:COMPLETED");
+            if (!t.memo.empty()) Line(out, "DESCRIPTION:" + Escaped(t.memo));
+            // The nearest row above that is exported: comments are not.
+            for (auto p = parents.rbegin(); p != parents.rend(); ++p)
+                if (plan.tasks[*p].kind != PlanTask::Comment) {
+                    Line(out, "RELATED-TO:" + Uid(fileKey, plan.tasks[*p].line));
+                    break;
+                }
+            Line(out, "END:VTODO");
+        }
+        parents.push_back(i);
+    }
+    Line(out, "END:VCALENDAR");
+    return out;
+}
+
+}  // namespace vinta

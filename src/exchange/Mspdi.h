@@ -1,0 +1,27 @@
+#pragma once
+// Microsoft Project's XML (MSPDI, Project 2003 and later), which the common
+// planners read and write. A task's working day is 08:00 to 17:00, eight
+// hours, Monday to Friday. A row's kind travels in the custom field Text1
+// ("プロジェクト", "タスク", "コメント"); a comment is a task without dates.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "exchange/Plan.h"
+
+namespace vinta {
+
+std::string WriteMspdi(const Plan& plan);
+
+struct MspdiRead {
+    Plan plan;
+    // What the plan cannot hold, as "12 dependencies, 3 calendars"; empty
+    // when nothing was left out.
+    std::string dropped;
+};
+
+// The plan in `xml`, or nothing with `error` saying what is wrong and where.
+std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error);
+
+}  // namespace vinta

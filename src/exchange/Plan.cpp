@@ -1,0 +1,161 @@
+#include "exchange/Plan.h"
+
+#include <algorithm>
+#include <charconv>
+#include <unordered_map>
+
+#include "runtime/Sjis.h"
+#include "store/Folding.h"
+#include "store/RowReader.h"
+#include "store/ScheduleDocument.h"
+
+namespace vinta {
+
+namespace {
+
+std::optional<Date> CellDate(const std::string& cell) { return IsBlankCell(cell) ? std::nullopt : ParseDateText(cell); }
+
+std::string Text(const std::string& cell) { return IsBlankCell(cell) ? std::string() : sjis::ToUtf8(cell); }
+
+std::string DateCell(const std::optional<Date>& d) { return d ? FormatDate(d->year, d->month, d->day) : std::string(); }
+
+// Every text of the plan in Shift-JIS, or the first one that cannot be.
+struct Encoded {
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> resources;  // name, group
+    std::vector<std::pair<std::string, std::string>> tasks;      // name, memo
+    std::vector<std::vector<std::string>> memos;                 // the assignments'
+};
+
+std::optional<std::string> Encode(const Plan& plan, Encoded& e) {
+    auto sj = [](const std::string& utf8, std::string& out) {
+        auto s = sjis::FromUtf8(utf8);
+        if (s) out = std::move(*s);
+        return s.has_value();
+    };
+    if (!sj(plan.title, e.title)) return "the title holds a character Shift-JIS cannot hold";
+    for (const PlanResource& r : plan.resources) {
+        auto& [name, group] = e.resources.emplace_back();
+        if (!sj(r.name, name) || !sj(r.group, group))
+            return "resource \"" + r.name + "\" holds a character Shift-JIS cannot hold";
+    }
+    for (const PlanTask& t : plan.tasks) {
+        auto& [name, memo] = e.tasks.emplace_back();
+        auto& memos = e.memos.emplace_back();
+        bool ok = sj(t.name, name) && sj(t.memo, memo);
+        for (const PlanAssignment& a : t.assignments) ok = ok && sj(a.memo, memos.emplace_back());
+        if (!ok)
+            return "task \"" + t.name + "\" (line " + std::to_string(t.line) +
+                   ") holds a character Shift-JIS cannot hold";
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+Plan ReadPlan(const ScheduleDocument& doc) {
+    const ScheduleStore& st = doc.store;
+    const int o = doc.outlineSlot, res = doc.resourceSlot;
+    Plan plan;
+    plan.title = Text(st.CellText(doc.optionSlot, 0, 0));
+    for (int r = 0; r < st.DataRowCount(res); ++r) {
+        RowReader row{st, res, r};
+        if (!row.Has(resource::No) || IsBlankCell(row.Text(resource::Name))) continue;
+        plan.resources.push_back({row.Num(resource::No), Text(row.Text(resource::Name)), Text(row.Text(resource::Affiliation))});
+    }
+    for (int r = 0; r < st.DataRowCount(o); ++r) {
+        RowReader row{st, o, r};
+        if (!row.Has(outline::Type)) continue;  // rows nobody has filled in
+        const int type = row.Num(outline::Type);
+        if (type == outline::Assignment) {
+            // The row's name cell holds the person's number.
+            const std::string no = row.Text(outline::Name);
+            int person = 0;
+            if (plan.tasks.empty() || !CellHoldsNumber(no) ||
+                std::from_chars(no.data(), no.data() + no.size(), person).ec != std::errc())
+                continue;
+            plan.tasks.back().assignments.push_back({person, CellDate(row.Text(outline::StartDate)),
+                                                     CellDate(row.Text(outline::EndDate)),
+                                                     std::clamp(row.NumOr(outline::Progress, 0), 0, 100),
+                                                     Text(row.Text(outline::Memo))});
+            continue;
+        }
+        PlanTask t;
+        t.name = Text(row.Text(outline::Name));
+        t.level = std::max(row.NumOr(outline::Level, 0), 0);
+        t.kind = type == outline::Project ? PlanTask::Project : type == outline::Comment ? PlanTask::Comment : PlanTask::Task;
+        if (t.kind != PlanTask::Comment) {
+            t.start = CellDate(row.Text(outline::StartDate));
+            t.end = CellDate(row.Text(outline::EndDate));
+        }
+        t.progress = std::clamp(row.NumOr(outline::Progress, 0), 0, 100);
+        t.memo = Text(row.Text(outline::Memo));
+        t.line = r + 1;
+        plan.tasks.push_back(std::move(t));
+    }
+    return plan;
+}
+
+std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
+    Encoded e;
+    if (auto problem = Encode(plan, e)) return problem;
+    ScheduleStore& st = doc.store;
+    const int o = doc.outlineSlot, res = doc.resourceSlot;
+    st.SetCellText(doc.optionSlot, 0, 0, e.title);
+    // People keep their numbers (assignments name them by it); the next
+    // person added gets the next free one.
+    int highest = st.Table(res).lastSerial;
+    for (size_t i = 0; i < plan.resources.size(); ++i) {
+        highest = std::max(highest, plan.resources[i].no);
+        const int r = static_cast<int>(i);
+        if (r >= st.DataRowCount(res)) st.InsertRow(res, r, false);
+        st.SetCellNumber(res, resource::No, r, plan.resources[i].no);
+        st.SetCellText(res, resource::Name, r, e.resources[i].first);
+        st.SetCellText(res, resource::Affiliation, r, e.resources[i].second);
+        st.SetCellNumber(res, resource::Kind, r, resource::Member);
+    }
+    st.SetLastSerial(res, highest);
+    int r = 0;
+    auto row = [&] {
+        if (r >= st.DataRowCount(o)) st.InsertNumberedRow(o, r);
+        return r++;
+    };
+    for (size_t i = 0; i < plan.tasks.size(); ++i) {
+        const PlanTask& t = plan.tasks[i];
+        const int at = row(), no = st.CellNumber(o, outline::No, at);
+        const bool parent = plan.HasChildren(i) || !t.assignments.empty();
+        auto put = [&](int col, int r2, const std::string& text) { st.SetCellText(o, col, r2, text); };
+        put(outline::Name, at, e.tasks[i].first);
+        put(outline::Progress, at, std::to_string(std::clamp(t.progress, 0, 100)));
+        put(outline::StartDate, at, DateCell(t.start));
+        put(outline::EndDate, at, DateCell(t.end));
+        put(outline::Level, at, std::to_string(t.level));
+        put(outline::Type, at, std::to_string(static_cast<int>(t.kind)));
+        for (int col : {outline::WorkState, outline::ResourceNo, outline::LinkNo}) put(col, at, "0");
+        put(outline::HasChildren, at, parent ? "1" : "0");
+        put(outline::Expanded, at, parent ? "1" : "0");
+        put(outline::Memo, at, e.tasks[i].second);
+        put(outline::ShowBar, at, "1");
+        for (size_t k = 0; k < t.assignments.size(); ++k) {
+            const PlanAssignment& a = t.assignments[k];
+            const int ar = row();
+            put(outline::Name, ar, std::to_string(a.resource));
+            put(outline::Progress, ar, std::to_string(std::clamp(a.progress, 0, 100)));
+            put(outline::StartDate, ar, DateCell(a.start ? a.start : t.start));
+            put(outline::EndDate, ar, DateCell(a.end ? a.end : t.end));
+            put(outline::Level, ar, std::to_string(t.level + 1));
+            put(outline::Type, ar, std::to_string(outline::Assignment));
+            put(outline::WorkState, ar, "0");
+            put(outline::ResourceNo, ar, std::to_string(a.resource));
+            put(outline::LinkNo, ar, std::to_string(no));
+            put(outline::HasChildren, ar, "0");
+            put(outline::Expanded, ar, "0");
+            put(outline::Memo, ar, e.memos[i][k]);
+            put(outline::ShowBar, ar, "1");
+        }
+    }
+    MatchChartRows(doc.Outline(), doc.chartGrid);
+    return std::nullopt;
+}
+
+}  // namespace vinta

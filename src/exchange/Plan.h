@@ -1,0 +1,59 @@
+#pragma once
+// A schedule as other planners see it: a title, people, and tasks in outline
+// order, each with its level, dates, progress, memo and the people assigned
+// to it. Texts are UTF-8. The formats Vinta exchanges (Microsoft Project's
+// XML, iCalendar, CSV) are written from and read into this, so that each
+// format's code never meets the table cells.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/Kdatetime.h"
+
+namespace vinta {
+
+class ScheduleDocument;
+
+struct PlanAssignment {
+    int resource = 0;  // the resource's number
+    std::optional<Date> start, end;
+    int progress = 0;
+    std::string memo;
+};
+
+struct PlanTask {
+    enum Kind { Project = 0, Task = 1, Comment = 2 };
+    std::string name;
+    int level = 0;  // 0: the outline's top level
+    Kind kind = Task;
+    std::optional<Date> start, end;  // none for a comment or a row without dates
+    int progress = 0;
+    std::string memo;
+    std::vector<PlanAssignment> assignments;
+    int line = 0;  // where it stands in what it was read from: outline row or file line, from 1
+};
+
+struct PlanResource {
+    int no = 0;
+    std::string name;
+    std::string group;
+};
+
+struct Plan {
+    std::string title;
+    std::vector<PlanResource> resources;
+    std::vector<PlanTask> tasks;
+    // Whether task `i` has tasks under it.
+    bool HasChildren(size_t i) const { return i + 1 < tasks.size() && tasks[i + 1].level > tasks[i].level; }
+};
+
+// The document's rows that hold a kind (rows nobody filled in are left out).
+Plan ReadPlan(const ScheduleDocument& doc);
+
+// Fills a new document (as File > New leaves it) with the plan. A text that
+// Shift-JIS cannot hold is refused before anything is written: the answer
+// names the task and its line.
+std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc);
+
+}  // namespace vinta

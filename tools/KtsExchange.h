@@ -1,0 +1,21 @@
+#pragma once
+// vinta-kts's exchange with other planners: export to Microsoft Project XML
+// or iCalendar, import from Microsoft Project XML or CSV.
+
+#include <string>
+
+namespace vinta {
+
+class ScheduleDocument;
+
+// Whether `out` names a format ExportExchange writes (.xml, .ics).
+bool IsExchangeFormat(const std::string& out);
+// Writes `doc` (read from `in`) to `out`; the exit status, a failure said on
+// standard error. The file at `out` is replaced whole or left as it was.
+int ExportExchange(const ScheduleDocument& doc, const std::string& in, const std::string& out);
+// Reads `in` (.xml or .csv) and writes the schedule to `out`; nothing is
+// written when `in` cannot be taken whole. What the schedule cannot hold is
+// said in one line on standard error.
+int ImportCommand(const std::string& in, const std::string& out);
+
+}  // namespace vinta
