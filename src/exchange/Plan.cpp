@@ -120,38 +120,50 @@ std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
         if (r >= st.DataRowCount(o)) st.InsertNumberedRow(o, r);
         return r++;
     };
+    // Each row written whole, its number kept: a hundred thousand rows in a
+    // blink rather than one rewrite of the row per cell.
+    StringGrid& grid = doc.Outline();
+    const int header = st.HasHeader(o) ? 1 : 0;
+    std::vector<std::string> cells(static_cast<size_t>(grid.ColCount()));
+    auto put = [&](int col, std::string text) { cells[static_cast<size_t>(col)] = std::move(text); };
+    auto flush = [&](int at) {
+        put(outline::No, std::string(grid.Cells(outline::No, at + header)));
+        grid.SetRows(at + header, cells);
+        std::fill(cells.begin(), cells.end(), std::string());
+    };
     for (size_t i = 0; i < plan.tasks.size(); ++i) {
         const PlanTask& t = plan.tasks[i];
         const int at = row(), no = st.CellNumber(o, outline::No, at);
         const bool parent = plan.HasChildren(i) || !t.assignments.empty();
-        auto put = [&](int col, int r2, const std::string& text) { st.SetCellText(o, col, r2, text); };
-        put(outline::Name, at, e.tasks[i].first);
-        put(outline::Progress, at, std::to_string(std::clamp(t.progress, 0, 100)));
-        put(outline::StartDate, at, DateCell(t.start));
-        put(outline::EndDate, at, DateCell(t.end));
-        put(outline::Level, at, std::to_string(t.level));
-        put(outline::Type, at, std::to_string(static_cast<int>(t.kind)));
-        for (int col : {outline::WorkState, outline::ResourceNo, outline::LinkNo}) put(col, at, "0");
-        put(outline::HasChildren, at, parent ? "1" : "0");
-        put(outline::Expanded, at, parent ? "1" : "0");
-        put(outline::Memo, at, e.tasks[i].second);
-        put(outline::ShowBar, at, "1");
+        put(outline::Name, e.tasks[i].first);
+        put(outline::Progress, std::to_string(std::clamp(t.progress, 0, 100)));
+        put(outline::StartDate, DateCell(t.start));
+        put(outline::EndDate, DateCell(t.end));
+        put(outline::Level, std::to_string(t.level));
+        put(outline::Type, std::to_string(static_cast<int>(t.kind)));
+        for (int col : {outline::WorkState, outline::ResourceNo, outline::LinkNo}) put(col, "0");
+        put(outline::HasChildren, parent ? "1" : "0");
+        put(outline::Expanded, parent ? "1" : "0");
+        put(outline::Memo, e.tasks[i].second);
+        put(outline::ShowBar, "1");
+        flush(at);
         for (size_t k = 0; k < t.assignments.size(); ++k) {
             const PlanAssignment& a = t.assignments[k];
             const int ar = row();
-            put(outline::Name, ar, std::to_string(a.resource));
-            put(outline::Progress, ar, std::to_string(std::clamp(a.progress, 0, 100)));
-            put(outline::StartDate, ar, DateCell(a.start ? a.start : t.start));
-            put(outline::EndDate, ar, DateCell(a.end ? a.end : t.end));
-            put(outline::Level, ar, std::to_string(t.level + 1));
-            put(outline::Type, ar, std::to_string(outline::Assignment));
-            put(outline::WorkState, ar, "0");
-            put(outline::ResourceNo, ar, std::to_string(a.resource));
-            put(outline::LinkNo, ar, std::to_string(no));
-            put(outline::HasChildren, ar, "0");
-            put(outline::Expanded, ar, "0");
-            put(outline::Memo, ar, e.memos[i][k]);
-            put(outline::ShowBar, ar, "1");
+            put(outline::Name, std::to_string(a.resource));
+            put(outline::Progress, std::to_string(std::clamp(a.progress, 0, 100)));
+            put(outline::StartDate, DateCell(a.start ? a.start : t.start));
+            put(outline::EndDate, DateCell(a.end ? a.end : t.end));
+            put(outline::Level, std::to_string(t.level + 1));
+            put(outline::Type, std::to_string(outline::Assignment));
+            put(outline::WorkState, "0");
+            put(outline::ResourceNo, std::to_string(a.resource));
+            put(outline::LinkNo, std::to_string(no));
+            put(outline::HasChildren, "0");
+            put(outline::Expanded, "0");
+            put(outline::Memo, e.memos[i][k]);
+            put(outline::ShowBar, "1");
+            flush(ar);
         }
     }
     MatchChartRows(doc.Outline(), doc.chartGrid);
