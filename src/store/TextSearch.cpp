@@ -220,21 +220,20 @@ int NameIndex::RowAt(size_t offset) const {
     return static_cast<int>(std::upper_bound(starts_.begin(), starts_.end(), offset) - starts_.begin()) - 1;
 }
 
-bool NameIndex::HoldsAt(int row, size_t offset) const {
-    // A match counts where a character starts, not inside a two-byte one.
-    const char* end = text_.data() + starts_[static_cast<size_t>(row) + 1];
-    size_t at = starts_[static_cast<size_t>(row)];
-    while (at < offset) at += sjis::CharLength(text_.data() + at, end);
-    return at == offset;
+std::string_view NameIndex::Name(int row) const {
+    const size_t from = starts_[static_cast<size_t>(row)];
+    return std::string_view(text_).substr(from, starts_[static_cast<size_t>(row) + 1] - 1 - from);
 }
 
-// The first row of first..end-1 that holds the needle, or -1.
+// The first row of first..end-1 that holds the needle, or -1. A raw hit
+// in a row is only a candidate: the row counts where ContainsFolded says so
+// (the hit may stand inside a two-byte character).
 int NameIndex::Forward(std::string_view needle, int first, int end) const {
     std::string_view text(text_.data(), starts_[static_cast<size_t>(end)]);
-    for (size_t at = text.find(needle, starts_[static_cast<size_t>(first)]); at != std::string_view::npos;
-         at = text.find(needle, at + 1)) {
-        int row = RowAt(at);
-        if (HoldsAt(row, at)) return row;
+    for (size_t at = text.find(needle, starts_[static_cast<size_t>(first)]); at != std::string_view::npos;) {
+        const int row = RowAt(at);
+        if (ContainsFolded(Name(row), needle)) return row;
+        at = text.find(needle, starts_[static_cast<size_t>(row) + 1]);
     }
     return -1;
 }
@@ -243,12 +242,12 @@ int NameIndex::Forward(std::string_view needle, int first, int end) const {
 int NameIndex::Backward(std::string_view needle, int first, int end) const {
     const size_t from = starts_[static_cast<size_t>(first)];
     std::string_view text(text_.data() + from, starts_[static_cast<size_t>(end)] - from);
-    size_t at = text.rfind(needle);
-    while (at != std::string_view::npos) {
-        int row = RowAt(from + at);
-        if (HoldsAt(row, from + at)) return row;
-        if (at == 0) break;
-        at = text.rfind(needle, at - 1);
+    for (size_t at = text.rfind(needle); at != std::string_view::npos;) {
+        const int row = RowAt(from + at);
+        if (ContainsFolded(Name(row), needle)) return row;
+        const size_t rowStart = starts_[static_cast<size_t>(row)] - from;
+        if (rowStart == 0) break;
+        at = text.rfind(needle, rowStart - 1);
     }
     return -1;
 }

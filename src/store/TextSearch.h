@@ -46,12 +46,11 @@ private:
     };
     void Build(const ScheduleStore& store, int outlineSlot, int resourceSlot);
     int RowAt(size_t offset) const;
-    bool HoldsAt(int row, size_t offset) const;
+    std::string_view Name(int row) const;  // without its NUL
     int Forward(std::string_view needle, int first, int end) const;
     int Backward(std::string_view needle, int first, int end) const;
 
     Source outline_, resources_;  // their columns set by the constructor
-
     int first_ = 0;  // the outline's caption rows
     std::string text_;  // row r's folded name, then a NUL, from starts_[r]
     std::vector<size_t> starts_;  // one more than the rows: the text's end
