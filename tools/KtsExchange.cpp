@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "KtsCommon.h"
 #include "exchange/CsvImport.h"
 #include "exchange/ICalendar.h"
 #include "exchange/Mspdi.h"
@@ -17,24 +18,16 @@ namespace vinta {
 
 namespace {
 
-constexpr int kExitOk = 0, kExitIo = 1, kExitNotReadable = 2, kExitUsage = 64;
-
-std::string Extension(const std::string& path) {
-    const size_t slash = path.rfind('/'), dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string e = path.substr(dot + 1);
-    for (char& c : e) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return e;
-}
+using kts::Extension;
+using kts::Fail;
+using kts::kExitIo;
+using kts::kExitOk;
+using kts::kExitUsage;
+constexpr int kExitNotReadable = kts::kExitNotSchedule;
 
 std::string BaseName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-int Fail(int status, const std::string& what) {
-    std::fprintf(stderr, "vinta-kts: %s\n", what.c_str());
-    return status;
 }
 
 }  // namespace

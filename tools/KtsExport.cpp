@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
@@ -10,6 +9,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "KtsCommon.h"
 #include "KtsCsv.h"
 #include "framework/Canvas.h"
 #include "framework/ImageList.h"
@@ -30,7 +30,11 @@ namespace vinta {
 
 namespace {
 
-constexpr int kExitOk = 0, kExitIo = 1, kExitNotSchedule = 2, kExitNewer = 3, kExitUsage = 64;
+using kts::Extension;
+using kts::Fail;
+using kts::kExitIo;
+using kts::kExitOk;
+using kts::kExitUsage;
 // Printer-scale export: 600 dots per inch over a 96-dpi logical unit.
 constexpr int kPdfDpi = 600;
 constexpr double kLogicalDpi = 96.0;
@@ -42,16 +46,6 @@ struct Options {
     int width = 1280, height = 800;
     CsvEncoding encoding = CsvEncoding::kCp932;
 };
-
-int Fail(int code, const std::string& what) {
-    std::fprintf(stderr, "vinta-kts: %s\n", what.c_str());
-    return code;
-}
-
-std::string Extension(const std::string& path) {
-    std::string e = QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
-    return e;
-}
 
 // Parses the arguments; a usage problem comes back as its message.
 std::optional<std::string> Parse(const std::vector<std::string>& args, Options& o) {
@@ -98,16 +92,6 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
     std::string e = Extension(o.out);
     if (e != "pdf" && e != "png" && e != "csv") return "the output must end in .pdf, .png or .csv";
     return std::nullopt;
-}
-
-int Load(ScheduleDocument& s, const std::string& path) {
-    switch (s.store.LoadFromFile(path)) {
-        case kLoadRead: return kExitOk;
-        case kLoadNotSchedule: return Fail(kExitNotSchedule, path + " is not a schedule file");
-        case kLoadNewerVersion: return Fail(kExitNewer, path + " was written by a newer version");
-        case kLoadTooLarge: return Fail(kExitIo, "cannot read " + path + ": larger than 1 GiB");
-        default: return Fail(kExitIo, "cannot read " + path);
-    }
 }
 
 // The chart period the main window would show: this year (or month), or the
@@ -197,7 +181,7 @@ int ExportCommand(const std::vector<std::string>& args) {
     const std::string e = Extension(o.out);
     if (e == "csv") {
         ScheduleDocument s;
-        if (int r = Load(s, o.in); r != kExitOk) return r;
+        if (int r = kts::Load(o.in, s); r != kExitOk) return r;
         return Replace(o.out, OutlineCsv(s, o.encoding));
     }
     // Drawing needs a display system; without a desktop, the offscreen one.
@@ -210,7 +194,7 @@ int ExportCommand(const std::vector<std::string>& args) {
     UseJapaneseInterface();
     // Columns measured in the window's face, as the window measures them.
     ScheduleDocument s(WindowTextWidth);
-    if (int r = Load(s, o.in); r != kExitOk) return r;
+    if (int r = kts::Load(o.in, s); r != kExitOk) return r;
     return e == "pdf" ? WritePdf(s, o) : WritePng(s, o);
 }
 

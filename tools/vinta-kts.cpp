@@ -1,7 +1,5 @@
 // vinta-kts: schedules from the command line, for scripts and version control.
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "KtsCommon.h"
 #include "KtsDump.h"
 #include "KtsExchange.h"
 #ifdef VINTA_EXPORT
@@ -20,11 +19,10 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitIo = 1;
-constexpr int kExitNotSchedule = 2;
-constexpr int kExitNewer = 3;
-constexpr int kExitUsage = 64;
+using vinta::kts::kExitIo;
+using vinta::kts::kExitOk;
+using vinta::kts::kExitUsage;
+using vinta::kts::Load;
 
 const char kUsage[] =
     "usage:\n"
@@ -59,32 +57,6 @@ int New(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("new takes one file name");
     vinta::ScheduleDocument s;
     return Save(s, args[0]);
-}
-
-const char* WhyUnreadable(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
-    if (!S_ISREG(st.st_mode)) return "not a regular file";
-    return "read error";
-}
-
-// kExitOk when read, else the exit status, said on standard error.
-int Load(const std::string& path, vinta::ScheduleDocument& s) {
-    switch (s.store.LoadFromFile(path)) {
-        case vinta::kLoadRead: return kExitOk;
-        case vinta::kLoadNotSchedule:
-            std::fprintf(stderr, "vinta-kts: %s is not a schedule file\n", path.c_str());
-            return kExitNotSchedule;
-        case vinta::kLoadNewerVersion:
-            std::fprintf(stderr, "vinta-kts: %s was written by a newer version\n", path.c_str());
-            return kExitNewer;
-        case vinta::kLoadTooLarge:
-            std::fprintf(stderr, "vinta-kts: cannot read %s: larger than 1 GiB\n", path.c_str());
-            return kExitIo;
-        default:
-            std::fprintf(stderr, "vinta-kts: cannot read %s: %s\n", path.c_str(), WhyUnreadable(path));
-            return kExitIo;
-    }
 }
 
 int Dump(const std::vector<std::string>& args) {

@@ -1,0 +1,47 @@
+#include "KtsCommon.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "store/ScheduleDocument.h"
+
+namespace vinta::kts {
+
+namespace {
+
+const char* WhyUnreadable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISREG(st.st_mode)) return "not a regular file";
+    return "read error";
+}
+
+}  // namespace
+
+int Fail(int status, const std::string& what) {
+    std::fprintf(stderr, "vinta-kts: %s\n", what.c_str());
+    return status;
+}
+
+int Load(const std::string& path, ScheduleDocument& doc) {
+    switch (doc.store.LoadFromFile(path)) {
+        case kLoadRead: return kExitOk;
+        case kLoadNotSchedule: return Fail(kExitNotSchedule, path + " is not a schedule file");
+        case kLoadNewerVersion: return Fail(kExitNewer, path + " was written by a newer version");
+        case kLoadTooLarge: return Fail(kExitIo, "cannot read " + path + ": larger than 1 GiB");
+        default: return Fail(kExitIo, "cannot read " + path + ": " + WhyUnreadable(path));
+    }
+}
+
+std::string Extension(const std::string& path) {
+    const size_t slash = path.rfind('/'), dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string e = path.substr(dot + 1);
+    for (char& c : e) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return e;
+}
+
+}  // namespace vinta::kts
