@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "exchange/Plan.h"
 #include "runtime/Sjis.h"
 #include "store/ScheduleDocument.h"
 
@@ -27,8 +28,7 @@ void Field(std::string& out, const std::string& sjis, bool first) {
 std::string Blankless(const std::string& cell) { return IsBlankCell(cell) ? std::string() : cell; }
 
 std::string TypeName(const std::string& type) {
-    static const char* const kNames[] = {"プロジェクト", "タスク", "コメント", "リソース割当"};
-    if (type.size() == 1 && type[0] >= '0' && type[0] <= '3') return sjis::Lit(kNames[type[0] - '0']);
+    if (type.size() == 1 && type[0] >= '0' && type[0] <= '3') return sjis::Lit(kKindNames[type[0] - '0']);
     return Blankless(type);
 }
 

@@ -91,8 +91,8 @@ enum Column { kName, kStart, kFinish, kProgress, kLevel, kType, kResource, kColu
 
 int ColumnOf(const std::string& header) {
     static const std::pair<const char*, const char*> kHeaders[] = {
-        {"名前", "name"}, {"開始日", "start"}, {"終了日", "finish"}, {"進捗", "progress"},
-        {"レベル", "level"}, {"種別", "type"}, {"リソース", "resource"}};
+        {"名前", "name"},    {"開始日", "start"}, {"終了日", "finish"},    {"進捗", "progress"},
+        {"レベル", "level"}, {"種別", "type"},    {"リソース", "resource"}};
     const std::string h = Lower(Trimmed(header));
     for (int c = 0; c < kColumns; ++c)
         if (h == kHeaders[c].first || h == kHeaders[c].second) return c;
@@ -111,8 +111,8 @@ std::optional<int> WholeNumber(const std::string& text, int low, int high) {
 // -1: an assignment line (skipped); -2: not a kind.
 int KindOf(const std::string& text) {
     static const std::pair<const char*, int> kKinds[] = {
-        {"プロジェクト", 0}, {"project", 0}, {"0", 0}, {"タスク", 1}, {"task", 1}, {"1", 1}, {"", 1},
-        {"コメント", 2},     {"comment", 2}, {"2", 2}, {"リソース割当", -1}, {"assignment", -1}, {"3", -1}};
+        {kKindNames[0], 0}, {"project", 0}, {"0", 0}, {kKindNames[1], 1},  {"task", 1},        {"1", 1}, {"", 1},
+        {kKindNames[2], 2}, {"comment", 2}, {"2", 2}, {kKindNames[3], -1}, {"assignment", -1}, {"3", -1}};
     const std::string t = Lower(Trimmed(text));
     for (auto [name, kind] : kKinds)
         if (t == name) return kind;
@@ -147,7 +147,10 @@ std::vector<std::string> People(const std::string& text) {
 // One data line as a task; false with `why` when a field is not what its
 // column holds.
 bool TaskOf(const Record& r, const int (&at)[kColumns], PlanTask& t, int& kind, std::string& why) {
-    auto field = [&](int c) { return at[c] >= 0 && static_cast<size_t>(at[c]) < r.fields.size() ? r.fields[static_cast<size_t>(at[c])] : std::string(); };
+    auto field = [&](int c) {
+        return at[c] >= 0 && static_cast<size_t>(at[c]) < r.fields.size() ? r.fields[static_cast<size_t>(at[c])]
+                                                                          : std::string();
+    };
     kind = KindOf(field(kType));
     if (kind == -2) return why = "種別 \"" + field(kType) + "\" is not a kind", false;
     t.name = field(kName);
@@ -171,12 +174,16 @@ bool TaskOf(const Record& r, const int (&at)[kColumns], PlanTask& t, int& kind, 
 
 std::optional<Plan> ReadCsv(std::string_view bytes, std::string& error) {
     std::string text;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") text = bytes.substr(3);
-    else if (IsUtf8(bytes)) text = bytes;
-    else text = sjis::ToUtf8(bytes);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        text = bytes.substr(3);
+    else if (IsUtf8(bytes))
+        text = bytes;
+    else
+        text = sjis::ToUtf8(bytes);
     std::vector<Record> records;
     int badLine = 0;
-    if (!Records(text, records, badLine)) return error = "line " + std::to_string(badLine) + ": a quote is never closed", std::nullopt;
+    if (!Records(text, records, badLine))
+        return error = "line " + std::to_string(badLine) + ": a quote is never closed", std::nullopt;
     if (records.empty()) return error = "line 1: no header row", std::nullopt;
     int at[kColumns];
     std::fill(std::begin(at), std::end(at), -1);

@@ -80,10 +80,7 @@ std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
             Line(out, "DTSTAMP:" + stamp);
             Line(out, "SUMMARY:" + Escaped(t.name));
             if (t.start) {
-                Date end = t.end ? *t.end : *t.start;
-                if (JulianDay(end.year, end.month, end.day, 12, 0, 0).day <
-                    JulianDay(t.start->year, t.start->month, t.start->day, 12, 0, 0).day)
-                    end = *t.start;
+                const Date end = LastDay(*t.start, t.end);
                 Line(out, "DTSTART;VALUE=DATE:" + DateValue(*t.start));
                 Line(out, "DUE;VALUE=DATE:" + DateValue(AddDays(end.year, end.month, end.day, 1)));
             }

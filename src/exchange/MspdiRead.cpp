@@ -32,6 +32,11 @@ std::optional<Date> DateOf(const std::string& stamp) {
 
 using Fields = std::map<std::string, std::string>;
 
+std::string Get(const Fields& f, const char* key) {
+    auto it = f.find(key);
+    return it == f.end() ? std::string() : it->second;
+}
+
 struct RawTask {
     Fields f;
     std::string kind;  // the Text1 value, when there is one
@@ -48,25 +53,37 @@ public:
     bool isProject = false;
     int dependencies = 0, calendars = 0, costs = 0, constraints = 0;
 
-    void Start(XML_Parser p, std::string_view name) {
+    XML_Parser parser = nullptr;  // for the line a task begins on
+
+    void Start(std::string_view name) {
         path_.emplace_back(name);
         text_.clear();
         if (path_.size() == 1) isProject = name == "Project";
-        if (Under("Tasks", "Task")) tasks.push_back({{}, {}, static_cast<int>(XML_GetCurrentLineNumber(p))});
-        else if (Under("Resources", "Resource")) resources.emplace_back();
-        else if (Under("Assignments", "Assignment")) assignments.emplace_back();
-        else if (Under("Task", "PredecessorLink")) ++dependencies;
-        else if (Under("Calendars", "Calendar")) ++calendars;
+        if (Under("Tasks", "Task"))
+            tasks.push_back({{}, {}, static_cast<int>(XML_GetCurrentLineNumber(parser))});
+        else if (Under("Resources", "Resource"))
+            resources.emplace_back();
+        else if (Under("Assignments", "Assignment"))
+            assignments.emplace_back();
+        else if (Under("Task", "PredecessorLink"))
+            ++dependencies;
+        else if (Under("Calendars", "Calendar"))
+            ++calendars;
     }
     void End() {
         const std::string name = path_.back();
-        if (path_.size() == 2 && isProject) project[name] = text_;
-        else if (Under("Task", name.c_str()) && !tasks.empty()) Take(tasks.back().f, name);
-        else if (Under("Resource", name.c_str()) && !resources.empty()) Take(resources.back(), name);
-        else if (Under("Assignment", name.c_str()) && !assignments.empty()) Take(assignments.back(), name);
+        if (path_.size() == 2 && isProject)
+            project[name] = text_;
+        else if (Under("Task", name.c_str()) && !tasks.empty())
+            Take(tasks.back().f, name);
+        else if (Under("Resource", name.c_str()) && !resources.empty())
+            Take(resources.back(), name);
+        else if (Under("Assignment", name.c_str()) && !assignments.empty())
+            Take(assignments.back(), name);
         else if (Under("ExtendedAttribute", "Value") && Within("Task") && !tasks.empty() && field_ == kText1)
             tasks.back().kind = text_;
-        else if (Under("ExtendedAttribute", "FieldID")) field_ = text_;
+        else if (Under("ExtendedAttribute", "FieldID"))
+            field_ = text_;
         path_.pop_back();
         text_.clear();
     }
@@ -97,8 +114,8 @@ std::string_view Local(const char* name) {
 }
 
 PlanTask::Kind KindOf(const std::string& text) {
-    if (text == "プロジェクト") return PlanTask::Project;
-    if (text == "コメント") return PlanTask::Comment;
+    if (text == kKindNames[PlanTask::Project]) return PlanTask::Project;
+    if (text == kKindNames[PlanTask::Comment]) return PlanTask::Comment;
     return PlanTask::Task;
 }
 
@@ -116,14 +133,12 @@ std::string Dropped(const Reader& r) {
 
 Plan Build(const Reader& r) {
     Plan plan;
-    plan.title = r.project.count("Title") && !r.project.at("Title").empty() ? r.project.at("Title")
-                 : r.project.count("Name")                                 ? r.project.at("Name")
-                                                                           : std::string();
+    plan.title = Get(r.project, "Title").empty() ? Get(r.project, "Name") : Get(r.project, "Title");
     std::unordered_map<int, int> resourceNo;  // UID -> the number it gets
     int next = 1;
-    for (const Fields& f : r.resources) next = std::max(next, Number(f.count("UID") ? f.at("UID") : "0") + 1);
+    for (const Fields& f : r.resources) next = std::max(next, Number(Get(f, "UID")) + 1);
     for (const Fields& f : r.resources) {
-        auto get = [&](const char* k) { return f.count(k) ? f.at(k) : std::string(); };
+        auto get = [&](const char* k) { return Get(f, k); };
         if (get("Name").empty() || get("IsNull") == "1") continue;
         const int uid = Number(get("UID"));
         const int no = uid > 0 && !resourceNo.count(uid) ? uid : next++;
@@ -132,10 +147,11 @@ Plan Build(const Reader& r) {
     }
     std::unordered_map<int, size_t> taskAt;  // UID -> index
     for (const RawTask& t : r.tasks) {
-        auto get = [&](const char* k) { return t.f.count(k) ? t.f.at(k) : std::string(); };
+        auto get = [&](const char* k) { return Get(t.f, k); };
         const std::string number = get("OutlineNumber");
-        const int level = t.f.count("OutlineLevel") ? Number(get("OutlineLevel"))
-                                                    : static_cast<int>(std::count(number.begin(), number.end(), '.')) + 1;
+        const int level = t.f.count("OutlineLevel")
+                              ? Number(get("OutlineLevel"))
+                              : static_cast<int>(std::count(number.begin(), number.end(), '.')) + 1;
         if (level <= 0 || get("IsNull") == "1") continue;  // the project's own summary task, empty lines
         PlanTask p;
         p.name = get("Name");
@@ -152,13 +168,13 @@ Plan Build(const Reader& r) {
         plan.tasks.push_back(std::move(p));
     }
     for (const Fields& f : r.assignments) {
-        auto get = [&](const char* k) { return f.count(k) ? f.at(k) : std::string(); };
+        auto get = [&](const char* k) { return Get(f, k); };
         auto task = taskAt.find(Number(get("TaskUID"), -1));
         auto person = resourceNo.find(Number(get("ResourceUID"), -1));
         if (task == taskAt.end() || person == resourceNo.end()) continue;  // unassigned, or a task left out
-        plan.tasks[task->second].assignments.push_back(
-            {person->second, DateOf(get("Start")), DateOf(get("Finish")),
-             std::clamp(Number(get("PercentWorkComplete")), 0, 100), get("Notes")});
+        plan.tasks[task->second].assignments.push_back({person->second, DateOf(get("Start")), DateOf(get("Finish")),
+                                                        std::clamp(Number(get("PercentWorkComplete")), 0, 100),
+                                                        get("Notes")});
     }
     return plan;
 }
@@ -166,32 +182,26 @@ Plan Build(const Reader& r) {
 }  // namespace
 
 std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error) {
-    std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(XML_ParserCreateNS("UTF-8", '|'),
-                                                                                          &XML_ParserFree);
+    std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
+        XML_ParserCreateNS("UTF-8", '|'), &XML_ParserFree);
     Reader reader;
-    // The start handler reads the parser's line for the task it begins.
-    struct Both {
-        Reader* reader;
-        XML_Parser parser;
-    } both{&reader, parser.get()};
-    XML_SetUserData(parser.get(), &both);
+    reader.parser = parser.get();
+    XML_SetUserData(parser.get(), &reader);
     XML_SetElementHandler(
         parser.get(),
-        [](void* data, const XML_Char* name, const XML_Char**) {
-            auto* b = static_cast<Both*>(data);
-            b->reader->Start(b->parser, Local(name));
-        },
-        [](void* data, const XML_Char*) { static_cast<Both*>(data)->reader->End(); });
+        [](void* data, const XML_Char* name, const XML_Char**) { static_cast<Reader*>(data)->Start(Local(name)); },
+        [](void* data, const XML_Char*) { static_cast<Reader*>(data)->End(); });
     XML_SetCharacterDataHandler(parser.get(), [](void* data, const XML_Char* s, int len) {
-        static_cast<Both*>(data)->reader->Text(std::string_view(s, static_cast<size_t>(len)));
+        static_cast<Reader*>(data)->Text(std::string_view(s, static_cast<size_t>(len)));
     });
     constexpr size_t kPiece = 1 << 24;  // the parser counts in int
     bool ok = true;
-    for (size_t at = 0; ok && (at < xml.size() || at == 0); at += kPiece) {
+    size_t at = 0;
+    do {
         const size_t n = std::min(kPiece, xml.size() - at);
-        ok = XML_Parse(parser.get(), xml.data() + at, static_cast<int>(n), at + n >= xml.size()) == XML_STATUS_OK;
-        if (at + n >= xml.size()) break;
-    }
+        ok = XML_Parse(parser.get(), xml.data() + at, static_cast<int>(n), at + n == xml.size()) == XML_STATUS_OK;
+        at += n;
+    } while (ok && at < xml.size());
     if (!ok) {
         error = "line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
                 XML_ErrorString(XML_GetErrorCode(parser.get()));

@@ -7,7 +7,6 @@ namespace vinta {
 
 namespace {
 
-const char* const kKinds[] = {"プロジェクト", "タスク", "コメント"};
 constexpr const char* kText1 = "188743731";  // Text1's field number in MSPDI
 
 // XML 1.0 cannot hold control characters other than tab and line ends; a
@@ -61,7 +60,7 @@ int WorkingDays(const Date& from, const Date& to) {
 void Dates(std::string& out, const char* indent, const std::optional<Date>& start, const std::optional<Date>& end,
            bool duration) {
     if (!start) return;
-    const Date finish = end && Jdn(*end) >= Jdn(*start) ? *end : *start;
+    const Date finish = LastDay(*start, end);
     Element(out, indent, "Start", Stamp(*start, 8));
     Element(out, indent, "Finish", Stamp(finish, 17));
     if (duration) {
@@ -107,7 +106,7 @@ void Task(std::string& out, const Plan& plan, size_t i, const std::pair<std::str
     if (!t.memo.empty()) Element(out, in, "Notes", t.memo);
     out += "      <ExtendedAttribute>\n";
     Element(out, "        ", "FieldID", kText1);
-    Element(out, "        ", "Value", kKinds[std::clamp(static_cast<int>(t.kind), 0, 2)]);
+    Element(out, "        ", "Value", kKindNames[std::clamp(static_cast<int>(t.kind), 0, 2)]);
     out += "      </ExtendedAttribute>\n";
     out += "    </Task>\n";
 }
@@ -147,8 +146,9 @@ void Assignments(std::string& out, const Plan& plan) {
 }  // namespace
 
 std::string WriteMspdi(const Plan& plan) {
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                      "<Project xmlns=\"http://schemas.microsoft.com/project\">\n";
+    std::string out =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Project xmlns=\"http://schemas.microsoft.com/project\">\n";
     out.reserve(plan.tasks.size() * 700);
     Element(out, "  ", "SaveVersion", "12");
     Element(out, "  ", "Name", plan.title);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_map>
 
 #include "runtime/Sjis.h"
 #include "store/Folding.h"
@@ -53,6 +52,10 @@ std::optional<std::string> Encode(const Plan& plan, Encoded& e) {
 
 }  // namespace
 
+Date LastDay(const Date& start, const std::optional<Date>& end) {
+    return end && DaysBetween(start.year, start.month, start.day, end->year, end->month, end->day) >= 0 ? *end : start;
+}
+
 Plan ReadPlan(const ScheduleDocument& doc) {
     const ScheduleStore& st = doc.store;
     const int o = doc.outlineSlot, res = doc.resourceSlot;
@@ -61,7 +64,8 @@ Plan ReadPlan(const ScheduleDocument& doc) {
     for (int r = 0; r < st.DataRowCount(res); ++r) {
         RowReader row{st, res, r};
         if (!row.Has(resource::No) || IsBlankCell(row.Text(resource::Name))) continue;
-        plan.resources.push_back({row.Num(resource::No), Text(row.Text(resource::Name)), Text(row.Text(resource::Affiliation))});
+        plan.resources.push_back(
+            {row.Num(resource::No), Text(row.Text(resource::Name)), Text(row.Text(resource::Affiliation))});
     }
     for (int r = 0; r < st.DataRowCount(o); ++r) {
         RowReader row{st, o, r};
@@ -74,16 +78,17 @@ Plan ReadPlan(const ScheduleDocument& doc) {
             if (plan.tasks.empty() || !CellHoldsNumber(no) ||
                 std::from_chars(no.data(), no.data() + no.size(), person).ec != std::errc())
                 continue;
-            plan.tasks.back().assignments.push_back({person, CellDate(row.Text(outline::StartDate)),
-                                                     CellDate(row.Text(outline::EndDate)),
-                                                     std::clamp(row.NumOr(outline::Progress, 0), 0, 100),
-                                                     Text(row.Text(outline::Memo))});
+            plan.tasks.back().assignments.push_back(
+                {person, CellDate(row.Text(outline::StartDate)), CellDate(row.Text(outline::EndDate)),
+                 std::clamp(row.NumOr(outline::Progress, 0), 0, 100), Text(row.Text(outline::Memo))});
             continue;
         }
         PlanTask t;
         t.name = Text(row.Text(outline::Name));
         t.level = std::max(row.NumOr(outline::Level, 0), 0);
-        t.kind = type == outline::Project ? PlanTask::Project : type == outline::Comment ? PlanTask::Comment : PlanTask::Task;
+        t.kind = type == outline::Project   ? PlanTask::Project
+                 : type == outline::Comment ? PlanTask::Comment
+                                            : PlanTask::Task;
         if (t.kind != PlanTask::Comment) {
             t.start = CellDate(row.Text(outline::StartDate));
             t.end = CellDate(row.Text(outline::EndDate));

@@ -34,6 +34,14 @@ struct PlanTask {
     int line = 0;  // where it stands in what it was read from: outline row or file line, from 1
 };
 
+// The kinds' names as the program shows them, by the outline's row type
+// (PlanTask::Kind, then an assignment row's).
+inline constexpr const char* kKindNames[] = {"プロジェクト", "タスク", "コメント", "リソース割当"};
+
+// A span's last day: its end, or its start where the end is missing or
+// falls before it.
+Date LastDay(const Date& start, const std::optional<Date>& end);
+
 struct PlanResource {
     int no = 0;
     std::string name;
