@@ -55,11 +55,9 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     PageControl1->addTab(AdminPage(prompter), QStringLiteral("管理情報"));
     auto* memo = new QWidget;
     auto* mv = new QVBoxLayout(memo);
-    auto* memoLabel = new QLabel(QStringLiteral("メモ"));
-    mv->addWidget(memoLabel);
     mMemo = new SjisTextEdit(&prompter, true);
     Named(mMemo, "mMemo");
-    memoLabel->setBuddy(mMemo);
+    mv->addWidget(BuddyLabel(QStringLiteral("メモ"), mMemo));
     mv->addWidget(mMemo);
     PageControl1->addTab(memo, QStringLiteral("メモ"));
 

@@ -89,18 +89,13 @@ QWidget* TTaskEditDlg::TaskPage() {
     eNo->setEnabled(false);
     eNo->setFocusPolicy(Qt::NoFocus);
     eNo->setMaximumWidth(70);
-    auto label = [](const QString& text, QWidget* buddy) {
-        auto* l = new QLabel(text);
-        l->setBuddy(buddy);
-        return l;
-    };
-    form->addWidget(label(QStringLiteral("タスク名(&N)"), eName), 0, 0);
+    form->addWidget(BuddyLabel(QStringLiteral("タスク名(&N)"), eName), 0, 0);
     form->addWidget(eName, 0, 1, 1, 3);
-    form->addWidget(label(QStringLiteral("開始日(&S)"), dtStart), 1, 0);
+    form->addWidget(BuddyLabel(QStringLiteral("開始日(&S)"), dtStart), 1, 0);
     form->addWidget(dtStart, 1, 1);
-    form->addWidget(label(QStringLiteral("終了日(&E)"), dtEnd), 2, 0);
+    form->addWidget(BuddyLabel(QStringLiteral("終了日(&E)"), dtEnd), 2, 0);
     form->addWidget(dtEnd, 2, 1);
-    form->addWidget(label(QStringLiteral("進捗率(&P)"), eProgress), 3, 0);
+    form->addWidget(BuddyLabel(QStringLiteral("進捗率(&P)"), eProgress), 3, 0);
     auto* progress = new QHBoxLayout;
     progress->addWidget(eProgress);
     progress->addWidget(new QLabel(QStringLiteral("％")));

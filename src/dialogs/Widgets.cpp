@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -176,6 +177,12 @@ void FitToDesign(QDialog* dialog, QSize client) {
     }
     QSize need = dialog->layout() ? dialog->layout()->minimumSize() : QSize();
     dialog->setFixedSize(client.expandedTo(need));
+}
+
+QLabel* BuddyLabel(const QString& text, QWidget* buddy) {
+    auto* l = new QLabel(text);
+    l->setBuddy(buddy);
+    return l;
 }
 
 void SetTabChain(std::initializer_list<QWidget*> widgets) {

@@ -17,6 +17,7 @@
 
 class QDialog;
 class QDialogButtonBox;
+class QLabel;
 class QRadioButton;
 class QToolBar;
 
@@ -81,6 +82,9 @@ private:
 // inside its frame as the dialog was drawn up, fixed like a dialog border; a
 // dialog whose contents need more gets what they need.
 void FitToDesign(QDialog* dialog, QSize client);
+// A field's label, which also names the field to a screen reader and moves
+// the focus to it by its letter.
+QLabel* BuddyLabel(const QString& text, QWidget* buddy);
 // Tab goes through `widgets` in this order, whatever order they were made in.
 void SetTabChain(std::initializer_list<QWidget*> widgets);
 

@@ -119,6 +119,13 @@ void ShowFoldState(ScheduleDocument& t, int first, int end) {
     }
 }
 
+std::optional<bool> FoldBox(const ScheduleDocument& t, int row) {
+    if (row < 1 || row >= t.Outline().RowCount()) return std::nullopt;
+    RowReader r{t.store, t.outlineSlot, row - 1};
+    if (!r.Has(outline::HasChildren) || r.Num(outline::HasChildren) != 1) return std::nullopt;
+    return r.Has(outline::Expanded) && r.Num(outline::Expanded) != 0;
+}
+
 bool RevealRow(ScheduleDocument& t, int row) {
     if (row < 1 || row >= t.Outline().RowCount() || t.Outline().RowHeights(row) > 0) return false;
     std::vector<int> folded;

@@ -3,6 +3,8 @@
 // kept level with the outline's. Plain rules on the grids, for the window,
 // the dialogs and undo alike.
 
+#include <optional>
+
 namespace vinta {
 
 class ScheduleDocument;
@@ -19,6 +21,9 @@ int OwnerRow(const ScheduleDocument& doc, int gridRow);
 int SubtreeEnd(const ScheduleDocument& doc, int gridRow);
 
 
+// Whether grid row `row` has a fold box (rows under it), and if so whether
+// it stands unfolded.
+std::optional<bool> FoldBox(const ScheduleDocument& doc, int row);
 // Folds (expand false) or unfolds the rows under grid row `row`.
 void SetFolded(ScheduleDocument& doc, int row, bool expand);
 // Unfolds the folded rows above grid row `row` that hide it. True when any was.

@@ -164,23 +164,20 @@ QString OutlineSpokenText(const ScheduleDocument& t, int col, int row) {
 }
 
 QString FoldActionName(const ScheduleDocument& t, int col, int row) {
-    if (col != outline::Name || row < 1 || row >= t.Outline().RowCount()) return {};
-    RowReader r{t.store, t.outlineSlot, row - 1};
-    if (!r.Has(outline::HasChildren) || r.Num(outline::HasChildren) != 1) return {};
-    return r.NumOr(outline::Expanded, 0) != 0 ? QStringLiteral("折りたたむ") : QStringLiteral("展開する");
+    const std::optional<bool> expanded = col == outline::Name ? FoldBox(t, row) : std::nullopt;
+    if (!expanded) return {};
+    return *expanded ? QStringLiteral("折りたたむ") : QStringLiteral("展開する");
 }
 
 bool FoldAt(ScheduleDocument& t, int col, int row, const QRect& rect, QPoint pos) {
-    if (col != outline::Name || row < 1 || row >= t.Outline().RowCount()) return false;
-    RowReader r{t.store, t.outlineSlot, row - 1};
-    if (!r.Has(outline::HasChildren) || r.Num(outline::HasChildren) != 1) return false;
-    int level = r.NumOr(outline::Level, 0);
+    const std::optional<bool> expanded = col == outline::Name ? FoldBox(t, row) : std::nullopt;
+    if (!expanded) return false;
+    int level = RowReader{t.store, t.outlineSlot, row - 1}.NumOr(outline::Level, 0);
     int boxLeft = rect.left() + kSlot * DrawnLevel(level);
     if (pos.x() < boxLeft || pos.x() > boxLeft + kSlot || pos.y() < rect.top() ||
         pos.y() > rect.top() + rect.height())
         return false;
-    bool expanded = r.Has(outline::Expanded) && r.Num(outline::Expanded) != 0;
-    SetFolded(t, row, !expanded);
+    SetFolded(t, row, !*expanded);
     return true;
 }
 

@@ -28,8 +28,8 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     outline_->setAccessibleName(QStringLiteral("アウトライン"));
     ScheduleDocument& folds = m.doc;
     outline_->SetCellAction([&doc](int col, int row) { return FoldActionName(doc, col, row); },
-                            [this, &folds](int col, int row) {
-                                SetFolded(folds, row, FoldActionName(folds, col, row) == QStringLiteral("展開する"));
+                            [this, &folds](int, int row) {
+                                if (std::optional<bool> expanded = FoldBox(folds, row)) SetFolded(folds, row, !*expanded);
                                 Refresh();
                             });
     chart_ = new GridWidget(&m.doc.chartGrid);
