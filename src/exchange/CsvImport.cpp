@@ -42,7 +42,6 @@ bool Records(std::string_view text, std::vector<Record>& out, int& badLine) {
                     badLine = r.line;
                     return false;
                 }
-                done = true;
                 break;
             }
             const char c = text[i++];
