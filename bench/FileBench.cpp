@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "KtsCsv.h"
+#include "exchange/CsvExport.h"
 #include "KtsGenerate.h"
 #include "exchange/CsvImport.h"
 #include "exchange/Mspdi.h"

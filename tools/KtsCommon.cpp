@@ -36,12 +36,4 @@ int Load(const std::string& path, ScheduleDocument& doc) {
     }
 }
 
-std::string Extension(const std::string& path) {
-    const size_t slash = path.rfind('/'), dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-    std::string e = path.substr(dot + 1);
-    for (char& c : e) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return e;
-}
-
 }  // namespace vinta::kts

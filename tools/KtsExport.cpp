@@ -2,42 +2,29 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 #include "KtsCommon.h"
-#include "KtsCsv.h"
-#include "framework/Canvas.h"
-#include "framework/ImageList.h"
+#include "exchange/Exchange.h"
 #include "framework/Interface.h"
-#include "print/PageRenderer.h"
-#include "print/PrintJob.h"
-#include "print/PrintOutput.h"
+#include "print/PdfExport.h"
 #include "runtime/Clock.h"
 #include "runtime/SafeFile.h"
-#include "runtime/Sjis.h"
 #include "store/Kdatetime.h"
 #include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
-#include "store/Folding.h"
-#include "views/SchedulePanes.h"
+#include "views/PanesPicture.h"
 
 namespace vinta {
 
 namespace {
 
-using kts::Extension;
 using kts::Fail;
 using kts::kExitIo;
 using kts::kExitOk;
 using kts::kExitUsage;
-// Printer-scale export: 600 dots per inch over a 96-dpi logical unit.
-constexpr int kPdfDpi = 600;
-constexpr double kLogicalDpi = 96.0;
 
 struct Options {
     std::string in, out;
@@ -89,8 +76,8 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
     if (files.size() != 2) return "export takes a schedule file and an output file";
     o.in = files[0];
     o.out = files[1];
-    std::string e = Extension(o.out);
-    if (e != "pdf" && e != "png" && e != "csv") return "the output must end in .pdf, .png or .csv";
+    std::string e = ExtensionOf(o.out);
+    if (e != "pdf" && e != "png" && !IsTextExport(e)) return "the output must end in .pdf, .png, .csv, .xml or .ics";
     return std::nullopt;
 }
 
@@ -112,61 +99,25 @@ int Replace(const std::string& path, std::string_view bytes) {
 
 int WritePdf(ScheduleDocument& s, const Options& o) {
     Period(s.chart, s.chartGrid, o);
-    // Written beside in a scratch folder, so that memory stays flat however
-    // many pages there are; put in place whole at the end.
-    QTemporaryDir scratch;
-    const QString written = scratch.filePath(QStringLiteral("export.pdf"));
-    std::optional<QPdfWriter> pdfWriter(std::in_place, written);
-    QPdfWriter& pdf = *pdfWriter;
-    pdf.setResolution(kPdfDpi);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageOrientation(QPageLayout::Landscape);
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    const QRect paper = pdf.pageLayout().fullRectPixels(kPdfDpi);
-    PageMetrics metrics = MetricsFor(kPdfDpi, kPdfDpi, paper.size(), paper.size(), true, kLogicalDpi, kLogicalDpi);
-    PrintState state;
-    state.title = ScheduleStore::OptionText(&s.grids.Opt, 0, sjis::Lit("プロジェクト一覧"));
-    pdf.setTitle(QString::fromStdString(sjis::ToUtf8(state.title)));
-    state.printing = true;
-    PageRenderer renderer(state, metrics, s);
-    QPainter painter;
-    if (!painter.begin(&pdf)) return Fail(kExitIo, "cannot write " + o.out);
-    {
-        Canvas canvas(painter);
-        const int pages = renderer.RenderPage(canvas, 0);
-        if (pages == 0) return Fail(kExitIo, o.in + ": no rows to print");
-        for (int p = 1; p <= pages; ++p) {
-            if (p > 1) pdf.newPage();
-            renderer.RenderPage(canvas, p);
-        }
+    const PdfResult r = ExportPdf(s, o.out);
+    switch (r.outcome) {
+        case PdfOutcome::kWritten: return kExitOk;
+        case PdfOutcome::kNoRows: return Fail(kExitIo, o.in + ": no rows to print");
+        default: return Fail(kExitIo, "cannot write " + o.out);
     }
-    if (!painter.end()) return Fail(kExitIo, "cannot write " + o.out);
-    pdfWriter.reset();  // the file is closed before it is read back
-    const std::string why = PlaceWrittenPdf(written, QString::fromStdString(o.out));
-    if (!why.empty()) return Fail(kExitIo, "cannot write " + o.out);
-    return kExitOk;
 }
 
 // The window's two panes as they would show the schedule, without the window
 // and so without anything the window's start does to the user's settings and
 // recovery copies.
 int WritePng(ScheduleDocument& s, const Options& o) {
-    const ImageList sch = MakeOutlineImages(), task = MakeTaskImages(), info = MakeStateImages();
-    SchedulePanes panes({s, sch, task, info});
-    s.grids.Schedule1.SetRowHeights(0, 40);
-    s.chartGrid.SetRowHeights(0, 40);
-    MatchChartRows(s.grids.Schedule1, s.chartGrid);
     Period(s.chart, s.chartGrid, o);
-    panes.setAttribute(Qt::WA_DontShowOnScreen);
-    panes.resize(o.width, o.height);
-    panes.setSizes({320, o.width - 320 - panes.handleWidth()});  // the outline as the window first shows it
-    panes.Refresh();
-    panes.show();
-    QApplication::processEvents();
+    // The outline as wide as the window first shows it.
+    const QImage picture = PanesPicture(s, QSize(o.width, o.height), 320);
     QByteArray png;
     QBuffer out(&png);
     out.open(QIODevice::WriteOnly);
-    if (!panes.grab().toImage().save(&out, "PNG")) return Fail(kExitIo, "cannot write " + o.out);
+    if (!picture.save(&out, "PNG")) return Fail(kExitIo, "cannot write " + o.out);
     return Replace(o.out, std::string_view(png.constData(), static_cast<size_t>(png.size())));
 }
 
@@ -178,11 +129,11 @@ int ExportCommand(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vinta-kts: %s\n", problem->c_str());
         return kExitUsage;
     }
-    const std::string e = Extension(o.out);
-    if (e == "csv") {
+    const std::string e = ExtensionOf(o.out);
+    if (IsTextExport(e)) {
         ScheduleDocument s;
         if (int r = kts::Load(o.in, s); r != kExitOk) return r;
-        return Replace(o.out, OutlineCsv(s, o.encoding));
+        return Replace(o.out, ExportText(s, e, o.in, o.encoding));
     }
     // Drawing needs a display system; without a desktop, the offscreen one.
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))

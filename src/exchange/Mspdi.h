@@ -14,11 +14,16 @@ namespace vinta {
 
 std::string WriteMspdi(const Plan& plan);
 
+// What a plan cannot hold, counted as it was read.
+struct LeftOut {
+    int dependencies = 0, calendars = 0, costs = 0, constraints = 0;
+};
+// "12 dependencies, 3 calendars"; empty when nothing was left out.
+std::string Describe(const LeftOut& left);
+
 struct MspdiRead {
     Plan plan;
-    // What the plan cannot hold, as "12 dependencies, 3 calendars"; empty
-    // when nothing was left out.
-    std::string dropped;
+    LeftOut leftOut;
 };
 
 // The plan in `xml`, or nothing with `error` saying what is wrong and where.

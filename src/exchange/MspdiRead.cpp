@@ -51,7 +51,7 @@ public:
     std::vector<Fields> resources, assignments;
     Fields project;
     bool isProject = false;
-    int dependencies = 0, calendars = 0, costs = 0, constraints = 0;
+    LeftOut left;
 
     XML_Parser parser = nullptr;  // for the line a task begins on
 
@@ -66,9 +66,9 @@ public:
         else if (Under("Assignments", "Assignment"))
             assignments.emplace_back();
         else if (Under("Task", "PredecessorLink"))
-            ++dependencies;
+            ++left.dependencies;
         else if (Under("Calendars", "Calendar"))
-            ++calendars;
+            ++left.calendars;
     }
     void End() {
         const std::string name = path_.back();
@@ -92,8 +92,8 @@ public:
 private:
     void Take(Fields& f, const std::string& name) {
         f[name] = text_;
-        if (name == "Cost" && Number(text_) != 0) ++costs;
-        if (name == "ConstraintType" && Number(text_) != 0) ++constraints;
+        if (name == "Cost" && Number(text_) != 0) ++left.costs;
+        if (name == "ConstraintType" && Number(text_) != 0) ++left.constraints;
     }
     // The innermost element is `child` and its parent `parent`.
     bool Under(const char* parent, const char* child) const {
@@ -117,18 +117,6 @@ PlanTask::Kind KindOf(const std::string& text) {
     if (text == kKindNames[PlanTask::Project]) return PlanTask::Project;
     if (text == kKindNames[PlanTask::Comment]) return PlanTask::Comment;
     return PlanTask::Task;
-}
-
-std::string Dropped(const Reader& r) {
-    std::string out;
-    auto add = [&](int n, const char* what) {
-        if (n) out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + what;
-    };
-    add(r.dependencies, "dependencies");
-    add(r.calendars, "calendars");
-    add(r.costs, "costs");
-    add(r.constraints, "constraints");
-    return out;
 }
 
 Plan Build(const Reader& r) {
@@ -181,6 +169,18 @@ Plan Build(const Reader& r) {
 
 }  // namespace
 
+std::string Describe(const LeftOut& left) {
+    std::string out;
+    auto add = [&](int n, const char* what) {
+        if (n) out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + what;
+    };
+    add(left.dependencies, "dependencies");
+    add(left.calendars, "calendars");
+    add(left.costs, "costs");
+    add(left.constraints, "constraints");
+    return out;
+}
+
 std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error) {
     std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
         XML_ParserCreateNS("UTF-8", '|'), &XML_ParserFree);
@@ -211,7 +211,7 @@ std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error) {
         error = "not a Microsoft Project XML file (no Project element)";
         return std::nullopt;
     }
-    return MspdiRead{Build(reader), Dropped(reader)};
+    return MspdiRead{Build(reader), reader.left};
 }
 
 }  // namespace vinta

@@ -1,7 +1,7 @@
 // Schedules through the formats other planners and calendars read, and back.
 #include <gtest/gtest.h>
 
-#include "KtsCsv.h"
+#include "exchange/CsvExport.h"
 #include "KtsGenerate.h"
 #include "exchange/CsvImport.h"
 #include "exchange/ICalendar.h"
@@ -41,7 +41,7 @@ Plan Through(const Plan& plan, std::string& dropped) {
     std::string error;
     auto read = ReadMspdi(WriteMspdi(plan), error);
     EXPECT_TRUE(read) << error;
-    dropped = read ? read->dropped : "";
+    dropped = read ? Describe(read->leftOut) : "";
     return read ? read->plan : Plan{};
 }
 
@@ -90,7 +90,7 @@ TEST(Exchange, MspdiImportDropsAndRefuses) {
     std::string error;
     auto read = ReadMspdi(xml, error);
     ASSERT_TRUE(read) << error;
-    EXPECT_EQ(read->dropped, "1 dependencies, 1 calendars, 1 costs, 1 constraints");
+    EXPECT_EQ(Describe(read->leftOut), "1 dependencies, 1 calendars, 1 costs, 1 constraints");
     EXPECT_EQ(Lines(read->plan), (std::vector<std::string>{"設計 & 試作|0|1|2027/03/01|2027/03/05|30||4:-:-:0:",
                                                             "試験|1|1|-|-|0|"}));
     Plan plan = read->plan;

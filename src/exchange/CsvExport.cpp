@@ -1,4 +1,4 @@
-#include "KtsCsv.h"
+#include "exchange/CsvExport.h"
 
 #include <vector>
 

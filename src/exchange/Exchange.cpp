@@ -1,0 +1,59 @@
+#include "exchange/Exchange.h"
+
+#include "exchange/CsvImport.h"
+#include "exchange/ICalendar.h"
+#include "exchange/Plan.h"
+
+namespace vinta {
+
+namespace {
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string ExtensionOf(const std::string& path) {
+    const size_t slash = path.rfind('/'), dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string e = path.substr(dot + 1);
+    for (char& c : e) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return e;
+}
+
+bool IsTextExport(const std::string& extension) {
+    return extension == "xml" || extension == "ics" || extension == "csv";
+}
+
+std::string ExportText(const ScheduleDocument& doc, const std::string& extension, const std::string& fileName,
+                       CsvEncoding encoding) {
+    if (extension == "csv") return OutlineCsv(doc, encoding);
+    const Plan plan = ReadPlan(doc);
+    return extension == "xml" ? WriteMspdi(plan) : WriteICalendar(plan, BaseName(fileName));
+}
+
+bool IsImportable(const std::string& extension) { return extension == "xml" || extension == "csv"; }
+
+Imported ImportText(std::string_view bytes, const std::string& extension, ScheduleDocument& doc) {
+    Imported result;
+    std::optional<Plan> plan;
+    if (extension == "xml") {
+        if (auto read = ReadMspdi(bytes, result.error)) {
+            plan = std::move(read->plan);
+            result.leftOut = read->leftOut;
+        }
+    } else {
+        plan = ReadCsv(bytes, result.error);
+    }
+    if (!plan) return result;
+    if (auto refused = WritePlan(*plan, doc)) {
+        result.error = *refused;
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace vinta

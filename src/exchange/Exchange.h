@@ -1,0 +1,38 @@
+#pragma once
+// One way into and out of a schedule for every format other programs read,
+// for the command line and the window alike: chosen by the file's extension.
+
+#include <string>
+#include <string_view>
+
+#include "exchange/CsvExport.h"
+#include "exchange/Mspdi.h"
+
+namespace vinta {
+
+class ScheduleDocument;
+
+// The file name's extension in lower case, without the dot; empty if none.
+std::string ExtensionOf(const std::string& path);
+
+// Formats that are text made from the schedule's rows alone: "xml" (Microsoft
+// Project), "ics" (iCalendar to-dos) and "csv".
+bool IsTextExport(const std::string& extension);
+// The bytes of `doc` in the format; `fileName` gives iCalendar its stable UIDs.
+std::string ExportText(const ScheduleDocument& doc, const std::string& extension, const std::string& fileName,
+                       CsvEncoding encoding = CsvEncoding::kCp932);
+
+// Formats import reads: "xml" and "csv".
+bool IsImportable(const std::string& extension);
+
+struct Imported {
+    bool ok = false;
+    std::string error;  // why nothing was taken, with the line where there is one
+    LeftOut leftOut;    // what the schedule cannot hold, left out
+};
+
+// Reads `bytes` in the format into `doc` (a fresh document). A file that
+// cannot be taken whole leaves `doc` as it was.
+Imported ImportText(std::string_view bytes, const std::string& extension, ScheduleDocument& doc);
+
+}  // namespace vinta
