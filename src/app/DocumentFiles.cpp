@@ -131,6 +131,21 @@ bool DocumentFiles::SaveAsAccept() {
 
 bool DocumentFiles::Save() { return doc_.fileName.empty() ? SaveAsExecute() : SaveTo(FileName()); }
 
+void DocumentFiles::TakeUnsaved(const std::string& image) {
+    recovery_.Forget(FileName());
+    doc_.store.LoadFromBytes(image);
+    doc_.fileName.clear();
+    openDialog.fileName.clear();
+    base_ = {};
+    // No step of the history is a file on disk.
+    history_.Clear();
+    history_.Stack().resetClean();
+    doc_.modified = true;
+    MatchChartRows(doc_.Outline(), doc_.chartGrid);
+    SetView(doc_.chart, doc_.chartGrid, kYearView, {clock::LocalNow().wYear, 1, 1});
+    recovery_.Changed();
+}
+
 bool DocumentFiles::Restore(const RecoveryCopy& copy, const RecoveryFolder& folder) {
     if (doc_.store.LoadFromFile(copy.dataPath.toStdString()) != kLoadRead) {
         RecoveryFolder::SetAside(copy);

@@ -5,6 +5,7 @@
 // shows the result; nothing here draws.
 
 #include <QString>
+#include <string>
 
 #include "framework/Prompter.h"
 #include "recovery/Recovery.h"
@@ -38,6 +39,9 @@ public:
     bool SaveAsAccept();  // true when written
     bool SaveAsExecute();
     bool Save();
+    // Takes a schedule made elsewhere (the file image in `image`) as new,
+    // unnamed, unsaved work. The caller has asked about unsaved changes.
+    void TakeUnsaved(const std::string& image);
     // Takes up a recovery copy as unsaved work of its file; false when the
     // copy could not be read (it is set aside and the user told).
     bool Restore(const RecoveryCopy& copy, const RecoveryFolder& folder);

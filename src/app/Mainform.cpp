@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "app/DocumentFiles.h"
+#include "app/ExchangeFiles.h"
 #include "app/RecoveryOffer.h"
 #include "dialogs/ResEdit.h"
 #include "dialogs/TaskEdit.h"
@@ -77,6 +78,7 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
         std::fprintf(stderr, "vinta: cannot write a recovery copy in %s\n", QFile::encodeName(folder).constData());
     });
     files_ = std::make_unique<DocumentFiles>(doc_, *counting_, *history_, *autoSaver_);
+    exchange_ = std::make_unique<ExchangeFiles>(doc_, *counting_, *files_, this);
     BuildMenus();
     doc_.Outline().SetRowHeights(0, 40);
     doc_.chartGrid.SetRowHeights(0, 40);
@@ -207,6 +209,17 @@ bool TForm1::SaveClick() {
     const bool saved = files_->Save();
     UpdateCaption();
     return saved;
+}
+
+bool TForm1::ImportClick() {
+    const bool taken = exchange_->ImportExecute();
+    ShowDocument();
+    return taken;
+}
+
+bool TForm1::ExportClick() {
+    const QList<int> widths = panes_->sizes();
+    return exchange_->ExportExecute({panes_->size(), widths.isEmpty() ? 320 : widths.front()});
 }
 
 // Outline commands: each changes the schedule as one step of the history, and repaints.

@@ -24,6 +24,7 @@ class QToolBar;
 namespace vinta {
 
 class DocumentFiles;
+class ExchangeFiles;
 class FindBar;
 class GridWidget;
 enum class OutlineCommand;
@@ -71,6 +72,10 @@ public:
     bool OpenFile(const QString& path);
     bool FileSaveAsExecute();  // the save dialog, then the save; true when written
     bool SaveClick();          // true when written
+    bool ImportClick();        // true when a schedule was taken in
+    bool ExportClick();        // true when written
+    // Import and export without their file dialogs.
+    ExchangeFiles& Exchange() { return *exchange_; }
     void AppendClick();
     void InsertClick();
     void DeleteClick();
@@ -144,6 +149,7 @@ private:
     RecoveryFolder recovery_;
     std::unique_ptr<AutoSaver> autoSaver_;
     std::unique_ptr<DocumentFiles> files_;
+    std::unique_ptr<ExchangeFiles> exchange_;
 };
 
 }  // namespace vinta

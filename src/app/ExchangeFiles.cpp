@@ -1,0 +1,168 @@
+#include "app/ExchangeFiles.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProgressDialog>
+#include <optional>
+
+#include "app/DocumentFiles.h"
+#include "exchange/Exchange.h"
+#include "framework/Interface.h"
+#include "print/PdfExport.h"
+#include "runtime/SafeFile.h"
+#include "store/ScheduleDocument.h"
+#include "views/ChartView.h"
+#include "views/PanesPicture.h"
+
+namespace vinta {
+
+namespace {
+
+const QString kImportFilter =
+    QStringLiteral("Microsoft Project XML(*.xml)|*.xml|CSV(*.csv)|*.csv|All files(*.*)|*.*");
+const QString kExportFilter = QStringLiteral(
+    "Microsoft Project XML(*.xml)|*.xml|iCalendar(*.ics)|*.ics|PDF(*.pdf)|*.pdf|PNG(*.png)|*.png|CSV(*.csv)|*.csv");
+const QString kCannotWrite = QStringLiteral("ファイルに書き込めませんでした。\r\n\r\n");
+// A PDF of fewer pages is written before anyone would want to stop it.
+constexpr int kPagesWorthAProgress = 20;
+
+std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The whole file, or nothing when it cannot be read or is larger than a
+// schedule may be.
+std::optional<std::string> ReadWhole(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) return std::nullopt;
+    return bytes.toStdString();
+}
+
+QString LeftOutText(const LeftOut& left) {
+    QStringList parts;
+    auto add = [&parts](int n, const QString& what) {
+        if (n) parts << QStringLiteral("%1 %2 件").arg(what).arg(n);
+    };
+    add(left.dependencies, QStringLiteral("依存関係"));
+    add(left.calendars, QStringLiteral("カレンダー"));
+    add(left.costs, QStringLiteral("コスト"));
+    add(left.constraints, QStringLiteral("制約"));
+    return parts.join(QStringLiteral("、"));
+}
+
+}  // namespace
+
+ExchangeFiles::ExchangeFiles(ScheduleDocument& doc, Prompter& prompter, DocumentFiles& files, QWidget* window)
+    : importDialog{kImportFilter, QString(), QStringLiteral("*.xml"), QStringLiteral(".")},
+      exportDialog{kExportFilter, QStringLiteral("xml"), QString(), QStringLiteral(".")},
+      doc_(doc),
+      prompter_(prompter),
+      files_(files),
+      window_(window) {}
+
+bool ExchangeFiles::ImportExecute() {
+    auto path = prompter_.OpenFileName(importDialog);
+    if (!path) return false;
+    importDialog.fileName = *path;
+    return Import(*path);
+}
+
+bool ExchangeFiles::Import(const QString& path) {
+    const std::string kind = ExtensionOf(LocalPath(path));
+    if (!IsImportable(kind)) {
+        prompter_.Notice(QStringLiteral("インポートできるのは Microsoft Project XML (.xml) と CSV (.csv) です。\r\n\r\n") +
+                         path);
+        return false;
+    }
+    const std::optional<std::string> bytes = ReadWhole(path);
+    if (!bytes) {
+        prompter_.Notice(QStringLiteral("ファイルを読み込めませんでした。\r\n\r\n") + path);
+        return false;
+    }
+    // Read whole into a schedule of its own first: a file that cannot be
+    // taken costs the user nothing, not even the question.
+    ScheduleDocument imported;
+    const Imported result = ImportText(*bytes, kind, imported);
+    if (!result.ok) {
+        prompter_.Notice(QStringLiteral("インポートできませんでした。\r\n\r\n") + path + QStringLiteral("\r\n") +
+                         QString::fromStdString(result.error));
+        return false;
+    }
+    if (!files_.ConfirmDiscard()) return false;
+    files_.TakeUnsaved(imported.store.SaveToBytes());
+    if (const QString left = LeftOutText(result.leftOut); !left.isEmpty())
+        prompter_.Notice(QStringLiteral("スケジュールに持てない次の項目は省きました。\r\n\r\n") + left);
+    return true;
+}
+
+bool ExchangeFiles::ExportExecute(const PanesShape& panes) {
+    exportDialog.fileName = doc_.fileName.empty() ? QStringLiteral("新規")
+                                                  : QFileInfo(QString::fromStdString(doc_.fileName)).completeBaseName();
+    auto path = prompter_.SaveFileName(exportDialog);
+    if (!path) return false;
+    if (QFileInfo::exists(*path) &&
+        !prompter_.Confirm(QStringLiteral("エクスポート"), QStringLiteral("同じ名前のファイルがあります。\r\n上書きしますか？")))
+        return false;
+    return Export(*path, panes);
+}
+
+bool ExchangeFiles::Export(const QString& path, const PanesShape& panes) {
+    const std::string kind = ExtensionOf(LocalPath(path));
+    if (kind == "pdf") return WritePdf(path);
+    if (kind == "png") return WritePng(path, panes);
+    if (IsTextExport(kind))
+        return WriteBytes(path, ExportText(doc_, kind, doc_.fileName.empty() ? "新規" : doc_.fileName));
+    prompter_.Notice(QStringLiteral("エクスポートできる形式は .xml .ics .pdf .png .csv です。\r\n\r\n") + path);
+    return false;
+}
+
+bool ExchangeFiles::WriteBytes(const QString& path, const std::string& bytes) {
+    std::string why;
+    if (safefile::ReplaceFile(LocalPath(path), bytes, &why)) return true;
+    prompter_.Notice(kCannotWrite + path + QStringLiteral("\r\n") + QString::fromStdString(why));
+    return false;
+}
+
+bool ExchangeFiles::WritePdf(const QString& path) {
+    // Shown only for long exports, and modal from the start, so that nothing
+    // changes the schedule while its pages are drawn.
+    std::optional<QProgressDialog> progress;
+    const PdfResult r = ExportPdf(doc_, LocalPath(path), [&](int done, int pages) {
+        if (pages < kPagesWorthAProgress) return true;
+        if (!progress) {
+            progress.emplace(QStringLiteral("PDF を書き出しています..."), QStringLiteral("キャンセル"), 0, pages, window_);
+            progress->setWindowTitle(QStringLiteral("エクスポート"));
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(0);
+        }
+        progress->setValue(done);
+        return !progress->wasCanceled();
+    });
+    switch (r.outcome) {
+        case PdfOutcome::kWritten: return true;
+        case PdfOutcome::kStopped: return false;
+        case PdfOutcome::kNoRows: prompter_.Notice(QStringLiteral("印刷する行がありません。")); return false;
+        case PdfOutcome::kNotWritten: break;
+    }
+    prompter_.Notice(QString::fromStdString(r.why));
+    return false;
+}
+
+bool ExchangeFiles::WritePng(const QString& path, const PanesShape& panes) {
+    // A picture of its own copy: drawing it sets rows the window keeps as they are.
+    ScheduleDocument copy(WindowTextWidth);
+    copy.store.LoadFromBytes(doc_.store.SaveToBytes());
+    SetView(copy.chart, copy.chartGrid, doc_.chart.viewMode, doc_.chart.viewStart);
+    const QImage picture = PanesPicture(copy, panes.size, panes.outlineWidth);
+    QByteArray png;
+    QBuffer out(&png);
+    out.open(QIODevice::WriteOnly);
+    if (!picture.save(&out, "PNG")) {
+        prompter_.Notice(kCannotWrite + path);
+        return false;
+    }
+    return WriteBytes(path, png.toStdString());
+}
+
+}  // namespace vinta

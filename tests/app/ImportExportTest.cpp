@@ -1,0 +1,233 @@
+// File > Import and File > Export in the window: the same files as vinta-kts
+// writes, the questions before work is replaced, and failures said.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QImage>
+#include <QMenuBar>
+#include <QProcess>
+#include <QUndoStack>
+#include <fstream>
+#include <iterator>
+
+#include "AppFixture.h"
+#include "KtsGenerate.h"
+#include "app/ExchangeFiles.h"
+#include "exchange/Plan.h"
+#include "print/PdfExport.h"
+#include "support/FileSizeLimit.h"
+#include "undo/ScheduleHistory.h"
+
+namespace vinta {
+namespace {
+
+std::string Bytes(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Put(const QString& path, const std::string& bytes) {
+    std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+}
+
+// Without the moment each was written (DTSTAMP): the window runs on the test's clock.
+std::string Stampless(std::string text) {
+    for (size_t at; (at = text.find("DTSTAMP:")) != std::string::npos;) text.erase(at, text.find('\n', at) + 1 - at);
+    return text;
+}
+
+// Each task's name, level, kind, dates and progress, one line each.
+std::vector<std::string> Rows(const ScheduleDocument& doc) {
+    std::vector<std::string> out;
+    for (const PlanTask& t : ReadPlan(doc).tasks) {
+        auto day = [](const std::optional<Date>& d) { return d ? FormatDate(d->year, d->month, d->day) : "-"; };
+        out.push_back(t.name + "|" + std::to_string(t.level) + "|" + std::to_string(t.kind) + "|" + day(t.start) +
+                      "|" + day(t.end) + "|" + std::to_string(t.progress) + "|" + std::to_string(t.assignments.size()));
+    }
+    return out;
+}
+
+class ImportExport : public MainWindow {
+protected:
+    // A generated schedule, opened in the window.
+    TForm1& OpenGenerated(int rows) {
+        ScheduleDocument s;
+        GenerateSchedule(s, {.rows = rows, .seed = 7});
+        EXPECT_TRUE(s.store.SaveToFile(Path("plan.kts").toStdString()));
+        TForm1& f = Open();
+        f.OpenDialog().fileName = Path("plan.kts");
+        f.FileOpenAccept();
+        return f;
+    }
+    bool Export(TForm1& f, const char* name) {
+        prompter.fileAnswers = {Path(name)};
+        return f.ExportClick();
+    }
+    bool Import(TForm1& f, const char* name) {
+        prompter.fileAnswers = {Path(name)};
+        return f.ImportClick();
+    }
+};
+
+// The File menu keeps its items in their order, import and export after the saves.
+TEST_F(ImportExport, FileMenuOrder) {
+    TForm1& f = Open();
+    QStringList items;
+    for (QAction* a : f.menuBar()->actions().front()->menu()->actions())
+        items << (a->isSeparator() ? QStringLiteral("|") : a->text());
+    EXPECT_EQ(items.join(' '), QStringLiteral("新規作成(&N) 開く(&O)... 上書き保存(&S) 名前を付けて保存(&A)... | "
+                                              "インポート(&I)... エクスポート(&X)... | 印刷(&P)... | 終了(&X)"));
+}
+
+// What the window writes is byte for byte what vinta-kts writes of the saved file.
+TEST_F(ImportExport, TextFormatsAreWhatTheCommandLineWrites) {
+    TForm1& f = OpenGenerated(120);
+    for (const char* kind : {"xml", "ics", "csv"}) {
+        SCOPED_TRACE(kind);
+        const std::string window = std::string("window.") + kind, tool = std::string("tool.") + kind;
+        ASSERT_TRUE(Export(f, window.c_str()));
+        ASSERT_EQ(QProcess::execute(QStringLiteral(VINTA_KTS), {"export", Path("plan.kts"), Path(tool.c_str())}), 0);
+        const std::string written = Bytes(Path(window.c_str()));
+        EXPECT_GT(written.size(), 5000u);
+        EXPECT_TRUE(Stampless(written) == Stampless(Bytes(Path(tool.c_str()))));
+    }
+    EXPECT_EQ(prompter.dialogs.back().defaultSuffix, QStringLiteral("xml"));
+    EXPECT_EQ(prompter.dialogs.back().fileName, QStringLiteral("plan")) << "offered under the schedule's name";
+}
+
+// Pages and a picture of the panes, without touching the shown schedule.
+TEST_F(ImportExport, PdfAndPicture) {
+    TForm1& f = OpenGenerated(120);
+    f.resize(900, 600);
+    ASSERT_TRUE(Export(f, "pages.pdf"));
+    const std::string pdf = Bytes(Path("pages.pdf"));
+    EXPECT_TRUE(pdf.starts_with("%PDF-"));
+    EXPECT_NE(pdf.find("%%EOF", pdf.size() - 8), std::string::npos);
+    const int rowsBefore = f.Document().Outline().RowCount();
+    ASSERT_TRUE(Export(f, "panes.png"));
+    const QImage picture(Path("panes.png"));
+    EXPECT_EQ(picture.size(), f.findChild<QWidget*>("TabSheet1")->findChildren<QWidget*>().front()->size());
+    EXPECT_EQ(f.Document().Outline().RowCount(), rowsBefore);
+    EXPECT_FALSE(f.Document().modified);
+    EXPECT_TRUE(prompter.asked.size() == 2u) << "two file dialogs, nothing else";
+}
+
+// The round trip through the window: the import is new, unnamed, unsaved
+// work with an empty history, asked about before the old work goes.
+TEST_F(ImportExport, ImportIsNewUnsavedWork) {
+    TForm1& f = OpenGenerated(200);
+    const auto before = Rows(f.Document());
+    ASSERT_TRUE(Export(f, "plan.xml"));
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "edited");
+    f.Document().modified = true;
+    prompter.askAnswers = {Answer::kCancel};
+    EXPECT_FALSE(Import(f, "plan.xml"));
+    EXPECT_EQ(Name0(), "edited") << "Escape keeps the work";
+    EXPECT_EQ(f.FileName(), Path("plan.kts"));
+    prompter.askAnswers = {Answer::kNo};
+    ASSERT_TRUE(Import(f, "plan.xml"));
+    EXPECT_EQ(Rows(f.Document()), before);
+    EXPECT_TRUE(f.FileName().isEmpty());
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
+    EXPECT_TRUE(f.Document().modified);
+    EXPECT_FALSE(f.History().Stack().canUndo());
+    f.InsertClick();
+    f.UndoClick();
+    EXPECT_TRUE(f.Document().modified) << "undone back to the import, still unsaved";
+    EXPECT_EQ(f.Document().chartGrid.RowCount(), f.Document().Outline().RowCount());
+    // Saving asks for a name: the .xml is never written over as a schedule.
+    prompter.fileAnswers = {QString()};
+    EXPECT_FALSE(f.SaveClick());
+    EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("save"));
+}
+
+// A file that cannot be taken whole is said with its line, and the schedule
+// stays as it was, without the unsaved-changes question.
+TEST_F(ImportExport, RefusedImportsLeaveTheSchedule) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"bad.csv", "名前,開始日\r\nA,2026/01/05\r\nB,2026/13/40\r\n", "line 3"},
+        {"emoji.xml",
+         "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks><Task><UID>1</UID><Name>ok</Name>"
+         "<OutlineLevel>1</OutlineLevel></Task>\n<Task><UID>2</UID><Name>party \xF0\x9F\x8E\x89</Name>"
+         "<OutlineLevel>1</OutlineLevel></Task></Tasks></Project>",
+         "party"},
+        {"broken.xml", "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>", "line 2"},
+        {"plan.txt", "名前\r\nA\r\n", ".csv"},
+    };
+    TForm1& f = Open();
+    f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "mine");
+    f.Document().modified = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Put(Path(c.name), c.bytes);
+        prompter.asked.clear();
+        EXPECT_FALSE(Import(f, c.name));
+        ASSERT_EQ(prompter.asked.size(), 2u) << "the file dialog and the notice, no question";
+        EXPECT_EQ(prompter.asked[1].kind, QStringLiteral("notice"));
+        EXPECT_TRUE(Text(1).contains(QString::fromUtf8(c.said))) << Text(1).toStdString();
+        EXPECT_EQ(Name0(), "mine");
+        EXPECT_TRUE(f.Document().modified);
+    }
+}
+
+// What the schedule cannot hold is said after the import, in the user's words.
+TEST_F(ImportExport, WhatWasLeftOutIsSaid) {
+    Put(Path("deps.xml"),
+        "<Project xmlns=\"http://schemas.microsoft.com/project\"><Calendars><Calendar><UID>1</UID></Calendar>"
+        "</Calendars><Tasks><Task><UID>1</UID><Name>a</Name><OutlineLevel>1</OutlineLevel></Task>"
+        "<Task><UID>2</UID><Name>b</Name><OutlineLevel>1</OutlineLevel><PredecessorLink><PredecessorUID>1"
+        "</PredecessorUID></PredecessorLink></Task></Tasks></Project>");
+    TForm1& f = Open();
+    ASSERT_TRUE(Import(f, "deps.xml"));
+    EXPECT_EQ(Name0(), "a");
+    EXPECT_TRUE(f.Document().modified) << "closing will ask";
+    EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("notice"));
+    EXPECT_TRUE(Text(1).contains(QStringLiteral("依存関係 1 件、カレンダー 1 件"))) << Text(1).toStdString();
+}
+
+// An export that cannot be written is said, and the file there stays whole.
+TEST_F(ImportExport, FailedExportsKeepTheOldFile) {
+    TForm1& f = OpenGenerated(300);
+    for (const char* name : {"old.xml", "old.pdf", "old.png"}) {
+        SCOPED_TRACE(name);
+        Put(Path(name), "the user's file");
+        prompter.asked.clear();
+        prompter.confirmAnswers = {false};
+        EXPECT_FALSE(Export(f, name)) << "not over it without a Yes";
+        EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("エクスポート"));
+        {
+            testing::FileSizeLimit full(4096);
+            prompter.confirmAnswers = {true};
+            EXPECT_FALSE(Export(f, name));
+        }
+        EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("notice"));
+        EXPECT_TRUE(prompter.asked.back().text.contains(Path(name)));
+        EXPECT_EQ(Bytes(Path(name)), "the user's file");
+    }
+    prompter.fileAnswers = {Path("missing/x.ics")};
+    EXPECT_FALSE(f.ExportClick());
+    EXPECT_TRUE(prompter.asked.back().text.contains(Path("missing/x.ics")));
+}
+
+// A PDF export stopped part way writes nothing.
+TEST_F(ImportExport, AStoppedPdfWritesNothing) {
+    TForm1& f = OpenGenerated(300);
+    Put(Path("old.pdf"), "the user's file");
+    int seen = 0;
+    const PdfResult r = ExportPdf(f.Document(), Path("old.pdf").toStdString(), [&](int done, int pages) {
+        EXPECT_GT(pages, 2);
+        seen = done;
+        return done < 2;
+    });
+    EXPECT_EQ(r.outcome, PdfOutcome::kStopped);
+    EXPECT_EQ(seen, 2);
+    EXPECT_EQ(Bytes(Path("old.pdf")), "the user's file");
+}
+
+}  // namespace
+}  // namespace vinta
