@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace vinta {
 
@@ -18,6 +19,12 @@ QString QtFilter(const QString& filter) {
         out << (name.contains('(') ? name : name + " (" + pattern + ")");
     }
     return out.join(";;");
+}
+
+QString FilterSuffix(const QString& qtFilter) {
+    static const QRegularExpression one(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+    const QRegularExpressionMatch m = one.match(qtFilter);
+    return m.hasMatch() ? m.captured(1) : QString();
 }
 
 QString DisplayText(const QString& text) {
@@ -66,6 +73,10 @@ std::optional<QString> RunDialog(QWidget* parent, const FileDialogSpec& spec, bo
     dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dlg.setNameFilter(QtFilter(spec.filter));
     if (!spec.defaultSuffix.isEmpty()) dlg.setDefaultSuffix(spec.defaultSuffix);
+    // A name typed without an extension takes the one of the type chosen.
+    QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg](const QString& filter) {
+        if (const QString suffix = FilterSuffix(filter); !suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
+    });
     if (!spec.folder.isEmpty()) dlg.setDirectory(spec.folder);
     // The overwrite question is the program's own.
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);

@@ -46,6 +46,9 @@ public:
 
 // Converts a "Name(*.a)|*.a|..." filter to the dialog's form.
 QString QtFilter(const QString& filter);
+// The extension a dialog's filter ("PDF(*.pdf)") names, for a name typed
+// without one; empty when it names several or any.
+QString FilterSuffix(const QString& qtFilter);
 // Line breaks of message texts as written ("\r\n") to what Qt shows.
 QString DisplayText(const QString& text);
 

@@ -19,6 +19,11 @@ TEST(Prompts, FiltersAndLineBreaksReachQtInItsForm) {
               QStringLiteral("Vinta files(*.kts);;All files(*.*)"));
     EXPECT_EQ(QtFilter(QStringLiteral("Text|*.txt")), QStringLiteral("Text (*.txt)"));
     EXPECT_EQ(DisplayText(QStringLiteral("a\r\nb")), QStringLiteral("a\nb"));
+    // The type chosen in a save dialog gives a bare name its extension.
+    EXPECT_EQ(FilterSuffix(QStringLiteral("PDF(*.pdf)")), QStringLiteral("pdf"));
+    EXPECT_EQ(FilterSuffix(QStringLiteral("Text (*.txt)")), QStringLiteral("txt"));
+    EXPECT_EQ(FilterSuffix(QStringLiteral("All files(*.*)")), QString());
+    EXPECT_EQ(FilterSuffix(QStringLiteral("Pictures (*.png *.jpg)")), QString());
 }
 
 // One running copy: a second lock on the same name is refused until the
