@@ -1,17 +1,20 @@
 // Printed pages of a 100,000-row generated schedule: counting pages, drawing
 // a preview page (the first, a middle one, the last), a printer-scale page,
-// and a find step. Run with QT_QPA_PLATFORM=offscreen.
+// a find step, and the whole schedule exported as a PDF. Run with QT_QPA_PLATFORM=offscreen.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
+#include <sys/resource.h>
 
 #include "KtsGenerate.h"
 #include "app/Startup.h"
 #include "framework/Canvas.h"
 #include "print/PageRenderer.h"
+#include "print/PdfExport.h"
 #include "print/PrintJob.h"
 #include "runtime/Sjis.h"
 #include "store/ScheduleDocument.h"
@@ -94,6 +97,27 @@ void BM_FindStep(benchmark::State& state) {
                                                 needle, 0, true));
 }
 BENCHMARK(BM_FindStep)->Unit(benchmark::kMillisecond);
+
+// The whole schedule as a PDF file, as File > Export and vinta-kts write it;
+// the peak memory of the process after it, to see it stay flat in the pages.
+void BM_ExportPdf(benchmark::State& state) {
+    Fixture& f = F();
+    QTemporaryDir dir;
+    int pages = 0;
+    for (auto _ : state) {
+        pages = 0;
+        const PdfResult r = ExportPdf(f.s, dir.filePath(QStringLiteral("all.pdf")).toStdString(), [&](int, int n) {
+            pages = n;
+            return true;
+        });
+        if (r.outcome != PdfOutcome::kWritten) state.SkipWithError("not written");
+    }
+    rusage use{};
+    ::getrusage(RUSAGE_SELF, &use);
+    state.counters["pages"] = pages;
+    state.counters["peak_MB"] = static_cast<double>(use.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_ExportPdf)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPixmap>
 #include <cmath>
@@ -30,6 +31,8 @@ Canvas::Canvas(QPainter& painter) : p_(painter) {
     p_.save();
     p_.setRenderHint(QPainter::Antialiasing, false);
     p_.setRenderHint(QPainter::TextAntialiasing, true);
+    p_.setPen(Qt::NoPen);
+    vector_ = p_.paintEngine() && p_.paintEngine()->type() != QPaintEngine::Raster;
 }
 
 Canvas::~Canvas() { p_.restore(); }
@@ -52,9 +55,18 @@ void Canvas::SetFontBold(bool bold) {
 }
 void Canvas::SetFontColor(QColor color) { font_.color = color; }
 
+// On a printer or in a PDF every change of colour is written out: a fill in
+// the colour the painter holds already writes none. On screen the raster
+// engine's own fill is the fastest.
+void Canvas::Solid(const QRect& r, QColor color) {
+    if (!vector_) return p_.fillRect(r, color);
+    if (p_.brush().style() != Qt::SolidPattern || p_.brush().color() != color) p_.setBrush(color);
+    p_.drawRect(r);
+}
+
 void Canvas::FillRect(int left, int top, int right, int bottom) {
     if (brush_.style == BrushStyle::Clear || right <= left || bottom <= top) return;
-    p_.fillRect(QRect(left, top, right - left, bottom - top), brush_.color);
+    Solid(QRect(left, top, right - left, bottom - top), brush_.color);
 }
 
 void Canvas::Rectangle(int left, int top, int right, int bottom) {
@@ -108,7 +120,7 @@ void Canvas::Plot(int x, int y, int& step) {
     ++step;
     if (!on) return;
     int w = std::max(1, pen_.width);
-    p_.fillRect(QRect(x - (w - 1) / 2, y - (w - 1) / 2, w, w), pen_.color);
+    Solid(QRect(x - (w - 1) / 2, y - (w - 1) / 2, w, w), pen_.color);
 }
 
 QPen Canvas::DashPen() const {
@@ -164,7 +176,7 @@ void Canvas::Span(int x0, int y0, int x1, int y1) {
             b = std::max(y0, last);
         }
         int off = (w - 1) / 2;
-        p_.fillRect(QRect(l - off, t - off, r - l + w, b - t + w), pen_.color);
+        Solid(QRect(l - off, t - off, r - l + w, b - t + w), pen_.color);
         return;
     }
     int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
@@ -184,7 +196,7 @@ void Canvas::Span(int x0, int y0, int x1, int y1) {
     }
 }
 
-void Canvas::Pixel(int x, int y, QColor color) { p_.fillRect(QRect(x, y, 1, 1), color); }
+void Canvas::Pixel(int x, int y, QColor color) { Solid(QRect(x, y, 1, 1), color); }
 
 void Canvas::DrawFocusRect(int left, int top, int right, int bottom) {
     // Alternate pixels in the inverse of what is there, like a desktop focus frame.
@@ -192,12 +204,12 @@ void Canvas::DrawFocusRect(int left, int top, int right, int bottom) {
     p_.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     QColor c(Qt::white);
     for (int x = left; x < right; x += 2) {
-        p_.fillRect(QRect(x, top, 1, 1), c);
-        p_.fillRect(QRect(x, bottom - 1, 1, 1), c);
+        Solid(QRect(x, top, 1, 1), c);
+        Solid(QRect(x, bottom - 1, 1, 1), c);
     }
     for (int y = top + 2; y < bottom - 1; y += 2) {
-        p_.fillRect(QRect(left, y, 1, 1), c);
-        p_.fillRect(QRect(right - 1, y, 1, 1), c);
+        Solid(QRect(left, y, 1, 1), c);
+        Solid(QRect(right - 1, y, 1, 1), c);
     }
     p_.restore();
 }
@@ -222,7 +234,8 @@ const QFontMetrics& Canvas::Metrics() {
 
 QSize Canvas::TextExtent(const QString& text) {
     const QFontMetrics& fm = Metrics();
-    return {fm.horizontalAdvance(text), fm.height()};
+    const ShapedTexts::Shaped* shaped = shaped_.Find(QtFont(), text);
+    return {shaped ? shaped->width : fm.horizontalAdvance(text), fm.height()};
 }
 
 QSize Canvas::TextExtent(std::string_view sjisText) { return TextExtent(FromSjis(sjisText)); }
@@ -230,14 +243,27 @@ QSize Canvas::TextExtent(std::string_view sjisText) { return TextExtent(FromSjis
 void Canvas::DrawText(int x, int y, const QString& text, const QRect* clip) {
     const QFont& f = QtFont();
     const QFontMetrics& fm = Metrics();
-    p_.save();
-    if (clip) p_.setClipRect(*clip, Qt::IntersectClip);
-    if (brush_.style == BrushStyle::Solid)
-        p_.fillRect(QRect(x, y, fm.horizontalAdvance(text), fm.height()), brush_.color);
-    p_.setFont(f);
+    const ShapedTexts::Shaped* shaped = shaped_.Find(f, text);
+    const QRect box(x, y, shaped ? shaped->width : fm.horizontalAdvance(text), fm.height());
+    // A text inside its cell needs no clip: clipping costs a printer or a
+    // PDF a saved state and a path for every cell.
+    const bool clipped = clip && !clip->contains(box);
+    if (clipped) {
+        p_.save();
+        p_.setClipRect(*clip, Qt::IntersectClip);
+    }
+    if (brush_.style == BrushStyle::Solid) Solid(box, brush_.color);
+    if (p_.font() != f) p_.setFont(f);
     p_.setPen(font_.color);
-    p_.drawText(x, y + fm.ascent(), text);
-    p_.restore();
+    if (shaped) {
+        const QPointF origin(x, y + fm.ascent() - shaped->ascent);
+        for (const QGlyphRun& run : shaped->runs) p_.drawGlyphRun(origin, run);
+    } else {
+        p_.drawText(x, y + fm.ascent(), text);
+    }
+    // Fills keep the painter without a pen, so that none of them sets one.
+    p_.setPen(Qt::NoPen);
+    if (clipped) p_.restore();
 }
 
 void Canvas::TextOut(int x, int y, const QString& text) { DrawText(x, y, text, nullptr); }

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/ShapedTexts.h"
+
 class QPainter;
 class QPixmap;
 
@@ -115,14 +117,18 @@ private:
     const QFont& QtFont();
     const QFontMetrics& Metrics();
     void DrawText(int x, int y, const QString& text, const QRect* clip);
+    // A rectangle in one colour; the painter holds no pen meanwhile.
+    void Solid(const QRect& r, QColor color);
 
     QPainter& p_;
+    bool vector_ = false;  // a printer or a PDF rather than pixels
     Pen pen_;
     int dotLength_ = 1;
     Brush brush_;
     FontSpec font_;
     std::optional<QFont> qtFont_;
     std::optional<QFontMetrics> metrics_;
+    ShapedTexts shaped_;
     QPoint pos_;
 };
 

@@ -99,5 +99,43 @@ TEST_F(CanvasPixels, ClippedTextStaysInsideItsRectangle) {
     EXPECT_NE(At(9, 5), QColor(Qt::white)) << "inside, the text box is painted";
 }
 
+// Texts are laid out once and drawn from then on as laid out: every draw,
+// the first and the repeated, puts the same pixels where the painter's own
+// text drawing would, on a box as wide as the painter measures.
+TEST(CanvasText, LaidOutTextsDrawAsThePainterDrawsThem) {
+    const QString texts[] = {QStringLiteral("2026/12/08"), QStringLiteral("新製品開発 1"), QStringLiteral("ab  "),
+                             QStringLiteral("タブ\tあり"), QStringLiteral("Wj")};
+    for (bool bold : {false, true}) {
+        const FontSpec font{QStringLiteral("ＭＳ Ｐゴシック"), 12, bold, Qt::black};
+        QImage ours(400, 120, QImage::Format_RGB32), theirs = ours;
+        ours.fill(Qt::white);
+        theirs.fill(Qt::white);
+        {
+            QPainter p(&ours);
+            Canvas c(p);
+            c.SetFont(font);
+            c.SetBrush(Qt::yellow);
+            for (int pass = 0; pass < 2; ++pass)
+                for (int i = 0; i < 5; ++i) c.TextOut(3 + 70 * i, 10 + 50 * pass, texts[i]);
+        }
+        {
+            QPainter p(&theirs);
+            QFont f(font.name);
+            f.setPixelSize(font.height);
+            f.setBold(bold);
+            f.setStyleStrategy(QFont::PreferAntialias);
+            p.setFont(f);
+            const QFontMetrics fm(f);
+            for (int pass = 0; pass < 2; ++pass)
+                for (int i = 0; i < 5; ++i) {
+                    const int x = 3 + 70 * i, y = 10 + 50 * pass;
+                    p.fillRect(QRect(x, y, fm.horizontalAdvance(texts[i]), fm.height()), Qt::yellow);
+                    p.drawText(x, y + fm.ascent(), texts[i]);
+                }
+        }
+        EXPECT_TRUE(ours == theirs) << (bold ? "bold" : "regular");
+    }
+}
+
 }  // namespace
 }  // namespace vinta
