@@ -1,6 +1,7 @@
 #include "StringGrid.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace vinta {
 
@@ -34,14 +35,14 @@ StringGrid& StringGrid::operator=(const StringGrid& other) {
         fixedRows_ = other.fixedRows_;
         defaultRowHeight_ = other.defaultRowHeight_;
         ++revision_;
-        ++content_;
+        Reshape();
     }
     return *this;
 }
 
 void StringGrid::SetRowCount(int n) {
     ++revision_;
-    ++content_;
+    Reshape();
     n = std::max(n, 1);
     heights_.resize(At(n), defaultRowHeight_);
     cells_.Resize(At(n));
@@ -50,12 +51,40 @@ void StringGrid::SetRowCount(int n) {
 
 void StringGrid::SetColCount(int n) {
     ++revision_;
-    ++content_;
+    Reshape();
     n = std::max(n, 1);
     if (n < colCount_) cells_.Truncate(At(n));
     colCount_ = n;
     colWidths_.resize(At(n), kDefaultColWidth);
     columnContent_.resize(At(n), 0);
+}
+
+void StringGrid::Touch(int row) {
+    ++stamp_;
+    if (journal_.size() >= kJournalRows) {
+        // Too many to tell apart: whoever asks derives everything again.
+        journal_.clear();
+        untracked_ = stamp_;
+        return;
+    }
+    journal_.emplace_back(stamp_, row);
+}
+
+void StringGrid::Reshape() {
+    ++content_;
+    ++stamp_;
+    journal_.clear();
+    untracked_ = stamp_;
+}
+
+bool StringGrid::RowsChangedSince(uint64_t stamp, std::vector<int>& rows) const {
+    rows.clear();
+    if (stamp < untracked_) return false;
+    auto from = std::upper_bound(journal_.begin(), journal_.end(), std::make_pair(stamp, INT_MAX));
+    for (auto it = from; it != journal_.end(); ++it) rows.push_back(it->second);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return true;
 }
 
 void StringGrid::SetFixedRows(int n) {
@@ -71,6 +100,7 @@ std::string_view StringGrid::Cells(int col, int row) const {
 void StringGrid::SetCells(int col, int row, std::string text) {
     if (!hasRow(row) || col < 0 || col >= colCount_) return;
     ++columnContent_[At(col)];
+    Touch(row);
     cells_.SetCell(At(row), At(col), text);
 }
 
@@ -85,16 +115,17 @@ std::vector<std::string> StringGrid::Rows(int row) const {
 
 void StringGrid::SetRows(int row, const std::vector<std::string>& cells) {
     ++content_;
+    Touch(row);
     if (hasRow(row)) cells_.SetRow(At(row), cells, At(colCount_));
 }
 
 void StringGrid::ClearRow(int row) {
-    ++content_;
+    Reshape();
     if (hasRow(row)) cells_.ClearRow(At(row));
 }
 
 void StringGrid::ClearRows(int first, int end) {
-    ++content_;
+    Reshape();
     first = std::clamp(first, 0, RowCount());
     end = std::clamp(end, first, RowCount());
     cells_.ClearRows(At(first), At(end));
@@ -146,6 +177,11 @@ void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows
     ++content_;
     at = std::clamp(at, 0, RowCount());
     count = std::clamp(count, 0, RowCount() - at);
+    // As many rows as were there: the rows stay where they were.
+    if (At(count) == rows.size())
+        for (int r = at; r < at + count; ++r) Touch(r);
+    else
+        Reshape();
     cells_.Erase(At(at), At(count));
     heights_.erase(heights_.begin() + at, heights_.begin() + at + count);
     cells_.Insert(At(at), rows.size());
@@ -164,14 +200,14 @@ void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows
 }
 
 void StringGrid::AdoptRows(int at, PackedRows&& rows) {
-    ++content_;
+    Reshape();
     if (!hasRow(at)) return;
     cells_.Adopt(At(at), std::move(rows));
 }
 
 void StringGrid::InsertRowAt(int row, int height) {
     ++revision_;
-    ++content_;
+    Reshape();
     row = std::clamp(row, 0, RowCount());
     heights_.insert(heights_.begin() + row, height);
     cells_.Insert(At(row), 1);
@@ -179,7 +215,7 @@ void StringGrid::InsertRowAt(int row, int height) {
 
 void StringGrid::RemoveRowAt(int row) {
     ++revision_;
-    ++content_;
+    Reshape();
     if (!hasRow(row)) return;
     if (RowCount() == 1) {
         cells_.ClearRow(0);

@@ -163,6 +163,25 @@ struct Hash {
 // Folded resource names by number, looked up by the cell itself.
 using ResourceNames = std::unordered_map<std::string, std::string, Hash, std::equal_to<>>;
 
+ResourceNames FoldedResourceNames(const ScheduleStore& store, int resourceSlot) {
+    ResourceNames names;
+    for (int r = 0; r < store.DataRowCount(resourceSlot); ++r)
+        names[store.CellText(resourceSlot, resource::No, r)] =
+            FoldForSearch(store.CellText(resourceSlot, resource::Name, r));
+    return names;
+}
+
+// Data row `row`'s folded name and its NUL, onto `text`.
+void FoldRow(const StringGrid& grid, int first, const ResourceNames& resources, int row, std::string& text) {
+    const packed::Record cells = grid.RowCells(row + first);
+    std::string_view name = cells.Cell(outline::Name);
+    if (!outline::IsRowType(cells.Cell(outline::Type), outline::Assignment))
+        FoldInto(name, text);
+    else if (auto it = resources.find(name); it != resources.end())
+        text.append(it->second);
+    text.push_back('\0');
+}
+
 // Rows from..to-1's folded names, each ended by a NUL, and where each ends.
 struct FoldedRows {
     std::string text;
@@ -172,13 +191,7 @@ struct FoldedRows {
         text.reserve(static_cast<size_t>(to - from) * 16);
         ends.reserve(static_cast<size_t>(to - from));
         for (int r = from; r < to; ++r) {
-            const packed::Record cells = grid.RowCells(r + first);
-            std::string_view name = cells.Cell(outline::Name);
-            if (!outline::IsRowType(cells.Cell(outline::Type), outline::Assignment))
-                FoldInto(name, text);
-            else if (auto it = resources.find(name); it != resources.end())
-                text.append(it->second);
-            text.push_back('\0');
+            FoldRow(grid, first, resources, r, text);
             ends.push_back(text.size());
         }
     }
@@ -187,10 +200,7 @@ struct FoldedRows {
 }  // namespace
 
 void NameIndex::Build(const ScheduleStore& store, int outlineSlot, int resourceSlot) {
-    ResourceNames resources;
-    for (int r = 0; r < store.DataRowCount(resourceSlot); ++r)
-        resources[store.CellText(resourceSlot, resource::No, r)] =
-            FoldForSearch(store.CellText(resourceSlot, resource::Name, r));
+    const ResourceNames resources = FoldedResourceNames(store, resourceSlot);
     const StringGrid* grid = store.Grid(outlineSlot);
     first_ = store.HasHeader(outlineSlot) ? 1 : 0;
     const int rows = grid ? std::max(store.DataRowCount(outlineSlot), 0) : 0;
@@ -214,6 +224,39 @@ void NameIndex::Build(const ScheduleStore& store, int outlineSlot, int resourceS
     for (size_t end : tail.ends) starts_.push_back(shift + end);
     outline_.Take(grid);
     resources_.Take(store.Grid(resourceSlot));
+    stamp_ = grid ? grid->TextStamp() : 0;
+}
+
+bool NameIndex::Mend(const ScheduleStore& store, int outlineSlot, int resourceSlot) {
+    const StringGrid* grid = store.Grid(outlineSlot);
+    const int rows = static_cast<int>(starts_.size()) - 1;
+    std::vector<int> changed;
+    if (!grid || grid != outline_.grid || outline_.life.expired() || !resources_.Same(store.Grid(resourceSlot)) ||
+        first_ != (store.HasHeader(outlineSlot) ? 1 : 0) || store.DataRowCount(outlineSlot) != rows ||
+        !grid->RowsChangedSince(stamp_, changed) || changed.size() > static_cast<size_t>(rows / 32 + 8))
+        return false;
+    const ResourceNames resources = FoldedResourceNames(store, resourceSlot);
+    const std::vector<size_t> old = starts_;
+    std::string text;
+    text.reserve(text_.size() + changed.size() * 32);
+    size_t copied = 0;  // the old text is taken up to here
+    size_t next = 0;    // the first start not yet moved
+    for (int gridRow : changed) {
+        const int row = gridRow - first_;
+        if (row < 0 || row >= rows) continue;
+        const size_t r = static_cast<size_t>(row);
+        text.append(text_, copied, old[r] - copied);
+        // The rows between two changed ones move by what the names before them grew.
+        for (const size_t shifted = text.size(); next <= r; ++next) starts_[next] = old[next] - old[r] + shifted;
+        FoldRow(*grid, first_, resources, row, text);
+        copied = old[r + 1];
+    }
+    text.append(text_, copied, std::string::npos);
+    for (; next < old.size(); ++next) starts_[next] = old[next] - old.back() + text.size();
+    text_ = std::move(text);
+    outline_.Take(grid);
+    stamp_ = grid->TextStamp();
+    return true;
 }
 
 int NameIndex::RowAt(size_t offset) const {
@@ -257,8 +300,9 @@ int NameIndex::Find(const ScheduleStore& store, int outlineSlot, int resourceSlo
     const std::string needle = FoldForSearch(sjisNeedle);
     // No name holds a NUL: it parts the names in the kept text.
     if (needle.empty() || needle.find('\0') != std::string::npos) return -1;
-    if (!outline_.Same(store.Grid(outlineSlot)) || !resources_.Same(store.Grid(resourceSlot)) ||
-        first_ != (store.HasHeader(outlineSlot) ? 1 : 0))
+    if ((!outline_.Same(store.Grid(outlineSlot)) || !resources_.Same(store.Grid(resourceSlot)) ||
+         first_ != (store.HasHeader(outlineSlot) ? 1 : 0)) &&
+        !Mend(store, outlineSlot, resourceSlot))
         Build(store, outlineSlot, resourceSlot);
     const int rows = static_cast<int>(starts_.size()) - 1;
     if (rows <= 0) return -1;

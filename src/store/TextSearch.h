@@ -45,6 +45,9 @@ private:
         uint64_t Revision(const StringGrid* g) const;
     };
     void Build(const ScheduleStore& store, int outlineSlot, int resourceSlot);
+    // Folds again only the rows whose text changed since the last build;
+    // false when that cannot be told (rows came or went, the people changed).
+    bool Mend(const ScheduleStore& store, int outlineSlot, int resourceSlot);
     int RowAt(size_t offset) const;
     std::string_view Name(int row) const;  // without its NUL
     int Forward(std::string_view needle, int first, int end) const;
@@ -54,6 +57,7 @@ private:
     int first_ = 0;  // the outline's caption rows
     std::string text_;  // row r's folded name, then a NUL, from starts_[r]
     std::vector<size_t> starts_;  // one more than the rows: the text's end
+    uint64_t stamp_ = 0;  // the outline grid's TextStamp when the text was made
 };
 
 // The next outline data row after `fromRow` (or before it, backwards) whose

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "runtime/StringGrid.h"
 
 namespace vinta {
@@ -78,6 +80,43 @@ TEST(StringGrid, ReferencesExpireWithTheirGrid) {
     }
     EXPECT_EQ(ref.Get(), nullptr);
     EXPECT_FALSE(ref);
+}
+
+// What is derived from rows can mend those whose text changed in place; once
+// rows come, go or change beyond count, it is told to derive everything.
+TEST(StringGrid, TellsTheRowsChangedInPlace) {
+    StringGrid g(3, 10);
+    std::vector<int> rows;
+    const uint64_t start = g.TextStamp();
+    g.SetCells(1, 4, "a");
+    g.SetRows(7, {"x", "y", "z"});
+    g.ReplaceRows(2, 1, g.CopyRows(2, 1));  // an undo puts a row back
+    g.SetCells(1, 4, "b");
+    g.SetRowHeights(5, 40);
+    ASSERT_TRUE(g.RowsChangedSince(start, rows));
+    EXPECT_EQ(rows, (std::vector<int>{2, 4, 7}));
+    const uint64_t quiet = g.TextStamp();
+    ASSERT_TRUE(g.RowsChangedSince(quiet, rows));
+    EXPECT_TRUE(rows.empty()) << "heights are not text";
+
+    const std::function<void(StringGrid&)> reshapes[] = {
+        [](StringGrid& g) { g.InsertRowAt(3, 18); },
+        [](StringGrid& g) { g.RemoveRowAt(3); },
+        [](StringGrid& g) { g.ReplaceRows(0, 2, g.CopyRows(0, 3)); },
+        [](StringGrid& g) { g.ClearRows(0, 2); },
+        [](StringGrid& g) { g.SetRowCount(12); },
+        [](StringGrid& g) {
+            for (int i = 0; i < 5000; ++i) g.SetCells(0, i % 10, std::to_string(i));
+        },
+    };
+    for (size_t i = 0; i < std::size(reshapes); ++i) {
+        const uint64_t before = g.TextStamp();
+        reshapes[i](g);
+        EXPECT_FALSE(g.RowsChangedSince(before, rows)) << i;
+        g.SetCells(2, 1, "after");
+        const uint64_t after = g.TextStamp() - 1;
+        EXPECT_TRUE(g.RowsChangedSince(after, rows) && rows == std::vector<int>{1}) << i << ": tracked again";
+    }
 }
 
 }  // namespace
