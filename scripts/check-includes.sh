@@ -8,6 +8,8 @@ bad=0
 rules=(
   "src/runtime|#include <Q"
   "src/store|#include <Q"
+  "src/exchange|#include <Q"
+  "src/exchange|#include \"(framework|views|dialogs|print|app|undo|recovery|update|components)/"
   "src/runtime|#include \"(store|framework|views|dialogs|print|app|undo|recovery|update|components)/"
   "src/store|#include \"(framework|views|dialogs|print|app|undo|recovery|update|components)/"
   "src/framework|#include \"(views|dialogs|print|app|undo|recovery|update|components)/"
