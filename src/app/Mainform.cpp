@@ -14,6 +14,8 @@
 
 #include "app/DocumentFiles.h"
 #include "app/ExchangeFiles.h"
+#include "runtime/SafeFile.h"
+#include "store/FileImage.h"
 #include "app/RecoveryOffer.h"
 #include "dialogs/ResEdit.h"
 #include "dialogs/TaskEdit.h"
@@ -72,7 +74,14 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     connect(&history_->Stack(), &QUndoStack::cleanChanged, this, [this](bool clean) { doc_.modified = !clean; });
     autoSaver_ = std::make_unique<AutoSaver>(
         recovery_, kAutoSaveMinutes, [this] { return doc_.modified; },
-        [this] { return RecoverySnapshot{FileName(), doc_.store.SaveToBytes(), files_->Base()}; }, this);
+        [this] {
+            // Copies of the tables here; the file image made on the copy's thread.
+            auto image = std::make_shared<FileImage>(doc_.store.Snapshot());
+            return RecoverySnapshot{FileName(), {}, files_->Base(), [image](const safefile::PieceWriter& put) {
+                                        return image->WriteTo(put);
+                                    }};
+        },
+        this);
     connect(autoSaver_.get(), &AutoSaver::WriteFailed, this, [this](const QString& folder) {
         statusBar()->showMessage(QStringLiteral("復元用のコピーを書き込めません: ") + folder);
         std::fprintf(stderr, "vinta: cannot write a recovery copy in %s\n", QFile::encodeName(folder).constData());

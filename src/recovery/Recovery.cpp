@@ -118,7 +118,9 @@ bool RecoveryFolder::Write(const RecoverySnapshot& snapshot, qint64 nowMs) const
                      {QStringLiteral("baseModified"), snapshot.base.modifiedMs},
                      {QStringLiteral("run"), RunLockPath()}};
     const QByteArray json = QJsonDocument(note).toJson();
-    return safefile::ReplaceFile(data.toStdString(), snapshot.bytes) &&
+    const bool written = snapshot.write ? safefile::ReplaceFileWith(data.toStdString(), snapshot.write)
+                                        : safefile::ReplaceFile(data.toStdString(), snapshot.bytes);
+    return written &&
            safefile::ReplaceFile(NotePath(data).toStdString(), std::string_view(json.constData(), json.size()));
 }
 

@@ -38,6 +38,10 @@ struct RecoverySnapshot {
     QString originalPath;
     std::string bytes;
     FileStamp base;
+    // When set, writes the bytes in pieces on the thread that writes the
+    // copy, instead of `bytes`: taking the snapshot costs the window only
+    // what this holds, and the image is never whole in memory.
+    std::function<bool(const std::function<bool(std::string_view)>& put)> write;
 };
 
 class RecoveryFolder {

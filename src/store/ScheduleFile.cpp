@@ -11,6 +11,7 @@
 
 #include "CommaText.h"
 #include "ScheduleStore.h"
+#include "store/FileImage.h"
 #include "runtime/PackedRows.h"
 #include "runtime/SafeFile.h"
 
@@ -57,23 +58,26 @@ double GetDouble(const char* p) {
 
 }  // namespace
 
-bool ScheduleStore::WriteFileImage(std::string& out, size_t piece, const std::function<bool(std::string& out)>& flush) {
+int FileImage::TableCount() const {
+    int sections = 0;
+    for (const StringGrid* grid : grids) sections += grid ? 1 : 0;
+    return sections;
+}
+
+bool FileImage::Write(std::string& out, size_t piece, const std::function<bool(std::string& out)>& flush) {
     // The counts in the header are known before any table is written, so the
     // image can go out as it is made.
-    int sections = 0;
-    for (int slot = 0; slot < kSlots; ++slot) sections += IsPersisted(slot) ? 1 : 0;
-    tableCount_ = sections;
-    out.append(magic_, 11);
+    out.append(magic, 11);
     PutDouble(out, version);
-    PutInt(out, tableCount_);
-    for (int32_t f : fixedRows_) PutInt(out, f);
-    for (uint8_t h : hasHeader_) out.push_back(static_cast<char>(h));
+    PutInt(out, TableCount());
+    for (int32_t f : fixedRows) PutInt(out, f);
+    for (uint8_t h : hasHeader) out.push_back(static_cast<char>(h));
     out.append(2, '\0');
     for (int slot = 0; slot < kSlots; ++slot) {
-        if (!IsPersisted(slot)) continue;
-        const StringGrid& grid = *grid_[slot].Get();
-        int first = std::min(std::max(fixedRows_[slot], 0), grid.RowCount());
-        TableHeader& t = tables_[slot];
+        if (!grids[slot]) continue;
+        const StringGrid& grid = *grids[slot];
+        int first = std::min(std::max(fixedRows[slot], 0), grid.RowCount());
+        ScheduleStore::TableHeader& t = tables[slot];
         t.rowCount = grid.RowCount() - first;
         PutInt(out, t.columnCount);
         PutInt(out, t.rowCount);
@@ -92,28 +96,74 @@ bool ScheduleStore::WriteFileImage(std::string& out, size_t piece, const std::fu
     return flush(out);
 }
 
-std::string ScheduleStore::SaveToBytes() {
+std::string FileImage::Bytes() {
     std::string image;
     // Close to the final size, so that a large image is not copied as it grows.
     size_t estimate = 1 << 16;
-    for (int slot = 0; slot < kSlots; ++slot)
-        if (IsPersisted(slot)) estimate += grid_[slot].Get()->TextBytes() + 12 * static_cast<size_t>(grid_[slot].Get()->RowCount());
+    for (const StringGrid* grid : grids)
+        if (grid) estimate += grid->TextBytes() + 12 * static_cast<size_t>(grid->RowCount());
     image.reserve(estimate);
-    WriteFileImage(image, SIZE_MAX, [](std::string&) { return true; });
+    Write(image, SIZE_MAX, [](std::string&) { return true; });
     return image;
 }
 
-bool ScheduleStore::SaveToFile(const std::string& path) {
-    return safefile::ReplaceFileWith(path, [this](const safefile::PieceWriter& write) {
-        constexpr size_t kPiece = 1 << 20;
-        std::string out;
-        out.reserve(kPiece + (1 << 16));
-        return WriteFileImage(out, kPiece, [&](std::string& piece) {
-            bool ok = write(piece);
-            piece.clear();
-            return ok;
-        });
+bool FileImage::WriteTo(const std::function<bool(std::string_view piece)>& put) {
+    constexpr size_t kPiece = 1 << 20;
+    std::string out;
+    out.reserve(kPiece + (1 << 16));
+    return Write(out, kPiece, [&](std::string& piece) {
+        const bool ok = put(piece);
+        piece.clear();
+        return ok;
     });
+}
+
+void FileImage::Own() {
+    for (const StringGrid*& grid : grids) {
+        if (!grid) continue;
+        owned_.push_back(std::make_unique<StringGrid>(*grid));
+        grid = owned_.back().get();
+    }
+}
+
+FileImage ScheduleStore::Image() const {
+    FileImage image;
+    std::memcpy(image.magic, magic_, sizeof image.magic);
+    image.version = version;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        image.fixedRows[slot] = fixedRows_[slot];
+        image.hasHeader[slot] = hasHeader_[slot];
+        image.tables[slot] = tables_[slot];
+        image.grids[static_cast<size_t>(slot)] = IsPersisted(slot) ? grid_[slot].Get() : nullptr;
+    }
+    return image;
+}
+
+FileImage ScheduleStore::Snapshot() const {
+    FileImage image = Image();
+    image.Own();
+    return image;
+}
+
+// The store's heads keep the counts its last written image had.
+void ScheduleStore::NoteWritten(const FileImage& image) {
+    tableCount_ = image.TableCount();
+    for (int slot = 0; slot < kSlots; ++slot) tables_[slot].rowCount = image.tables[slot].rowCount;
+}
+
+std::string ScheduleStore::SaveToBytes() {
+    FileImage image = Image();
+    std::string bytes = image.Bytes();
+    NoteWritten(image);
+    return bytes;
+}
+
+bool ScheduleStore::SaveToFile(const std::string& path) {
+    FileImage image = Image();
+    const bool saved =
+        safefile::ReplaceFileWith(path, [&image](const safefile::PieceWriter& put) { return image.WriteTo(put); });
+    NoteWritten(image);
+    return saved;
 }
 
 namespace {

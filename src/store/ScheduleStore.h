@@ -38,6 +38,8 @@ bool IsBlankCell(std::string_view cell);
 class ByteInput;
 struct SectionRead;
 
+class FileImage;
+
 class ScheduleStore {
 public:
     static constexpr int kSlots = 10;
@@ -103,6 +105,10 @@ public:
     int LoadFromFile(const std::string& path);
     // The file image SaveToFile writes, and the loader on bytes in memory.
     std::string SaveToBytes();
+    // What the file image is made of, over the live tables; and the same with
+    // copies of the grids, to be written on another thread.
+    FileImage Image() const;
+    FileImage Snapshot() const;
     int LoadFromBytes(std::string_view bytes);
     // Files are read in pieces of this size (1 MiB); tests make it tiny so
     // that every record lies across pieces.
@@ -139,9 +145,7 @@ private:
     GridRef view_[kSlots];
     TextWidthFn textWidth_;
 
-    // Appends the file image to `out`, calling flush(out) whenever it holds
-    // `piece` bytes or more, and at the end; false when a flush failed.
-    bool WriteFileImage(std::string& out, size_t piece, const std::function<bool(std::string& out)>& flush);
+    void NoteWritten(const FileImage& image);
     int LoadFrom(ByteInput& in);
     void PutSection(SectionRead& section);
 };

@@ -39,9 +39,9 @@ TEST(RecoveryFolders, NamesWritesAndLists) {
     RecoveryFolder other(dir.filePath(QStringLiteral("rec")));
     EXPECT_EQ(folder.DataPathFor(QString()), other.DataPathFor(QString())) << "untitled: one per run";
     EXPECT_TRUE(folder.DataPathFor(QString()).contains(QStringLiteral("untitled-%1-").arg(QCoreApplication::applicationPid())));
-    ASSERT_TRUE(folder.Write({a, "older", {}}, 1000));
-    ASSERT_TRUE(folder.Write({b, "newer", {}}, 2000));
-    ASSERT_TRUE(folder.Write({QString(), "untitled", {}}, 1500));
+    ASSERT_TRUE(folder.Write({a, "older", {}, {}}, 1000));
+    ASSERT_TRUE(folder.Write({b, "newer", {}, {}}, 2000));
+    ASSERT_TRUE(folder.Write({QString(), "untitled", {}, {}}, 1500));
     auto list = folder.List();
     ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[0].originalPath, QFileInfo(b).absoluteFilePath()) << "newest first";
@@ -72,7 +72,7 @@ TEST(AutoSaving, TimerRules) {
     int snapshots = 0;
     AutoSaver saver(folder, 2, [&] { return modified; }, [&] {
         ++snapshots;
-        return RecoverySnapshot{QString(), "bytes", {}};
+        return RecoverySnapshot{QString(), "bytes", {}, {}};
     });
     const QString copy = folder.DataPathFor(QString());
     saver.Changed();
@@ -99,7 +99,7 @@ TEST(AutoSaving, TimerRules) {
     saver.WriteNow();
     saver.Wait();
     EXPECT_FALSE(QFile::exists(copy)) << "nothing unsaved, nothing written";
-    AutoSaver off(folder, 0, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}}; });
+    AutoSaver off(folder, 0, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}, {}}; });
     EXPECT_FALSE(off.Enabled());
     off.Changed();
     off.WriteNow();
@@ -114,7 +114,7 @@ TEST(AutoSaving, AFailedCopyIsReportedOnce) {
     const QString notAFolder = dir.filePath(QStringLiteral("file"));
     QFile(notAFolder).open(QIODevice::WriteOnly);
     RecoveryFolder folder(notAFolder + QStringLiteral("/rec"));
-    AutoSaver saver(folder, 2, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}}; });
+    AutoSaver saver(folder, 2, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}, {}}; });
     QSignalSpy failed(&saver, &AutoSaver::WriteFailed);
     for (int i = 0; i < 3; ++i) {
         saver.WriteNow();
@@ -131,7 +131,7 @@ TEST(AutoSaving, AFailedCopyIsReportedOnce) {
 TEST(RecoveryFolders, CopiesOfARunStillGoingAreNotListed) {
     QTemporaryDir dir;
     RecoveryFolder folder(dir.path());
-    ASSERT_TRUE(folder.Write({QString(), "work", {}}, 1000));
+    ASSERT_TRUE(folder.Write({QString(), "work", {}, {}}, 1000));
     const QString note = QString(folder.DataPathFor(QString())).replace(QStringLiteral(".kts"), QStringLiteral(".json"));
     QFile f(note);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -157,7 +157,7 @@ protected:
     void LeaveCopy(const QString& original, const std::string& bytes, qint64 at,
                    std::optional<FileStamp> base = std::nullopt) {
         RecoveryFolder crashed;
-        ASSERT_TRUE(crashed.Write({original, bytes, base.value_or(FileStamp::Of(original))}, at));
+        ASSERT_TRUE(crashed.Write({original, bytes, base.value_or(FileStamp::Of(original)), {}}, at));
     }
     std::string Schedule(const char* name) {
         ScheduleDocument s;

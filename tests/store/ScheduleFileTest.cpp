@@ -14,6 +14,7 @@
 #include <fstream>
 
 #include "runtime/Sjis.h"
+#include "store/FileImage.h"
 #include "store/ScheduleDocument.h"
 #include "KtsGenerate.h"
 #include "runtime/SafeFile.h"
@@ -87,6 +88,32 @@ TEST_F(ScheduleFile, ANewScheduleSavesAsTheDocumentedBytes) {
     EXPECT_EQ(bytes, ExpectedNewFile());
     EXPECT_EQ(bytes.size(), 75u + 72 + 10 * 10 + 72 + 9 * (8 + 15) + 72 + 8 + 15);
     EXPECT_EQ(s.store.TableCount(), 3) << "saving counts the sections written";
+}
+
+// A snapshot is the file as it stood when taken, whatever the tables do
+// after, whole or in pieces, and on another thread.
+TEST_F(ScheduleFile, ASnapshotWritesTheScheduleAsItWasWhenTaken) {
+    ScheduleDocument s;
+    GenerateSchedule(s, {.rows = 3000, .seed = 3});
+    const std::string then = s.store.SaveToBytes();
+    FileImage snapshot = s.store.Snapshot();
+    s.store.SetCellText(s.outlineSlot, outline::Name, 5, "changed");
+    ScheduleStore::InsertGridRow(&s.grids.Schedule1, 7);
+    s.grids.Schedule1.SetRowHeights(9, 0);
+    s.store.DeleteRow(s.resourceSlot, 0);
+    std::string pieces;
+    size_t count = 0;
+    std::thread([&] {
+        snapshot.WriteTo([&](std::string_view piece) {
+            pieces.append(piece);
+            ++count;
+            return true;
+        });
+    }).join();
+    EXPECT_TRUE(pieces == then);
+    EXPECT_GT(count, 0u);
+    EXPECT_TRUE(snapshot.Bytes() == then);
+    EXPECT_FALSE(s.store.SaveToBytes() == then) << "the tables did change";
 }
 
 TEST_F(ScheduleFile, CellsComeBackThroughAFile) {
