@@ -1,5 +1,6 @@
 #include "app/ExchangeFiles.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -26,6 +27,16 @@ const QString kExportFilter = QStringLiteral(
 const QString kCannotWrite = QStringLiteral("ファイルに書き込めませんでした。\r\n\r\n");
 // A PDF of fewer pages is written before anyone would want to stop it.
 constexpr int kPagesWorthAProgress = 20;
+
+// The wait cursor while a long read or write holds the window (a million
+// rows of XML take seconds); the questions before and after keep the arrow.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -75,22 +86,29 @@ bool ExchangeFiles::Import(const QString& path) {
                          path);
         return false;
     }
-    const std::optional<std::string> bytes = ReadWhole(path);
-    if (!bytes) {
-        prompter_.Notice(QStringLiteral("ファイルを読み込めませんでした。\r\n\r\n") + path);
-        return false;
-    }
     // Read whole into a schedule of its own first: a file that cannot be
     // taken costs the user nothing, not even the question.
     ScheduleDocument imported;
-    const Imported result = ImportText(*bytes, kind, imported);
+    std::optional<Imported> read;
+    {
+        BusyCursor busy;
+        if (const std::optional<std::string> bytes = ReadWhole(path)) read = ImportText(*bytes, kind, imported);
+    }
+    if (!read) {
+        prompter_.Notice(QStringLiteral("ファイルを読み込めませんでした。\r\n\r\n") + path);
+        return false;
+    }
+    const Imported& result = *read;
     if (!result.ok) {
         prompter_.Notice(QStringLiteral("インポートできませんでした。\r\n\r\n") + path + QStringLiteral("\r\n") +
                          QString::fromStdString(result.error));
         return false;
     }
     if (!files_.ConfirmDiscard()) return false;
-    files_.TakeUnsaved(imported.store.SaveToBytes());
+    {
+        BusyCursor busy;
+        files_.TakeUnsaved(imported.store.SaveToBytes());
+    }
     if (const QString left = LeftOutText(result.leftOut); !left.isEmpty())
         prompter_.Notice(QStringLiteral("スケジュールに持てない次の項目は省きました。\r\n\r\n") + left);
     return true;
@@ -111,8 +129,14 @@ bool ExchangeFiles::Export(const QString& path, const PanesShape& panes) {
     const std::string kind = ExtensionOf(LocalPath(path));
     if (kind == "pdf") return WritePdf(path);
     if (kind == "png") return WritePng(path, panes);
-    if (IsTextExport(kind))
-        return WriteBytes(path, ExportText(doc_, kind, doc_.fileName.empty() ? "新規" : doc_.fileName));
+    if (IsTextExport(kind)) {
+        std::string bytes;
+        {
+            BusyCursor busy;
+            bytes = ExportText(doc_, kind, doc_.fileName.empty() ? "新規" : doc_.fileName);
+        }
+        return WriteBytes(path, bytes);
+    }
     prompter_.Notice(QStringLiteral("エクスポートできる形式は .xml .ics .pdf .png .csv です。\r\n\r\n") + path);
     return false;
 }
@@ -150,15 +174,18 @@ bool ExchangeFiles::WritePdf(const QString& path) {
 }
 
 bool ExchangeFiles::WritePng(const QString& path, const PanesShape& panes) {
-    // A picture of its own copy: drawing it sets rows the window keeps as they are.
-    ScheduleDocument copy(WindowTextWidth);
-    copy.store.LoadFromBytes(doc_.store.SaveToBytes());
-    SetView(copy.chart, copy.chartGrid, doc_.chart.viewMode, doc_.chart.viewStart);
-    const QImage picture = PanesPicture(copy, panes.size, panes.outlineWidth);
     QByteArray png;
-    QBuffer out(&png);
-    out.open(QIODevice::WriteOnly);
-    if (!picture.save(&out, "PNG")) {
+    {
+        BusyCursor busy;
+        // A picture of its own copy: drawing it sets rows the window keeps as they are.
+        ScheduleDocument copy(WindowTextWidth);
+        copy.store.LoadFromBytes(doc_.store.SaveToBytes());
+        SetView(copy.chart, copy.chartGrid, doc_.chart.viewMode, doc_.chart.viewStart);
+        QBuffer out(&png);
+        out.open(QIODevice::WriteOnly);
+        if (!PanesPicture(copy, panes.size, panes.outlineWidth).save(&out, "PNG")) png.clear();
+    }
+    if (png.isEmpty()) {
         prompter_.Notice(kCannotWrite + path);
         return false;
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QMenuBar>
 #include <QProcess>
@@ -172,6 +173,7 @@ TEST_F(ImportExport, RefusedImportsLeaveTheSchedule) {
         EXPECT_TRUE(Text(1).contains(QString::fromUtf8(c.said))) << Text(1).toStdString();
         EXPECT_EQ(Name0(), "mine");
         EXPECT_TRUE(f.Document().modified);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor is gone";
     }
 }
 
@@ -208,6 +210,7 @@ TEST_F(ImportExport, FailedExportsKeepTheOldFile) {
         EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("notice"));
         EXPECT_TRUE(prompter.asked.back().text.contains(Path(name)));
         EXPECT_EQ(Bytes(Path(name)), "the user's file");
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor is gone";
     }
     prompter.fileAnswers = {Path("missing/x.ics")};
     EXPECT_FALSE(f.ExportClick());
