@@ -147,7 +147,8 @@ BENCHMARK(BM_CtrlEndAndHome)->Unit(benchmark::kMillisecond);
 
 // A find step to the next row holding a common name, and to the one row
 // holding a rare one (every row read, round the end); then the same step
-// after each of a run of name edits (the first step after an edit).
+// after each of a run of name edits (the first step after an edit), and
+// after a row was inserted and deleted in the middle (not timed themselves).
 void BM_FindStep(benchmark::State& state) {
     TForm1& f = Window();
     ScheduleDocument& d = f.Document();
@@ -158,11 +159,18 @@ void BM_FindStep(benchmark::State& state) {
     f.Schedule1()->SetRow(1);
     for (auto _ : state) {
         if (state.range(0) == 2) d.store.SetCellText(d.outlineSlot, outline::Name, 0, "edited");
+        if (state.range(0) == 3) {
+            state.PauseTiming();
+            f.Schedule1()->SetRow(BenchRows() / 2);
+            f.InsertClick();
+            f.DeleteClick();
+            state.ResumeTiming();
+        }
         if (!f.FindRow(text, true)) state.SkipWithError("not found");
         Paint(f.Schedule1(), a);
     }
 }
-BENCHMARK(BM_FindStep)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindStep)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 // Insert a row in the middle, then delete it; then the undo and redo of both.
 void BM_InsertAndDeleteARow(benchmark::State& state) {

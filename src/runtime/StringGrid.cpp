@@ -1,7 +1,6 @@
 #include "StringGrid.h"
 
 #include <algorithm>
-#include <climits>
 
 namespace vinta {
 
@@ -42,8 +41,11 @@ StringGrid& StringGrid::operator=(const StringGrid& other) {
 
 void StringGrid::SetRowCount(int n) {
     ++revision_;
-    Reshape();
+    ++content_;
     n = std::max(n, 1);
+    const int old = RowCount();
+    // Rows come or go at the end.
+    if (n != old) Record(std::min(old, n), std::max(old - n, 0), std::max(n - old, 0));
     heights_.resize(At(n), defaultRowHeight_);
     cells_.Resize(At(n));
     if (fixedRows_ >= n) fixedRows_ = n - 1;
@@ -59,15 +61,15 @@ void StringGrid::SetColCount(int n) {
     columnContent_.resize(At(n), 0);
 }
 
-void StringGrid::Touch(int row) {
+void StringGrid::Record(int at, int count, int n) {
     ++stamp_;
-    if (journal_.size() >= kJournalRows) {
+    if (journal_.size() >= kJournalEdits) {
         // Too many to tell apart: whoever asks derives everything again.
         journal_.clear();
         untracked_ = stamp_;
         return;
     }
-    journal_.emplace_back(stamp_, row);
+    journal_.push_back({stamp_, {at, count, n}});
 }
 
 void StringGrid::Reshape() {
@@ -77,13 +79,12 @@ void StringGrid::Reshape() {
     untracked_ = stamp_;
 }
 
-bool StringGrid::RowsChangedSince(uint64_t stamp, std::vector<int>& rows) const {
-    rows.clear();
+bool StringGrid::EditsSince(uint64_t stamp, std::vector<RowEdit>& edits) const {
+    edits.clear();
     if (stamp < untracked_) return false;
-    auto from = std::upper_bound(journal_.begin(), journal_.end(), std::make_pair(stamp, INT_MAX));
-    for (auto it = from; it != journal_.end(); ++it) rows.push_back(it->second);
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    auto from = std::upper_bound(journal_.begin(), journal_.end(), stamp,
+                                 [](uint64_t s, const Journaled& j) { return s < j.stamp; });
+    for (auto it = from; it != journal_.end(); ++it) edits.push_back(it->edit);
     return true;
 }
 
@@ -115,19 +116,23 @@ std::vector<std::string> StringGrid::Rows(int row) const {
 
 void StringGrid::SetRows(int row, const std::vector<std::string>& cells) {
     ++content_;
+    if (!hasRow(row)) return;
     Touch(row);
-    if (hasRow(row)) cells_.SetRow(At(row), cells, At(colCount_));
+    cells_.SetRow(At(row), cells, At(colCount_));
 }
 
 void StringGrid::ClearRow(int row) {
-    Reshape();
-    if (hasRow(row)) cells_.ClearRow(At(row));
+    ++content_;
+    if (!hasRow(row)) return;
+    Touch(row);
+    cells_.ClearRow(At(row));
 }
 
 void StringGrid::ClearRows(int first, int end) {
-    Reshape();
+    ++content_;
     first = std::clamp(first, 0, RowCount());
     end = std::clamp(end, first, RowCount());
+    if (end > first) Record(first, end - first, end - first);
     cells_.ClearRows(At(first), At(end));
 }
 
@@ -177,11 +182,7 @@ void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows
     ++content_;
     at = std::clamp(at, 0, RowCount());
     count = std::clamp(count, 0, RowCount() - at);
-    // As many rows as were there: the rows stay where they were.
-    if (At(count) == rows.size())
-        for (int r = at; r < at + count; ++r) Touch(r);
-    else
-        Reshape();
+    Record(at, count, static_cast<int>(rows.size()));
     cells_.Erase(At(at), At(count));
     heights_.erase(heights_.begin() + at, heights_.begin() + at + count);
     cells_.Insert(At(at), rows.size());
@@ -195,6 +196,7 @@ void StringGrid::ReplaceRows(int at, int count, const std::vector<RowData>& rows
     if (heights_.empty()) {
         heights_.push_back(defaultRowHeight_);
         cells_.Resize(1);
+        Record(0, 0, 1);
     }
     if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
 }
@@ -207,16 +209,19 @@ void StringGrid::AdoptRows(int at, PackedRows&& rows) {
 
 void StringGrid::InsertRowAt(int row, int height) {
     ++revision_;
-    Reshape();
+    ++content_;
     row = std::clamp(row, 0, RowCount());
+    Record(row, 0, 1);
     heights_.insert(heights_.begin() + row, height);
     cells_.Insert(At(row), 1);
 }
 
 void StringGrid::RemoveRowAt(int row) {
     ++revision_;
-    Reshape();
+    ++content_;
     if (!hasRow(row)) return;
+    // The last row is emptied, never removed.
+    Record(row, 1, RowCount() == 1 ? 1 : 0);
     if (RowCount() == 1) {
         cells_.ClearRow(0);
         heights_[0] = defaultRowHeight_;

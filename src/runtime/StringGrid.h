@@ -104,23 +104,28 @@ public:
         return content_ + (col >= 0 && col < colCount_ ? columnContent_[static_cast<size_t>(col)] : 0);
     }
 
-    // Grows with every change of any cell's text. With RowsChangedSince, what
-    // is derived from the rows can mend the few whose text changed instead of
-    // deriving all of them again.
+    // Grows with every change of any cell's text. With EditsSince, what is
+    // derived from the rows can mend the few that changed, came or went
+    // instead of deriving all of them again.
     uint64_t TextStamp() const { return stamp_; }
-    // The rows (sorted, each once) whose text changed since TextStamp() was
-    // `stamp`; false when rows came, went or moved since, or too many changed
-    // to keep track of.
-    bool RowsChangedSince(uint64_t stamp, std::vector<int>& rows) const;
+    // Rows at..at+count-1 replaced by n rows; a text changed in place is
+    // (row, 1, 1), a row inserted (row, 0, 1), one removed (row, 1, 0).
+    struct RowEdit {
+        int at, count, n;
+    };
+    // The edits since TextStamp() was `stamp`, in the order made; false when
+    // the grid changed in a way they do not tell, or too often to keep.
+    bool EditsSince(uint64_t stamp, std::vector<RowEdit>& edits) const;
 
     // Lifetime token: weak references to it expire when the grid is destroyed.
     std::weak_ptr<const int> LifeToken() const { return life_; }
 
 private:
     bool hasRow(int row) const { return row >= 0 && row < RowCount(); }
-    void Touch(int row);  // a row's text changed in place
-    void Reshape();       // rows came, went or moved
-    static constexpr size_t kJournalRows = 4096;
+    void Record(int at, int count, int n);
+    void Touch(int row) { Record(row, 1, 1); }  // a row's text changed in place
+    void Reshape();  // a change the journal does not tell
+    static constexpr size_t kJournalEdits = 4096;
 
     PackedRows cells_;
     std::vector<int> heights_;
@@ -133,7 +138,11 @@ private:
     std::vector<uint64_t> columnContent_;  // one column's text, by SetCells
     uint64_t stamp_ = 0;
     uint64_t untracked_ = 0;  // changes up to this stamp are not in the journal
-    std::vector<std::pair<uint64_t, int>> journal_;  // (stamp, row) of in-place changes
+    struct Journaled {
+        uint64_t stamp;
+        RowEdit edit;
+    };
+    std::vector<Journaled> journal_;
     std::shared_ptr<const int> life_ = std::make_shared<const int>(0);
 };
 

@@ -227,33 +227,93 @@ void NameIndex::Build(const ScheduleStore& store, int outlineSlot, int resourceS
     stamp_ = grid ? grid->TextStamp() : 0;
 }
 
+namespace {
+
+// A run of the index's rows: names kept from the old text (from its row
+// `from`), or rows to fold afresh from the grid.
+struct Piece {
+    bool fresh;
+    int from;
+    int length;
+};
+
+// Rows at..at+count-1 of what the pieces make replaced by n fresh rows.
+std::vector<Piece> Replaced(const std::vector<Piece>& pieces, const StringGrid::RowEdit& e) {
+    std::vector<Piece> out;
+    out.reserve(pieces.size() + 2);
+    const int cut = e.at + e.count;
+    bool placed = false;
+    auto place = [&] {
+        if (!placed && e.n > 0) out.push_back({true, 0, e.n});
+        placed = true;
+    };
+    int pos = 0;
+    for (const Piece& p : pieces) {
+        const int end = pos + p.length;
+        if (pos < e.at) out.push_back({p.fresh, p.from, std::min(end, e.at) - pos});
+        if (end > cut) {
+            place();
+            const int skip = std::max(pos, cut) - pos;
+            out.push_back({p.fresh, p.from + skip, p.length - skip});
+        }
+        pos = end;
+    }
+    place();
+    return out;
+}
+
+// The names again from the pieces, into `text` and `starts`: kept ones
+// copied, fresh ones folded from the grid.
+void Splice(const StringGrid& grid, int first, const ResourceNames& resources, const std::vector<Piece>& pieces,
+            int total, std::string& text, std::vector<size_t>& starts) {
+    std::string out;
+    out.reserve(text.size() + 64 * pieces.size());
+    std::vector<size_t> outStarts;
+    outStarts.reserve(static_cast<size_t>(total) + 1);
+    int row = 0;
+    for (const Piece& p : pieces) {
+        if (p.fresh) {
+            for (int k = 0; k < p.length; ++k, ++row) {
+                outStarts.push_back(out.size());
+                FoldRow(grid, first, resources, row, out);
+            }
+            continue;
+        }
+        const size_t from = starts[static_cast<size_t>(p.from)];
+        const size_t shift = out.size() - from;
+        for (int k = 0; k < p.length; ++k) outStarts.push_back(starts[static_cast<size_t>(p.from + k)] + shift);
+        out.append(text, from, starts[static_cast<size_t>(p.from + p.length)] - from);
+        row += p.length;
+    }
+    outStarts.push_back(out.size());
+    text = std::move(out);
+    starts = std::move(outStarts);
+}
+
+}  // namespace
+
 bool NameIndex::Mend(const ScheduleStore& store, int outlineSlot, int resourceSlot) {
     const StringGrid* grid = store.Grid(outlineSlot);
     const int rows = static_cast<int>(starts_.size()) - 1;
-    std::vector<int> changed;
+    std::vector<StringGrid::RowEdit> edits;
     if (!grid || grid != outline_.grid || outline_.life.expired() || !resources_.Same(store.Grid(resourceSlot)) ||
-        first_ != (store.HasHeader(outlineSlot) ? 1 : 0) || store.DataRowCount(outlineSlot) != rows ||
-        !grid->RowsChangedSince(stamp_, changed) || changed.size() > static_cast<size_t>(rows / 32 + 8))
+        first_ != (store.HasHeader(outlineSlot) ? 1 : 0) || !grid->EditsSince(stamp_, edits))
         return false;
-    const ResourceNames resources = FoldedResourceNames(store, resourceSlot);
-    const std::vector<size_t> old = starts_;
-    std::string text;
-    text.reserve(text_.size() + changed.size() * 32);
-    size_t copied = 0;  // the old text is taken up to here
-    size_t next = 0;    // the first start not yet moved
-    for (int gridRow : changed) {
-        const int row = gridRow - first_;
-        if (row < 0 || row >= rows) continue;
-        const size_t r = static_cast<size_t>(row);
-        text.append(text_, copied, old[r] - copied);
-        // The rows between two changed ones move by what the names before them grew.
-        for (const size_t shifted = text.size(); next <= r; ++next) starts_[next] = old[next] - old[r] + shifted;
-        FoldRow(*grid, first_, resources, row, text);
-        copied = old[r + 1];
+    std::vector<Piece> pieces{{false, 0, rows}};
+    for (StringGrid::RowEdit e : edits) {
+        e.at -= first_;  // the caption rows hold no names
+        if (e.at < 0) {
+            if (e.count != e.n || e.at + e.count > 0) return false;
+            continue;
+        }
+        pieces = Replaced(pieces, e);
+        if (pieces.size() > 64) return false;
     }
-    text.append(text_, copied, std::string::npos);
-    for (; next < old.size(); ++next) starts_[next] = old[next] - old.back() + text.size();
-    text_ = std::move(text);
+    int total = 0, fresh = 0;
+    for (const Piece& p : pieces) (p.fresh ? fresh : total) += p.length;
+    total += fresh;
+    if (total != store.DataRowCount(outlineSlot) || fresh > total / 32 + 8) return false;
+    Splice(*grid, first_, FoldedResourceNames(store, resourceSlot), pieces, total, text_, starts_);
     outline_.Take(grid);
     stamp_ = grid->TextStamp();
     return true;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "runtime/StringGrid.h"
@@ -82,40 +83,45 @@ TEST(StringGrid, ReferencesExpireWithTheirGrid) {
     EXPECT_FALSE(ref);
 }
 
-// What is derived from rows can mend those whose text changed in place; once
-// rows come, go or change beyond count, it is told to derive everything.
-TEST(StringGrid, TellsTheRowsChangedInPlace) {
+// What is derived from rows can mend those that changed, came or went; a
+// change the journal cannot tell, or too many, means deriving everything.
+TEST(StringGrid, TellsItsRowEditsInOrder) {
+    using E = StringGrid::RowEdit;
+    auto same = [](const std::vector<E>& a, const std::vector<E>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](E x, E y) { return x.at == y.at && x.count == y.count && x.n == y.n; });
+    };
     StringGrid g(3, 10);
-    std::vector<int> rows;
+    std::vector<E> edits;
     const uint64_t start = g.TextStamp();
     g.SetCells(1, 4, "a");
     g.SetRows(7, {"x", "y", "z"});
     g.ReplaceRows(2, 1, g.CopyRows(2, 1));  // an undo puts a row back
-    g.SetCells(1, 4, "b");
+    g.InsertRowAt(3, 18);
+    g.RemoveRowAt(5);
+    g.SetRowCount(12);
+    g.ClearRows(0, 2);
     g.SetRowHeights(5, 40);
-    ASSERT_TRUE(g.RowsChangedSince(start, rows));
-    EXPECT_EQ(rows, (std::vector<int>{2, 4, 7}));
+    g.SetCells(1, 40, "outside");
+    ASSERT_TRUE(g.EditsSince(start, edits));
+    EXPECT_TRUE(same(edits, {{4, 1, 1}, {7, 1, 1}, {2, 1, 1}, {3, 0, 1}, {5, 1, 0}, {10, 0, 2}, {0, 2, 2}}));
     const uint64_t quiet = g.TextStamp();
-    ASSERT_TRUE(g.RowsChangedSince(quiet, rows));
-    EXPECT_TRUE(rows.empty()) << "heights are not text";
+    ASSERT_TRUE(g.EditsSince(quiet, edits));
+    EXPECT_TRUE(edits.empty()) << "heights and cells outside are not edits";
 
-    const std::function<void(StringGrid&)> reshapes[] = {
-        [](StringGrid& g) { g.InsertRowAt(3, 18); },
-        [](StringGrid& g) { g.RemoveRowAt(3); },
-        [](StringGrid& g) { g.ReplaceRows(0, 2, g.CopyRows(0, 3)); },
-        [](StringGrid& g) { g.ClearRows(0, 2); },
-        [](StringGrid& g) { g.SetRowCount(12); },
+    const std::function<void(StringGrid&)> untold[] = {
+        [](StringGrid& g) { g = StringGrid(3, 4); },
+        [](StringGrid& g) { g.SetColCount(4); },
         [](StringGrid& g) {
-            for (int i = 0; i < 5000; ++i) g.SetCells(0, i % 10, std::to_string(i));
+            for (int i = 0; i < 5000; ++i) g.SetCells(0, i % 3, std::to_string(i));
         },
     };
-    for (size_t i = 0; i < std::size(reshapes); ++i) {
+    for (size_t i = 0; i < std::size(untold); ++i) {
         const uint64_t before = g.TextStamp();
-        reshapes[i](g);
-        EXPECT_FALSE(g.RowsChangedSince(before, rows)) << i;
+        untold[i](g);
+        EXPECT_FALSE(g.EditsSince(before, edits)) << i;
         g.SetCells(2, 1, "after");
-        const uint64_t after = g.TextStamp() - 1;
-        EXPECT_TRUE(g.RowsChangedSince(after, rows) && rows == std::vector<int>{1}) << i << ": tracked again";
+        EXPECT_TRUE(g.EditsSince(g.TextStamp() - 1, edits) && same(edits, {{1, 1, 1}})) << i << ": told again";
     }
 }
 
