@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/SafeFile.h"
 #include "store/ScheduleDocument.h"
 
 namespace vinta::kts {
@@ -34,6 +35,12 @@ int Load(const std::string& path, ScheduleDocument& doc) {
         case kLoadTooLarge: return Fail(kExitIo, "cannot read " + path + ": larger than 1 GiB");
         default: return Fail(kExitIo, "cannot read " + path + ": " + WhyUnreadable(path));
     }
+}
+
+int Replace(const std::string& path, std::string_view bytes) {
+    std::string why;
+    if (!safefile::ReplaceFile(path, bytes, &why)) return Fail(kExitIo, "cannot write " + path + ": " + why);
+    return kExitOk;
 }
 
 }  // namespace vinta::kts

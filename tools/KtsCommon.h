@@ -1,8 +1,10 @@
 #pragma once
 // What every vinta-kts command shares: its exit statuses, the one-line
-// message on standard error, and reading the schedule it works on.
+// message on standard error, reading the schedule it works on and writing
+// what it makes.
 
 #include <string>
+#include <string_view>
 
 namespace vinta {
 
@@ -16,6 +18,9 @@ constexpr int kExitOk = 0, kExitIo = 1, kExitNotSchedule = 2, kExitNewer = 3, kE
 int Fail(int status, const std::string& what);
 // Reads `path` into `doc`: kExitOk, or the status with the reason said.
 int Load(const std::string& path, ScheduleDocument& doc);
+// Puts `bytes` at `path` whole or not at all: a full disk, a folder that
+// cannot be written or a device leave the old file as it was.
+int Replace(const std::string& path, std::string_view bytes);
 
 }  // namespace kts
 }  // namespace vinta

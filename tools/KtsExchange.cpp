@@ -9,7 +9,6 @@
 
 #include "KtsCommon.h"
 #include "exchange/Exchange.h"
-#include "runtime/SafeFile.h"
 #include "store/ScheduleDocument.h"
 
 namespace vinta {
@@ -30,10 +29,7 @@ bool IsExchangeFormat(const std::string& out) {
 }
 
 int ExportExchange(const ScheduleDocument& doc, const std::string& in, const std::string& out) {
-    const std::string bytes = ExportText(doc, ExtensionOf(out), in);
-    std::string error;
-    if (!safefile::ReplaceFile(out, bytes, &error)) return Fail(kExitIo, "cannot write " + out + ": " + error);
-    return kExitOk;
+    return kts::Replace(out, ExportText(doc, ExtensionOf(out), in));
 }
 
 int ImportCommand(const std::string& in, const std::string& out) {

@@ -11,7 +11,6 @@
 #include "framework/Interface.h"
 #include "print/PdfExport.h"
 #include "runtime/Clock.h"
-#include "runtime/SafeFile.h"
 #include "store/Kdatetime.h"
 #include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
@@ -25,6 +24,7 @@ using kts::Fail;
 using kts::kExitIo;
 using kts::kExitOk;
 using kts::kExitUsage;
+using kts::Replace;
 
 struct Options {
     std::string in, out;
@@ -87,14 +87,6 @@ void Period(ChartState& chart, StringGrid& chartGrid, const Options& o) {
     SystemTime now = clock::LocalNow();
     Date at = o.from.value_or(Date{now.wYear, o.view == kYearView ? 1 : now.wMonth, 1});
     SetView(chart, chartGrid, o.view, at);
-}
-
-// Every output reaches its file whole or not at all: a full disk, a folder
-// that cannot be written or a device leave the old file as it was.
-int Replace(const std::string& path, std::string_view bytes) {
-    std::string why;
-    if (!safefile::ReplaceFile(path, bytes, &why)) return Fail(kExitIo, "cannot write " + path + ": " + why);
-    return kExitOk;
 }
 
 int WritePdf(ScheduleDocument& s, const Options& o) {
