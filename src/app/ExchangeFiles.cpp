@@ -11,6 +11,7 @@
 #include "exchange/Exchange.h"
 #include "framework/Interface.h"
 #include "print/PdfExport.h"
+#include "print/PrintOutput.h"
 #include "runtime/SafeFile.h"
 #include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
@@ -24,7 +25,6 @@ const QString kImportFilter =
     QStringLiteral("Microsoft Project XML(*.xml)|*.xml|CSV(*.csv)|*.csv|All files(*.*)|*.*");
 const QString kExportFilter = QStringLiteral(
     "Microsoft Project XML(*.xml)|*.xml|iCalendar(*.ics)|*.ics|PDF(*.pdf)|*.pdf|PNG(*.png)|*.png|CSV(*.csv)|*.csv");
-const QString kCannotWrite = QStringLiteral("ファイルに書き込めませんでした。\r\n\r\n");
 // A PDF of fewer pages is written before anyone would want to stop it.
 constexpr int kPagesWorthAProgress = 20;
 
@@ -144,7 +144,7 @@ bool ExchangeFiles::Export(const QString& path, const PanesShape& panes) {
 bool ExchangeFiles::WriteBytes(const QString& path, const std::string& bytes) {
     std::string why;
     if (safefile::ReplaceFile(LocalPath(path), bytes, &why)) return true;
-    prompter_.Notice(kCannotWrite + path + QStringLiteral("\r\n") + QString::fromStdString(why));
+    prompter_.Notice(QString::fromStdString(CannotWrite(path) + "\r\n" + why));
     return false;
 }
 
@@ -186,7 +186,7 @@ bool ExchangeFiles::WritePng(const QString& path, const PanesShape& panes) {
         if (!PanesPicture(copy, panes.size, panes.outlineWidth).save(&out, "PNG")) png.clear();
     }
     if (png.isEmpty()) {
-        prompter_.Notice(kCannotWrite + path);
+        prompter_.Notice(QString::fromStdString(CannotWrite(path)));
         return false;
     }
     return WriteBytes(path, png.toStdString());

@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
-#include <optional>
 
 #include "framework/Canvas.h"
 #include "print/PageRenderer.h"
@@ -46,15 +45,15 @@ PdfOutcome DrawPages(QPdfWriter& pdf, PageRenderer& renderer, const ExportProgre
     return outcome;
 }
 
-const std::string kCannotWrite = "ファイルに書き込めませんでした。\r\n\r\n";
-
 }  // namespace
 
 PdfResult ExportPdf(ScheduleDocument& doc, const std::string& path, const ExportProgress& progress) {
     // Written in a scratch folder, so that memory stays flat however many
     // pages there are; put in place whole at the end.
+    const QString target = QString::fromStdString(path);
     QTemporaryDir scratch;
-    if (!scratch.isValid()) return {PdfOutcome::kNotWritten, kCannotWrite + path + "\r\n" + scratch.errorString().toStdString()};
+    if (!scratch.isValid())
+        return {PdfOutcome::kNotWritten, CannotWrite(target) + "\r\n" + scratch.errorString().toStdString()};
     const QString written = scratch.filePath(QStringLiteral("export.pdf"));
     PdfOutcome outcome;
     {
@@ -70,9 +69,9 @@ PdfResult ExportPdf(ScheduleDocument& doc, const std::string& path, const Export
         PageRenderer renderer(state, metrics, doc);
         outcome = DrawPages(pdf, renderer, progress);
     }  // the file is closed before it is read back
-    if (outcome == PdfOutcome::kNotWritten) return {outcome, kCannotWrite + path};
+    if (outcome == PdfOutcome::kNotWritten) return {outcome, CannotWrite(target)};
     if (outcome != PdfOutcome::kWritten) return {outcome, {}};
-    std::string why = PlaceWrittenPdf(written, QString::fromStdString(path));
+    std::string why = PlaceWrittenPdf(written, target);
     return {why.empty() ? PdfOutcome::kWritten : PdfOutcome::kNotWritten, why};
 }
 

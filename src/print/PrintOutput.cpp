@@ -56,8 +56,12 @@ std::string PrintOutput::Finish(bool ended) {
 
 std::string PrintOutput::FinishFile() { return PlaceWrittenPdf(printer_.outputFileName(), target_); }
 
+std::string CannotWrite(const QString& target) {
+    return "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString();
+}
+
 std::string PlaceWrittenPdf(const QString& written, const QString& target) {
-    const std::string cannot = "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString();
+    const std::string cannot = CannotWrite(target);
     QFile file(written);
     if (!file.open(QIODevice::ReadOnly) || !EndsLikeAPdf(file)) return cannot;
     file.seek(0);

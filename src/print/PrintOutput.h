@@ -39,6 +39,10 @@ private:
 // The highest job number CUPS knows for `queue` (0 when none, or no CUPS).
 int LastCupsJob(const QString& queue);
 
+// What the user is told of a file that could not be written: "ファイルに
+// 書き込めませんでした。" and the file.
+std::string CannotWrite(const QString& target);
+
 // Puts the PDF Qt wrote at `written` over `target`, through the same replace
 // as schedule saves: only a whole PDF, only over a regular file or nothing.
 // Empty when done, else why not (`target` named in it).
