@@ -74,8 +74,6 @@ public:
     bool SaveClick();          // true when written
     bool ImportClick();        // true when a schedule was taken in
     bool ExportClick();        // true when written
-    // Import and export without their file dialogs.
-    ExchangeFiles& Exchange() { return *exchange_; }
     void AppendClick();
     void InsertClick();
     void DeleteClick();
