@@ -28,10 +28,7 @@ public:
     std::array<const StringGrid*, kSlots> grids{};  // the persisted tables; null for the others
 
     int TableCount() const;
-    // Appends the image to `out`, calling flush(out) whenever it holds `piece`
-    // bytes or more, and at the end; false when a flush failed. Sets each
-    // table's rowCount to what it wrote.
-    bool Write(std::string& out, size_t piece, const std::function<bool(std::string& out)>& flush);
+    // Each writes the image and sets each table's rowCount to what it wrote.
     // The whole image in memory.
     std::string Bytes();
     // The image in pieces of about a megabyte; false when `put` failed.
@@ -40,6 +37,9 @@ public:
     void Own();
 
 private:
+    // Appends the image to `out`, calling flush(out) whenever it holds `piece`
+    // bytes or more, and at the end; false when a flush failed.
+    bool Write(std::string& out, size_t piece, const std::function<bool(std::string& out)>& flush);
     std::vector<std::unique_ptr<StringGrid>> owned_;
 };
 
