@@ -1,5 +1,6 @@
 #include "app/DocumentFiles.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QUndoStack>
 
@@ -25,6 +26,17 @@ QString LoadProblem(int result) {
     }
 }
 
+std::string Native(const QString& path) { return path.toStdString(); }
+
+enum { kWriteOverButton, kSaveAsButton, kCancelButton };
+
+QString ChangedText(const QString& path, const FileStamp& now) {
+    const QString when =
+        QDateTime::fromMSecsSinceEpoch(now.modifiedMs).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    return QStringLiteral("「") + path + QStringLiteral("」は、読み込んだ後に他のプログラムによって変更されています。\r\n変更日時: ") +
+           when + QStringLiteral("\r\n\r\n上書き保存すると、その変更は失われます。");
+}
+
 }  // namespace
 
 DocumentFiles::DocumentFiles(ScheduleDocument& doc, Prompter& prompter, ScheduleHistory& history,
@@ -34,15 +46,21 @@ DocumentFiles::DocumentFiles(ScheduleDocument& doc, Prompter& prompter, Schedule
       doc_(doc),
       prompter_(prompter),
       history_(history),
-      recovery_(recovery) {}
+      recovery_(recovery),
+      lock_(prompter) {}
 
 QString DocumentFiles::FileName() const { return QString::fromStdString(doc_.fileName); }
 
 void DocumentFiles::SetFileName(const QString& path) { doc_.fileName = path.toStdString(); }
 
+void DocumentFiles::SetAccess(const Claim& claim) {
+    readOnly_ = claim.access == Access::kReadOnly;
+    readOnlyWhy_ = claim.why;
+}
+
 bool DocumentFiles::SaveTo(const QString& path) {
-    if (doc_.store.SaveToFile(path.toStdString())) {
-        base_ = FileStamp::Of(path);
+    if (doc_.store.SaveToFile(Native(path))) {
+        base_ = FileStamp::Of(Native(path));
         history_.SetClean();
         recovery_.Forget(FileName());
         recovery_.Forget(path);
@@ -68,6 +86,7 @@ bool DocumentFiles::ConfirmDiscard() {
 
 void DocumentFiles::New() {
     recovery_.Forget(FileName());
+    Close();
     doc_.fileName.clear();
     base_ = {};
     doc_.modified = false;
@@ -94,16 +113,28 @@ void DocumentFiles::OpenAccept() {
         prompter_.Notice(QStringLiteral("ファイルが見つかりません。\r\n読み込みを中止します。\r\n\r\n") + path);
         return;
     }
-    const int r = doc_.store.LoadFromFile(path.toStdString());
+    const Claim claim = lock_.Ask(path);
+    if (claim.access == Access::kCancel) {
+        openDialog.fileName = FileName();
+        return;
+    }
+    // Taken before reading: a write meanwhile then shows as a change, never the other way round.
+    const FileStamp stamp = FileStamp::Of(Native(path));
+    const int r = doc_.store.LoadFromFile(Native(path));
+    if (r != kLoadRead) lock_.Drop(claim);
     if (const QString problem = LoadProblem(r); !problem.isEmpty()) return prompter_.Notice(problem + path);
     if (r == kLoadNoTables) return;
     if (r == kLoadNewerVersion || r == kLoadNotSchedule) {
         prompter_.Notice(r == kLoadNewerVersion ? QStringLiteral("このバージョンのファイルは読み込めません")
                                                 : QStringLiteral("このファイルは読み込めません"));
         openDialog.fileName.clear();
+        Close();
+    } else {
+        lock_.Adopt(claim);
+        SetAccess(claim);
     }
     SetFileName(openDialog.fileName);
-    base_ = FileStamp::Of(FileName());
+    base_ = FileName().isEmpty() ? FileStamp{} : stamp;
     history_.Clear();
     doc_.modified = false;
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
@@ -126,13 +157,65 @@ bool DocumentFiles::SaveAsAccept() {
     // A schedule that could not be written under the new name keeps its old one.
     if (!SaveTo(path)) return false;
     SetFileName(path);
+    const Claim claim = lock_.TakeQuietly(path);
+    lock_.Adopt(claim);
+    SetAccess(claim);
     return true;
 }
 
-bool DocumentFiles::Save() { return doc_.fileName.empty() ? SaveAsExecute() : SaveTo(FileName()); }
+bool DocumentFiles::MayWriteOver(const QString& path, bool& saveAs) {
+    saveAs = false;
+    if (!ChangedSince(base_, Native(path))) return true;
+    const FileStamp now = FileStamp::Of(Native(path));
+    // Gone or renamed away: where to put the work is the user's to say.
+    saveAs = !now.Exists();
+    if (saveAs) return false;
+    const int choice = prompter_.Choose(QStringLiteral("上書き保存"), ChangedText(path, now),
+                                        {QStringLiteral("上書き保存"), QStringLiteral("名前を付けて保存"),
+                                         QStringLiteral("キャンセル")},
+                                        kCancelButton, kCancelButton);
+    saveAs = choice == kSaveAsButton;
+    return choice == kWriteOverButton;
+}
+
+bool DocumentFiles::Save() {
+    if (doc_.fileName.empty() || readOnly_) return SaveAsExecute();
+    bool saveAs = false;
+    if (MayWriteOver(FileName(), saveAs)) return SaveTo(FileName());
+    if (!saveAs) return false;
+    saveDialog.fileName = FileName();
+    return SaveAsExecute();
+}
+
+bool DocumentFiles::Reload() {
+    const QString path = FileName();
+    const FileStamp stamp = FileStamp::Of(Native(path));
+    const ChartState kept = doc_.chart;
+    if (path.isEmpty() || doc_.store.LoadFromFile(Native(path)) != kLoadRead) return false;
+    base_ = stamp;
+    recovery_.Forget(path);
+    history_.Clear();
+    doc_.modified = false;
+    MatchChartRows(doc_.Outline(), doc_.chartGrid);
+    SetView(doc_.chart, doc_.chartGrid, kept.viewMode, kept.viewStart);
+    return true;
+}
+
+void DocumentFiles::MarkGone() {
+    // No step of the history is on disk any more.
+    history_.Stack().resetClean();
+    doc_.modified = true;
+    recovery_.Changed();
+}
+
+void DocumentFiles::Close() {
+    lock_.Release();
+    SetAccess({Access::kWrite, {}, false, {}});
+}
 
 void DocumentFiles::TakeUnsaved(const std::string& image) {
     recovery_.Forget(FileName());
+    Close();
     doc_.store.LoadFromBytes(image);
     doc_.fileName.clear();
     openDialog.fileName.clear();
@@ -159,7 +242,13 @@ bool DocumentFiles::Restore(const RecoveryCopy& copy, const RecoveryFolder& fold
     history_.Clear();
     history_.Stack().resetClean();
     doc_.modified = true;
-    base_ = copy.base.value_or(FileStamp::Of(copy.originalPath));
+    base_ = copy.base.value_or(FileStamp::Of(Native(copy.originalPath)));
+    // The work belongs to its file again: locked where nobody else has it,
+    // and a save asks first where somebody changed it meanwhile.
+    const Claim claim = copy.originalPath.isEmpty() ? Claim{Access::kWrite, {}, false, {}}
+                                                    : lock_.TakeQuietly(copy.originalPath);
+    lock_.Adopt(claim);
+    SetAccess(claim);
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
     // The work is safe under this run's copy before the old one goes.
     recovery_.WriteNow();

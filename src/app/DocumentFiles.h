@@ -7,6 +7,7 @@
 #include <QString>
 #include <string>
 
+#include "app/FileLock.h"
 #include "framework/Prompter.h"
 #include "recovery/Recovery.h"
 
@@ -26,6 +27,11 @@ public:
     QString FileName() const;
     // What a recovery copy records of the file the work came from.
     const FileStamp& Base() const { return base_; }
+    // Opened read-only: someone else has it open, or no lock can be written
+    // beside it. Save goes through Save As.
+    bool ReadOnly() const { return readOnly_; }
+    // Why the schedule was opened read-only without a question; empty otherwise.
+    const QString& ReadOnlyReason() const { return readOnlyWhy_; }
 
     // The unsaved-changes question before the schedule is replaced: Yes
     // saves, No discards, Escape keeps it. True when the caller may go on.
@@ -39,6 +45,15 @@ public:
     bool SaveAsAccept();  // true when written
     bool SaveAsExecute();
     bool Save();
+    // Reads the schedule's file again after another program changed it,
+    // keeping the chart's period. False when it cannot be read (nothing
+    // changes then).
+    bool Reload();
+    // The file went away under the window: the work is the only copy now,
+    // unsaved, and the next save asks where.
+    void MarkGone();
+    // The window lets the schedule go: its lock goes too.
+    void Close();
     // Takes a schedule made elsewhere (the file image in `image`) as new,
     // unnamed, unsaved work. The caller has asked about unsaved changes.
     void TakeUnsaved(const std::string& image);
@@ -48,12 +63,19 @@ public:
 
 private:
     bool SaveTo(const QString& path);
+    // Before writing over the schedule's own file: false when someone else
+    // changed it and the user did not choose to write over it.
+    bool MayWriteOver(const QString& path, bool& saveAs);
     void SetFileName(const QString& path);
+    void SetAccess(const Claim& claim);
     ScheduleDocument& doc_;
     Prompter& prompter_;
     ScheduleHistory& history_;
     AutoSaver& recovery_;
     FileStamp base_;  // the file the work was read from or saved to
+    FileLock lock_;
+    bool readOnly_ = false;
+    QString readOnlyWhy_;
 };
 
 }  // namespace vinta

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "app/DiskWatch.h"
 #include "app/DocumentFiles.h"
 #include "app/ExchangeFiles.h"
 #include "runtime/SafeFile.h"
@@ -88,6 +89,12 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     });
     files_ = std::make_unique<DocumentFiles>(doc_, *counting_, *history_, *autoSaver_);
     exchange_ = std::make_unique<ExchangeFiles>(doc_, *counting_, *files_, this);
+    diskWatch_ = std::make_unique<DiskWatch>(
+        *files_, *counting_, modal_,
+        DiskWatch::Hooks{[this] { return ReloadFromDisk(); },
+                         [this](const QString& line) { statusBar()->showMessage(line); },
+                         [this] { return doc_.modified; }},
+        this);
     BuildMenus();
     doc_.Outline().SetRowHeights(0, 40);
     doc_.chartGrid.SetRowHeights(0, 40);
@@ -171,12 +178,28 @@ void TForm1::WriteSettings() {
 }
 
 void TForm1::UpdateCaption() {
-    setWindowTitle(doc_.fileName.empty() ? AppTitle + QStringLiteral(" - 新規") : AppTitle + QStringLiteral(" - ") + FileName());
+    const bool readOnly = files_->ReadOnly();
+    setWindowTitle((doc_.fileName.empty() ? AppTitle + QStringLiteral(" - 新規") : AppTitle + QStringLiteral(" - ") + FileName()) +
+                   (readOnly ? QStringLiteral(" (読み取り専用)") : QString()));
+    for (const char* save : {"Save", "tbSaveAs"})
+        if (QAction* a = Action(save)) a->setEnabled(!readOnly);
+    diskWatch_->Follow(FileName());
 }
 
 void TForm1::ShowDocument() {
     UpdateCaption();
+    if (!files_->ReadOnlyReason().isEmpty()) statusBar()->showMessage(files_->ReadOnlyReason());
     RepaintPanes();
+}
+
+// The current row stays where it was, or on the last row when fewer came back.
+bool TForm1::ReloadFromDisk() {
+    const int row = Schedule1()->Row();
+    if (!files_->Reload()) return false;
+    ShowDocument();
+    Schedule1()->SetRow(row);
+    Schedule2()->SetRow(Schedule1()->Row());
+    return true;
 }
 
 void TForm1::RepaintPanes() { panes_->Refresh(); }
@@ -396,8 +419,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     FormClose();
-    // A clean exit leaves no copy behind.
+    // A clean exit leaves no copy behind, and no lock.
     autoSaver_->Forget(FileName());
+    files_->Close();
     event->accept();
 }
 

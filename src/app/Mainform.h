@@ -23,6 +23,7 @@ class QToolBar;
 
 namespace vinta {
 
+class DiskWatch;
 class DocumentFiles;
 class ExchangeFiles;
 class FindBar;
@@ -62,6 +63,8 @@ public:
     QAction* Action(const char* name) const;
     ScheduleHistory& History() { return *history_; }
     AutoSaver& Recovery() { return *autoSaver_; }
+    // Notices another program writing the open schedule.
+    DiskWatch& Disk() { return *diskWatch_; }
 
     // Commands, as the menus and toolbar run them.
     void NewFileClick();
@@ -120,6 +123,7 @@ private:
     // After the schedule was replaced or changed: caption and both panes.
     void ShowDocument();
     void UpdateCaption();
+    bool ReloadFromDisk();
     void BuildPanes();
     void BuildMenus();
     void NameHistorySteps();
@@ -148,6 +152,7 @@ private:
     std::unique_ptr<AutoSaver> autoSaver_;
     std::unique_ptr<DocumentFiles> files_;
     std::unique_ptr<ExchangeFiles> exchange_;
+    std::unique_ptr<DiskWatch> diskWatch_;
 };
 
 }  // namespace vinta

@@ -26,6 +26,12 @@ Answer CountingPrompter::Ask(const QString& caption, const QString& text) {
     return inner_.Ask(caption, text);
 }
 
+int CountingPrompter::Choose(const QString& caption, const QString& text, const QStringList& buttons,
+                             int defaultButton, int escapeButton) {
+    ModalCount::Scope s(count_);
+    return inner_.Choose(caption, text, buttons, defaultButton, escapeButton);
+}
+
 void CountingPrompter::Error(const QString& text) {
     ModalCount::Scope s(count_);
     inner_.Error(text);

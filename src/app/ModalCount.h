@@ -43,6 +43,8 @@ public:
     void Warn(const QString& caption, const QString& text) override;
     bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) override;
     Answer Ask(const QString& caption, const QString& text) override;
+    int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton,
+               int escapeButton) override;
     void Error(const QString& text) override;
     std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;

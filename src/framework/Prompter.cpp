@@ -62,6 +62,18 @@ Answer QtPrompter::Ask(const QString& caption, const QString& text) {
     return Answer::kCancel;
 }
 
+int QtPrompter::Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton,
+                       int escapeButton) {
+    QMessageBox box(QMessageBox::Warning, caption, DisplayText(text), QMessageBox::NoButton, parent_);
+    QList<QPushButton*> added;
+    for (const QString& b : buttons) added.append(box.addButton(b, QMessageBox::ActionRole));
+    if (defaultButton >= 0 && defaultButton < added.size()) box.setDefaultButton(added[defaultButton]);
+    if (escapeButton >= 0 && escapeButton < added.size()) box.setEscapeButton(added[escapeButton]);
+    box.exec();
+    const int chosen = added.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+    return chosen >= 0 ? chosen : escapeButton;
+}
+
 void QtPrompter::Error(const QString& text) {
     QMessageBox::critical(parent_, QApplication::applicationDisplayName(), DisplayText(text));
 }
@@ -111,6 +123,18 @@ Answer ScriptedPrompter::Ask(const QString& caption, const QString& text) {
     Answer a = askAnswers.front();
     askAnswers.pop_front();
     return a;
+}
+
+int ScriptedPrompter::Choose(const QString& caption, const QString& text, const QStringList& buttons,
+                             int defaultButton, int escapeButton) {
+    QStringList shown = buttons;
+    if (defaultButton >= 0 && defaultButton < shown.size()) shown[defaultButton].prepend(QLatin1Char('*'));
+    asked.push_back({"choose", caption, text, BoxIcon::kInformation});
+    buttonSets.push_back(shown.join(QLatin1Char('|')));
+    if (choices.empty()) return escapeButton;
+    const int c = choices.front();
+    choices.pop_front();
+    return c;
 }
 
 std::optional<QString> ScriptedPrompter::OpenFileName(const FileDialogSpec& spec) {

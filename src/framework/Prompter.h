@@ -37,6 +37,11 @@ public:
     // The same Yes/No box, where Escape and the box's close button answer
     // kCancel: for questions whose No throws work away.
     virtual Answer Ask(const QString& caption, const QString& text) = 0;
+    // A question with buttons of its own, in order: answers the index of
+    // the one chosen. Enter takes `defaultButton`; Escape and the box's
+    // close button take `escapeButton`.
+    virtual int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton,
+                       int escapeButton) = 0;
     // The application's standard error box.
     virtual void Error(const QString& text) = 0;
     // File dialogs; nullopt when cancelled.
@@ -59,6 +64,8 @@ public:
     void Warn(const QString& caption, const QString& text) override;
     bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) override;
     Answer Ask(const QString& caption, const QString& text) override;
+    int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton,
+               int escapeButton) override;
     void Error(const QString& text) override;
     std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
@@ -81,12 +88,19 @@ public:
     bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) override;
     // Takes askAnswers first, then confirmAnswers (Yes or No).
     Answer Ask(const QString& caption, const QString& text) override;
+    // Takes choices; none left answers the escape button. Recorded as
+    // "choose", its buttons in `buttonSets`.
+    int Choose(const QString& caption, const QString& text, const QStringList& buttons, int defaultButton,
+               int escapeButton) override;
     void Error(const QString& text) override { asked.push_back({"error", {}, text}); }
     std::optional<QString> OpenFileName(const FileDialogSpec& spec) override;
     std::optional<QString> SaveFileName(const FileDialogSpec& spec) override;
 
     std::deque<bool> confirmAnswers;                 // default No
     std::deque<Answer> askAnswers;
+    std::deque<int> choices;
+    // Each choice's buttons joined by "|", the default one marked with a leading "*".
+    std::vector<QString> buttonSets;
     std::deque<QString> fileAnswers;  // an empty name, or none left, cancels
     std::vector<Asked> asked;
     std::vector<FileDialogSpec> dialogs;

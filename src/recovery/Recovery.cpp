@@ -44,10 +44,28 @@ void RemoveLockIfFree(const QString& path) {
     if (!path.isEmpty() && path.endsWith(QLatin1String(".lock")) && !IsHeld(path)) QFile::remove(path);
 }
 
+// Size and time are in every note; the finer parts only in newer ones, and
+// in numbers' text, since a double cannot hold every inode or digest.
 std::optional<FileStamp> BaseFrom(const QJsonObject& note) {
     const QJsonValue size = note.value(QStringLiteral("baseSize")), time = note.value(QStringLiteral("baseModified"));
     if (!size.isDouble() || !time.isDouble()) return std::nullopt;
-    return FileStamp{static_cast<qint64>(size.toDouble()), static_cast<qint64>(time.toDouble())};
+    FileStamp base;
+    base.size = static_cast<int64_t>(size.toDouble());
+    base.modifiedMs = static_cast<int64_t>(time.toDouble());
+    base.subMsNs = note.value(QStringLiteral("baseNs")).toInt(-1);
+    base.inode = note.value(QStringLiteral("baseInode")).toString().toULongLong();
+    bool ok = false;
+    const quint64 digest = note.value(QStringLiteral("baseDigest")).toString().toULongLong(&ok, 16);
+    if (ok) base.digest = digest;
+    return base;
+}
+
+void PutBase(QJsonObject& note, const FileStamp& base) {
+    note.insert(QStringLiteral("baseSize"), static_cast<qint64>(base.size));
+    note.insert(QStringLiteral("baseModified"), static_cast<qint64>(base.modifiedMs));
+    note.insert(QStringLiteral("baseNs"), base.subMsNs);
+    note.insert(QStringLiteral("baseInode"), QString::number(base.inode));
+    if (base.digest) note.insert(QStringLiteral("baseDigest"), QString::number(*base.digest, 16));
 }
 }  // namespace
 
@@ -62,12 +80,6 @@ struct RecoveryFolder::RunLock {
         ::close(fd);
     }
 };
-
-FileStamp FileStamp::Of(const QString& path) {
-    QFileInfo fi(path);
-    if (path.isEmpty() || !fi.isFile()) return {};
-    return {fi.size(), fi.lastModified().toMSecsSinceEpoch()};
-}
 
 QString RecoveryFolder::DefaultFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
@@ -114,9 +126,8 @@ bool RecoveryFolder::Write(const RecoverySnapshot& snapshot, qint64 nowMs) const
     const QString data = DataPathFor(originalPath);
     QJsonObject note{{QStringLiteral("original"), originalPath.isEmpty() ? QString() : QFileInfo(originalPath).absoluteFilePath()},
                      {QStringLiteral("saved"), nowMs},
-                     {QStringLiteral("baseSize"), snapshot.base.size},
-                     {QStringLiteral("baseModified"), snapshot.base.modifiedMs},
                      {QStringLiteral("run"), RunLockPath()}};
+    PutBase(note, snapshot.base);
     const QByteArray json = QJsonDocument(note).toJson();
     const bool written = snapshot.write ? safefile::ReplaceFileWith(data.toStdString(), snapshot.write)
                                         : safefile::ReplaceFile(data.toStdString(), snapshot.bytes);
@@ -164,7 +175,7 @@ bool RecoveryFolder::WorthOffering(const RecoveryCopy& copy) {
     if (copy.originalPath.isEmpty()) return true;
     QFileInfo original(copy.originalPath);
     if (!original.exists()) return true;
-    if (copy.base && !(*copy.base == FileStamp::Of(copy.originalPath))) return true;
+    if (copy.base && ChangedSince(*copy.base, copy.originalPath.toStdString())) return true;
     return copy.savedAtMs > original.lastModified().toMSecsSinceEpoch();
 }
 

@@ -14,15 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace vinta {
+#include "runtime/FileStamp.h"
 
-// What a file looked like when the work was read from it or saved to it.
-struct FileStamp {
-    qint64 size = -1;        // -1: no file
-    qint64 modifiedMs = -1;  // ms since 1970
-    static FileStamp Of(const QString& path);
-    bool operator==(const FileStamp&) const = default;
-};
+namespace vinta {
 
 // One recovery copy: the schedule's bytes beside a note of where it belongs.
 struct RecoveryCopy {

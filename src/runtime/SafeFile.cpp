@@ -1,6 +1,7 @@
 #include "SafeFile.h"
 
 #include <dirent.h>
+#include <stdio.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -260,6 +261,43 @@ bool ReplaceFileWith(const std::string& path, const std::function<bool(const Pie
         ::fsync(dirfd);
         SweepStale(dirfd, prefix);
     }
+    ::close(dirfd);
+    return ok || Fail(error, err ? err : EIO);
+}
+
+namespace {
+
+// A rename that refuses to replace, or a link where the file system has no
+// such rename: both leave the name to the first writer.
+bool PlaceExclusive(int dirfd, const std::string& from, const std::string& to) {
+    if (::renameat2(dirfd, from.c_str(), dirfd, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (::linkat(dirfd, from.c_str(), dirfd, to.c_str(), 0) != 0) return false;
+    ::unlinkat(dirfd, from.c_str(), 0);
+    return true;
+}
+
+}  // namespace
+
+bool CreateFileExclusive(const std::string& path, std::string_view bytes, std::string* error) {
+    std::filesystem::path target(path);
+    std::filesystem::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    int dirfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0) return Fail(error, errno);
+    const std::string prefix = TempPrefix(target);
+    bool ok;
+    int err = 0;
+    {
+        Temporary t;
+        ok = WriteTemporary(dirfd, prefix, ModeFor(nullptr), [bytes](const PieceWriter& w) { return w(bytes); }, t) &&
+             PlaceExclusive(dirfd, t.name, target.filename().string());
+        if (!ok) {
+            err = errno;
+            if (!t.name.empty()) ::unlinkat(dirfd, t.name.c_str(), 0);
+        }
+    }
+    if (ok) ::fsync(dirfd);
     ::close(dirfd);
     return ok || Fail(error, err ? err : EIO);
 }

@@ -60,6 +60,11 @@ using PieceWriter = std::function<bool(std::string_view piece)>;
 bool ReplaceFileWith(const std::string& path, const std::function<bool(const PieceWriter&)>& produce,
                      std::string* error = nullptr);
 
+// Puts `bytes` at `path` whole, only when nothing is there yet: two writers
+// racing for the same name get one winner, and a reader never sees the file
+// half written. False with `error` set (EEXIST when the name is taken).
+bool CreateFileExclusive(const std::string& path, std::string_view bytes, std::string* error = nullptr);
+
 // Turns the unnamed temporary file off (for tests of the named fallback).
 void SetUnnamedTemporaryAllowed(bool allowed);
 

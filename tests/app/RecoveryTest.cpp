@@ -157,7 +157,7 @@ protected:
     void LeaveCopy(const QString& original, const std::string& bytes, qint64 at,
                    std::optional<FileStamp> base = std::nullopt) {
         RecoveryFolder crashed;
-        ASSERT_TRUE(crashed.Write({original, bytes, base.value_or(FileStamp::Of(original)), {}}, at));
+        ASSERT_TRUE(crashed.Write({original, bytes, base.value_or(FileStamp::Of(original.toStdString())), {}}, at));
     }
     std::string Schedule(const char* name) {
         ScheduleDocument s;
@@ -292,13 +292,13 @@ TEST_F(Recovering, EveryAnswerToTheOfferThenTheCommandLineFile) {
 // was read from it; one whose file is as it was read is stale.
 TEST_F(Recovering, ACopyWhoseFileChangedSinceItsBaseIsOffered) {
     WriteSchedule(Path("plan.kts"), "saved");
-    const FileStamp read = FileStamp::Of(Path("plan.kts"));
+    const FileStamp read = FileStamp::Of(Path("plan.kts").toStdString());
     QFile file(Path("plan.kts"));
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(QDateTime::fromMSecsSinceEpoch(read.modifiedMs + 5000), QFileDevice::FileModificationTime));
     file.close();
     for (bool touched : {true, false}) {
-        FileStamp base = touched ? read : FileStamp::Of(Path("plan.kts"));
+        FileStamp base = touched ? read : FileStamp::Of(Path("plan.kts").toStdString());
         LeaveCopy(Path("plan.kts"), Schedule("unsaved work"), read.modifiedMs + 1000, base);
         RecoveryCopy copy = RecoveryFolder().List().at(0);
         EXPECT_EQ(RecoveryFolder::WorthOffering(copy), touched);
