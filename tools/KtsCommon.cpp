@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
+#include "runtime/DocumentLock.h"
 #include "runtime/SafeFile.h"
 #include "store/ScheduleDocument.h"
 
@@ -41,6 +43,17 @@ int Replace(const std::string& path, std::string_view bytes) {
     std::string why;
     if (!safefile::ReplaceFile(path, bytes, &why)) return Fail(kExitIo, "cannot write " + path + ": " + why);
     return kExitOk;
+}
+
+int RefuseLocked(const std::string& path, bool force) {
+    const doclock::Found found = doclock::Inspect(path);
+    if (force || (found.state != doclock::State::kLive && found.state != doclock::State::kForeign)) return kExitOk;
+    const doclock::Holder& h = found.holder;
+    char since[32] = "?";
+    const std::time_t t = static_cast<std::time_t>(h.since);
+    if (std::tm tm{}; ::localtime_r(&t, &tm)) std::strftime(since, sizeof since, "%Y-%m-%d %H:%M", &tm);
+    return Fail(kExitIo, path + " is open in Vinta by " + h.user + " on " + h.host + " (process " +
+                             std::to_string(h.pid) + ") since " + since + "; --force writes it anyway");
 }
 
 }  // namespace vinta::kts

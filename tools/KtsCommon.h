@@ -21,6 +21,9 @@ int Load(const std::string& path, ScheduleDocument& doc);
 // Puts `bytes` at `path` whole or not at all: a full disk, a folder that
 // cannot be written or a device leave the old file as it was.
 int Replace(const std::string& path, std::string_view bytes);
+// kExitOk when nobody has `path` open in a window, or when `force`; else the
+// holder is named and kExitIo answered. A lock left by a crash here is no one's.
+int RefuseLocked(const std::string& path, bool force);
 
 }  // namespace kts
 }  // namespace vinta

@@ -32,9 +32,10 @@ int ExportExchange(const ScheduleDocument& doc, const std::string& in, const std
     return kts::Replace(out, ExportText(doc, ExtensionOf(out), in));
 }
 
-int ImportCommand(const std::string& in, const std::string& out) {
+int ImportCommand(const std::string& in, const std::string& out, bool force) {
     const std::string kind = ExtensionOf(in);
     if (!IsImportable(kind)) return Fail(kExitUsage, "import reads .xml or .csv, not " + in);
+    if (int status = kts::RefuseLocked(out, force); status != kExitOk) return status;
     std::ifstream file(in, std::ios::binary);
     if (!file) return Fail(kExitIo, "cannot read " + in + ": " + std::strerror(errno));
     std::ostringstream buffer;

@@ -15,7 +15,8 @@ bool IsExchangeFormat(const std::string& out);
 int ExportExchange(const ScheduleDocument& doc, const std::string& in, const std::string& out);
 // Reads `in` (.xml or .csv) and writes the schedule to `out`; nothing is
 // written when `in` cannot be taken whole. What the schedule cannot hold is
-// said in one line on standard error.
-int ImportCommand(const std::string& in, const std::string& out);
+// said in one line on standard error. Refused while a window has `out` open,
+// unless `force`.
+int ImportCommand(const std::string& in, const std::string& out, bool force = false);
 
 }  // namespace vinta

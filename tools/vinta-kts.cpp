@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,26 +27,33 @@ using vinta::kts::Load;
 
 const char kUsage[] =
     "usage:\n"
-    "  vinta-kts new OUT.kts                            write a new, empty schedule\n"
+    "  vinta-kts new [--force] OUT.kts                  write a new, empty schedule\n"
     "  vinta-kts dump FILE.kts                          print the schedule as JSON (UTF-8)\n"
-    "  vinta-kts generate --rows N [--seed S] OUT.kts   write a sample schedule of N outline rows\n"
+    "  vinta-kts generate --rows N [--seed S] [--force] OUT.kts\n"
+    "                                                   write a sample schedule of N outline rows\n"
     "  vinta-kts export FILE.kts OUT.xml|OUT.ics        Microsoft Project XML, or iCalendar to-dos\n"
-    "  vinta-kts import IN.xml|IN.csv OUT.kts           a schedule from Microsoft Project XML or CSV\n"
+    "  vinta-kts import [--force] IN.xml|IN.csv OUT.kts a schedule from Microsoft Project XML or CSV\n"
     "  vinta-kts export FILE.kts OUT.pdf|OUT.png|OUT.csv [--view year|month] [--from yyyy/mm]\n"
     "            [--size WxH] [--encoding cp932|utf8]\n"
     "                                                   printed pages (A4 landscape), the window's\n"
     "                                                   panes as a picture, or the outline as CSV\n"
     "  vinta-kts holidays YEAR [LAST_YEAR]              Japan's national holidays, yyyy/mm/dd,name\n"
     "  vinta-kts --help                                 this text\n"
-    "exit status: 0 done, 1 file cannot be read or written, 2 not a schedule file,\n"
-    "             3 written by a newer version, 64 wrong usage\n";
+    "new, generate and import refuse a schedule open in a Vinta window (its lock file beside it)\n"
+    "unless --force.\n"
+    "exit status: 0 done, 1 file cannot be read or written, or open in a window, 2 not a schedule\n"
+    "             file, 3 written by a newer version, 64 wrong usage\n";
 
 int Usage(const char* problem) {
     std::fprintf(stderr, "vinta-kts: %s\n%s", problem, kUsage);
     return kExitUsage;
 }
 
+// Set by --force: write a schedule even where a window has it open.
+bool force = false;
+
 int Save(vinta::ScheduleDocument& s, const std::string& path) {
+    if (int status = vinta::kts::RefuseLocked(path, force); status != kExitOk) return status;
     if (!s.store.SaveToFile(path)) {
         std::fprintf(stderr, "vinta-kts: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
         return kExitIo;
@@ -139,13 +147,18 @@ int main(int argc, char** argv) {
     }
     std::string command = args[0];
     args.erase(args.begin());
+    if (command == "new" || command == "generate" || command == "import") {
+        const auto flag = std::find(args.begin(), args.end(), std::string("--force"));
+        force = flag != args.end();
+        if (force) args.erase(flag);
+    }
     if (command == "new") return New(args);
     if (command == "dump") return Dump(args);
     if (command == "generate") return Generate(args);
     if (command == "holidays") return Holidays(args);
     if (command == "import") {
         if (args.size() != 2) return Usage("import takes IN.xml|IN.csv and OUT.kts");
-        return vinta::ImportCommand(args[0], args[1]);
+        return vinta::ImportCommand(args[0], args[1], force);
     }
     if (command == "export" && args.size() == 2 && vinta::IsExchangeFormat(args[1])) {
         vinta::ScheduleDocument s;
