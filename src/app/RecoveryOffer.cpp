@@ -6,11 +6,28 @@
 
 namespace vinta {
 
+namespace {
+
+QString Time(qint64 ms) { return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")); }
+
+// Said when someone wrote the file after the work was read from it: restoring
+// then sets two versions against each other, and a save will ask.
+QString ChangedSinceText(const RecoveryCopy& copy) {
+    if (copy.originalPath.isEmpty() || !copy.base) return {};
+    const std::string path = copy.originalPath.toStdString();
+    const FileStamp now = FileStamp::Of(path);
+    if (!now.Exists() || !ChangedSince(*copy.base, path)) return {};
+    return QStringLiteral("\r\nファイルの変更日時: ") + Time(now.modifiedMs) +
+           QStringLiteral("（コピーの元にした後で変更されています）");
+}
+
+}  // namespace
+
 QString RecoveryOfferText(const RecoveryCopy& copy) {
     const QString file = copy.originalPath.isEmpty() ? QStringLiteral("新規") : copy.originalPath;
-    const QString when = QDateTime::fromMSecsSinceEpoch(copy.savedAtMs).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
     return QStringLiteral("前回の終了時に保存されていない変更があります。\r\n\r\nファイル: ") + file +
-           QStringLiteral("\r\nコピーの日時: ") + when + QStringLiteral("\r\n\r\n復元しますか？");
+           QStringLiteral("\r\nコピーの日時: ") + Time(copy.savedAtMs) + ChangedSinceText(copy) +
+           QStringLiteral("\r\n\r\n復元しますか？");
 }
 
 std::optional<RecoveryCopy> OfferRecoveryCopy(const RecoveryFolder& folder, Prompter& prompter) {

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +14,7 @@
 #include "runtime/FileStamp.h"
 #include "runtime/SafeFile.h"
 #include "support/FileSizeLimit.h"
+#include "support/LiveProcess.h"
 
 namespace vinta {
 namespace {
@@ -45,31 +45,6 @@ protected:
     }
     fs::path dir_;
     std::string doc_;
-};
-
-// A process of this host that lives until the test lets it go.
-class LiveProcess {
-public:
-    LiveProcess() {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::pause();
-            ::_exit(0);
-        }
-    }
-    ~LiveProcess() { End(); }
-    void End() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        // Kept, so that tests can ask about a process that is gone.
-        ended_ = pid_;
-        pid_ = 0;
-    }
-    pid_t Pid() const { return pid_ ? pid_ : ended_; }
-
-private:
-    pid_t pid_ = 0, ended_ = 0;
 };
 
 // Every way another program writes the file shows, whatever the file
@@ -171,7 +146,7 @@ TEST_F(SharedFile, ALockIsReadForWhoHoldsIt) {
     EXPECT_EQ(doclock::Inspect(doc_).state, doclock::State::kMine);
     EXPECT_EQ(doclock::Inspect(doc_).holder.pid, ::getpid());
 
-    LiveProcess other;
+    testing::LiveProcess other;
     doclock::Holder live = doclock::Me();
     live.pid = other.Pid();
     live.started = 0;
@@ -199,7 +174,7 @@ TEST_F(SharedFile, ALockIsReadForWhoHoldsIt) {
 // The lock is written whole or not at all, only where none lies unless told
 // to replace, and only its own writer removes it.
 TEST_F(SharedFile, ALockIsTakenOnceAndReleasedByItsOwner) {
-    LiveProcess other;
+    testing::LiveProcess other;
     doclock::Holder theirs = doclock::Me();
     theirs.pid = other.Pid();
     WriteLock(doc_, theirs);
