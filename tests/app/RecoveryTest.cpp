@@ -188,6 +188,47 @@ TEST_F(Recovering, YesRestoresTheWorkUnderItsOwnName) {
     EXPECT_EQ(again.store.CellText(again.outlineSlot, outline::Name, 0), "unsaved work");
 }
 
+// A copy of work whose file someone wrote since is offered with both times,
+// and restoring it never writes over their file unasked.
+TEST_F(Recovering, ACopyOfAFileWrittenSinceNamesBothTimesAndSavesAsk) {
+    WriteSchedule(Path("plan.kts"), "read");
+    const FileStamp read = FileStamp::Of(Path("plan.kts").toStdString());
+    const qint64 copied = QDateTime::currentMSecsSinceEpoch() + 60000;
+    for (bool writtenSince : {false, true}) {
+        SCOPED_TRACE(writtenSince);
+        WriteSchedule(Path("plan.kts"), writtenSince ? "someone else's, later" : "read");
+        QFile file(Path("plan.kts"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        const QDateTime written = QDateTime::fromMSecsSinceEpoch(copied + 3'600'000);
+        ASSERT_TRUE(file.setFileTime(writtenSince ? written : QDateTime::fromMSecsSinceEpoch(read.modifiedMs),
+                                     QFileDevice::FileModificationTime));
+        file.close();
+        const FileStamp base = writtenSince ? read : FileStamp::Of(Path("plan.kts").toStdString());
+        LeaveCopy(Path("plan.kts"), Schedule("unsaved work"), copied, base);
+        prompter = {};
+        prompter.confirmAnswers = {true};
+        TForm1& f = Open();
+        ASSERT_GE(prompter.asked.size(), 1u);
+        const QString offer = Text(0);
+        EXPECT_TRUE(offer.contains(QStringLiteral("コピーの日時: ") +
+                                   QDateTime::fromMSecsSinceEpoch(copied).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))));
+        EXPECT_EQ(offer.contains(QStringLiteral("ファイルの変更日時: ") +
+                                 written.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))),
+                  writtenSince);
+        ASSERT_EQ(Name0(), "unsaved work");
+        prompter.buttonSets.clear();
+        const bool saved = f.SaveClick();
+        EXPECT_EQ(prompter.buttonSets.size(), writtenSince ? 1u : 0u);
+        EXPECT_EQ(saved, !writtenSince) << "Escape at the question writes nothing";
+        ScheduleDocument onDisk;
+        ASSERT_EQ(onDisk.store.LoadFromFile(Path("plan.kts").toStdString()), kLoadRead);
+        EXPECT_EQ(onDisk.store.CellText(onDisk.outlineSlot, outline::Name, 0),
+                  writtenSince ? "someone else's, later" : "unsaved work");
+        form.reset();
+        for (const RecoveryCopy& c : RecoveryFolder().List()) RecoveryFolder::Discard(c);
+    }
+}
+
 TEST_F(Recovering, NoDropsTheCopyAndOpensAsUsual) {
     WriteSchedule(Path("plan.kts"), "saved");
     Profile(Path("VINTA.ini").toStdString()).WriteString("OPT", "FileName", Path("plan.kts").toStdString());

@@ -13,7 +13,10 @@
 
 #include "KtsDump.h"
 #include "KtsGenerate.h"
+#include "runtime/DocumentLock.h"
+#include "runtime/SafeFile.h"
 #include "support/HostilePaths.h"
+#include "support/LiveProcess.h"
 #include "runtime/Sjis.h"
 #include "store/Kdatetime.h"
 #include "store/ScheduleDocument.h"
@@ -236,6 +239,50 @@ TEST_F(KtsTool, ExportWritesWholeFilesOrNone) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("no rows to print"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(Path("empty.pdf")));
+}
+
+// A schedule open in a window is not written from the command line unless
+// told to; a lock a crash left, or none, stops nothing.
+TEST_F(KtsTool, CommandsThatWriteRefuseAScheduleOpenInAWindow) {
+    std::ofstream(Path("in.csv")) << "Name,Start\nDesign,2027/03/01\n";
+    const std::string plan = Path("plan.kts");
+    testing::LiveProcess window;
+    doclock::Holder h = doclock::Me();
+    h.user = "suzuki";
+    h.pid = window.Pid();
+    h.started = 0;
+    struct Case {
+        const char* what;
+        std::string args;
+    };
+    const std::vector<Case> commands = {{"new", "new " + plan},
+                                        {"generate", "generate --rows 3 " + plan},
+                                        {"import", "import " + Path("in.csv") + " " + plan}};
+    for (const Case& c : commands) {
+        SCOPED_TRACE(c.what);
+        std::ofstream(plan, std::ios::trunc) << "someone's work";
+        for (const char* host : {"", "desk-of-sato"}) {
+            h.host = *host ? host : doclock::Me().host;
+            ASSERT_TRUE(safefile::ReplaceFile(doclock::LockPathFor(plan), doclock::Format(h)));
+            const Outcome refused = Kts(c.args);
+            EXPECT_EQ(refused.status, 1);
+            EXPECT_NE(refused.err.find("open in Vinta by suzuki on " + h.host), std::string::npos) << refused.err;
+            std::ifstream in(plan);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "someone's work");
+        }
+        EXPECT_EQ(Kts(c.args + " --force").status, 0);
+        EXPECT_EQ(Kts("dump " + plan).status, 0);
+        fs::remove(doclock::LockPathFor(plan));
+        EXPECT_EQ(Kts(c.args).status, 0) << "no lock";
+        doclock::Holder gone = h;
+        gone.host = doclock::Me().host;
+        testing::LiveProcess crashed;
+        gone.pid = crashed.Pid();
+        crashed.End();
+        ASSERT_TRUE(safefile::ReplaceFile(doclock::LockPathFor(plan), doclock::Format(gone)));
+        EXPECT_EQ(Kts(c.args).status, 0) << "a lock left by a crash";
+        fs::remove(doclock::LockPathFor(plan));
+    }
 }
 
 TEST_F(KtsTool, GenerateIsDeterministic) {
