@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QStatusBar>
 #include <QTest>
 #include <fstream>
@@ -174,6 +175,23 @@ TEST_F(Sharing, TheWatchNoticesWithoutBeingAsked) {
         WriteElsewhere(Plan(), name, inPlace);
         EXPECT_TRUE(QTest::qWaitFor([&] { return Name0() == name; }, 10000)) << name;
     }
+}
+
+// A network share sends no events: coming back to the window is enough to
+// notice, at once, without waiting for the file system. A dialog open then
+// puts the look off until it closes.
+TEST_F(Sharing, ComingBackToTheWindowLooks) {
+    TForm1& f = OpenPlan();
+    WriteElsewhere(Plan(), "seen on return", false);
+    emit qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_EQ(Name0(), "seen on return");
+    WriteElsewhere(Plan(), "seen after the dialog", false);
+    {
+        ModalCount::Scope dialog(f.Modal());
+        f.Disk().Check();
+        EXPECT_EQ(Name0(), "seen on return");
+    }
+    EXPECT_EQ(Name0(), "seen after the dialog");
 }
 
 // The lock lies beside whatever schedule is open for writing, and nothing
