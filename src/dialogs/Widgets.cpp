@@ -219,25 +219,6 @@ void AddToolButton(QToolBar* bar, const char* name, const QString& text, const s
     bar->addWidget(b);
 }
 
-DatePicker::DatePicker(QWidget* parent) : QDateEdit(parent) { lineEdit()->installEventFilter(this); }
-
-bool DatePicker::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !lineEdit()->hasSelectedText())
-        setSelectedSection(currentSection());
-    return QDateEdit::eventFilter(watched, event);
-}
-
-QDateEdit* MakeDatePicker(const QString& name, QWidget* parent) {
-    auto* d = new DatePicker(parent);
-    d->setObjectName(name);
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    d->setMinimumDate(QDate(1753, 1, 1));
-    d->calendarWidget()->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    return d;
-}
-
 QDate TodayDate() {
     Date d = LocalToday();
     return QDate(d.year, d.month, d.day);

@@ -4,7 +4,7 @@
 // boxes, radio groups, date pickers, and conversions between cells and
 // widget text.
 
-#include <QDateEdit>
+#include <QDate>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,6 +14,8 @@
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+#include "dialogs/DatePicker.h"
 
 class QDialog;
 class QDialogButtonBox;
@@ -94,19 +96,6 @@ QDialogButtonBox* MakeOkCancel(QDialog* dialog);
 void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run,
                    const QString& hint = QString());
 
-// A date field where a click into the year, month or day selects it, so that
-// digits typed next replace it, as they do after Tab.
-class DatePicker : public QDateEdit {
-    Q_OBJECT
-public:
-    explicit DatePicker(QWidget* parent = nullptr);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-};
-
-// A date picker with a drop-down calendar showing yyyy/MM/dd.
-QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);
 // Today's local date.
 QDate TodayDate();
 // The date a cell holds, or today's local date when it holds none.
