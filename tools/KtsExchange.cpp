@@ -29,7 +29,16 @@ bool IsExchangeFormat(const std::string& out) {
 }
 
 int ExportExchange(const ScheduleDocument& doc, const std::string& in, const std::string& out) {
-    return kts::Replace(out, ExportText(doc, ExtensionOf(out), in));
+    const std::string kind = ExtensionOf(out);
+    if (int status = kts::Replace(out, ExportText(doc, kind, in)); status != kExitOk) return status;
+    const std::vector<EndBeforeStart> rows = ShortenedInExport(doc, kind);
+    if (rows.empty()) return kExitOk;
+    std::string list;
+    for (const EndBeforeStart& r : rows)
+        list += (list.empty() ? " row " : ", row ") + std::to_string(r.row) + " \"" + r.name + "\"" +
+                (r.assignment ? " (an assignment)" : "");
+    std::fprintf(stderr, "written as one day on the start, the end being before it:%s\n", list.c_str());
+    return kExitOk;
 }
 
 int ImportCommand(const std::string& in, const std::string& out, bool force) {

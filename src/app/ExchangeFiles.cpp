@@ -135,10 +135,23 @@ bool ExchangeFiles::Export(const QString& path, const PanesShape& panes) {
             BusyCursor busy;
             bytes = ExportText(doc_, kind, doc_.fileName.empty() ? "新規" : doc_.fileName);
         }
-        return WriteBytes(path, bytes);
+        if (!WriteBytes(path, bytes)) return false;
+        TellShortened(ShortenedInExport(doc_, kind));
+        return true;
     }
     prompter_.Notice(QStringLiteral("エクスポートできる形式は .xml .ics .pdf .png .csv です。\r\n\r\n") + path);
     return false;
+}
+
+// Rows the format could only take as one day are named, not changed unsaid.
+void ExchangeFiles::TellShortened(const std::vector<EndBeforeStart>& rows) {
+    if (rows.empty()) return;
+    QString list;
+    for (const EndBeforeStart& r : rows)
+        list += QStringLiteral("\r\n%1 行目「%2」%3")
+                    .arg(r.row)
+                    .arg(QString::fromStdString(r.name), r.assignment ? QStringLiteral("の割当") : QString());
+    prompter_.Notice(QStringLiteral("終了日が開始日より前の次の行は、開始日の 1 日として書き出しました。\r\n") + list);
 }
 
 bool ExchangeFiles::WriteBytes(const QString& path, const std::string& bytes) {

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "framework/Prompter.h"
 
@@ -15,6 +16,7 @@ namespace vinta {
 
 class DocumentFiles;
 class ScheduleDocument;
+struct EndBeforeStart;
 
 // How the panes stand, for a picture of them.
 struct PanesShape {
@@ -44,6 +46,7 @@ public:
 
 private:
     bool WriteBytes(const QString& path, const std::string& bytes);
+    void TellShortened(const std::vector<EndBeforeStart>& rows);
     bool WritePdf(const QString& path);
     bool WritePng(const QString& path, const PanesShape& panes);
     ScheduleDocument& doc_;

@@ -349,6 +349,10 @@ void TForm1::Schedule1DblClick() {
         history_->SetRows(pending, rows.first, rows.end);
         ApplyTaskEntry(doc_, *entry);
         doc_.modified = true;
+        if (const size_t outside = AssignmentsOutsideTask(*entry).size())
+            statusBar()->showMessage(QStringLiteral("割当 %1 件の期間がタスク「%2」の期間の外にあります")
+                                         .arg(outside)
+                                         .arg(QString::fromStdString(sjis::ToUtf8(entry->name))));
     }
     history_->Commit(pending, QStringLiteral("タスクの編集"));
     autoSaver_->Changed();

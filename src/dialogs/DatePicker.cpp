@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QMouseEvent>
 
+#include "framework/Prompter.h"
+
 namespace vinta {
 
 namespace {
@@ -94,6 +96,16 @@ void DatePicker::Type(const QString& t) {
     const Section before = currentSection();
     QDateEdit::keyPressEvent(&key);
     autoMoved_ = digit && currentSection() != before;
+}
+
+bool ConfirmDateOrder(Prompter& prompter, QDateEdit* start, QDateEdit* end) {
+    if (end->date() >= start->date()) return true;
+    const int kNo = 1;
+    if (prompter.Choose(QStringLiteral("確認"), QStringLiteral("終了日が開始日より前です。このまま保存しますか？"),
+                        {QStringLiteral("はい"), QStringLiteral("いいえ")}, kNo, kNo) != kNo)
+        return true;
+    end->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent) {

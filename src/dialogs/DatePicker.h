@@ -32,6 +32,12 @@ private:
     bool autoMoved_ = false;
 };
 
+class Prompter;
+
+// On OK: an end before the start is asked about, いいえ by default, which
+// puts the caret back into the end. True when the dialog may close.
+bool ConfirmDateOrder(Prompter& prompter, QDateEdit* start, QDateEdit* end);
+
 // A date picker with a drop-down calendar showing yyyy/MM/dd.
 QDateEdit* MakeDatePicker(const QString& name, QWidget* parent);
 

@@ -200,6 +200,11 @@ void TTaskEditDlg::Fill(int r) {
     StringGrid1->Refresh();
 }
 
+void TTaskEditDlg::accept() {
+    // A comment keeps no dates to compare.
+    if (typeIndex_ == kComment || ConfirmDateOrder(ctx_.prompter, dtStart, dtEnd)) QDialog::accept();
+}
+
 void TTaskEditDlg::EnableForType(int index) {
     bool dated = index != kComment;
     PageControl1->setTabEnabled(1, dated);

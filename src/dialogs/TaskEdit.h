@@ -38,6 +38,9 @@ public:
 
     static constexpr int kComment = 2;  // the third choice of rgType
 
+    // OK: an end before the start is asked about first.
+    void accept() override;
+
     SjisLineEdit* eName;
     QDateEdit* dtStart;
     QDateEdit* dtEnd;

@@ -30,7 +30,7 @@ ResourceChoices BuildResourceChoices(const ScheduleStore& store, int slot) {
     return c;
 }
 
-TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent) {
+TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent), prompter_(prompter) {
     setWindowTitle(QStringLiteral("リソースの割り当て"));
     setObjectName(QStringLiteral("TaskEditDlg2"));
     auto* grid = new QGridLayout;
@@ -83,6 +83,10 @@ TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(pare
     // The pickers were made before the fields above them: Tab follows the page.
     SetTabChain({cbRes, dtFrom, dtTo, eProgress, rgType, eMemo, findChild<QPushButton*>(QStringLiteral("OKBtn"))});
     FitToDesign(this, {425, 315});
+}
+
+void TTaskEditDlg2::accept() {
+    if (ConfirmDateOrder(prompter_, dtFrom, dtTo)) QDialog::accept();
 }
 
 bool EditAssignmentLine(const DialogContext& ctx, StringGrid& lines, int y, QDate taskStart, QDate taskEnd) {

@@ -32,6 +32,8 @@ class TTaskEditDlg2 : public QDialog {
     Q_OBJECT
 public:
     TTaskEditDlg2(Prompter& prompter, QWidget* parent);
+    // OK: an end before the start is asked about first.
+    void accept() override;
 
     TNumEdit* eNo;
     QComboBox* cbRes;
@@ -40,6 +42,9 @@ public:
     TNumEdit* eProgress;
     RadioGroup* rgType;
     SjisTextEdit* eMemo;
+
+private:
+    Prompter& prompter_;
 };
 
 // Edits line y of `lines` (the task dialog's assignment grid). A new line

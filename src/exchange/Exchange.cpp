@@ -34,6 +34,22 @@ std::string ExportText(const ScheduleDocument& doc, const std::string& extension
     return extension == "xml" ? WriteMspdi(plan) : WriteICalendar(plan, BaseName(fileName));
 }
 
+std::vector<EndBeforeStart> ShortenedInExport(const ScheduleDocument& doc, const std::string& extension) {
+    std::vector<EndBeforeStart> rows;
+    if (extension != "xml" && extension != "ics") return rows;
+    auto before = [](const std::optional<Date>& start, const std::optional<Date>& end) {
+        return start && end && DaysFrom(*start, *end) < 0;
+    };
+    for (const PlanTask& t : ReadPlan(doc).tasks) {
+        if (before(t.start, t.end)) rows.push_back({t.line, t.name, false});
+        // Only Microsoft Project XML carries assignments, on the task's dates where they have none.
+        if (extension != "xml") continue;
+        for (const PlanAssignment& a : t.assignments)
+            if (before(a.start ? a.start : t.start, a.end ? a.end : t.end)) rows.push_back({t.line, t.name, true});
+    }
+    return rows;
+}
+
 bool IsImportable(const std::string& extension) { return extension == "xml" || extension == "csv"; }
 
 Imported ImportText(std::string_view bytes, const std::string& extension, ScheduleDocument& doc) {

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/CsvExport.h"
 #include "exchange/Mspdi.h"
@@ -21,6 +22,17 @@ bool IsTextExport(const std::string& extension);
 // The bytes of `doc` in the format; `fileName` gives iCalendar its stable UIDs.
 std::string ExportText(const ScheduleDocument& doc, const std::string& extension, const std::string& fileName,
                        CsvEncoding encoding = CsvEncoding::kCp932);
+
+// A row whose end lies before its start: formats that carry a span (Microsoft
+// Project XML, iCalendar) write it as one day on its start, and the caller
+// says so. `row` is the outline's row number from 1; `name` is UTF-8.
+struct EndBeforeStart {
+    int row = 0;
+    std::string name;
+    bool assignment = false;  // one of the task's assignments, not the task
+};
+// What the format `extension` writes shortened; nothing for CSV, which keeps the cells.
+std::vector<EndBeforeStart> ShortenedInExport(const ScheduleDocument& doc, const std::string& extension);
 
 // Formats import reads: "xml" and "csv".
 bool IsImportable(const std::string& extension);

@@ -181,4 +181,9 @@ std::string FormatDate(int year, int month, int day) {
     return buf;
 }
 
+bool EndsBeforeStart(std::string_view start, std::string_view end) {
+    const std::optional<Date> s = ParseDateText(start), e = ParseDateText(end);
+    return s && e && DaysFrom(*s, *e) < 0;
+}
+
 }  // namespace vinta

@@ -46,6 +46,12 @@ void DateTextToSystemTime(std::string_view text, SystemTime& st);
 // The date a cell holds, when it holds one (the same reading as above).
 std::optional<Date> ParseDateText(std::string_view text);
 
+// Days from `a` to `b`: negative when `b` comes first.
+inline int DaysFrom(const Date& a, const Date& b) { return DaysBetween(a.year, a.month, a.day, b.year, b.month, b.day); }
+// True when both cells hold dates and the end comes before the start: a span
+// the user may have meant, but no program can draw or schedule as it stands.
+bool EndsBeforeStart(std::string_view start, std::string_view end);
+
 // Today's date from the local clock, the date new rows and pickers start with.
 Date LocalToday();
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "store/Folding.h"
+#include "store/Kdatetime.h"
 #include "store/RowReader.h"
 #include "store/ScheduleDocument.h"
 
@@ -118,6 +119,20 @@ void ApplyTaskEntry(ScheduleDocument& doc, const TaskEntry& e) {
         for (int x = 1; x <= added; ++x) doc.Outline().SetRowHeights(g + x, 0);
     }
     MatchChartRows(doc.Outline(), doc.chartGrid);
+}
+
+std::vector<size_t> AssignmentsOutsideTask(const TaskEntry& entry) {
+    std::vector<size_t> outside;
+    const std::optional<Date> start = ParseDateText(entry.start), end = ParseDateText(entry.end);
+    if (!start || !end) return outside;
+    for (size_t i = 0; i < entry.assignments.size(); ++i) {
+        const AssignmentEntry& a = entry.assignments[i];
+        const std::optional<Date> from = ParseDateText(a.start), to = ParseDateText(a.end);
+        if ((from && (DaysFrom(*start, *from) < 0 || DaysFrom(*from, *end) < 0)) ||
+            (to && (DaysFrom(*start, *to) < 0 || DaysFrom(*to, *end) < 0)))
+            outside.push_back(i);
+    }
+    return outside;
 }
 
 }  // namespace vinta

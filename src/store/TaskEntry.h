@@ -42,4 +42,7 @@ RowSpan TaskEntrySpan(const ScheduleDocument& doc, const TaskEntry& entry);
 
 void ApplyTaskEntry(ScheduleDocument& doc, const TaskEntry& entry);
 
+// The entry's assignments whose dates reach outside the task's own (by index).
+std::vector<size_t> AssignmentsOutsideTask(const TaskEntry& entry);
+
 }  // namespace vinta

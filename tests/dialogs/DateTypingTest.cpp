@@ -103,3 +103,63 @@ TEST_F(DateTyping, OnePartAndNonsense) {
 
 }  // namespace
 }  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// An end before the start is kept only when the user says so; いいえ (the
+// default, and Escape) puts the caret back into the end.
+TEST_F(DateTyping, AnEndBeforeTheStartIsAskedAboutOnOk) {
+    TTaskEditDlg task(ctx);
+    TTaskEditDlg2 assignment(prompter, nullptr);
+    const struct {
+        QDialog* dialog;
+        const char* start;
+        const char* end;
+    } dialogs[] = {{&task, "dtStart", "dtEnd"}, {&assignment, "dtFrom", "dtTo"}};
+    for (const auto& d : dialogs) {
+        for (int answer : {-1, 1, 0}) {
+            SCOPED_TRACE(::testing::Message() << d.start << " answer " << answer);
+            Show(*d.dialog);
+            auto* start = d.dialog->findChild<QDateEdit*>(QString::fromLatin1(d.start));
+            auto* end = d.dialog->findChild<QDateEdit*>(QString::fromLatin1(d.end));
+            start->setDate(QDate(2027, 4, 9));
+            end->setDate(QDate(2027, 4, 8));
+            prompter.buttonSets.clear();
+            prompter.choices.clear();
+            if (answer >= 0) prompter.choices = {answer};
+            QTest::mouseClick(d.dialog->findChild<QWidget*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+            ASSERT_EQ(prompter.buttonSets.size(), 1u);
+            EXPECT_EQ(prompter.buttonSets[0], QStringLiteral("はい|*いいえ"));
+            EXPECT_EQ(prompter.asked.back().text, QStringLiteral("終了日が開始日より前です。このまま保存しますか？"));
+            EXPECT_EQ(d.dialog->result() == QDialog::Accepted, answer == 0);
+            EXPECT_EQ(d.dialog->isVisible(), answer != 0);
+            if (answer != 0) {
+                EXPECT_EQ(d.dialog->focusWidget(), end);
+            }
+            d.dialog->hide();
+            d.dialog->setResult(QDialog::Rejected);
+        }
+        // The same day, or a later one, asks nothing.
+        Show(*d.dialog);
+        auto* end = d.dialog->findChild<QDateEdit*>(QString::fromLatin1(d.end));
+        d.dialog->findChild<QDateEdit*>(QString::fromLatin1(d.start))->setDate(end->date());
+        prompter.buttonSets.clear();
+        QTest::mouseClick(d.dialog->findChild<QWidget*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+        EXPECT_TRUE(prompter.buttonSets.empty());
+        EXPECT_EQ(d.dialog->result(), QDialog::Accepted);
+    }
+    // A comment has no dates to compare.
+    Show(task);
+    task.rgType->SetItemIndex(TTaskEditDlg::kComment);
+    prompter.confirmAnswers = {true};
+    task.rgTypeClick(TTaskEditDlg::kComment);
+    task.dtStart->setDate(QDate(2027, 4, 9));
+    task.dtEnd->setDate(QDate(2027, 4, 8));
+    prompter.buttonSets.clear();
+    QTest::mouseClick(task.findChild<QWidget*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+    EXPECT_TRUE(prompter.buttonSets.empty());
+}
+
+}  // namespace
+}  // namespace vinta

@@ -51,3 +51,28 @@ TEST(TaskEntry, EverythingWrittenLiesInTheDeclaredSpan) {
 
 }  // namespace
 }  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// An assignment reaching outside its task by a day either way is named; one
+// on the task's first or last day, or without dates, is not.
+TEST(TaskEntry, AssignmentsOutsideTheTaskAreFound) {
+    TaskEntry e;
+    e.start = "2027/04/01";
+    e.end = "2027/04/30";
+    const std::pair<const char*, const char*> spans[] = {
+        {"2027/04/01", "2027/04/30"}, {"2027/03/31", "2027/04/10"}, {"2027/04/10", "2027/05/01"},
+        {"", ""},                     {"2027/04/15", ""},           {"", "2027/05/02"},
+    };
+    for (auto [from, to] : spans) e.assignments.push_back({0, "1", from, to, "0", "2", ""});
+    EXPECT_EQ(AssignmentsOutsideTask(e), (std::vector<size_t>{1, 2, 5}));
+    e.end = "";
+    EXPECT_TRUE(AssignmentsOutsideTask(e).empty()) << "a task without an end has no span to leave";
+    EXPECT_TRUE(EndsBeforeStart("2027/04/02", "2027/04/01"));
+    EXPECT_FALSE(EndsBeforeStart("2027/04/01", "2027/04/01"));
+    EXPECT_FALSE(EndsBeforeStart("2027/04/02", " "));
+}
+
+}  // namespace
+}  // namespace vinta

@@ -285,6 +285,34 @@ TEST_F(KtsTool, CommandsThatWriteRefuseAScheduleOpenInAWindow) {
     }
 }
 
+// Formats that carry a span write an end before the start as one day, and
+// the command says which rows; CSV keeps the cells as they are.
+TEST_F(KtsTool, AnEndBeforeTheStartIsNamedByTheExport) {
+    ScheduleDocument s;
+    GenerateSchedule(s, {30, 3});
+    int task = -1;
+    for (int r = 0; r < s.store.DataRowCount(s.outlineSlot) && task < 0; ++r)
+        if (s.store.CellText(s.outlineSlot, outline::Type, r) == "1" &&
+            s.store.CellText(s.outlineSlot, outline::HasChildren, r) == "0")
+            task = r;
+    ASSERT_GE(task, 0);
+    s.store.SetCellText(s.outlineSlot, outline::StartDate, task, "2027/04/09");
+    s.store.SetCellText(s.outlineSlot, outline::EndDate, task, "2027/04/08");
+    ASSERT_TRUE(s.store.SaveToFile(Path("back.kts")));
+    const std::string row = "row " + std::to_string(task + 1) + " ";
+    for (const char* out : {"out.xml", "out.ics"}) {
+        const Outcome r = Kts("export " + Path("back.kts") + " " + Path(out));
+        EXPECT_EQ(r.status, 0) << out;
+        EXPECT_NE(r.err.find("written as one day on the start"), std::string::npos) << out << r.err;
+        EXPECT_NE(r.err.find(row), std::string::npos) << out << r.err;
+    }
+    EXPECT_TRUE(Kts("export " + Path("back.kts") + " " + Path("out.csv")).err.empty());
+    s.store.SetCellText(s.outlineSlot, outline::EndDate, task, "2027/04/09");
+    ASSERT_TRUE(s.store.SaveToFile(Path("same.kts")));
+    EXPECT_EQ(Kts("export " + Path("same.kts") + " " + Path("out.xml")).err.find(row), std::string::npos)
+        << "one day is no fault";
+}
+
 TEST_F(KtsTool, GenerateIsDeterministic) {
     ASSERT_EQ(Kts("generate --rows 300 --seed 7 " + Path("g1.kts")).status, 0);
     ASSERT_EQ(Kts("generate --seed 7 --rows 300 " + Path("g2.kts")).status, 0);
