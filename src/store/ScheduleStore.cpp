@@ -95,6 +95,15 @@ void ScheduleStore::SetFixedRows(int slot, int n) {
     grid_[slot].Get()->SetFixedRows(n);
 }
 
+// A date column takes a whole date as well as its caption: the widest of the
+// digits in every place, in the face the cells are drawn in.
+int ScheduleStore::AutoWidth(const StringGrid& grid, const std::string& caption, ColumnKind kind) const {
+    int width = textWidth_(grid, caption);
+    if (kind != kDate) return width;
+    for (char d = '0'; d <= '9'; ++d) width = std::max(width, textWidth_(grid, std::string(4, d) + "/" + d + d + "/" + d + d));
+    return width;
+}
+
 int ScheduleStore::DefineColumn(int slot, const std::string& caption, int width, ColumnKind kind) {
     if (!IsValidSlot(slot)) return -1;
     StringGrid* grid = grid_[slot].Get();
@@ -107,7 +116,7 @@ int ScheduleStore::DefineColumn(int slot, const std::string& caption, int width,
         if (kind == kSerial) t.lastSerial = 0;
     }
     t.columnCount = c + 1;
-    grid->SetColWidths(c, width == -1 ? textWidth_(*grid, caption) + 4 : width);
+    grid->SetColWidths(c, width == -1 ? AutoWidth(*grid, caption, kind) + 4 : width);
     return c;
 }
 

@@ -65,6 +65,7 @@ public:
     int RegisterTable(StringGrid* grid, bool persist, bool exactRows, bool hasHeader);
     int RegisterTableExact(StringGrid* grid, bool persist, bool hasHeader);
     void SetFixedRows(int slot, int n);
+    // width -1: as wide as the caption (and, for a date, a whole date) plus 4.
     int DefineColumn(int slot, const std::string& caption, int width, ColumnKind kind);
     void NumberRows(int slot);
     int NextSerial(int slot);
@@ -128,6 +129,7 @@ public:
     int DataRowCount(int slot) const;
 
 private:
+    int AutoWidth(const StringGrid& grid, const std::string& caption, ColumnKind kind) const;
     static int ClampSlot(int slot) { return slot >= 0 && slot < kSlots ? slot : 0; }
     int GridRow(int slot, int row) const { return hasHeader_[slot] ? row + 1 : row; }
     int DataRow(int slot, int gridRow) const { return hasHeader_[slot] ? gridRow - 1 : gridRow; }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "runtime/Errors.h"
 #include "runtime/Sjis.h"
 #include "store/ScheduleDocument.h"
@@ -58,6 +60,19 @@ TEST_F(Store, WidthMinusOneUsesTheInstalledTextWidth) {
     int slot = st.RegisterTableExact(&g, true, true);
     st.DefineColumn(slot, "abc", -1, kText);
     EXPECT_EQ(g.ColWidths(0), 25);
+    // A date column fits a whole date or its caption, whichever is wider.
+    st.DefineColumn(slot, "date", -1, kDate);
+    EXPECT_EQ(g.ColWidths(1), 10 * 7 + 4);
+    st.DefineColumn(slot, "a much longer caption", -1, kDate);
+    EXPECT_EQ(g.ColWidths(2), 21 * 7 + 4);
+    // In a face whose 8 is the widest digit, the 8s decide.
+    st.SetTextWidth([](const StringGrid&, const std::string& t) {
+        return static_cast<int>(t.size()) * 5 + static_cast<int>(std::count(t.begin(), t.end(), '8')) * 3;
+    });
+    st.DefineColumn(slot, "d", -1, kDate);
+    EXPECT_EQ(g.ColWidths(3), 10 * 5 + 8 * 3 + 4);
+    st.DefineColumn(slot, "8", -1, kNumber);
+    EXPECT_EQ(g.ColWidths(4), 8 + 4) << "other columns keep the caption's width";
 }
 
 TEST_F(Store, RegistrationGivesCaptionTablesADataRowAndStopsAtTenSlots) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ViewFixture.h"
+#include "framework/Interface.h"
 #include "views/OutlineView.h"
 
 namespace vinta {
@@ -24,6 +25,28 @@ protected:
         return rect;
     }
 };
+
+// The date columns are as wide as a whole date in the window's face: each
+// date draws in its column exactly as in a cell with room to spare.
+TEST_F(OutlineDrawing, DatesFitTheirColumnsWhole) {
+    ScheduleDocument window(WindowTextWidth);
+    for (int col : {outline::StartDate, outline::EndDate}) {
+        const int width = window.grids.Schedule1.ColWidths(col);
+        EXPECT_GE(width, WindowTextWidth(window.grids.Schedule1, std::string(window.grids.Schedule1.Cells(col, 0))) + 4)
+            << "never narrower than the caption";
+        for (const char* date : {"2027/01/18", "2888/08/28", "2000/10/10"}) {
+            SCOPED_TRACE(date);
+            sch.Row(1, {{col, date}});
+            pic.image.fill(QColor(1, 2, 3));
+            Draw(col, 1, {0, 0, width, 18});
+            const int inColumn = pic.DarkIn(0, 0, width, 18);
+            pic.image.fill(QColor(1, 2, 3));
+            Draw(col, 1, {0, 40, 300, 18});
+            EXPECT_GT(inColumn, 20);
+            EXPECT_EQ(inColumn, pic.DarkIn(0, 40, 300, 58)) << "a digit is cut off at " << width << " px";
+        }
+    }
+}
 
 // Row colours: window on odd rows, grey on even rows, assignment rows khaki.
 TEST_F(OutlineDrawing, RowFills) {
