@@ -51,9 +51,9 @@ bool QtPrompter::Confirm(const QString& caption, const QString& text, BoxIcon ic
 Answer QtPrompter::Ask(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Question, caption, DisplayText(text), QMessageBox::Yes | QMessageBox::No, parent_);
     box.setDefaultButton(QMessageBox::Yes);
-    // Escape and the close button would otherwise count as No.
-    QPushButton* unanswered = box.addButton(QMessageBox::Cancel);
-    unanswered->hide();
+    // Shown, so that what Escape and the close button do can be seen and
+    // clicked: they would otherwise count as No.
+    QPushButton* unanswered = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
     box.setEscapeButton(unanswered);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();

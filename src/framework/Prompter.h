@@ -34,8 +34,8 @@ public:
     virtual void Warn(const QString& caption, const QString& text) = 0;
     // A Yes/No question (with a question icon unless told); true only for Yes.
     virtual bool Confirm(const QString& caption, const QString& text, BoxIcon icon = BoxIcon::kQuestion) = 0;
-    // The same Yes/No box, where Escape and the box's close button answer
-    // kCancel: for questions whose No throws work away.
+    // The same Yes/No box with a キャンセル button, which Escape and the box's
+    // close button also answer (kCancel): for questions whose No throws work away.
     virtual Answer Ask(const QString& caption, const QString& text) = 0;
     // A question with buttons of its own, in order: answers the index of
     // the one chosen. Enter takes `defaultButton`; Escape and the box's

@@ -102,7 +102,7 @@ TEST_F(SafeKeeping, NewAndOpenAskBeforeReplacingChanges) {
     EXPECT_EQ(prompter.asked.size(), asked + 1) << "only the open dialog";
 }
 
-// The real box: Escape and its close button are not No.
+// The real box: Escape, its close button and its キャンセル are not No.
 TEST_F(SafeKeeping, TheQuestionBoxTellsEscapeFromNo) {
     QtPrompter real(nullptr);
     auto answerWith = [&](const std::function<void(QMessageBox*)>& act) {
@@ -125,12 +125,39 @@ TEST_F(SafeKeeping, TheQuestionBoxTellsEscapeFromNo) {
     EXPECT_EQ(answerWith([](QMessageBox* b) { b->close(); }), Answer::kCancel);
     EXPECT_EQ(answerWith([](QMessageBox* b) { b->button(QMessageBox::No)->click(); }), Answer::kNo);
     EXPECT_EQ(answerWith([](QMessageBox* b) { b->button(QMessageBox::Yes)->click(); }), Answer::kYes);
-    int visibleButtons = 0;
-    answerWith([&](QMessageBox* b) {
-        for (QAbstractButton* button : b->buttons()) visibleButtons += button->isVisibleTo(b);
-        b->button(QMessageBox::No)->click();
-    });
-    EXPECT_EQ(visibleButtons, 2) << "the box shows Yes and No only";
+    QStringList shown;
+    EXPECT_EQ(answerWith([&](QMessageBox* b) {
+                  for (QAbstractButton* button : b->buttons())
+                      if (button->isVisibleTo(b)) shown << button->text();
+                  b->escapeButton()->click();
+              }),
+              Answer::kCancel);
+    EXPECT_EQ(shown.size(), 3) << "Yes, No and what Escape does, to be seen";
+    EXPECT_TRUE(shown.contains(QStringLiteral("キャンセル")));
+}
+
+// A choice of the program's own buttons: Enter takes the default, Escape and
+// the close button the escape button, a click its own.
+TEST_F(SafeKeeping, TheChoiceBoxAnswersByItsButtons) {
+    QtPrompter real(nullptr);
+    const QStringList buttons{QStringLiteral("上書き保存"), QStringLiteral("名前を付けて保存"), QStringLiteral("キャンセル")};
+    auto answerWith = [&](const std::function<void(QMessageBox*)>& act) {
+        QTimer::singleShot(0, [&] { act(qobject_cast<QMessageBox*>(QApplication::activeModalWidget())); });
+        return real.Choose(QStringLiteral("上書き保存"), QStringLiteral("?"), buttons, 2, 2);
+    };
+    auto key = [](QMessageBox* b, Qt::Key k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(b->focusWidget() ? b->focusWidget() : b, &press);
+    };
+    EXPECT_EQ(answerWith([&](QMessageBox* b) { key(b, Qt::Key_Escape); }), 2);
+    EXPECT_EQ(answerWith([](QMessageBox* b) { b->close(); }), 2);
+    EXPECT_EQ(answerWith([](QMessageBox* b) { b->defaultButton()->click(); }), 2);
+    for (int i : {0, 1})
+        EXPECT_EQ(answerWith([&](QMessageBox* b) {
+                      for (QAbstractButton* button : b->buttons())
+                          if (button->text() == buttons[i]) button->click();
+                  }),
+                  i);
 }
 
 // Yes/No boxes carry the icon they are asked for.
