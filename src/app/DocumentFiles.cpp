@@ -41,8 +41,8 @@ QString ChangedText(const QString& path, const FileStamp& now) {
 
 DocumentFiles::DocumentFiles(ScheduleDocument& doc, Prompter& prompter, ScheduleHistory& history,
                              AutoSaver& recovery)
-    : openDialog{kFilter, QString(), QStringLiteral("*.kts"), QStringLiteral(".")},
-      saveDialog{kFilter, QStringLiteral("kts"), QStringLiteral("新規"), QStringLiteral(".")},
+    : openDialog{kFilter, QString(), QStringLiteral("*.kts"), QStringLiteral("."), QString()},
+      saveDialog{kFilter, QStringLiteral("kts"), QStringLiteral("新規"), QStringLiteral("."), QString()},
       doc_(doc),
       prompter_(prompter),
       history_(history),

@@ -65,8 +65,8 @@ QString LeftOutText(const LeftOut& left) {
 }  // namespace
 
 ExchangeFiles::ExchangeFiles(ScheduleDocument& doc, Prompter& prompter, DocumentFiles& files, QWidget* window)
-    : importDialog{kImportFilter, QString(), QStringLiteral("*.xml"), QStringLiteral(".")},
-      exportDialog{kExportFilter, QStringLiteral("xml"), QString(), QStringLiteral(".")},
+    : importDialog{kImportFilter, QString(), QStringLiteral("*.xml"), QStringLiteral("."), QString()},
+      exportDialog{kExportFilter, QStringLiteral("xml"), QString(), QStringLiteral("."), QStringLiteral("エクスポート")},
       doc_(doc),
       prompter_(prompter),
       files_(files),
@@ -115,14 +115,19 @@ bool ExchangeFiles::Import(const QString& path) {
 }
 
 bool ExchangeFiles::ExportExecute(const PanesShape& panes) {
-    exportDialog.fileName = doc_.fileName.empty() ? QStringLiteral("新規")
-                                                  : QFileInfo(QString::fromStdString(doc_.fileName)).completeBaseName();
+    // Beside the schedule, under its name; a new one where the last export went.
+    const QFileInfo schedule(QString::fromStdString(doc_.fileName));
+    exportDialog.fileName = doc_.fileName.empty() ? QStringLiteral("新規") : schedule.completeBaseName();
+    if (!doc_.fileName.empty()) exportDialog.folder = schedule.absolutePath();
     auto path = prompter_.SaveFileName(exportDialog);
     if (!path) return false;
     if (QFileInfo::exists(*path) &&
         !prompter_.Confirm(QStringLiteral("エクスポート"), QStringLiteral("同じ名前のファイルがあります。\r\n上書きしますか？")))
         return false;
-    return Export(*path, panes);
+    if (!Export(*path, panes)) return false;
+    exportDialog.folder = QFileInfo(*path).absolutePath();
+    written_ = *path;
+    return true;
 }
 
 bool ExchangeFiles::Export(const QString& path, const PanesShape& panes) {

@@ -40,6 +40,8 @@ public:
     bool Import(const QString& path);
     // The file dialog, then Export. True when written.
     bool ExportExecute(const PanesShape& panes);
+    // Where the last export through the dialog went.
+    const QString& Written() const { return written_; }
     // Writes the schedule to `path` in the format its extension names (.xml,
     // .ics, .pdf, .png, .csv), whole or not at all.
     bool Export(const QString& path, const PanesShape& panes);
@@ -53,6 +55,7 @@ private:
     Prompter& prompter_;
     DocumentFiles& files_;
     QWidget* window_;
+    QString written_;
 };
 
 }  // namespace vinta

@@ -66,7 +66,7 @@ std::vector<Menu> MenuTable() {
            [](TForm1& f) { f.FileSaveAsExecute(); }},
           kSeparator,
           {"Import", "インポート(&I)...", -1, {}, [](TForm1& f) { f.ImportClick(); }},
-          {"Export", "エクスポート(&X)...", -1, {}, [](TForm1& f) { f.ExportClick(); }},
+          {"Export", "エクスポート(&E)...", -1, {}, [](TForm1& f) { f.ExportClick(); }},
           kSeparator,
           {"Print1", "印刷(&P)...", 3, {K(Qt::CTRL | Qt::Key_P)}, [](TForm1& f) { f.Print1Click(); }},
           kSeparator,

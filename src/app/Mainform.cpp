@@ -234,12 +234,14 @@ void TForm1::FileOpenAccept() {
 bool TForm1::FileSaveAsExecute() {
     const bool saved = files_->SaveAsExecute();
     UpdateCaption();
+    if (saved) statusBar()->showMessage(QStringLiteral("保存しました: ") + FileName());
     return saved;
 }
 
 bool TForm1::SaveClick() {
     const bool saved = files_->Save();
     UpdateCaption();
+    if (saved) statusBar()->showMessage(QStringLiteral("保存しました: ") + FileName());
     return saved;
 }
 
@@ -251,7 +253,9 @@ bool TForm1::ImportClick() {
 
 bool TForm1::ExportClick() {
     const QList<int> widths = panes_->sizes();
-    return exchange_->ExportExecute({panes_->size(), widths.isEmpty() ? 320 : widths.front()});
+    const bool written = exchange_->ExportExecute({panes_->size(), widths.isEmpty() ? 320 : widths.front()});
+    if (written) statusBar()->showMessage(QStringLiteral("エクスポートしました: ") + exchange_->Written());
+    return written;
 }
 
 // Outline commands: each changes the schedule as one step of the history, and repaints.

@@ -90,6 +90,7 @@ std::optional<QString> RunDialog(QWidget* parent, const FileDialogSpec& spec, bo
         if (const QString suffix = FilterSuffix(filter); !suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
     });
     if (!spec.folder.isEmpty()) dlg.setDirectory(spec.folder);
+    if (!spec.caption.isEmpty()) dlg.setWindowTitle(spec.caption);
     // The overwrite question is the program's own.
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (!spec.fileName.isEmpty() && !spec.fileName.contains('*')) dlg.selectFile(spec.fileName);

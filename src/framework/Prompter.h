@@ -17,6 +17,7 @@ struct FileDialogSpec {
     QString defaultSuffix;  // without the dot
     QString fileName;       // preset name or path
     QString folder;
+    QString caption;  // the dialog's own title where it has one
 };
 
 // The icon of a Yes/No box: a question, or a notice that needs a decision.

@@ -2,6 +2,8 @@
 // writes, the questions before work is replaced, and failures said.
 #include <gtest/gtest.h>
 
+#include <QStatusBar>
+
 #include <QAction>
 #include <QApplication>
 #include <QImage>
@@ -77,7 +79,7 @@ TEST_F(ImportExport, FileMenuOrder) {
     for (QAction* a : f.menuBar()->actions().front()->menu()->actions())
         items << (a->isSeparator() ? QStringLiteral("|") : a->text());
     EXPECT_EQ(items.join(' '), QStringLiteral("新規作成(&N) 開く(&O)... 上書き保存(&S) 名前を付けて保存(&A)... | "
-                                              "インポート(&I)... エクスポート(&X)... | 印刷(&P)... | 終了(&X)"));
+                                              "インポート(&I)... エクスポート(&E)... | 印刷(&P)... | 終了(&X)"));
 }
 
 // What the window writes is byte for byte what vinta-kts writes of the saved file.
@@ -94,6 +96,46 @@ TEST_F(ImportExport, TextFormatsAreWhatTheCommandLineWrites) {
     }
     EXPECT_EQ(prompter.dialogs.back().defaultSuffix, QStringLiteral("xml"));
     EXPECT_EQ(prompter.dialogs.back().fileName, QStringLiteral("plan")) << "offered under the schedule's name";
+}
+
+// The export dialog is captioned as what it does and opens beside the
+// schedule under its name; what was written, and where, is said after.
+TEST_F(ImportExport, ExportStartsWhereTheScheduleLives) {
+    fs::create_directories(dir_ / "elsewhere");
+    TForm1& f = OpenGenerated(10);
+    ASSERT_TRUE(Export(f, "elsewhere/out.xml"));
+    const FileDialogSpec& shown = prompter.dialogs.back();
+    EXPECT_EQ(shown.caption, QStringLiteral("エクスポート"));
+    EXPECT_EQ(shown.folder, QString::fromStdString(dir_.string()));
+    EXPECT_EQ(shown.fileName, QStringLiteral("plan"));
+    EXPECT_EQ(f.statusBar()->currentMessage(), QStringLiteral("エクスポートしました: ") + Path("elsewhere/out.xml"));
+    f.InsertClick();
+    ASSERT_TRUE(f.SaveClick());
+    EXPECT_EQ(f.statusBar()->currentMessage(), QStringLiteral("保存しました: ") + Path("plan.kts"));
+    // A new schedule's export goes where the last one went.
+    f.NewFileClick();
+    ASSERT_TRUE(Export(f, "elsewhere/new.csv"));
+    EXPECT_EQ(prompter.dialogs.back().folder, QString::fromStdString((dir_ / "elsewhere").string()));
+    EXPECT_EQ(prompter.dialogs.back().fileName, QStringLiteral("新規"));
+}
+
+// A row whose end comes before its start is exported as one day and named.
+TEST_F(ImportExport, RowsExportedAsOneDayAreNamed) {
+    TForm1& f = OpenGenerated(10);
+    ScheduleDocument& doc = f.Document();
+    doc.store.SetCellText(doc.outlineSlot, outline::StartDate, 0, "2027/04/09");
+    doc.store.SetCellText(doc.outlineSlot, outline::EndDate, 0, "2027/04/08");
+    for (const char* name : {"out.xml", "out.ics", "out.csv"}) {
+        SCOPED_TRACE(name);
+        prompter.asked.clear();
+        ASSERT_TRUE(Export(f, name));
+        const bool named = std::string(name) != "out.csv";
+        ASSERT_EQ(prompter.asked.size(), named ? 2u : 1u) << "the dialog, and the notice for a span format";
+        if (named) {
+            EXPECT_TRUE(Text(1).startsWith(QStringLiteral("終了日が開始日より前の次の行は、開始日の 1 日として書き出しました。")));
+            EXPECT_TRUE(Text(1).contains(QStringLiteral("1 行目「")));
+        }
+    }
 }
 
 // Pages and a picture of the panes, without touching the shown schedule.
