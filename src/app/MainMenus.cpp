@@ -92,7 +92,8 @@ std::vector<Menu> MenuTable() {
           {"Prior", "前を表示(&P)", 9, {K(Qt::ALT | Qt::Key_Left)}, [](TForm1& f) { f.PriorClick(); }},
           {"Tomonth", "今月を表示(&T)", 10, {}, [](TForm1& f) { f.TomonthClick(); }},
           {"Next", "次を表示(&N)", 11, {K(Qt::ALT | Qt::Key_Right)}, [](TForm1& f) { f.NextClick(); }},
-          kSeparator}},
+          kSeparator,
+          {"Holidays", "祝日を表示(&H)", -1, {}, [](TForm1& f) { f.ShowHolidays(f.Action("Holidays")->isChecked()); }}}},
         {"ヘルプ(&H)", nullptr,
          {{"Contents1", "目次(&C)", -1, {}, nullptr},
           kSeparator,
@@ -133,6 +134,8 @@ void TForm1::BuildMenus() {
             menu->addAction(a);
         }
     }
+    Action("Holidays")->setCheckable(true);
+    Action("Holidays")->setChecked(doc_.chart.showHolidays);
     NameHistorySteps();
     BuildFindKeys();
     BuildToolBar();

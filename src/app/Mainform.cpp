@@ -168,12 +168,14 @@ void TForm1::ReadSettings() {
     doc_.fileName = ini.ReadString("OPT", "FileName", "");
     history_->Stack().setUndoLimit(std::max(1, ini.ReadInteger("ENV", "UndoLimit", ScheduleHistory::kDefaultLimit)));
     autoSaver_->SetInterval(ini.ReadInteger("ENV", "AutoSave", kAutoSaveMinutes));
+    ShowHolidays(ini.ReadInteger("OPT", "Holidays", 1) != 0);
     setGeometry(RememberedBounds(ini, "", geometry(), kDesignBounds.size()));
 }
 
 void TForm1::WriteSettings() {
     Profile ini(settingsPath_.toStdString());
     ini.WriteString("OPT", "FileName", doc_.fileName);
+    ini.WriteInteger("OPT", "Holidays", doc_.chart.showHolidays ? 1 : 0);
     RememberBounds(ini, "", geometry());
 }
 
@@ -294,6 +296,12 @@ void TForm1::MonthClick() { RunChartCommand([this] { MonthCommand(doc_.chart, do
 void TForm1::PriorClick() { RunChartCommand([this] { PriorCommand(doc_.chart, doc_.chartGrid); }); }
 void TForm1::TomonthClick() { RunChartCommand([this] { ThisMonthCommand(doc_.chart, doc_.chartGrid); }); }
 void TForm1::NextClick() { RunChartCommand([this] { NextCommand(doc_.chart, doc_.chartGrid); }); }
+
+void TForm1::ShowHolidays(bool show) {
+    doc_.chart.showHolidays = show;
+    Action("Holidays")->setChecked(show);
+    RepaintPanes();
+}
 
 void TForm1::Schedule1MouseUp(Qt::MouseButton button, QPoint pos) {
     if (button != Qt::LeftButton) return;

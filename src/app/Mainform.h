@@ -87,6 +87,8 @@ public:
     void PriorClick();
     void TomonthClick();
     void NextClick();
+    // National holidays shaded in the month view and on its pages, or not.
+    void ShowHolidays(bool show);
     void Schedule1MouseUp(Qt::MouseButton button, QPoint pos);
     void Schedule1DblClick();
     void Schedule2DblClick();

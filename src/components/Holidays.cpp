@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <mutex>
+#include <set>
 
 namespace vinta {
 
@@ -141,6 +143,25 @@ std::string HolidayLine(const Holiday& h) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d/%02d/%02d,", h.year, h.month, h.day);
     return buf + h.name;
+}
+
+bool IsHoliday(int year, int month, int day) {
+    // Painting asks for every day column of every repaint: the year's list is
+    // kept as a set of month * 32 + day, for the years asked about.
+    static std::mutex guard;
+    static std::map<int, std::set<int>> years;
+    std::lock_guard<std::mutex> lock(guard);
+    auto [at, fresh] = years.try_emplace(year);
+    if (fresh)
+        for (const Holiday& h : JapaneseHolidays(year)) at->second.insert(h.month * 32 + h.day);
+    return at->second.count(month * 32 + day) > 0;
+}
+
+bool IsDayOff(int year, int month, int day, bool holidays) {
+    // Zeller's congruence, Sunday 0: the library stays free of the store's date helpers.
+    const int m = month < 3 ? month + 12 : month, y = month < 3 ? year - 1 : year;
+    const int dow = (day + 13 * (m + 1) / 5 + y + y / 4 - y / 100 + y / 400 + 6) % 7;
+    return dow == 0 || dow == 6 || (holidays && IsHoliday(year, month, day));
 }
 
 }  // namespace vinta

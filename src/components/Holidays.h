@@ -21,6 +21,12 @@ constexpr int kFirstHolidayYear = 1955;
 // The holidays of `year` in date order; empty before 1955.
 std::vector<Holiday> JapaneseHolidays(int year);
 
+// Whether the day is a national holiday; each year worked out once.
+bool IsHoliday(int year, int month, int day);
+
+// A day the chart shades: Saturday, Sunday, and with `holidays` a national holiday.
+bool IsDayOff(int year, int month, int day, bool holidays);
+
 // "yyyy/mm/dd,name", the form the calendar control reads.
 std::string HolidayLine(const Holiday& h);
 

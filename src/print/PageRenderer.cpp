@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "components/Holidays.h"
 #include "framework/Canvas.h"
 #include "runtime/Sjis.h"
 #include "runtime/StringGrid.h"
@@ -158,8 +159,7 @@ void PageRenderer::DrawPageFrame() {
         const double w = static_cast<double>(R - CL) / n;
         for (int j = 0; j < n; ++j) {
             const Date d = ColumnDate(src_.chart, j);
-            const int dow = DayOfWeek(d.year, d.month, d.day);
-            if (dow != 0 && dow != 6) continue;
+            if (!IsDayOff(d.year, d.month, d.day, src_.chart.showHolidays)) continue;
             c.SetBrush(kWeekend);
             Fill(Trunc(CL + j * w), Ytop + 45, Trunc(CL + (j + 1) * w), B);
             c.SetBrush(Qt::white);

@@ -15,6 +15,8 @@ struct ChartState {
     SystemTime today{};
     Date viewStart{};
     Date viewEnd{};
+    // National holidays shaded as Sundays are, in the month view and on its pages.
+    bool showHolidays = true;
 };
 
 }  // namespace vinta

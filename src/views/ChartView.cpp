@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "components/Holidays.h"
 #include "framework/Canvas.h"
 #include "framework/Colors.h"
 #include "runtime/StringGrid.h"
@@ -115,9 +116,8 @@ void MonthBackground(Canvas& c, const ChartState& s, int col, int row, int left,
     }
     if (d == Today(s)) {
         c.SetBrush(kToday);
-    } else {
-        int dow = DayOfWeek(d.year, d.month, d.day);
-        if (dow == 0 || dow == 6) c.SetBrush(kWeekend);
+    } else if (IsDayOff(d.year, d.month, d.day, s.showHolidays)) {
+        c.SetBrush(kWeekend);
     }
     c.FillRect(left, top, r1, bottom);
     Separator(c, r1, top, bottom, d.day == DaysInMonth(d.year, d.month));

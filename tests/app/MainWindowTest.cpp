@@ -256,6 +256,24 @@ TEST_F(MainWindow, TheNextStartReopensTheRememberedFile) {
     EXPECT_EQ(Text(0), QStringLiteral("ファイルが見つかりません。\r\n読み込みを中止します。\r\n\r\n") + Path("plan.kts"));
 }
 
+// 表示 > 祝日を表示: on at the first start, and as it was left at the next.
+TEST_F(MainWindow, HolidaysShownIsRemembered) {
+    for (bool shown : {true, false, true}) {
+        TForm1& f = Open();
+        QAction* item = f.Action("Holidays");
+        ASSERT_TRUE(item && item->isCheckable());
+        if (item->isChecked() != shown) item->trigger();
+        EXPECT_EQ(f.Document().chart.showHolidays, shown);
+        f.close();
+        form.reset();
+        EXPECT_EQ(Open().Action("Holidays")->isChecked(), shown);
+        EXPECT_EQ(form->Document().chart.showHolidays, shown);
+        form.reset();
+    }
+    fs::remove(dir_ / "VINTA.ini");
+    EXPECT_TRUE(Open().Action("Holidays")->isChecked()) << "on by default";
+}
+
 // The panes scroll together with the scroll bar and the Up and Down keys.
 TEST_F(MainWindow, PanesScrollTogether) {
     TForm1& f = Open();

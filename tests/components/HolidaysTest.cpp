@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "components/Holidays.h"
+#include "store/Kdatetime.h"
 
 namespace vinta {
 namespace {
@@ -90,6 +92,32 @@ TEST(JapaneseHolidays, RangeAndForm) {
         for (size_t i = 1; i < list.size(); ++i)
             ASSERT_LT(HolidayLine(list[i - 1]), HolidayLine(list[i])) << y << " in date order, once each";
     }
+}
+
+}  // namespace
+}  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// A day off is a Saturday, a Sunday or (when asked) a holiday, every day of
+// years either side of the leap rules' turns.
+TEST(JapaneseHolidays, DaysOffAreWeekendsAndHolidays) {
+    for (int y : {1999, 2000, 2026, 2027, 2100}) {
+        std::set<int> holidays;
+        for (const Holiday& h : JapaneseHolidays(y)) holidays.insert(h.month * 32 + h.day);
+        for (int m = 1; m <= 12; ++m) {
+            for (int d = 1; d <= DaysInMonth(y, m); ++d) {
+                const int dow = DayOfWeek(y, m, d);
+                const bool weekend = dow == 0 || dow == 6;
+                ASSERT_EQ(IsDayOff(y, m, d, false), weekend) << y << "/" << m << "/" << d;
+                ASSERT_EQ(IsHoliday(y, m, d), holidays.count(m * 32 + d) > 0) << y << "/" << m << "/" << d;
+                ASSERT_EQ(IsDayOff(y, m, d, true), weekend || holidays.count(m * 32 + d)) << y << "/" << m << "/" << d;
+            }
+        }
+    }
+    EXPECT_TRUE(IsHoliday(2027, 1, 11)) << "成人の日";
+    EXPECT_FALSE(IsHoliday(1954, 1, 1)) << "before the law";
 }
 
 }  // namespace

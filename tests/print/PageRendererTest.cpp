@@ -108,6 +108,28 @@ TEST_F(Pages, MonthStrip) {
     EXPECT_EQ(DarkIn({static_cast<int>(CL + 8 * w + 2), top + 20, static_cast<int>(w) - 2, 11}), 0) << "no tens on the 9th";
 }
 
+// The printed month view shades national holidays as weekends, unless the
+// window has them turned off.
+TEST_F(Pages, MonthStripHolidays) {
+    chart.viewMode = kMonthView;
+    chart.viewStart = {2027, 1, 1};
+    chart.viewEnd = {2027, 3, 31};
+    Rows(1);
+    const QColor shaded(220, 220, 220), white(255, 255, 255);
+    for (bool shown : {true, false}) {
+        chart.showHolidays = shown;
+        Render(1);
+        const double w = static_cast<double>(R() - CL) / 90;
+        const int y = Ytop() + 300;
+        auto at = [&](int j) { return At(static_cast<int>(CL + (j + 0.5) * w), y); };
+        EXPECT_EQ(at(10), shown ? shaded : white) << "成人の日, Monday 11 January";
+        EXPECT_EQ(at(41), shown ? shaded : white) << "建国記念の日, Thursday 11 February";
+        EXPECT_EQ(at(53), shown ? shaded : white) << "天皇誕生日, Tuesday 23 February";
+        EXPECT_EQ(at(11), white) << "Tuesday 12 January";
+        EXPECT_EQ(at(9), shaded) << "Sunday 10 January";
+    }
+}
+
 // Bars: the visible part of the task, its progress band in proportion.
 TEST_F(Pages, BarsAndProgress) {
     Rows(4);

@@ -182,7 +182,7 @@ TEST_F(Chart, MonthViewBar) {
     draw(20, 120);
     EXPECT_EQ(pic.At(139, T + 7), kBlue) << "end mark at Right - 1";
     EXPECT_EQ(pic.At(130, T + 7), kCyan);
-    draw(21, 150);
+    draw(22, 150);  // the 21st is 春分の日, shaded
     EXPECT_EQ(pic.At(160, T + 7), QColor(220, 220, 220));
 }
 
@@ -203,6 +203,26 @@ TEST_F(Chart, MonthViewDayColours) {
     EXPECT_EQ(pic.At(79, 5), QColor(1, 2, 3)) << "the separator column is the next cell's";
     Draw(30, 1, {90, 30, 20, 18});  // 31 March: solid separator
     for (int y = 31; y < 48; ++y) EXPECT_EQ(pic.At(109, y), kGrey);
+}
+
+// National holidays are shaded as Sundays are, in a January and a February,
+// unless turned off; the days beside them are not.
+TEST_F(Chart, MonthViewHolidays) {
+    SetView(state, sch.chart, kMonthView, {2027, 1, 1});
+    const QColor off(220, 128, 128), working = Colors::Window();
+    const struct {
+        int col;  // days from 2027/01/01
+        bool holiday;
+    } days[] = {{10, true}, {11, false}, {41, true}, {42, false}, {53, true}, {52, false}, {0, true}};
+    for (bool shown : {true, false}) {
+        state.showHolidays = shown;
+        for (auto [col, holiday] : days) {
+            Draw(col, 1, {200, 60, 20, 18});
+            EXPECT_EQ(pic.At(205, 65), holiday && shown ? off : working) << "day " << col << " shown " << shown;
+        }
+        Draw(9, 1, {200, 60, 20, 18});  // Sunday 10 January: a day off either way
+        EXPECT_EQ(pic.At(205, 65), off);
+    }
 }
 
 TEST_F(Chart, OpenEndedHiddenAndFoldedRows) {
