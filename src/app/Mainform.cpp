@@ -326,6 +326,10 @@ bool TForm1::FindRow(const QString& text, bool forward) {
     if (found < 0) return false;
     const int row = found + 1;
     RevealRow(doc_, row);
+    // The bar's start shown: the period steps to it as the next and previous commands would.
+    if (const std::optional<Date> start = ParseDateText(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, found)))
+        if (const Date to = StartShowing(doc_.chart, *start); !(to == doc_.chart.viewStart))
+            SetView(doc_.chart, doc_.chartGrid, doc_.chart.viewMode, to);
     Schedule1()->SetRow(row);
     Schedule2()->SetRow(row);
     RepaintPanes();

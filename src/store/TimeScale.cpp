@@ -22,6 +22,15 @@ void LayOutPeriod(ChartState& s, int mode, Date date) {
     s.viewEnd = {y, m, DaysInMonth(y, m)};
 }
 
+Date StartShowing(const ChartState& s, Date date) {
+    const bool before = DaysFrom(s.viewStart, date) < 0, after = DaysFrom(date, s.viewEnd) < 0;
+    if (!before && !after) return s.viewStart;
+    if (s.viewMode == kYearView) return {before ? date.year : date.year - kYears + 1, 1, 1};
+    // Months counted from year 0, so that stepping back over January is plain arithmetic.
+    const int month = date.year * 12 + date.month - 1 - (before ? 0 : kMonths - 1);
+    return {month / 12, month % 12 + 1, 1};
+}
+
 int ColumnCount(const ChartState& s) {
     if (s.viewMode == kYearView) return (s.viewEnd.year - s.viewStart.year + 1) * 12;
     return DaysBetween(s.viewStart.year, s.viewStart.month, s.viewStart.day, s.viewEnd.year, s.viewEnd.month,

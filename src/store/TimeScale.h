@@ -12,6 +12,11 @@ namespace vinta {
 // of its month; today is read as the local date.
 void LayOutPeriod(ChartState& state, int mode, Date date);
 
+// The start of the period that shows `date`, reached as the next and
+// previous commands step (a year, or a month, at a time): the period's own
+// start when it shows `date` already.
+Date StartShowing(const ChartState& state, Date date);
+
 int ColumnCount(const ChartState& state);
 // The date column `col` stands for (the 1st of its month in the year view).
 Date ColumnDate(const ChartState& state, int col);

@@ -11,6 +11,7 @@
 #include <tuple>
 
 #include "AppFixture.h"
+#include "views/ChartView.h"
 #include "framework/GridWidget.h"
 #include "runtime/Sjis.h"
 #include "views/FindBar.h"
@@ -171,6 +172,40 @@ TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {
     }
     EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Expanded, 0), "1");
     EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Expanded, 1), "1");
+}
+
+// A found row's bar is shown: the period steps (as Next and Prior do) until
+// the bar's start is in it, in both views, and stays where it shows already.
+TEST_F(Keys, FindShowsTheBar) {
+    TForm1& f = Shown(0);
+    ScheduleDocument& t = f.Document();
+    auto task = [&](int g, const char* name, const char* start) {
+        for (auto [col, v] : {std::pair{outline::Level, "0"}, std::pair{outline::Type, "1"},
+                              std::pair{outline::StartDate, start}, std::pair{outline::EndDate, start}})
+            t.store.SetCellText(t.outlineSlot, col, g - 1, v);
+        Name(g, name);
+    };
+    task(1, "early", "2019/05/20");
+    task(2, "late", "2035/02/03");
+    task(3, "within", "2027/06/01");
+    task(4, "undated", "");
+    const struct {
+        int view;
+        const char* name;
+        Date start;  // the period's start after finding
+    } cases[] = {
+        {kYearView, "within", {2026, 1, 1}}, {kYearView, "late", {2033, 1, 1}}, {kYearView, "early", {2019, 1, 1}},
+        {kYearView, "undated", {2019, 1, 1}}, {kMonthView, "early", {2019, 5, 1}}, {kMonthView, "late", {2034, 12, 1}},
+        {kMonthView, "within", {2027, 6, 1}}, {kMonthView, "early", {2019, 5, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (t.chart.viewMode != c.view) SetView(t.chart, t.chartGrid, c.view, {2026, 12, 1});
+        f.Schedule1()->SetRow(1);
+        ASSERT_TRUE(f.FindRow(QString::fromLatin1(c.name), true) || f.FindRow(QString::fromLatin1(c.name), false));
+        EXPECT_EQ(t.chart.viewStart, c.start);
+        EXPECT_EQ(t.chart.viewMode, c.view);
+    }
 }
 
 // Without a mouse: minus or Ctrl+Left folds the current row, plus or
