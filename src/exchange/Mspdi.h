@@ -12,6 +12,9 @@
 
 namespace vinta {
 
+// ConstraintType values: every dated task is written held to its own start.
+constexpr int kMustStartOn = 2, kStartNoEarlierThan = 4;
+
 std::string WriteMspdi(const Plan& plan);
 
 // What a plan cannot hold, counted as it was read.

@@ -93,7 +93,6 @@ private:
     void Take(Fields& f, const std::string& name) {
         f[name] = text_;
         if (name == "Cost" && Number(text_) != 0) ++left.costs;
-        if (name == "ConstraintType" && Number(text_) != 0) ++left.constraints;
     }
     // The innermost element is `child` and its parent `parent`.
     bool Under(const char* parent, const char* child) const {
@@ -119,7 +118,7 @@ PlanTask::Kind KindOf(const std::string& text) {
     return PlanTask::Task;
 }
 
-Plan Build(const Reader& r) {
+Plan Build(const Reader& r, int& constraints) {
     Plan plan;
     plan.title = Get(r.project, "Title").empty() ? Get(r.project, "Name") : Get(r.project, "Title");
     std::unordered_map<int, int> resourceNo;  // UID -> the number it gets
@@ -149,6 +148,12 @@ Plan Build(const Reader& r) {
             p.start = DateOf(get("Start"));
             p.end = DateOf(get("Finish"));
         }
+        // A task held to its own start is what every dated row is here;
+        // any other constraint is the scheduler's, and left out.
+        const int constraint = Number(get("ConstraintType"));
+        if (constraint != 0 && !((constraint == kMustStartOn || constraint == kStartNoEarlierThan) &&
+                                 p.start && DateOf(get("ConstraintDate")) == p.start))
+            ++constraints;
         p.progress = std::clamp(Number(get("PercentComplete")), 0, 100);
         p.memo = get("Notes");
         p.line = t.line;
@@ -211,7 +216,8 @@ std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error) {
         error = "not a Microsoft Project XML file (no Project element)";
         return std::nullopt;
     }
-    return MspdiRead{Build(reader), reader.left};
+    Plan plan = Build(reader, reader.left.constraints);
+    return MspdiRead{std::move(plan), reader.left};
 }
 
 }  // namespace vinta

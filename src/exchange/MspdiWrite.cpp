@@ -57,19 +57,13 @@ int WorkingDays(const Date& from, const Date& to) {
     return count;
 }
 
-void Dates(std::string& out, const char* indent, const std::optional<Date>& start, const std::optional<Date>& end,
-           bool duration) {
-    if (!start) return;
-    const Date finish = LastDay(*start, end);
-    Element(out, indent, "Start", Stamp(*start, 8));
-    Element(out, indent, "Finish", Stamp(finish, 17));
-    if (duration) {
-        const std::string hours = "PT" + std::to_string(WorkingDays(*start, finish) * 8) + "H0M0S";
-        Element(out, indent, "Duration", hours);
-        Element(out, indent, "Work", hours);
-        Element(out, indent, "DurationFormat", "7");  // days
-    }
-}
+std::string Hours(int hours) { return "PT" + std::to_string(hours) + "H0M0S"; }
+
+// A span's working hours, eight a working day.
+int SpanHours(const Date& start, const std::optional<Date>& end) { return WorkingDays(start, LastDay(start, end)) * 8; }
+
+// The dates of an assignment: its own, or its task's where it has none.
+std::optional<Date> Or(const std::optional<Date>& own, const std::optional<Date>& task) { return own ? own : task; }
 
 // The outline numbers "1", "1.1", "1.2", "2" of the plan's tasks, their
 // levels counted from 1; a level deeper than the one above by more than one
@@ -88,21 +82,42 @@ std::vector<std::pair<std::string, int>> OutlineNumbers(const Plan& plan) {
     return out;
 }
 
+// The schema's order: UID ID Name Type WBS OutlineNumber OutlineLevel Start
+// Finish Duration DurationFormat Work Milestone Summary PercentComplete
+// ConstraintType ConstraintDate Notes ExtendedAttribute.
 void Task(std::string& out, const Plan& plan, size_t i, const std::pair<std::string, int>& number) {
     const PlanTask& t = plan.tasks[i];
     const char* in = "      ";
+    const bool summary = plan.HasChildren(i);
+    const std::optional<Date> start = t.kind != PlanTask::Comment ? t.start : std::nullopt;
     out += "    <Task>\n";
     Element(out, in, "UID", std::to_string(i + 1));
     Element(out, in, "ID", std::to_string(i + 1));
     Element(out, in, "Name", t.name);
+    Element(out, in, "Type", "1");  // fixed duration: the dates are the plan, people do not stretch them
     Element(out, in, "WBS", number.first);
     Element(out, in, "OutlineNumber", number.first);
     Element(out, in, "OutlineLevel", std::to_string(number.second));
-    const bool dated = t.kind != PlanTask::Comment;
-    Dates(out, in, dated ? t.start : std::nullopt, t.end, true);
-    Element(out, in, "PercentComplete", std::to_string(std::clamp(t.progress, 0, 100)));
-    Element(out, in, "Summary", plan.HasChildren(i) ? "1" : "0");
+    // Zero hours rather than none for a row without dates: readers compute with them.
+    int work = 0;  // one unit per person, each for the assignment's own span
+    for (const PlanAssignment& a : t.assignments)
+        if (const std::optional<Date> from = Or(a.start, start)) work += SpanHours(*from, Or(a.end, t.end));
+    if (start) {
+        Element(out, in, "Start", Stamp(*start, 8));
+        Element(out, in, "Finish", Stamp(LastDay(*start, t.end), 17));
+    }
+    Element(out, in, "Duration", Hours(start ? SpanHours(*start, t.end) : 0));
+    Element(out, in, "DurationFormat", "7");  // days
+    Element(out, in, "Work", Hours(work));
     Element(out, in, "Milestone", "0");
+    Element(out, in, "Summary", summary ? "1" : "0");
+    Element(out, in, "PercentComplete", std::to_string(std::clamp(t.progress, 0, 100)));
+    // Held to its own start, so that a scheduler without links leaves it
+    // there instead of moving it to the project's start; a summary follows its rows.
+    if (start && !summary) {
+        Element(out, in, "ConstraintType", std::to_string(kStartNoEarlierThan));
+        Element(out, in, "ConstraintDate", Stamp(*start, 8));
+    }
     if (!t.memo.empty()) Element(out, in, "Notes", t.memo);
     out += "      <ExtendedAttribute>\n";
     Element(out, "        ", "FieldID", kText1);
@@ -126,18 +141,25 @@ void Resources(std::string& out, const Plan& plan) {
     out += "  </Resources>\n";
 }
 
+// The schema's order: UID TaskUID ResourceUID PercentWorkComplete Finish
+// Notes Start Units Work.
 void Assignments(std::string& out, const Plan& plan) {
     out += "  <Assignments>\n";
     int uid = 0;
     for (size_t i = 0; i < plan.tasks.size(); ++i)
         for (const PlanAssignment& a : plan.tasks[i].assignments) {
+            const char* in = "      ";
+            const std::optional<Date> start = Or(a.start, plan.tasks[i].start), end = Or(a.end, plan.tasks[i].end);
             out += "    <Assignment>\n";
-            Element(out, "      ", "UID", std::to_string(++uid));
-            Element(out, "      ", "TaskUID", std::to_string(i + 1));
-            Element(out, "      ", "ResourceUID", std::to_string(a.resource));
-            Element(out, "      ", "PercentWorkComplete", std::to_string(std::clamp(a.progress, 0, 100)));
-            Dates(out, "      ", a.start ? a.start : plan.tasks[i].start, a.end ? a.end : plan.tasks[i].end, false);
-            if (!a.memo.empty()) Element(out, "      ", "Notes", a.memo);
+            Element(out, in, "UID", std::to_string(++uid));
+            Element(out, in, "TaskUID", std::to_string(i + 1));
+            Element(out, in, "ResourceUID", std::to_string(a.resource));
+            Element(out, in, "PercentWorkComplete", std::to_string(std::clamp(a.progress, 0, 100)));
+            if (start) Element(out, in, "Finish", Stamp(LastDay(*start, end), 17));
+            if (!a.memo.empty()) Element(out, in, "Notes", a.memo);
+            if (start) Element(out, in, "Start", Stamp(*start, 8));
+            Element(out, in, "Units", "1");
+            Element(out, in, "Work", Hours(start ? SpanHours(*start, end) : 0));
             out += "    </Assignment>\n";
         }
     out += "  </Assignments>\n";
@@ -160,11 +182,12 @@ std::string WriteMspdi(const Plan& plan) {
         const Date end = t.end ? *t.end : *t.start;
         if (!last || Jdn(end) > Jdn(*last)) last = end;
     }
-    if (first) {
-        Element(out, "  ", "StartDate", Stamp(*first, 8));
-        Element(out, "  ", "FinishDate", Stamp(*last, 17));
-    }
+    // The schema's order; StartDate is what a schedule from the start needs.
     Element(out, "  ", "ScheduleFromStart", "1");
+    const Date from = first ? *first : LocalToday();
+    Element(out, "  ", "StartDate", Stamp(from, 8));
+    Element(out, "  ", "FinishDate", Stamp(last ? *last : from, 17));
+    Element(out, "  ", "CurrencyCode", "JPY");
     Element(out, "  ", "MinutesPerDay", "480");
     Element(out, "  ", "MinutesPerWeek", "2400");
     out += "  <ExtendedAttributes>\n    <ExtendedAttribute>\n";

@@ -29,8 +29,9 @@ def walk(node, depth, out):
         walk(t, depth + 1, out)
 
 
+root = ET.parse(sys.argv[2]).getroot()
 planner = []
-walk(ET.parse(sys.argv[2]).getroot().find("tasks"), 0, planner)
+walk(root.find("tasks"), 0, planner)
 check("planner's task count", len(planner), len(rows))
 for (task, depth), cells in zip(planner, rows):
     name = cells[2]
@@ -40,6 +41,29 @@ for (task, depth), cells in zip(planner, rows):
     if cells[7] != "2" and cells[4].strip():
         check(f"{name}: start", task.get("start")[:8], day(cells[4]).strftime("%Y%m%d"))
         check(f"{name}: end", task.get("end")[:8], day(cells[5]).strftime("%Y%m%d"))
+        # Planner schedules a task without links from the project's start
+        # unless it is held to its own: every dated row but a summary is.
+        constraint = task.find("constraint")
+        if task.find("task") is None:
+            check(f"{name}: constraint", constraint is not None and constraint.get("type"), "start-no-earlier-than")
+            if constraint is not None:
+                check(f"{name}: constraint's day", constraint.get("time")[:8], day(cells[4]).strftime("%Y%m%d"))
+        else:
+            check(f"{name}: a summary's constraint", constraint, None)
+    check(f"{name}: scheduling", task.get("scheduling"), "fixed-duration")
+
+# Each allocation is one person at 100 %, and a task's work is its people's.
+allocations = root.find("allocations").findall("allocation")
+check("allocations read", len(allocations) > 50, True)
+check("allocations with units", sorted({a.get("units") for a in allocations}), ["100"])
+working = {t.get("id"): int(t.get("work") or 0) for t, _ in planner}
+people = {}
+for a in allocations:
+    people[a.get("task-id")] = people.get(a.get("task-id"), 0) + 1
+for (task, depth) in planner:
+    if task.find("task") is None and task.get("id") not in people:
+        check(f"{task.get('name')}: work without people", working[task.get("id")], 0)
+check("tasks with people have work", all(working[t] > 0 for t in people), True)
 
 todos = [c for c in icalendar.Calendar.from_ical(open(sys.argv[3], "rb").read()).walk("VTODO")]
 dated = [c for c in rows if c[7] != "2"]
