@@ -5,6 +5,7 @@
 # The developer's own machine carries packages a user's lacks; this does not.
 #
 #   scripts/fresh-root.sh            # run both README commands in a new root
+#   scripts/fresh-root.sh --mirror   # print the mirror it takes from apt's configuration
 #   VINTA_ROOT_CACHE=DIR             # where the base root's tarball and ccache are kept
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,18 +13,28 @@ cache=${VINTA_ROOT_CACHE:-/var/cache/vinta-ci}
 tarball=$cache/bookworm-minbase.tar
 mkdir -p "$cache/ccache"
 
+# The mirror this machine's apt already uses (deb822 sources first, then
+# sources.list); the script names none of its own.
+mirror() {
+  local m etc=${APT_ETC:-/etc/apt}
+  m=$(grep -hE '^URIs:' "$etc"/sources.list.d/*.sources 2>/dev/null | tr ' ' '\n' | grep -m1 '/debian/\?$' || true)
+  [ -n "$m" ] || m=$(grep -hE '^deb ' "$etc"/sources.list "$etc"/sources.list.d/*.list 2>/dev/null |
+    sed -E 's/\[[^]]*\]//' | awk '{print $2}' | grep -m1 '/debian/\?$' || true)
+  if [ -z "$m" ]; then
+    echo "fresh-root: this machine's apt names no Debian mirror ($etc/sources.list or" \
+      "$etc/sources.list.d/*.sources); add the one to use and run again" >&2
+    return 1
+  fi
+  echo "$m"
+}
+
+# --mirror: only say which mirror it would use (for tests of the above).
+if [ "${1:-}" = --mirror ]; then mirror; exit; fi
+
 [ "$(id -u)" -eq 0 ] || { echo "fresh-root: needs root (debootstrap, chroot)" >&2; exit 1; }
 command -v debootstrap >/dev/null || {
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap >/dev/null
-}
-
-# The mirror this machine's apt already uses.
-mirror() {
-  local m
-  m=$(grep -hE '^URIs:' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}' | grep -m1 '/debian/\?$' || true)
-  [ -n "$m" ] || m=$(grep -hE '^deb ' /etc/apt/sources.list 2>/dev/null | awk '{print $2}' | grep -m1 '/debian/\?$' || true)
-  echo "${m:-http://deb.debian.org/debian}"
 }
 
 work=$(mktemp -d /var/tmp/vinta-fresh.XXXXXX)
@@ -32,9 +43,10 @@ cleanup() { rm -rf --one-file-system "$work"; }
 trap cleanup EXIT
 trap "exit 130" INT TERM
 
+m=$(mirror) || exit 1
 if [ ! -s "$tarball" ]; then
-  echo "fresh-root: debootstrap bookworm from $(mirror)"
-  debootstrap --variant=minbase bookworm "$root" "$(mirror)" >"$work/debootstrap.log" 2>&1 ||
+  echo "fresh-root: debootstrap bookworm from $m"
+  debootstrap --variant=minbase bookworm "$root" "$m" >"$work/debootstrap.log" 2>&1 ||
     { tail -20 "$work/debootstrap.log" >&2; exit 1; }
   tar -C "$root" -cf "$tarball.part" . && mv "$tarball.part" "$tarball"
 else
@@ -54,7 +66,6 @@ ff02::2	ip6-allrouters
 EOF
 tr -d '-' </proc/sys/kernel/random/uuid >"$root/etc/machine-id"
 cp -L /etc/resolv.conf "$root/etc/resolv.conf"
-m=$(mirror)
 printf 'deb %s bookworm main\ndeb %s bookworm-updates main\n' "$m" "$m" >"$root/etc/apt/sources.list"
 
 # A clean clone of what is committed, nothing of this checkout's builds.
