@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "framework/DatagramSocket.h"
+#include "runtime/Clock.h"
 
 namespace vinta {
 
@@ -135,7 +136,24 @@ void TKUDP::Ignore(const std::string& why) {
     if (OnStatus) OnStatus(this, "ignored: " + why);
 }
 
+namespace {
+int64_t NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(clock::Now().time_since_epoch()).count();
+}
+}  // namespace
+
+void TKUDP::Abandon(const std::string& why) {
+    if (expectedLength_ == 0) return;
+    if (OnStatus)
+        OnStatus(this, "abandoned: " + std::to_string(receivedLength_) + " of " + std::to_string(expectedLength_) +
+                           " bytes, " + why);
+    expectedLength_ = receivedLength_ = 0;
+}
+
+bool TKUDP::TransferStale() const { return expectedLength_ > 0 && NowMs() - lastPieceMs_ > kTransferTimeoutMs; }
+
 void TKUDP::Plain(int count, const std::string& msg, const std::string& from, int port) {
+    Abandon("a text of its own came");
     receiveBuffer_ = msg;
     const unsigned c = static_cast<unsigned>(count);
     if (OnReceiving) OnReceiving(this, c, c, c, from, port);
@@ -145,7 +163,9 @@ void TKUDP::Plain(int count, const std::string& msg, const std::string& from, in
 }
 
 void TKUDP::UDPDataReceived(int count, const std::string& bytes, const std::string& from, int port) {
+    if (TransferStale()) Abandon("nothing came for " + std::to_string(kTransferTimeoutMs / 1000) + " s");
     if (count < 1) {
+        Abandon("an empty text came");
         receiveBuffer_.clear();  // an empty text, not the last one again
         if (OnReceiveData) OnReceiveData(this, count, count, from, port);
         expectedLength_ = 0;
@@ -164,8 +184,10 @@ void TKUDP::UDPDataReceived(int count, const std::string& bytes, const std::stri
         int n = 0;
         if (!numberAfter(kLength, n)) return;
         if (n <= 0 || n > kMaxText) return Ignore("length " + std::to_string(n));
+        Abandon("a new text was announced");
         expectedLength_ = n;
         receivedLength_ = 0;
+        lastPieceMs_ = NowMs();
         receiveBuffer_.clear();
         ackCount_ = 0;
         if (!ASync) Send(std::string(kOk) + "0");
@@ -188,11 +210,15 @@ void TKUDP::ReceiveUnacknowledged(int count, const std::string& msg, const std::
         Send(QHostInfo::localHostName().toStdString());
         return;
     }
-    if (expectedLength_ == 0) return Plain(count, msg, from, port);
+    // A piece is 1024 bytes but the last, which makes the announced length
+    // exactly: anything else is a text of its own, and the transfer is over.
     const int size = static_cast<int>(msg.size());
-    if (receivedLength_ + size > expectedLength_) return Ignore("piece past the announced length");
+    const bool middle = size == kPiece && receivedLength_ + size < expectedLength_;
+    if (expectedLength_ == 0 || !(middle || receivedLength_ + size == expectedLength_))
+        return Plain(count, msg, from, port);
     receiveBuffer_ = msg;
     receivedLength_ += size;
+    lastPieceMs_ = NowMs();
     if (OnReceiving)
         OnReceiving(this, static_cast<unsigned>(expectedLength_), static_cast<unsigned>(receivedLength_),
                     static_cast<unsigned>(size), from, port);
@@ -234,6 +260,7 @@ void TKUDP::ReceivePiece(const std::string& msg, const std::string& from, int po
     if (receivedLength_ + size > expectedLength_) return Ignore("piece past the announced length");
     receiveBuffer_ = payload;
     receivedLength_ += size;
+    lastPieceMs_ = NowMs();
     ++ackCount_;
     if (OnReceiving)
         OnReceiving(this, static_cast<unsigned>(expectedLength_), static_cast<unsigned>(receivedLength_),

@@ -51,6 +51,9 @@ public:
     static constexpr int kPiece = 1024;
     // No text anyone sends comes near this; a longer announcement is ignored.
     static constexpr int kMaxText = 64 << 20;
+    // A transfer that receives nothing for this long is over: a lost last
+    // piece must not hold the texts that come after it.
+    static constexpr int kTransferTimeoutMs = 5000;
 
     // Uses `socket` (a QUdpSocket one when null), bound to LocalPort by Open.
     explicit TKUDP(std::unique_ptr<DatagramSocket> socket = nullptr);
@@ -108,6 +111,9 @@ private:
     void ReceiveUnacknowledged(int count, const std::string& msg, const std::string& from, int port);
     void ReceiveAnswer(bool ok, int k);
     void ReceivePiece(const std::string& msg, const std::string& from, int port);
+    // Ends a transfer still under way, saying so: a new text came instead, or nothing came for too long.
+    void Abandon(const std::string& why);
+    bool TransferStale() const;
 
     std::unique_ptr<DatagramSocket> socket_;
     int packetCount_ = 1;
@@ -115,6 +121,7 @@ private:
     int ackCount_ = 0;
     int expectedLength_ = 0;
     int receivedLength_ = 0;
+    int64_t lastPieceMs_ = 0;  // when the transfer under way last moved (the program's clock)
     std::string receiveBuffer_;
     std::string sendBuffer_;
     bool sendDataDue_ = false;   // a text whose last datagram has not gone out

@@ -12,6 +12,7 @@
 #include <map>
 
 #include "components/Kudp.h"
+#include "runtime/Clock.h"
 #include "framework/DatagramSocket.h"
 
 namespace vinta {
@@ -180,7 +181,8 @@ TEST_F(OnTheWire, AnAbandonedTransferNeverReachesTheNextText) {
         {false, {"%SLENGTH=3000", data(piece), "%SLENGTH=1500", data(piece), data(tail)}, {piece + tail}},
         {false, {"%SLENGTH=3000", data(piece), "%SDATA(99)short", "next"}, {"next"}},
         {true, {"%SLENGTH=3000", piece, "%SLENGTH=1500", piece, tail}, {piece + tail}},
-        {true, {"%SLENGTH=3000", piece, piece, piece, "%SLENGTH=1500", piece, tail}, {piece + tail}},
+        // A third piece of 1024 cannot be part of 3000: a text of its own.
+        {true, {"%SLENGTH=3000", piece, piece, piece, "%SLENGTH=1500", piece, tail}, {piece, piece + tail}},
         {false, {"hello", ""}, {"hello", ""}},
         {false, {"%SLENGTH=3000", data(piece), ""}, {""}},
     };
@@ -201,6 +203,69 @@ TEST_F(OnTheWire, AnAbandonedTransferNeverReachesTheNextText) {
     }
     EXPECT_LE(at.mostHeld, 2000u);
     EXPECT_TRUE(at.texts.empty());
+}
+
+// A sender that gives up mid-transfer and sends plain texts: each arrives on
+// its own, in both modes, and the transfer is said to be abandoned. A piece
+// is 1024 bytes but the last, which makes the announced length exactly.
+TEST_F(OnTheWire, TextsAfterAnAbandonedTransferArriveAlone) {
+    const std::string piece = Text(1024), plain = Text(500), shortText = "short";
+    for (bool async : {true, false}) {
+        SCOPED_TRACE(async ? "unacknowledged" : "acknowledged");
+        Collector at;
+        at.Attach(b);
+        b.ASync = async;
+        const std::string first = async ? piece : "%SDATA(1024)" + piece;
+        for (const std::string& d : {std::string("%SLENGTH=3000"), first, plain, shortText, std::string()})
+            b.UDPDataReceived(static_cast<int>(d.size()), d, "127.0.0.1", 5001);
+        EXPECT_EQ(at.texts, (std::vector<std::string>{plain, shortText, ""}));
+        ASSERT_FALSE(at.statuses.empty());
+        EXPECT_EQ(at.statuses.front(), "abandoned: 1024 of 3000 bytes, a text of its own came");
+        EXPECT_EQ(b.ExpectedLength(), 0);
+    }
+    // Sizes either side of what can follow: 1023 and 1025 are no middle piece,
+    // 975 is no last piece of 2000 after 1024; 976 is.
+    b.ASync = true;
+    const struct {
+        size_t size;
+        bool piece;
+    } sizes[] = {{1023, false}, {1025, false}, {975, false}, {977, false}, {976, true}, {1024, false}};
+    for (auto [size, isPiece] : sizes) {
+        Collector at;
+        at.Attach(b);
+        for (const std::string& d : {std::string("%SLENGTH=2000"), piece, Text(size)})
+            b.UDPDataReceived(static_cast<int>(d.size()), d, "127.0.0.1", 5001);
+        EXPECT_EQ(at.texts, (std::vector<std::string>{isPiece ? piece + Text(size) : Text(size)})) << size;
+    }
+}
+
+// A transfer that hears nothing for five seconds is over: a datagram of just
+// the missing size after that is a text of its own, in both modes.
+TEST_F(OnTheWire, ASilentTransferEnds) {
+    const std::string piece = Text(1024), rest = Text(976);
+    for (bool async : {true, false}) {
+        for (int waitedMs : {TKUDP::kTransferTimeoutMs, TKUDP::kTransferTimeoutMs + 1}) {
+            clock::FixedScope now(std::chrono::system_clock::time_point(std::chrono::hours(500000)));
+            Collector at;
+            at.Attach(b);
+            b.ASync = async;
+            auto send = [&](const std::string& d) { b.UDPDataReceived(static_cast<int>(d.size()), d, "127.0.0.1", 5001); };
+            send("%SLENGTH=2000");
+            send(async ? piece : "%SDATA(1024)" + piece);
+            clock::Fix(std::chrono::system_clock::time_point(std::chrono::hours(500000)) +
+                       std::chrono::milliseconds(waitedMs));
+            send(async ? rest : "%SDATA(976)" + rest);
+            const bool ended = waitedMs > TKUDP::kTransferTimeoutMs;
+            if (async) {
+                EXPECT_EQ(at.texts, (std::vector<std::string>{ended ? rest : piece + rest})) << waitedMs;
+            } else {
+                EXPECT_EQ(at.texts, ended ? std::vector<std::string>{} : std::vector<std::string>{piece + rest})
+                    << waitedMs;
+            }
+            EXPECT_EQ(!at.statuses.empty() && at.statuses.front().find("nothing came for 5 s") != std::string::npos,
+                      ended);
+        }
+    }
 }
 
 // The sender knows the text arrived only when the receiver asks past its last
