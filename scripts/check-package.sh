@@ -15,6 +15,16 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 desktop-file-validate "$prefix/share/applications/vinta.desktop"
 
+# The software centres' entry: valid, launching the desktop entry, its newest
+# release the changelog's, as dpkg reads the changelog.
+metainfo=$prefix/share/metainfo/example.vinta.Vinta.metainfo.xml
+appstreamcli validate --no-net --pedantic "$metainfo" >"$work/appstream.log" 2>&1 ||
+  { cat "$work/appstream.log" >&2; fail "appstreamcli validate"; }
+grep -q '<launchable type="desktop-id">vinta.desktop</launchable>' "$metainfo" || fail "no launchable"
+version=$(dpkg-parsechangelog -l data/debian/changelog -S Version)
+date=$(date -u -d "$(dpkg-parsechangelog -l data/debian/changelog -S Date)" +%F)
+grep -q "<release version=\"$version\" date=\"$date\"/>" "$metainfo" || fail "releases do not follow the changelog"
+
 update-mime-database "$prefix/share/mime"
 "$build/tools/vinta-kts" new "$work/plan.kts"
 cp "$work/plan.kts" "$work/renamed.dat"

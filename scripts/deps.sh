@@ -10,7 +10,7 @@ packages=(
   xvfb xauth imagemagick xdotool
   dbus-daemon at-spi2-core python3-pyatspi
   locales tzdata poppler-utils
-  desktop-file-utils shared-mime-info xdg-utils dpkg-dev file lintian
+  desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev file lintian
   clang libclang-rt-14-dev
 )
 missing=()
