@@ -1,7 +1,7 @@
 # What `cmake --install` puts on a desktop, and the Debian package made of it.
 include(GNUInstallDirs)
 
-install(TARGETS vinta vinta-kts RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vinta vinta-kts vinta-lan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/vinta.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # Software centres: the releases come from the Debian changelog, newest first,
 # as "vinta (VERSION) ..." lines each closed by a " -- NAME <MAIL>  DATE" line.
@@ -39,7 +39,7 @@ endforeach()
 install(FILES data/icons/vinta.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # Debian wants manual pages compressed.
-foreach(page vinta vinta-kts)
+foreach(page vinta vinta-kts vinta-lan)
   set(gz ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1.gz)
   add_custom_command(OUTPUT ${gz}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man

@@ -37,7 +37,7 @@ for size in 16 22 24 32 48 64 128 256; do
   got=$(identify -format '%wx%h' "$prefix/share/icons/hicolor/${size}x${size}/apps/vinta.png")
   [ "$got" = "${size}x${size}" ] || fail "the ${size}px icon is $got"
 done
-for page in vinta vinta-kts; do
+for page in vinta vinta-kts vinta-lan; do
   gzip -t "$prefix/share/man/man1/$page.1.gz"
 done
 [[ $("$prefix/bin/vinta" --version) == "vinta "* ]] || fail "vinta --version"
