@@ -540,3 +540,53 @@ TEST(LanTool, SendWaitsForTheWholeTextAndListenTellsWhatItIgnores) {
 
 }  // namespace
 }  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// vinta-lan listen, in both modes, after a sender gave up mid-transfer: the
+// plain text, the short one and the empty one each arrive alone, and the
+// abandoned transfer is said on standard error.
+TEST(LanTool, ListenAfterAnAbandonedTransfer) {
+    for (bool async : {true, false}) {
+        QUdpSocket probe;
+        ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.localPort();
+        probe.close();
+        QProcess listen;
+        QStringList args{QStringLiteral("listen"), QString::number(port)};
+        if (async) args << QStringLiteral("--async");
+        listen.start(QStringLiteral(VINTA_LAN), args);
+        ASSERT_TRUE(listen.waitForStarted(5000));
+        QByteArray said;
+        QDeadlineTimer ready(10000);
+        while (!said.contains("listening") && !ready.hasExpired()) {
+            listen.waitForReadyRead(100);
+            said += listen.readAllStandardError();
+        }
+        ASSERT_TRUE(said.contains("listening")) << said.toStdString();
+        QUdpSocket sender;
+        const std::string plain = Text(500);
+        const QByteArray piece = QByteArray::fromStdString(Text(1024));
+        for (const QByteArray& d : {QByteArray("%SLENGTH=3000"), async ? piece : "%SDATA(1024)" + piece,
+                                    QByteArray::fromStdString(plain), QByteArray("short"), QByteArray()})
+            sender.writeDatagram(d, QHostAddress::LocalHost, port);
+        const std::string want = plain + "\nshort\n\n";
+        QByteArray out;
+        QDeadlineTimer got(10000);
+        while (out.size() < static_cast<qsizetype>(want.size()) && !got.hasExpired()) {
+            listen.waitForReadyRead(100);
+            out += listen.readAllStandardOutput();
+            said += listen.readAllStandardError();
+        }
+        EXPECT_EQ(out.toStdString(), want) << (async ? "async" : "acknowledged");
+        listen.waitForReadyRead(200);
+        said += listen.readAllStandardError();
+        EXPECT_TRUE(said.contains("abandoned: 1024 of 3000 bytes")) << said.toStdString();
+        listen.terminate();
+        listen.waitForFinished(5000);
+    }
+}
+
+}  // namespace
+}  // namespace vinta
