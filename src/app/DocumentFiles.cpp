@@ -5,6 +5,7 @@
 #include <QUndoStack>
 
 #include "runtime/Clock.h"
+#include "runtime/SafeFile.h"
 #include "store/Folding.h"
 #include "store/ScheduleDocument.h"
 #include "undo/ScheduleHistory.h"
@@ -132,6 +133,8 @@ void DocumentFiles::OpenAccept() {
     } else {
         lock_.Adopt(claim);
         SetAccess(claim);
+        // A save killed between its write and its rename left a full copy beside the schedule.
+        if (!ReadOnly()) safefile::SweepLeftovers(Native(path));
     }
     SetFileName(openDialog.fileName);
     base_ = FileName().isEmpty() ? FileStamp{} : stamp;

@@ -172,11 +172,14 @@ void TForm1::ReadSettings() {
     setGeometry(RememberedBounds(ini, "", geometry(), kDesignBounds.size()));
 }
 
+// One replacement of the file for all of them: a failure leaves the old file whole.
 void TForm1::WriteSettings() {
     Profile ini(settingsPath_.toStdString());
+    ini.Hold();
     ini.WriteString("OPT", "FileName", doc_.fileName);
     ini.WriteInteger("OPT", "Holidays", doc_.chart.showHolidays ? 1 : 0);
     RememberBounds(ini, "", geometry());
+    ini.Flush();
 }
 
 void TForm1::UpdateCaption() {
@@ -423,11 +426,13 @@ void TForm1::Schedule2DblClick() {
 bool TForm1::FormCloseQuery() { return ConfirmDiscard(); }
 
 void TForm1::FormClose() {
-    // Settings that cannot be written must not keep the program from ending.
+    // Settings that cannot be written must not keep the program from
+    // ending, but the user hears of them: the next start will not be as left.
     try {
         WriteSettings();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vinta: %s\n", e.what());
+        prompter().Error(SettingsNotWritten(settingsPath_, e.what()));
     }
 }
 

@@ -27,6 +27,11 @@ QString FilterSuffix(const QString& qtFilter) {
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
+QString SettingsNotWritten(const QString& path, const std::string& why) {
+    return QStringLiteral("設定を保存できませんでした。次の起動では、今回の設定（開いていたファイル、ウィンドウの位置など）は使われません。\r\n\r\n") +
+           path + QStringLiteral("\r\n") + QString::fromStdString(why);
+}
+
 QString DisplayText(const QString& text) {
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <deque>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -55,6 +56,8 @@ QString QtFilter(const QString& filter);
 // The extension a dialog's filter ("PDF(*.pdf)") names, for a name typed
 // without one; empty when it names several or any.
 QString FilterSuffix(const QString& qtFilter);
+// The standard error box's text when the settings file cannot be written.
+QString SettingsNotWritten(const QString& path, const std::string& why);
 // Line breaks of message texts as written ("\r\n") to what Qt shows.
 QString DisplayText(const QString& text);
 

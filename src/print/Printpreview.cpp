@@ -116,9 +116,12 @@ TForm2::~TForm2() {
     // FormDestroy: the bounds go back to the settings file.
     try {
         Profile ini(settingsPath_.toStdString());
+        ini.Hold();
         RememberBounds(ini, "2", geometry());
+        ini.Flush();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vinta: %s\n", e.what());
+        prompter_.Error(SettingsNotWritten(settingsPath_, e.what()));
     }
 }
 

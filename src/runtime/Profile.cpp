@@ -50,7 +50,6 @@ std::string ReadFile(const std::string& path) {
     return text;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) { return SplitLines(ReadFile(path)); }
 
 bool IsSection(const std::string& line, std::string* name) {
     std::string t = Trim(line);
@@ -85,8 +84,22 @@ void WriteAtomically(const std::string& path, const std::string& text) {
 
 }  // namespace
 
+std::string Profile::Text() const { return held_ ? heldText_ : ReadFile(path_); }
+
+void Profile::Hold() {
+    if (held_) return;
+    heldText_ = ReadFile(path_);
+    held_ = true;
+}
+
+void Profile::Flush() {
+    if (!held_) return;
+    held_ = false;
+    WriteAtomically(path_, heldText_);
+}
+
 std::string Profile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
-    return ReadStringFrom(ReadFile(path_), section, key, def);
+    return ReadStringFrom(Text(), section, key, def);
 }
 
 std::string Profile::ReadStringFrom(std::string_view text, const std::string& section, const std::string& key,
@@ -106,7 +119,7 @@ std::string Profile::ReadStringFrom(std::string_view text, const std::string& se
 }
 
 int Profile::ReadInteger(const std::string& section, const std::string& key, int def) const {
-    return ReadIntegerFrom(ReadFile(path_), section, key, def);
+    return ReadIntegerFrom(Text(), section, key, def);
 }
 
 int Profile::ReadIntegerFrom(std::string_view file, const std::string& section, const std::string& key, int def) {
@@ -132,7 +145,7 @@ bool Profile::WriteString(const std::string& section, const std::string& key, co
     // another key. Such a value is not kept at all.
     const bool whole = !BreaksLine(value);
     std::string entry = key + "=" + (whole ? value : std::string());
-    std::vector<std::string> lines = ReadLines(path_);
+    std::vector<std::string> lines = SplitLines(Text());
     int s = FindSection(lines, section);
     if (s < 0) {
         if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
@@ -154,7 +167,10 @@ bool Profile::WriteString(const std::string& section, const std::string& key, co
     }
     std::ostringstream out;
     for (const std::string& l : lines) out << l << "\n";
-    WriteAtomically(path_, out.str());
+    if (held_)
+        heldText_ = out.str();
+    else
+        WriteAtomically(path_, out.str());
     return whole;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 // A settings file in INI form with the behaviour of the desktop's profile
 // functions: sections and keys match without regard to letter case, lines the
-// program does not know are kept, and every write reaches the file at once.
+// program does not know are kept, and every write reaches the file at once,
+// unless held for one replacement of the file with the writes that belong together.
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vinta {
 
@@ -35,13 +37,22 @@ public:
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
 
+    // From Hold on, writes (and reads) go to a copy of the file in memory;
+    // Flush replaces the file once with it, so that a failure leaves the whole
+    // old file. Flush throws ProfileError as a write does.
+    void Hold();
+    void Flush();
+
     // The same reading on the text of a settings file.
     static std::string ReadStringFrom(std::string_view text, const std::string& section, const std::string& key,
                                       const std::string& def);
     static int ReadIntegerFrom(std::string_view text, const std::string& section, const std::string& key, int def);
 
 private:
+    std::string Text() const;
     std::string path_;
+    bool held_ = false;
+    std::string heldText_;
 };
 
 }  // namespace vinta

@@ -156,6 +156,9 @@ bool Fail(std::string* error, int err) {
 bool WriteTemporary(int dirfd, const std::string& prefix, mode_t mode,
                     const std::function<bool(const PieceWriter&)>& produce, Temporary& t) {
     if (!OpenUnnamed(dirfd, mode, t) && !OpenNamed(dirfd, prefix, t)) return false;
+    // Held from the start, so that once it has a name no sweep of another
+    // program (or of an open of the same schedule) takes it before the rename.
+    ::flock(t.fd, LOCK_EX);
     if (::fchmod(t.fd, mode) != 0) return false;
     int writeErrno = 0;
     PieceWriter write = [&](std::string_view piece) {
@@ -300,6 +303,16 @@ bool CreateFileExclusive(const std::string& path, std::string_view bytes, std::s
     if (ok) ::fsync(dirfd);
     ::close(dirfd);
     return ok || Fail(error, err ? err : EIO);
+}
+
+void SweepLeftovers(const std::string& path) {
+    const std::filesystem::path target = Target(path);
+    std::filesystem::path dir = target.parent_path();
+    if (dir.empty()) dir = ".";
+    const int dirfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0) return;
+    SweepStale(dirfd, TempPrefix(target));
+    ::close(dirfd);
 }
 
 void SetUnnamedTemporaryAllowed(bool allowed) { unnamedAllowed = allowed; }

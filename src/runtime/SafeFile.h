@@ -65,6 +65,10 @@ bool ReplaceFileWith(const std::string& path, const std::function<bool(const Pie
 // half written. False with `error` set (EEXIST when the name is taken).
 bool CreateFileExclusive(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
+// Removes what a killed replacement of `path` left beside it: files of the
+// temporary pattern ".NAME.XXXXXX" that no running writer holds.
+void SweepLeftovers(const std::string& path);
+
 // Turns the unnamed temporary file off (for tests of the named fallback).
 void SetUnnamedTemporaryAllowed(bool allowed);
 

@@ -7,6 +7,9 @@
 #include <QGuiApplication>
 #include <QStatusBar>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
+
 #include <fstream>
 
 #include "AppFixture.h"
@@ -298,6 +301,51 @@ TEST_F(Sharing, AFolderWithoutRoomForALockOpensReadOnly) {
     EXPECT_TRUE(f.windowTitle().contains(QStringLiteral("読み取り専用")));
     EXPECT_TRUE(Status().contains(QStringLiteral("ロックファイルを作れない")));
     EXPECT_EQ(Lock(Path("plan.kts")).state, doclock::State::kNone);
+}
+
+// Opening a schedule removes what a save killed between its write and its
+// rename left beside it, but not a temporary a running writer holds, nor
+// anything else of a hidden name.
+TEST_F(Sharing, OpeningSweepsLeftoversOfKilledSaves) {
+    WriteSchedule(Path("plan.kts"), "plan");
+    for (const char* name : {".plan.kts.Ab3xYz", ".plan.kts.HELD01", ".plan.kts.bak", ".other.kts.Ab3xYz"})
+        std::ofstream((dir_ / name).string()) << std::string(4096, 'x');
+    const int held = ::open((dir_ / ".plan.kts.HELD01").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    TForm1& f = Open();
+    ASSERT_TRUE(f.OpenFile(Path("plan.kts")));
+    EXPECT_FALSE(fs::exists(dir_ / ".plan.kts.Ab3xYz"));
+    EXPECT_TRUE(fs::exists(dir_ / ".plan.kts.HELD01")) << "held by a writer";
+    EXPECT_TRUE(fs::exists(dir_ / ".plan.kts.bak")) << "not of the pattern";
+    EXPECT_TRUE(fs::exists(dir_ / ".other.kts.Ab3xYz")) << "another schedule's";
+    ::close(held);
+}
+
+// Settings that cannot be written at exit are said once, in the standard
+// error box naming the file; the old file stays whole.
+TEST_F(Sharing, SettingsThatCannotBeWrittenAreSaid) {
+    TForm1& f = Open();
+    f.close();
+    const std::string before = Bytes(Path("VINTA.ini").toStdString());
+    ASSERT_FALSE(before.empty());
+    form.reset();
+    TForm1& g = Open();
+    g.setGeometry(10, 20, 640, 480);
+    prompter.asked.clear();
+    {
+        testing::FileSizeLimit full(8);
+        g.show();
+        EXPECT_TRUE(g.close());
+    }
+    int errors = 0;
+    for (const auto& a : prompter.asked)
+        if (a.kind == QStringLiteral("error")) {
+            ++errors;
+            EXPECT_TRUE(a.text.contains(Path("VINTA.ini"))) << a.text.toStdString();
+            EXPECT_TRUE(a.text.startsWith(QStringLiteral("設定を保存できませんでした。")));
+        }
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(Bytes(Path("VINTA.ini").toStdString()), before);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "runtime/Profile.h"
+#include "support/FileSizeLimit.h"
 
 namespace vinta {
 namespace {
@@ -98,6 +99,31 @@ TEST_F(ProfileFile, AWriteThatCannotReachTheFileNamesIt) {
     } catch (const ProfileError& e) {
         EXPECT_NE(std::string(e.what()).find("VINTA.ini"), std::string::npos);
     }
+}
+
+// Writes held together reach the file in one replacement: nothing before the
+// flush, all of them after it, and a flush that fails leaves the old file whole.
+TEST_F(ProfileFile, HeldWritesReplaceTheFileOnce) {
+    std::ofstream(path_) << "[OPT]\nFileName=old.kts\n; a comment\n";
+    const std::string before = Slurp();
+    Profile ini(path_);
+    ini.Hold();
+    ini.WriteString("OPT", "FileName", "new.kts");
+    ini.WriteInteger("ENV", "W", 700);
+    EXPECT_EQ(ini.ReadString("OPT", "FileName", ""), "new.kts") << "reads see what is held";
+    EXPECT_EQ(Slurp(), before) << "nothing written before the flush";
+    {
+        testing::FileSizeLimit full(4);
+        EXPECT_THROW(ini.Flush(), ProfileError);
+    }
+    EXPECT_EQ(Slurp(), before) << "a failed flush leaves the old file";
+    ini.Hold();
+    ini.WriteString("OPT", "FileName", "new.kts");
+    ini.WriteInteger("ENV", "W", 700);
+    ini.Flush();
+    EXPECT_EQ(Slurp(), "[OPT]\nFileName=new.kts\n; a comment\n\n[ENV]\nW=700\n");
+    ini.WriteInteger("ENV", "H", 400);
+    EXPECT_EQ(Profile(path_).ReadInteger("ENV", "H", 0), 400) << "after the flush, writes reach the file at once";
 }
 
 }  // namespace
