@@ -139,3 +139,53 @@ TEST(MspdiSchema, TheTasksOwnStartIsNoConstraintLeftOut) {
 
 }  // namespace
 }  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// Working days only, eight hours each: Monday to Friday is 40 hours, a span
+// over a weekend counts its weekdays, one day is 8; a task's work is its
+// people's, each for their own span.
+TEST(MspdiSchema, DurationsAndWorkInWorkingHours) {
+    auto element = [](const std::string& xml, const std::string& name, size_t from) {
+        const size_t at = xml.find("<" + name + ">", from);
+        if (at == std::string::npos) return std::string();
+        const size_t start = at + name.size() + 2;
+        return xml.substr(start, xml.find('<', start) - start);
+    };
+    const struct {
+        const char* what;
+        Date start, end;
+        int people;
+        const char* duration;
+        const char* work;
+    } cases[] = {
+        {"Monday to Friday", {2027, 3, 1}, {2027, 3, 5}, 1, "PT40H0M0S", "PT40H0M0S"},
+        {"Thursday to Tuesday", {2027, 3, 4}, {2027, 3, 9}, 2, "PT32H0M0S", "PT64H0M0S"},
+        {"one day", {2027, 3, 3}, {2027, 3, 3}, 0, "PT8H0M0S", "PT0H0M0S"},
+        {"a weekend alone", {2027, 3, 6}, {2027, 3, 7}, 1, "PT0H0M0S", "PT0H0M0S"},
+        {"two weeks", {2027, 3, 1}, {2027, 3, 12}, 3, "PT80H0M0S", "PT240H0M0S"},
+    };
+    for (const auto& c : cases) {
+        Plan plan;
+        plan.resources = {{1, "a", ""}, {2, "b", ""}, {3, "c", ""}};
+        PlanTask t;
+        t.name = c.what;
+        t.start = c.start;
+        t.end = c.end;
+        for (int p = 1; p <= c.people; ++p) t.assignments.push_back({p, std::nullopt, std::nullopt, 0, ""});
+        plan.tasks.push_back(t);
+        const std::string xml = WriteMspdi(plan);
+        const size_t task = xml.find("<UID>1</UID>");
+        EXPECT_EQ(element(xml, "Duration", task), c.duration) << c.what;
+        EXPECT_EQ(element(xml, "Work", task), c.work) << c.what;
+        if (c.people > 0) {
+            const size_t assignment = xml.find("<Assignment>");
+            EXPECT_EQ(element(xml, "Units", assignment), "1") << c.what;
+            EXPECT_EQ(element(xml, "Work", assignment), c.duration) << c.what << ": one person, the task's span";
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vinta
