@@ -12,6 +12,7 @@
 #include "framework/Prompter.h"
 #include "runtime/Clock.h"
 #include "store/ScheduleDocument.h"
+#include "support/TestFolder.h"
 
 namespace vinta {
 
@@ -20,16 +21,8 @@ using namespace std::chrono;
 
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vinta-app-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        form.reset();
-        fs::remove_all(dir_);
-    }
+    // The window goes before its folder.
+    void TearDown() override { form.reset(); }
     QString Path(const char* name) const { return QString::fromStdString((dir_ / name).string()); }
     TForm1& Open() {
         form = std::make_unique<TForm1>(&prompter, Path("VINTA.ini"));
@@ -46,7 +39,8 @@ protected:
 
     // Noon UTC: the same date in every time zone the suite runs in.
     clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{12}};
-    fs::path dir_;
+    testing::TestFolder folder_{"app"};
+    const fs::path& dir_ = folder_.Path();
     ScriptedPrompter prompter;
     std::unique_ptr<TForm1> form;
 };

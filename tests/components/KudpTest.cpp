@@ -434,6 +434,21 @@ TEST(KudpOnLoopback, ThroughALossyRelay) {
     EXPECT_EQ(spoiled, 6) << "five pieces and the one sent again";
 }
 
+// Starts vinta-lan listen and waits until it says it listens: a slow start
+// (a loaded machine, a sanitizer) may say nothing for a while.
+::testing::AssertionResult StartListening(QProcess& listen, const QString& port, const QStringList& mode) {
+    listen.start(QStringLiteral(VINTA_LAN), QStringList{QStringLiteral("listen"), port} + mode);
+    if (!listen.waitForStarted(5000)) return ::testing::AssertionFailure() << "vinta-lan did not start";
+    QByteArray said;
+    QDeadlineTimer ready(10000);
+    while (!said.contains("listening") && !ready.hasExpired()) {
+        listen.waitForReadyRead(100);
+        said += listen.readAllStandardError();
+    }
+    if (said.contains("listening")) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << said.toStdString();
+}
+
 // vinta-lan send to vinta-lan listen on loopback, in both modes.
 TEST(LanTool, SendToListen) {
     QTemporaryDir dir;
@@ -447,17 +462,7 @@ TEST(LanTool, SendToListen) {
         probe.close();
         QStringList mode = async ? QStringList{QStringLiteral("--async")} : QStringList{};
         QProcess listen;
-        listen.start(QStringLiteral(VINTA_LAN), QStringList{QStringLiteral("listen"), port} + mode);
-        ASSERT_TRUE(listen.waitForStarted(5000));
-        QByteArray said;
-        QDeadlineTimer ready(10000);
-        // A slow start (a loaded machine, a sanitizer) may say nothing for a while.
-        while (!said.contains("listening") && !ready.hasExpired()) {
-            listen.waitForReadyRead(100);
-            said += listen.readAllStandardError();
-        }
-        said += listen.readAllStandardError();
-        ASSERT_TRUE(said.contains("listening")) << said.toStdString();
+        ASSERT_TRUE(StartListening(listen, port, mode));
         QProcess send;
         send.start(QStringLiteral(VINTA_LAN), QStringList{QStringLiteral("send"), QStringLiteral("127.0.0.1"), port, file} + mode);
         ASSERT_TRUE(send.waitForFinished(20000));
@@ -554,17 +559,9 @@ TEST(LanTool, ListenAfterAnAbandonedTransfer) {
         const quint16 port = probe.localPort();
         probe.close();
         QProcess listen;
-        QStringList args{QStringLiteral("listen"), QString::number(port)};
-        if (async) args << QStringLiteral("--async");
-        listen.start(QStringLiteral(VINTA_LAN), args);
-        ASSERT_TRUE(listen.waitForStarted(5000));
+        ASSERT_TRUE(StartListening(listen, QString::number(port),
+                                   async ? QStringList{QStringLiteral("--async")} : QStringList{}));
         QByteArray said;
-        QDeadlineTimer ready(10000);
-        while (!said.contains("listening") && !ready.hasExpired()) {
-            listen.waitForReadyRead(100);
-            said += listen.readAllStandardError();
-        }
-        ASSERT_TRUE(said.contains("listening")) << said.toStdString();
         QUdpSocket sender;
         const std::string plain = Text(500);
         const QByteArray piece = QByteArray::fromStdString(Text(1024));

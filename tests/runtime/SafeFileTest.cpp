@@ -12,6 +12,7 @@
 #include "runtime/Profile.h"
 #include "runtime/SafeFile.h"
 #include "support/HostilePaths.h"
+#include "support/TestFolder.h"
 
 namespace vinta {
 namespace {
@@ -21,16 +22,9 @@ using safefile::ReadStatus;
 
 class SafeFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vinta-safe-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        safefile::SetUnnamedTemporaryAllowed(true);
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { safefile::SetUnnamedTemporaryAllowed(true); }
+    testing::TestFolder folder_{"safe"};
+    const fs::path& dir_ = folder_.Path();
     std::string Path(const char* name) const { return (dir_ / name).string(); }
     static std::string Slurp(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
@@ -42,7 +36,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-    fs::path dir_;
 };
 
 // Only regular files are read; nothing blocks, nothing reads a device dry.

@@ -15,6 +15,7 @@
 #include "runtime/SafeFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/LiveProcess.h"
+#include "support/TestFolder.h"
 
 namespace vinta {
 namespace {
@@ -23,14 +24,9 @@ namespace fs = std::filesystem;
 
 class SharedFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vinta-shared-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        doc_ = Path("plan.kts");
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    testing::TestFolder folder_{"shared"};
+    const fs::path& dir_ = folder_.Path();
+    const std::string doc_ = (dir_ / "plan.kts").string();
     std::string Path(const char* name) const { return (dir_ / name).string(); }
     // Writes in place, as cp does: the same file, new bytes.
     static void Overwrite(const std::string& path, const std::string& bytes) {
@@ -43,8 +39,6 @@ protected:
     static void WriteLock(const std::string& doc, const doclock::Holder& h) {
         ASSERT_TRUE(safefile::ReplaceFile(doclock::LockPathFor(doc), doclock::Format(h)));
     }
-    fs::path dir_;
-    std::string doc_;
 };
 
 // Every way another program writes the file shows, whatever the file

@@ -19,6 +19,7 @@
 #include "KtsGenerate.h"
 #include "runtime/SafeFile.h"
 #include "support/HostilePaths.h"
+#include "support/TestFolder.h"
 
 namespace vinta {
 namespace {
@@ -59,16 +60,8 @@ std::string ExpectedNewFile() {
 
 class ScheduleFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("vinta-file-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        fs::permissions(dir_, fs::perms::owner_all);
-        fs::remove_all(dir_);
-    }
+    testing::TestFolder folder_{"file"};
+    const fs::path& dir_ = folder_.Path();
     std::string Path(const char* name) const { return (dir_ / name).string(); }
     static std::string Slurp(const std::string& path) {
         std::ifstream in(path, std::ios::binary);
@@ -77,7 +70,6 @@ protected:
     static void Spit(const std::string& path, const std::string& bytes) {
         std::ofstream(path, std::ios::binary) << bytes;
     }
-    fs::path dir_;
 };
 
 TEST_F(ScheduleFile, ANewScheduleSavesAsTheDocumentedBytes) {
