@@ -2,12 +2,13 @@
 
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTemporaryDir>
+#include <QFile>
 
 #include "framework/Canvas.h"
 #include "print/PageRenderer.h"
 #include "print/PrintJob.h"
 #include "print/PrintOutput.h"
+#include "runtime/SafeFile.h"
 #include "runtime/Sjis.h"
 #include "store/ScheduleDocument.h"
 
@@ -48,13 +49,13 @@ PdfOutcome DrawPages(QPdfWriter& pdf, PageRenderer& renderer, const ExportProgre
 }  // namespace
 
 PdfResult ExportPdf(ScheduleDocument& doc, const std::string& path, const ExportProgress& progress) {
-    // Written in a scratch folder, so that memory stays flat however many
-    // pages there are; put in place whole at the end.
+    // Written to a hidden scratch beside the target, so that memory stays
+    // flat however many pages there are and nothing is left elsewhere; put in
+    // place whole at the end.
     const QString target = QString::fromStdString(path);
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return {PdfOutcome::kNotWritten, CannotWrite(target) + "\r\n" + scratch.errorString().toStdString()};
-    const QString written = scratch.filePath(QStringLiteral("export.pdf"));
+    safefile::Scratch scratch(path);
+    if (!scratch.Ok()) return {PdfOutcome::kNotWritten, CannotWrite(target) + "\r\n" + scratch.Error()};
+    const QString written = QFile::decodeName(scratch.Path().c_str());
     PdfOutcome outcome;
     {
         QPdfWriter pdf(written);
@@ -71,7 +72,7 @@ PdfResult ExportPdf(ScheduleDocument& doc, const std::string& path, const Export
     }  // the file is closed before it is read back
     if (outcome == PdfOutcome::kNotWritten) return {outcome, CannotWrite(target)};
     if (outcome != PdfOutcome::kWritten) return {outcome, {}};
-    std::string why = PlaceWrittenPdf(written, target);
+    std::string why = PlaceWrittenPdf(scratch, target);
     return {why.empty() ? PdfOutcome::kWritten : PdfOutcome::kNotWritten, why};
 }
 

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <algorithm>
 
 #include "runtime/SafeFile.h"
@@ -34,8 +33,9 @@ int LastCupsJob(const QString& queue) {
 PrintOutput::PrintOutput(QPrinter& printer) : printer_(printer) {
     target_ = printer.outputFileName();
     if (!target_.isEmpty()) {
-        scratch_ = std::make_unique<QTemporaryDir>();
-        printer.setOutputFileName(scratch_->filePath(QStringLiteral("job.pdf")));
+        scratch_ = std::make_unique<safefile::Scratch>(QFile::encodeName(target_).toStdString());
+        // A scratch that cannot be made leaves nothing to print to: Finish says so.
+        printer.setOutputFileName(scratch_->Ok() ? QFile::decodeName(scratch_->Path().c_str()) : QString());
     } else if (printer.outputFormat() == QPrinter::NativeFormat) {
         queue_ = printer.printerName();
         lastJob_ = LastCupsJob(queue_);
@@ -54,30 +54,22 @@ std::string PrintOutput::Finish(bool ended) {
     return {};
 }
 
-std::string PrintOutput::FinishFile() { return PlaceWrittenPdf(printer_.outputFileName(), target_); }
+std::string PrintOutput::FinishFile() {
+    if (!scratch_->Ok()) return CannotWrite(target_) + "\r\n" + scratch_->Error();
+    return PlaceWrittenPdf(*scratch_, target_);
+}
 
 std::string CannotWrite(const QString& target) {
     return "ファイルに書き込めませんでした。\r\n\r\n" + target.toStdString();
 }
 
-std::string PlaceWrittenPdf(const QString& written, const QString& target) {
+std::string PlaceWrittenPdf(safefile::Scratch& scratch, const QString& target) {
     const std::string cannot = CannotWrite(target);
-    QFile file(written);
-    if (!file.open(QIODevice::ReadOnly) || !EndsLikeAPdf(file)) return cannot;
-    file.seek(0);
+    QFile file(QFile::decodeName(scratch.Path().c_str()));
+    if (!scratch.Ok() || !file.open(QIODevice::ReadOnly) || !EndsLikeAPdf(file)) return cannot;
+    file.close();
     std::string why;
-    const bool replaced = safefile::ReplaceFileWith(
-        target.toStdString(),
-        [&file](const safefile::PieceWriter& write) {
-            while (!file.atEnd()) {
-                const QByteArray piece = file.read(1 << 20);
-                if (piece.isEmpty() || !write(std::string_view(piece.constData(), static_cast<size_t>(piece.size()))))
-                    return false;
-            }
-            return true;
-        },
-        &why);
-    if (!replaced) return cannot + "\r\n" + why;
+    if (!scratch.Place(&why)) return cannot + "\r\n" + why;
     return {};
 }
 

@@ -8,11 +8,13 @@
 #include <memory>
 #include <string>
 
-class QTemporaryDir;
-
 class QPrinter;
 
 namespace vinta {
+
+namespace safefile {
+class Scratch;
+}
 
 class PrintOutput {
 public:
@@ -31,7 +33,7 @@ private:
     std::string FinishQueue();
     QPrinter& printer_;
     QString target_;  // the file the user asked for; empty when printing to a queue
-    std::unique_ptr<QTemporaryDir> scratch_;  // only when printing to a file
+    std::unique_ptr<safefile::Scratch> scratch_;  // only when printing to a file
     QString queue_;
     int lastJob_ = 0;
 };
@@ -43,9 +45,9 @@ int LastCupsJob(const QString& queue);
 // 書き込めませんでした。" and the file.
 std::string CannotWrite(const QString& target);
 
-// Puts the PDF Qt wrote at `written` over `target`, through the same replace
-// as schedule saves: only a whole PDF, only over a regular file or nothing.
-// Empty when done, else why not (`target` named in it).
-std::string PlaceWrittenPdf(const QString& written, const QString& target);
+// Puts the PDF Qt wrote in `scratch` in the place of `target`: only a whole
+// PDF, only over a regular file or nothing. Empty when done, else why not
+// (`target` named in it).
+std::string PlaceWrittenPdf(safefile::Scratch& scratch, const QString& target);
 
 }  // namespace vinta

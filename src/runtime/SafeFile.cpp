@@ -305,6 +305,49 @@ bool CreateFileExclusive(const std::string& path, std::string_view bytes, std::s
     return ok || Fail(error, err ? err : EIO);
 }
 
+Scratch::Scratch(const std::string& target) : target_(Target(target).string()) {
+    std::filesystem::path dir = std::filesystem::path(target_).parent_path();
+    if (dir.empty()) dir = ".";
+    const int dirfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0) {
+        error_ = std::strerror(errno);
+        return;
+    }
+    Temporary t;
+    if (OpenNamed(dirfd, TempPrefix(target_), t)) {
+        path_ = (dir / t.name).string();
+        std::swap(fd_, t.fd);
+    } else {
+        error_ = std::strerror(errno);
+    }
+    ::close(dirfd);
+}
+
+Scratch::~Scratch() {
+    if (fd_ < 0) return;
+    if (!placed_) ::unlink(path_.c_str());
+    ::close(fd_);
+}
+
+bool Scratch::Place(std::string* error) {
+    if (fd_ < 0) return Fail(error, EBADF);
+    struct stat existing {};
+    const bool exists = ::stat(target_.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) return Fail(error, S_ISDIR(existing.st_mode) ? EISDIR : EINVAL);
+    // The writer wrote through a descriptor of its own; this one sees the same file.
+    if (::fchmod(fd_, ModeFor(exists ? &existing : nullptr)) != 0 || ::fsync(fd_) != 0) return Fail(error, errno);
+    if (::rename(path_.c_str(), target_.c_str()) != 0) return Fail(error, errno);
+    placed_ = true;
+    std::filesystem::path dir = std::filesystem::path(target_).parent_path();
+    if (dir.empty()) dir = ".";
+    if (const int dirfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirfd >= 0) {
+        ::fsync(dirfd);
+        SweepStale(dirfd, TempPrefix(target_));  // what a killed writer of this name left
+        ::close(dirfd);
+    }
+    return true;
+}
+
 void SweepLeftovers(const std::string& path) {
     const std::filesystem::path target = Target(path);
     std::filesystem::path dir = target.parent_path();

@@ -65,6 +65,29 @@ bool ReplaceFileWith(const std::string& path, const std::function<bool(const Pie
 // half written. False with `error` set (EEXIST when the name is taken).
 bool CreateFileExclusive(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
+// A file another writer (a PDF library, say) fills by its name before it
+// takes the place of `target`: hidden beside it as ".NAME.XXXXXX", held while
+// it lives so that no sweep takes it, removed unless placed, and swept by the
+// next write or open of that name if the program is killed meanwhile.
+class Scratch {
+public:
+    explicit Scratch(const std::string& target);
+    ~Scratch();
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    bool Ok() const { return fd_ >= 0; }
+    const std::string& Path() const { return path_; }  // empty when not Ok
+    const std::string& Error() const { return error_; }
+    // Renames the scratch over the target (a regular file or nothing), the
+    // old file's permissions kept; flushed first. False with `error`.
+    bool Place(std::string* error);
+
+private:
+    std::string target_, path_, error_;
+    int fd_ = -1;
+    bool placed_ = false;
+};
+
 // Removes what a killed replacement of `path` left beside it: files of the
 // temporary pattern ".NAME.XXXXXX" that no running writer holds.
 void SweepLeftovers(const std::string& path);

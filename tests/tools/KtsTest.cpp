@@ -313,6 +313,39 @@ TEST_F(KtsTool, AnEndBeforeTheStartIsNamedByTheExport) {
         << "one day is no fault";
 }
 
+// A PDF is written beside its target under a hidden name and put in place
+// whole: nothing in $TMPDIR, nothing hidden left beside it; a full disk leaves
+// the old file and no scratch; what a killed export left is swept by the next.
+TEST_F(KtsTool, PdfScratchLivesBesideItsTarget) {
+    fs::create_directories(dir_ / "tmp");
+    fs::create_directories(dir_ / "run");
+    fs::permissions(dir_ / "run", fs::perms::owner_all);  // Qt takes a runtime folder only when private
+    ASSERT_EQ(Kts("generate --rows 40 " + Path("plan.kts")).status, 0);
+    auto hidden = [&] {
+        int n = 0;
+        for (const auto& e : fs::directory_iterator(dir_)) n += e.path().filename().string()[0] == '.';
+        return n;
+    };
+    const std::string exportPdf = "TMPDIR=" + Path("tmp") + " XDG_RUNTIME_DIR=" + Path("run") + " " + VINTA_KTS +
+                                  " export " + Path("plan.kts") + " " + Path("out.pdf");
+    const Outcome first = Shell(exportPdf);
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << "nothing in $TMPDIR";
+    EXPECT_EQ(hidden(), 0);
+    const auto whole = fs::file_size(Path("out.pdf"));
+    // A full disk: the write fails (SIGXFSZ ignored), the command says so.
+    const Outcome full = Shell("trap '' XFSZ; ulimit -f 8; " + exportPdf);
+    EXPECT_EQ(full.status, 1) << full.err;
+    EXPECT_EQ(fs::file_size(Path("out.pdf")), whole) << "the old file stays whole";
+    EXPECT_EQ(hidden(), 0) << "a failed export removes its scratch";
+    // Killed by the limit's signal mid-write: its scratch stays until the next export.
+    EXPECT_NE(Shell("ulimit -f 8; " + exportPdf).status, 0);
+    EXPECT_EQ(fs::file_size(Path("out.pdf")), whole);
+    EXPECT_EQ(hidden(), 1);
+    ASSERT_EQ(Shell(exportPdf).status, 0);
+    EXPECT_EQ(hidden(), 0) << "the next export swept what the killed one left";
+}
+
 TEST_F(KtsTool, GenerateIsDeterministic) {
     ASSERT_EQ(Kts("generate --rows 300 --seed 7 " + Path("g1.kts")).status, 0);
     ASSERT_EQ(Kts("generate --seed 7 --rows 300 " + Path("g2.kts")).status, 0);
