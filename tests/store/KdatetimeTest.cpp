@@ -84,7 +84,11 @@ TEST(Kdatetime, DateTextToSystemTime) {
     EXPECT_EQ(st, (SystemTime{2005, 3, 4, 10, 0, 0, 0, 0}));
     DateTextToSystemTime("2005/3/1 9:05:07", st);
     EXPECT_EQ(st, (SystemTime{2005, 3, 2, 1, 9, 5, 7, 0}));
-    for (const char* bad : {"  x", "2005-03-10", "2005/02/30", "abc", "2005/03/10x", "2005/03/10 25:00"}) {
+    // A time of day stops at 23:59:59: 24:00 is as bad as 25:00.
+    DateTextToSystemTime("2005/3/1 23:59:59", st);
+    EXPECT_EQ(st, (SystemTime{2005, 3, 2, 1, 23, 59, 59, 0}));
+    for (const char* bad : {"  x", "2005-03-10", "2005/02/30", "abc", "2005/03/10x", "2005/03/10 25:00",
+                            "2005/03/10 24:00", "2005/03/10 23:60", "2005/03/10 23:59:60"}) {
         EXPECT_THROW(DateTextToSystemTime(bad, st), ConversionError) << bad;
     }
     EXPECT_EQ(FormatDate(2005, 3, 1), "2005/03/01");

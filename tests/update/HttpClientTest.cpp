@@ -279,5 +279,30 @@ TEST(HttpBytes, UrlsAndReplies) {
     }
 }
 
+// Status lines other servers write: only HTTP's own, with a three-digit code,
+// is a reply; another protocol's line with a good number is not.
+TEST(HttpBytes, StatusLinesOfOtherProtocols) {
+    const struct {
+        const char* line;
+        bool http;
+        int code;
+    } lines[] = {
+        {"HTTP/1.1 200 OK\r\n\r\n", true, 200},     {"HTTP/1.0 404 Not Found\r\n\r\n", true, 404},
+        {"ICY 200 OK\r\n\r\n", false, 0},           {"RTSP/1.0 200 OK\r\n\r\n", false, 0},
+        {"SSH-2.0-OpenSSH_9.2\r\n\r\n", false, 0},
+    };
+    for (const auto& l : lines) {
+        http::ReplyReader r;
+        r.Feed(l.line);
+        EXPECT_EQ(r.IsHttp(), l.http) << l.line;
+        if (l.http) {
+            EXPECT_EQ(r.Code(), l.code) << l.line;
+        }
+    }
+    // An address with no host names nothing to ask, least of all a local file.
+    for (const char* url : {"http:///etc/passwd", "http://", "http://:80/x"})
+        EXPECT_FALSE(http::ParseUrl(url).url) << url;
+}
+
 }  // namespace
 }  // namespace vinta
