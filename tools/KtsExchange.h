@@ -17,6 +17,6 @@ int ExportExchange(const ScheduleDocument& doc, const std::string& in, const std
 // written when `in` cannot be taken whole. What the schedule cannot hold is
 // said in one line on standard error. Refused while a window has `out` open,
 // unless `force`.
-int ImportCommand(const std::string& in, const std::string& out, bool force = false);
+int ImportCommand(const std::string& in, const std::string& out, bool force);
 
 }  // namespace vinta
