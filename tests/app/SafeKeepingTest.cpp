@@ -160,6 +160,28 @@ TEST_F(SafeKeeping, TheChoiceBoxAnswersByItsButtons) {
                   i);
 }
 
+// Escape on the first button too (keep working, in the change-on-disk
+// question): the box closes with it, it does not stay open ignoring Escape.
+TEST_F(SafeKeeping, EscapeTakesTheFirstButtonWhenThatIsTheEscapeButton) {
+    QtPrompter real(nullptr);
+    bool stayedOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(box, &esc);
+        QTimer::singleShot(0, [box, &stayedOpen] {
+            if (!box->isVisible()) return;
+            stayedOpen = true;
+            box->buttons().back()->click();
+        });
+    });
+    EXPECT_EQ(real.Choose(QStringLiteral("ファイルの変更"), QStringLiteral("?"),
+                          {QStringLiteral("編集を続ける"), QStringLiteral("読み込み直す")}, 0, 0),
+              0);
+    EXPECT_FALSE(stayedOpen);
+}
+
 // Yes/No boxes carry the icon they are asked for.
 TEST_F(SafeKeeping, ConfirmationsShowTheirIcon) {
     QtPrompter real(nullptr);
