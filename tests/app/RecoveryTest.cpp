@@ -229,6 +229,26 @@ TEST_F(Recovering, ACopyOfAFileWrittenSinceNamesBothTimesAndSavesAsk) {
     }
 }
 
+// The note keeps the whole stamp of the file the work came from, to the
+// nanosecond, the inode and the content's digest where there is one.
+TEST_F(Recovering, TheNoteKeepsTheWholeStamp) {
+    FileStamp full;
+    full.size = 10;
+    full.modifiedMs = 1'765'000'000'123;
+    full.subMsNs = 456'789;
+    full.inode = (1ULL << 60) + 3;
+    full.digest = 0xfedcba9876543210ULL;
+    FileStamp plain = full;
+    plain.digest.reset();
+    for (const FileStamp& base : {full, plain}) {
+        LeaveCopy(Path("plan.kts"), Schedule("work"), QDateTime::currentMSecsSinceEpoch(), base);
+        const RecoveryCopy copy = RecoveryFolder().List().at(0);
+        ASSERT_TRUE(copy.base);
+        EXPECT_EQ(*copy.base, base);
+        RecoveryFolder::Discard(copy);
+    }
+}
+
 TEST_F(Recovering, NoDropsTheCopyAndOpensAsUsual) {
     WriteSchedule(Path("plan.kts"), "saved");
     Profile(Path("VINTA.ini").toStdString()).WriteString("OPT", "FileName", Path("plan.kts").toStdString());
