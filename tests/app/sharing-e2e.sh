@@ -44,8 +44,17 @@ vars() {
 on() { local m=$1; shift; env $(vars "$m") "$@"; }
 window() { on "$1" xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1 || true; }
 title() { on "$1" xdotool getwindowname "$(window "$1" "Vinta - ")" 2>/dev/null || true; }
-# No window manager hands out focus, so the test does.
-press() { local m=$1 w=$2; shift 2; on "$m" xdotool windowfocus --sync "$(window "$m" "$w")" key "$@"; }
+# No window manager hands out focus, so the test does. A focus change that
+# never comes (a window not yet mapped on a loaded machine) must not hang the
+# test: each try is bounded and the window looked up again.
+press() {
+  local m=$1 w=$2; shift 2
+  for _ in 1 2 3; do
+    timeout 10 env $(vars "$m") xdotool windowfocus --sync "$(window "$m" "$w")" key "$@" && return 0
+    sleep 0.2
+  done
+  fail "could not type $* into $w"
+}
 start() { env $(vars "$1") "$work/$1/vinta" & eval "pid_$1=\$!"; }
 exited() { ! ps -o stat= -p "$1" | grep -qv Z; }
 lock_pid() { sed -n 's/^pid=//p' "$work/share/.~lock.plan.kts#" 2>/dev/null || true; }
