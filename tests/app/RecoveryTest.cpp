@@ -215,6 +215,7 @@ TEST_F(Recovering, ACopyOfAFileWrittenSinceNamesBothTimesAndSavesAsk) {
         EXPECT_EQ(offer.contains(QStringLiteral("ファイルの変更日時: ") +
                                  written.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"))),
                   writtenSince);
+        EXPECT_EQ(offer.contains(QStringLiteral("ファイルの変更日時")), writtenSince) << "a file as it was read has no second time";
         ASSERT_EQ(Name0(), "unsaved work");
         prompter.buttonSets.clear();
         const bool saved = f.SaveClick();
