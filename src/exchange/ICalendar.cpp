@@ -63,6 +63,8 @@ std::string Stamp() {
     return buf;
 }
 
+bool InDateRange(const Date& d) { return d.year >= 1 && d.year <= 9999; }
+
 }  // namespace
 
 std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
@@ -79,10 +81,13 @@ std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
             Line(out, "UID:" + Uid(fileKey, t.line));
             Line(out, "DTSTAMP:" + stamp);
             Line(out, "SUMMARY:" + Escaped(t.name));
+            // A DATE has four digits of year: a day outside them would make the
+            // whole file unreadable, so it is left out (a to-do may lack either).
+            if (t.start && InDateRange(*t.start)) Line(out, "DTSTART;VALUE=DATE:" + DateValue(*t.start));
             if (t.start) {
                 const Date end = LastDay(*t.start, t.end);
-                Line(out, "DTSTART;VALUE=DATE:" + DateValue(*t.start));
-                Line(out, "DUE;VALUE=DATE:" + DateValue(AddDays(end.year, end.month, end.day, 1)));
+                const Date due = AddDays(end.year, end.month, end.day, 1);
+                if (InDateRange(due)) Line(out, "DUE;VALUE=DATE:" + DateValue(due));
             }
             Line(out, "PERCENT-COMPLETE:" + std::to_string(t.progress));
             if (t.progress >= 100) Line(out, "STATUS:COMPLETED");

@@ -194,5 +194,24 @@ TEST(Exchange, ICalendarLines) {
     EXPECT_EQ(unfolded.find("SUMMARY:メモ"), std::string::npos) << "comments are not to-dos";
 }
 
+// A to-do ending on the last day of year 9999 has no day after it to be due
+// on: DUE is left out rather than written with a fifth digit, which would
+// make the whole file unreadable. The day before keeps its DUE.
+TEST(Exchange, ICalendarDatesStayWithinFourDigitYears) {
+    const struct {
+        Date end;
+        const char* due;  // nullptr: none
+    } cases[] = {{{9999, 12, 31}, nullptr}, {{9999, 12, 30}, "DUE;VALUE=DATE:99991231"}};
+    for (const auto& c : cases) {
+        Plan plan;
+        plan.tasks.push_back({"last", 0, PlanTask::Task, Date{9999, 12, 1}, c.end, 0, "", {}, 1});
+        const std::string ics = WriteICalendar(plan, "plan.kts");
+        EXPECT_NE(ics.find("DTSTART;VALUE=DATE:99991201"), std::string::npos);
+        EXPECT_EQ(ics.find("DUE;VALUE=DATE:1"), std::string::npos) << "five-digit year";
+        if (c.due) EXPECT_NE(ics.find(c.due), std::string::npos) << c.due;
+        else EXPECT_EQ(ics.find("DUE"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace vinta
