@@ -4,7 +4,10 @@
 #include <QFileInfo>
 #include <QUndoStack>
 
+#include <cerrno>
+
 #include "runtime/Clock.h"
+#include "runtime/Reason.h"
 #include "runtime/SafeFile.h"
 #include "store/Folding.h"
 #include "store/ScheduleDocument.h"
@@ -68,7 +71,9 @@ bool DocumentFiles::SaveTo(const QString& path) {
         doc_.modified = false;
         return true;
     }
-    prompter_.Notice(QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + path);
+    const int err = errno;
+    prompter_.Notice(QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + path + QStringLiteral("\r\n") +
+                     QString::fromStdString(ReasonText(err)));
     return false;
 }
 

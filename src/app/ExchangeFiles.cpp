@@ -12,6 +12,7 @@
 #include "framework/Interface.h"
 #include "print/PdfExport.h"
 #include "print/PrintOutput.h"
+#include "runtime/Reason.h"
 #include "runtime/SafeFile.h"
 #include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
@@ -162,7 +163,7 @@ void ExchangeFiles::TellShortened(const std::vector<EndBeforeStart>& rows) {
 bool ExchangeFiles::WriteBytes(const QString& path, const std::string& bytes) {
     std::string why;
     if (safefile::ReplaceFile(LocalPath(path), bytes, &why)) return true;
-    prompter_.Notice(QString::fromStdString(CannotWrite(path) + "\r\n" + why));
+    prompter_.Notice(QString::fromStdString(CannotWrite(path) + "\r\n" + ReasonText(errno)));
     return false;
 }
 

@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <algorithm>
 
+#include "runtime/Reason.h"
 #include "runtime/SafeFile.h"
 
 namespace vinta {
@@ -66,10 +67,11 @@ std::string CannotWrite(const QString& target) {
 std::string PlaceWrittenPdf(safefile::Scratch& scratch, const QString& target) {
     const std::string cannot = CannotWrite(target);
     QFile file(QFile::decodeName(scratch.Path().c_str()));
-    if (!scratch.Ok() || !file.open(QIODevice::ReadOnly) || !EndsLikeAPdf(file)) return cannot;
+    if (!scratch.Ok() || !file.open(QIODevice::ReadOnly)) return cannot;
+    // Qt's writer says nothing of a failed write: a cut-off file is the sign.
+    if (!EndsLikeAPdf(file)) return cannot + "\r\nPDF を最後まで書けませんでした（ディスクの空きが足りないか、書き込みに失敗しました）";
     file.close();
-    std::string why;
-    if (!scratch.Place(&why)) return cannot + "\r\n" + why;
+    if (!scratch.Place(nullptr)) return cannot + "\r\n" + ReasonText(errno);
     return {};
 }
 

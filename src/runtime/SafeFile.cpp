@@ -1,5 +1,7 @@
 #include "SafeFile.h"
 
+#include "Reason.h"
+
 #include <dirent.h>
 #include <stdio.h>
 #include <fcntl.h>
@@ -310,7 +312,7 @@ Scratch::Scratch(const std::string& target) : target_(Target(target).string()) {
     if (dir.empty()) dir = ".";
     const int dirfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirfd < 0) {
-        error_ = std::strerror(errno);
+        error_ = ReasonText(errno);
         return;
     }
     Temporary t;
@@ -318,7 +320,7 @@ Scratch::Scratch(const std::string& target) : target_(Target(target).string()) {
         path_ = (dir / t.name).string();
         std::swap(fd_, t.fd);
     } else {
-        error_ = std::strerror(errno);
+        error_ = ReasonText(errno);
     }
     ::close(dirfd);
 }

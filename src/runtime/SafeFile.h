@@ -77,7 +77,7 @@ public:
     Scratch& operator=(const Scratch&) = delete;
     bool Ok() const { return fd_ >= 0; }
     const std::string& Path() const { return path_; }  // empty when not Ok
-    const std::string& Error() const { return error_; }
+    const std::string& Error() const { return error_; }  // why it could not be made, as ReasonText says it
     // Renames the scratch over the target (a regular file or nothing), the
     // old file's permissions kept; flushed first. False with `error`.
     bool Place(std::string* error);

@@ -138,7 +138,10 @@ TEST_F(MainWindow, AFailedSaveOfANamedScheduleKeepsItModified) {
         EXPECT_FALSE(f.SaveClick());
     }
     ASSERT_EQ(prompter.asked.size(), 1u);
-    EXPECT_EQ(Text(0), QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + Path("plan.kts"));
+    // The reason in words, the system's text after it.
+    EXPECT_EQ(Text(0), QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + Path("plan.kts") +
+                           QStringLiteral("\r\nファイルが大きすぎます（") + QString::fromLocal8Bit(std::strerror(EFBIG)) +
+                           QStringLiteral("）"));
     EXPECT_TRUE(f.Document().modified);
     std::ifstream again((dir_ / "plan.kts").string(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), before);

@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "runtime/DocumentLock.h"
 #include "runtime/FileStamp.h"
+#include "runtime/Reason.h"
 #include "runtime/SafeFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/LiveProcess.h"
@@ -211,6 +213,20 @@ TEST_F(SharedFile, ExclusiveCreationHasOneWinner) {
     EXPECT_TRUE(safefile::CreateFileExclusive(Path("b"), "named"));
     safefile::SetUnnamedTemporaryAllowed(true);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+// The reasons a user meets most, in words; the system's text always after them.
+TEST(Reason, CommonCausesInWords) {
+    const std::pair<int, const char*> causes[] = {
+        {ENOSPC, "ディスクがいっぱいです"}, {EDQUOT, "ディスクの割り当てを使い切りました"},
+        {EACCES, "書き込む権限がありません"}, {EPERM, "書き込む権限がありません"},
+        {EROFS, "読み取り専用の場所です"}, {ENOENT, "フォルダーがありません"},
+        {ENOTDIR, "フォルダーがありません"}, {EISDIR, "同じ名前のフォルダーがあります"},
+        {EFBIG, "ファイルが大きすぎます"}, {EIO, "ディスクの読み書きに失敗しました"},
+    };
+    for (auto [err, words] : causes)
+        EXPECT_EQ(ReasonText(err), std::string(words) + "（" + std::strerror(err) + "）") << err;
+    EXPECT_EQ(ReasonText(EXDEV), std::strerror(EXDEV)) << "no words of its own: the system's text";
 }
 
 }  // namespace
