@@ -70,7 +70,7 @@ start a
 until_true '[ -n "$(window a "Vinta - ")" ]'
 until_true '[ "$(lock_pid)" = "$pid_a" ]'
 grep -q "^user=$(id -un)$" "$work/share/.~lock.plan.kts#" || fail "the lock does not name the user"
-grep -q "^host=$(hostname)$" "$work/share/.~lock.plan.kts#" || fail "the lock does not name the host"
+grep -q "^host=$(uname -n)$" "$work/share/.~lock.plan.kts#" || fail "the lock does not name the host"
 
 # B is told who has it open; Enter opens it read-only.
 start b
