@@ -218,7 +218,8 @@ void DocumentFiles::MarkGone() {
 
 void DocumentFiles::Close() {
     lock_.Release();
-    SetAccess({Access::kWrite, {}, false, {}});
+    readOnly_ = false;
+    readOnlyWhy_.clear();
 }
 
 void DocumentFiles::TakeUnsaved(const std::string& image) {

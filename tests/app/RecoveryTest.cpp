@@ -1,6 +1,8 @@
 // Recovery copies: where they go, when they are written and removed, and
 // what the next start does with them.
 #include <gtest/gtest.h>
+#include <QJsonObject>
+#include <QJsonDocument>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -17,6 +19,7 @@
 #include <fstream>
 
 #include "AppFixture.h"
+#include "app/RecoveryOffer.h"
 #include "recovery/Recovery.h"
 #include "runtime/Profile.h"
 #include <QDateTime>
@@ -248,6 +251,27 @@ TEST_F(Recovering, TheNoteKeepsTheWholeStamp) {
         EXPECT_EQ(*copy.base, base);
         RecoveryFolder::Discard(copy);
     }
+}
+
+// A note of an older run, without the file's stamp: offered with its own
+// time only, never read as a stamp it does not have.
+TEST_F(Recovering, ANoteWithoutAStampIsOfferedPlainly) {
+    WriteSchedule(Path("plan.kts"), "saved");
+    LeaveCopy(Path("plan.kts"), Schedule("work"), QDateTime::currentMSecsSinceEpoch());
+    RecoveryCopy copy = RecoveryFolder().List().at(0);
+    const QString note = copy.dataPath.left(copy.dataPath.size() - 4) + QStringLiteral(".json");
+    QFile file(note);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
+    file.close();
+    for (const char* key : {"baseSize", "baseModified", "baseNs", "baseInode", "baseDigest"}) json.remove(QString::fromLatin1(key));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(json).toJson());
+    file.close();
+    copy = RecoveryFolder().List().at(0);
+    EXPECT_FALSE(copy.base);
+    EXPECT_FALSE(RecoveryOfferText(copy).contains(QStringLiteral("ファイルの変更日時")));
+    RecoveryFolder::Discard(copy);
 }
 
 TEST_F(Recovering, NoDropsTheCopyAndOpensAsUsual) {

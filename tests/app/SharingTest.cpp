@@ -15,6 +15,7 @@
 #include "AppFixture.h"
 #include "KtsGenerate.h"
 #include "app/DiskWatch.h"
+#include "app/FileLock.h"
 #include "framework/GridWidget.h"
 #include "runtime/DocumentLock.h"
 #include "runtime/SafeFile.h"
@@ -319,6 +320,18 @@ TEST_F(Sharing, OpeningSweepsLeftoversOfKilledSaves) {
     EXPECT_TRUE(fs::exists(dir_ / ".plan.kts.bak")) << "not of the pattern";
     EXPECT_TRUE(fs::exists(dir_ / ".other.kts.Ab3xYz")) << "another schedule's";
     ::close(held);
+}
+
+// How long ago a lock was taken: minutes below the hour, hours below two
+// days, days after; a clock behind the lock's time says 0 minutes.
+TEST(SinceText, MinutesHoursDays) {
+    const long long t = 1'765'000'000;
+    const std::pair<long long, const char*> ages[] = {
+        {0, "（0 分前）"},          {59 * 60 + 59, "（59 分前）"}, {60 * 60, "（1 時間前）"},
+        {47 * 3600 + 3599, "（47 時間前）"}, {48 * 3600, "（2 日前）"},   {-600, "（0 分前）"},
+    };
+    for (auto [age, said] : ages)
+        EXPECT_TRUE(SinceText(t, t + age).endsWith(QString::fromUtf8(said))) << age << " " << SinceText(t, t + age).toStdString();
 }
 
 // Settings that cannot be written at exit are said once, in the standard

@@ -242,6 +242,7 @@ TEST_F(OnTheWire, TextsAfterAnAbandonedTransferArriveAlone) {
 // A transfer that hears nothing for five seconds is over: a datagram of just
 // the missing size after that is a text of its own, in both modes.
 TEST_F(OnTheWire, ASilentTransferEnds) {
+    ASSERT_EQ(TKUDP::kTransferTimeoutMs, 5000) << "the five seconds the README and the manual page promise";
     const std::string piece = Text(1024), rest = Text(976);
     for (bool async : {true, false}) {
         for (int waitedMs : {TKUDP::kTransferTimeoutMs, TKUDP::kTransferTimeoutMs + 1}) {

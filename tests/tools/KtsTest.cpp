@@ -307,6 +307,18 @@ TEST_F(KtsTool, AnEndBeforeTheStartIsNamedByTheExport) {
         EXPECT_NE(r.err.find(row), std::string::npos) << out << r.err;
     }
     EXPECT_TRUE(Kts("export " + Path("back.kts") + " " + Path("out.csv")).err.empty());
+    // An assignment of its own dates, backwards: only Project XML carries assignments.
+    ScheduleDocument a;
+    GenerateSchedule(a, {30, 3});
+    int assignment = -1;
+    for (int r = 0; r < a.store.DataRowCount(a.outlineSlot) && assignment < 0; ++r)
+        if (a.store.CellText(a.outlineSlot, outline::Type, r) == "3") assignment = r;
+    ASSERT_GE(assignment, 0);
+    a.store.SetCellText(a.outlineSlot, outline::StartDate, assignment, "2027/04/09");
+    a.store.SetCellText(a.outlineSlot, outline::EndDate, assignment, "2027/04/08");
+    ASSERT_TRUE(a.store.SaveToFile(Path("assigned.kts")));
+    EXPECT_NE(Kts("export " + Path("assigned.kts") + " " + Path("a.xml")).err.find("(an assignment)"), std::string::npos);
+    EXPECT_EQ(Kts("export " + Path("assigned.kts") + " " + Path("a.ics")).err.find("(an assignment)"), std::string::npos);
     s.store.SetCellText(s.outlineSlot, outline::EndDate, task, "2027/04/09");
     ASSERT_TRUE(s.store.SaveToFile(Path("same.kts")));
     EXPECT_EQ(Kts("export " + Path("same.kts") + " " + Path("out.xml")).err.find(row), std::string::npos)
@@ -344,6 +356,12 @@ TEST_F(KtsTool, PdfScratchLivesBesideItsTarget) {
     EXPECT_EQ(hidden(), 1);
     ASSERT_EQ(Shell(exportPdf).status, 0);
     EXPECT_EQ(hidden(), 0) << "the next export swept what the killed one left";
+}
+
+// The help says the exit status a wrong usage really has.
+TEST_F(KtsTool, TheHelpTellsTheRealUsageStatus) {
+    EXPECT_NE(Kts("--help").out.find("64 wrong usage"), std::string::npos);
+    EXPECT_EQ(Kts("frobnicate").status, 64);
 }
 
 TEST_F(KtsTool, GenerateIsDeterministic) {
