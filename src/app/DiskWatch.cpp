@@ -61,11 +61,11 @@ void DiskWatch::Check() {
     }
     waiting_ = false;
     if (!watcher_.files().contains(path_)) Rewatch();
-    if (!files_.Base().Exists() || !ChangedSince(files_.Base(), path_.toStdString())) {
+    const FileStamp now = FileStamp::Of(path_.toStdString());
+    if (!files_.Base().Exists() || !Differs(files_.Base(), now)) {
         told_.reset();
         return;
     }
-    const FileStamp now = FileStamp::Of(path_.toStdString());
     if (told_ && *told_ == now) return;
     told_ = now;
     Changed(now);

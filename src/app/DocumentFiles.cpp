@@ -173,8 +173,8 @@ bool DocumentFiles::SaveAsAccept() {
 
 bool DocumentFiles::MayWriteOver(const QString& path, bool& saveAs) {
     saveAs = false;
-    if (!ChangedSince(base_, Native(path))) return true;
     const FileStamp now = FileStamp::Of(Native(path));
+    if (!Differs(base_, now)) return true;
     // Gone or renamed away: where to put the work is the user's to say.
     saveAs = !now.Exists();
     if (saveAs) return false;

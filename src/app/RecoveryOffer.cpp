@@ -16,7 +16,7 @@ QString ChangedSinceText(const RecoveryCopy& copy) {
     if (copy.originalPath.isEmpty() || !copy.base) return {};
     const std::string path = copy.originalPath.toStdString();
     const FileStamp now = FileStamp::Of(path);
-    if (!now.Exists() || !ChangedSince(*copy.base, path)) return {};
+    if (!now.Exists() || !Differs(*copy.base, now)) return {};
     return QStringLiteral("\r\nファイルの変更日時: ") + Time(now.modifiedMs) +
            QStringLiteral("（コピーの元にした後で変更されています）");
 }

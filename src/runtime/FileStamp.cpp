@@ -51,15 +51,33 @@ FileStamp FileStamp::Of(const std::string& path) {
     return s;
 }
 
+namespace {
+
+// Size, time and identity, as far as `was` knows them.
+bool FieldsDiffer(const FileStamp& was, const FileStamp& now) {
+    if (now.size != was.size || now.modifiedMs != was.modifiedMs) return true;
+    if (was.subMsNs >= 0 && now.subMsNs != was.subMsNs) return true;
+    return was.inode != 0 && now.inode != was.inode;
+}
+
+}  // namespace
+
+// The content is read only when everything else agrees.
 bool ChangedSince(const FileStamp& was, const std::string& path) {
     struct stat st {};
     if (!StatOf(path, st)) return was.Exists();
     if (!was.Exists()) return true;
-    const FileStamp now = FromStat(st);
-    if (now.size != was.size || now.modifiedMs != was.modifiedMs) return true;
-    if (was.subMsNs >= 0 && now.subMsNs != was.subMsNs) return true;
-    if (was.inode != 0 && now.inode != was.inode) return true;
+    if (FieldsDiffer(was, FromStat(st))) return true;
     return was.digest && DigestOf(path) != was.digest;
+}
+
+// A stamp with a digest has a whole-second time, and so has the same file
+// stamped again: `now` then carries its digest too.
+bool Differs(const FileStamp& was, const FileStamp& now) {
+    if (!now.Exists()) return was.Exists();
+    if (!was.Exists()) return true;
+    if (FieldsDiffer(was, now)) return true;
+    return was.digest && now.digest != was.digest;
 }
 
 }  // namespace vinta

@@ -26,6 +26,9 @@ struct FileStamp {
 // appeared, or written since. Only what `was` knows is compared, so a stamp
 // kept with size and time alone still works.
 bool ChangedSince(const FileStamp& was, const std::string& path);
+// The same, for a stamp of the file taken already (`FileStamp::Of`), so that a
+// caller who needs the new stamp anyway reads the file once.
+bool Differs(const FileStamp& was, const FileStamp& now);
 
 // A 64-bit digest of a regular file's bytes; nullopt when it cannot be read.
 std::optional<uint64_t> DigestOf(const std::string& path);

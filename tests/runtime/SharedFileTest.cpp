@@ -71,8 +71,10 @@ TEST_F(SharedFile, AnotherWriterIsToldFromTheFileRead) {
         ASSERT_TRUE(read.Exists());
         EXPECT_FALSE(read.digest) << "a fine clock needs no reading of the content";
         EXPECT_FALSE(ChangedSince(read, doc_));
+        EXPECT_FALSE(Differs(read, FileStamp::Of(doc_)));
         c.write(doc_);
         EXPECT_TRUE(ChangedSince(read, doc_));
+        EXPECT_TRUE(Differs(read, FileStamp::Of(doc_))) << "the same answer from a stamp taken again";
     }
 }
 
@@ -84,9 +86,11 @@ TEST_F(SharedFile, CoarseClocksAreBackedByTheContent) {
     const FileStamp read = FileStamp::Of(doc_);
     ASSERT_TRUE(read.digest);
     EXPECT_FALSE(ChangedSince(read, doc_)) << "the same bytes read again";
+    EXPECT_FALSE(Differs(read, FileStamp::Of(doc_)));
     Overwrite(doc_, "version 2");
     SetTime(doc_, 1'700'000'000, 0);
     EXPECT_TRUE(ChangedSince(read, doc_));
+    EXPECT_TRUE(Differs(read, FileStamp::Of(doc_)));
     Overwrite(doc_, "version 1");
     SetTime(doc_, 1'700'000'000, 0);
     EXPECT_FALSE(ChangedSince(read, doc_)) << "written back as it was";
