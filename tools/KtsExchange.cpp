@@ -45,17 +45,12 @@ int ImportCommand(const std::string& in, const std::string& out, bool force) {
     const std::string kind = ExtensionOf(in);
     if (!IsImportable(kind)) return Fail(kExitUsage, "import reads .xml or .csv, not " + in);
     if (int status = kts::RefuseLocked(out, force); status != kExitOk) return status;
-    std::ifstream file(in, std::ios::binary);
-    if (!file) return Fail(kExitIo, "cannot read " + in + ": " + std::strerror(errno));
-    std::ostringstream buffer;
-    buffer << file.rdbuf();
-    if (file.bad()) return Fail(kExitIo, "cannot read " + in);
     ScheduleDocument doc;
-    const Imported imported = ImportText(buffer.str(), kind, doc);
+    const Imported imported = ImportFile(in, kind, doc);
+    if (imported.readError) return Fail(kExitIo, "cannot read " + in + ": " + std::strerror(imported.readError));
     if (!imported.ok) return Fail(kExitNotReadable, in + ": " + imported.error);
     if (!doc.store.SaveToFile(out)) return Fail(kExitIo, "cannot write " + out + ": " + std::strerror(errno));
-    if (const std::string dropped = Describe(imported.leftOut); !dropped.empty())
-        std::fprintf(stderr, "dropped: %s\n", dropped.c_str());
+    if (const std::string said = Describe(imported.report); !said.empty()) std::fprintf(stderr, "%s\n", said.c_str());
     return kExitOk;
 }
 

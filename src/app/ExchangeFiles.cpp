@@ -41,26 +41,34 @@ public:
 
 std::string LocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-// The whole file, or nothing when it cannot be read or is larger than a
-// schedule may be.
-std::optional<std::string> ReadWhole(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return bytes.toStdString();
+QStringList Counted(std::initializer_list<std::pair<int, QString>> items) {
+    QStringList parts;
+    for (const auto& [n, what] : items)
+        if (n) parts << QStringLiteral("%1 %2 件").arg(what).arg(n);
+    return parts;
 }
 
-QString LeftOutText(const LeftOut& left) {
-    QStringList parts;
-    auto add = [&parts](int n, const QString& what) {
-        if (n) parts << QStringLiteral("%1 %2 件").arg(what).arg(n);
-    };
-    add(left.dependencies, QStringLiteral("依存関係"));
-    add(left.calendars, QStringLiteral("カレンダー"));
-    add(left.costs, QStringLiteral("コスト"));
-    add(left.constraints, QStringLiteral("制約"));
-    return parts.join(QStringLiteral("、"));
+// Everything the schedule does not hold as the file had it, in one notice;
+// empty when the file was taken as it is.
+QString ReportText(const ImportReport& r) {
+    const QStringList dropped = Counted({{r.dependencies, QStringLiteral("依存関係")},
+                                         {r.calendars, QStringLiteral("カレンダー")},
+                                         {r.costs, QStringLiteral("コスト")},
+                                         {r.constraints, QStringLiteral("制約")},
+                                         {r.assignments, QStringLiteral("ファイルにないタスクまたはリソースへの割り当て")}});
+    const QStringList changed = Counted({{r.levels, QStringLiteral("範囲外のアウトライン レベル (近い端に)")},
+                                         {r.levelJumps, QStringLiteral("2 段以上のレベルの飛び (1 段に)")},
+                                         {r.progress, QStringLiteral("0～100 の外の進捗 (範囲内に)")},
+                                         {r.dates, QStringLiteral("1～9999 年の外の日付 (空欄に)")},
+                                         {r.swapped, QStringLiteral("開始日より前の終了日 (入れ替え)")},
+                                         {r.milestones, QStringLiteral("マイルストーン (1 日のタスクに)")}});
+    QString text;
+    if (!dropped.isEmpty())
+        text = QStringLiteral("スケジュールに持てない次の項目は省きました。\r\n\r\n") + dropped.join(QStringLiteral("、"));
+    if (!changed.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral("\r\n\r\n")) +
+                QStringLiteral("次の項目は読み込むときに直しました。\r\n\r\n") + changed.join(QStringLiteral("、"));
+    return text;
 }
 
 }  // namespace
@@ -90,16 +98,16 @@ bool ExchangeFiles::Import(const QString& path) {
     // Read whole into a schedule of its own first: a file that cannot be
     // taken costs the user nothing, not even the question.
     ScheduleDocument imported;
-    std::optional<Imported> read;
+    Imported result;
     {
         BusyCursor busy;
-        if (const std::optional<std::string> bytes = ReadWhole(path)) read = ImportText(*bytes, kind, imported);
+        result = ImportFile(LocalPath(path), kind, imported);
     }
-    if (!read) {
-        prompter_.Notice(QStringLiteral("ファイルを読み込めませんでした。\r\n\r\n") + path);
+    if (result.readError) {
+        prompter_.Notice(QStringLiteral("ファイルを読み込めませんでした。\r\n\r\n") + path + QStringLiteral("\r\n") +
+                         QString::fromStdString(ReasonText(result.readError)));
         return false;
     }
-    const Imported& result = *read;
     if (!result.ok) {
         prompter_.Notice(QStringLiteral("インポートできませんでした。\r\n\r\n") + path + QStringLiteral("\r\n") +
                          QString::fromStdString(result.error));
@@ -110,8 +118,7 @@ bool ExchangeFiles::Import(const QString& path) {
         BusyCursor busy;
         files_.TakeUnsaved(imported.store.SaveToBytes());
     }
-    if (const QString left = LeftOutText(result.leftOut); !left.isEmpty())
-        prompter_.Notice(QStringLiteral("スケジュールに持てない次の項目は省きました。\r\n\r\n") + left);
+    if (const QString said = ReportText(result.report); !said.isEmpty()) prompter_.Notice(said);
     return true;
 }
 

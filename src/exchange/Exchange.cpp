@@ -1,7 +1,12 @@
 #include "exchange/Exchange.h"
 
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
 #include "exchange/CsvImport.h"
 #include "exchange/ICalendar.h"
+#include "exchange/Mspdi.h"
 #include "exchange/Plan.h"
 
 namespace vinta {
@@ -52,17 +57,9 @@ std::vector<EndBeforeStart> ShortenedInExport(const ScheduleDocument& doc, const
 
 bool IsImportable(const std::string& extension) { return extension == "xml" || extension == "csv"; }
 
-Imported ImportText(std::string_view bytes, const std::string& extension, ScheduleDocument& doc) {
-    Imported result;
-    std::optional<Plan> plan;
-    if (extension == "xml") {
-        if (auto read = ReadMspdi(bytes, result.error)) {
-            plan = std::move(read->plan);
-            result.leftOut = read->leftOut;
-        }
-    } else {
-        plan = ReadCsv(bytes, result.error);
-    }
+namespace {
+
+Imported Take(std::optional<Plan> plan, Imported result, ScheduleDocument& doc) {
     if (!plan) return result;
     if (auto refused = WritePlan(*plan, doc)) {
         result.error = *refused;
@@ -70,6 +67,49 @@ Imported ImportText(std::string_view bytes, const std::string& extension, Schedu
     }
     result.ok = true;
     return result;
+}
+
+std::optional<Plan> Mspdi(std::optional<MspdiRead> read, Imported& result) {
+    if (!read) return std::nullopt;
+    result.report = read->report;
+    return std::move(read->plan);
+}
+
+}  // namespace
+
+Imported ImportText(std::string_view bytes, const std::string& extension, ScheduleDocument& doc) {
+    Imported result;
+    std::optional<Plan> plan;
+    if (extension == "xml") {
+        plan = Mspdi(ReadMspdi(bytes, result.error), result);
+    } else {
+        plan = ReadCsv(bytes, result.error);
+        if (plan) Settle(*plan, result.report);
+    }
+    return Take(std::move(plan), std::move(result), doc);
+}
+
+Imported ImportFile(const std::string& path, const std::string& extension, ScheduleDocument& doc) {
+    Imported result;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        result.readError = errno ? errno : EIO;
+        result.error = "cannot be read";
+        return result;
+    }
+    if (extension == "xml") {
+        auto plan = Mspdi(ReadMspdi(in, result.error), result);
+        if (in.bad()) result.readError = errno ? errno : EIO;
+        return Take(std::move(plan), std::move(result), doc);
+    }
+    std::ostringstream whole;
+    whole << in.rdbuf();
+    if (in.bad()) {
+        result.readError = errno ? errno : EIO;
+        result.error = "cannot be read";
+        return result;
+    }
+    return ImportText(std::move(whole).str(), extension, doc);
 }
 
 }  // namespace vinta

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "exchange/CsvExport.h"
-#include "exchange/Mspdi.h"
+#include "exchange/ImportReport.h"
 
 namespace vinta {
 
@@ -39,12 +39,16 @@ bool IsImportable(const std::string& extension);
 
 struct Imported {
     bool ok = false;
-    std::string error;  // why nothing was taken, with the line where there is one
-    LeftOut leftOut;    // what the schedule cannot hold, left out
+    int readError = 0;    // the errno when the file itself could not be read
+    std::string error;    // why nothing was taken, with the line where there is one
+    ImportReport report;  // what the schedule cannot hold, left out, and what was changed to fit
 };
 
 // Reads `bytes` in the format into `doc` (a fresh document). A file that
 // cannot be taken whole leaves `doc` as it was.
 Imported ImportText(std::string_view bytes, const std::string& extension, ScheduleDocument& doc);
+// The same from the file at `path` (a local path), XML read a piece at a
+// time so that a large file never sits in memory beside its schedule.
+Imported ImportFile(const std::string& path, const std::string& extension, ScheduleDocument& doc);
 
 }  // namespace vinta

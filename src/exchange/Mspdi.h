@@ -4,10 +4,12 @@
 // hours, Monday to Friday. A row's kind travels in the custom field Text1
 // ("プロジェクト", "タスク", "コメント"); a comment is a task without dates.
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "exchange/ImportReport.h"
 #include "exchange/Plan.h"
 
 namespace vinta {
@@ -17,19 +19,16 @@ constexpr int kMustStartOn = 2, kStartNoEarlierThan = 4;
 
 std::string WriteMspdi(const Plan& plan);
 
-// What a plan cannot hold, counted as it was read.
-struct LeftOut {
-    int dependencies = 0, calendars = 0, costs = 0, constraints = 0;
-};
-// "12 dependencies, 3 calendars"; empty when nothing was left out.
-std::string Describe(const LeftOut& left);
-
 struct MspdiRead {
     Plan plan;
-    LeftOut leftOut;
+    ImportReport report;  // what was left out or changed, the plan already settled
 };
 
 // The plan in `xml`, or nothing with `error` saying what is wrong and where.
+// A task or resource UID given twice refuses the file: assignments could
+// not tell which one they mean.
 std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error);
+// The same, read from `in` a piece at a time.
+std::optional<MspdiRead> ReadMspdi(std::istream& in, std::string& error);
 
 }  // namespace vinta

@@ -1,116 +1,63 @@
-#include <expat.h>
-
 #include <algorithm>
+#include <array>
 #include <charconv>
-#include <map>
-#include <memory>
+#include <climits>
 #include <unordered_map>
 
 #include "exchange/Mspdi.h"
+#include "exchange/XmlStream.h"
 
 namespace vinta {
 
 namespace {
 
-constexpr const char* kText1 = "188743731";
+constexpr std::string_view kText1 = "188743731";
+constexpr long long kUnassigned = -65535;  // the resource UID of an assignment nobody holds
 
-int Number(const std::string& text, int fallback = 0) {
-    int v = fallback;
-    const char* b = text.data();
-    while (b < text.data() + text.size() && *b == ' ') ++b;
-    std::from_chars(b, text.data() + text.size(), v);
-    return v;
+// The whole number `text` holds, held within ±10^9 so that sums of it stay
+// ints; nothing when it holds no number.
+std::optional<int> Whole(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    long long v = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (end == text.data()) return std::nullopt;
+    if (ec == std::errc::result_out_of_range) v = text.front() == '-' ? LLONG_MIN : LLONG_MAX;
+    return static_cast<int>(std::clamp(v, -1'000'000'000LL, 1'000'000'000LL));
 }
 
-// "2027-03-01T08:00:00" or "2027-03-01".
-std::optional<Date> DateOf(const std::string& stamp) {
-    if (stamp.size() < 10 || stamp[4] != '-' || stamp[7] != '-') return std::nullopt;
-    Date d{Number(stamp.substr(0, 4)), Number(stamp.substr(5, 2)), Number(stamp.substr(8, 2))};
-    if (!IsValidDate(d.year, d.month, d.day)) return std::nullopt;
-    return d;
+enum Field { kUid, kName, kTitle, kLevel, kNumber, kStart, kFinish, kMilestone, kPercent, kWorkPercent, kNotes,
+             kConstraint, kConstraintDate, kIsNull, kCost, kGroup, kTaskUid, kResourceUid, kFieldId, kValue, kFields };
+
+constexpr std::array<std::string_view, kFields> kFieldNames = {
+    "UID", "Name", "Title", "OutlineLevel", "OutlineNumber", "Start", "Finish", "Milestone", "PercentComplete",
+    "PercentWorkComplete", "Notes", "ConstraintType", "ConstraintDate", "IsNull", "Cost", "Group", "TaskUID",
+    "ResourceUID", "FieldID", "Value"};
+
+int FieldOf(std::string_view name) {
+    const auto it = std::find(kFieldNames.begin(), kFieldNames.end(), name);
+    return it == kFieldNames.end() ? -1 : static_cast<int>(it - kFieldNames.begin());
 }
 
-using Fields = std::map<std::string, std::string>;
-
-std::string Get(const Fields& f, const char* key) {
-    auto it = f.find(key);
-    return it == f.end() ? std::string() : it->second;
-}
-
-struct RawTask {
-    Fields f;
+struct Record {
+    std::array<std::string, kFields> f;
+    std::array<bool, kFields> has{};
     std::string kind;  // the Text1 value, when there is one
-    int line = 0;
+    long line = 0;
+    const std::string& operator[](Field k) const { return f[k]; }
+    bool Has(Field k) const { return has[k]; }
+    void Clear() {
+        for (std::string& s : f) s.clear();
+        has.fill(false);
+        kind.clear();
+    }
 };
 
-// Collects the elements the plan needs as plain fields, and counts what it
-// cannot hold.
-class Reader {
-public:
-    std::vector<RawTask> tasks;
-    std::vector<Fields> resources, assignments;
-    Fields project;
-    bool isProject = false;
-    LeftOut left;
-
-    XML_Parser parser = nullptr;  // for the line a task begins on
-
-    void Start(std::string_view name) {
-        path_.emplace_back(name);
-        text_.clear();
-        if (path_.size() == 1) isProject = name == "Project";
-        if (Under("Tasks", "Task"))
-            tasks.push_back({{}, {}, static_cast<int>(XML_GetCurrentLineNumber(parser))});
-        else if (Under("Resources", "Resource"))
-            resources.emplace_back();
-        else if (Under("Assignments", "Assignment"))
-            assignments.emplace_back();
-        else if (Under("Task", "PredecessorLink"))
-            ++left.dependencies;
-        else if (Under("Calendars", "Calendar"))
-            ++left.calendars;
-    }
-    void End() {
-        const std::string name = path_.back();
-        if (path_.size() == 2 && isProject)
-            project[name] = text_;
-        else if (Under("Task", name.c_str()) && !tasks.empty())
-            Take(tasks.back().f, name);
-        else if (Under("Resource", name.c_str()) && !resources.empty())
-            Take(resources.back(), name);
-        else if (Under("Assignment", name.c_str()) && !assignments.empty())
-            Take(assignments.back(), name);
-        else if (Under("ExtendedAttribute", "Value") && Within("Task") && !tasks.empty() && field_ == kText1)
-            tasks.back().kind = text_;
-        else if (Under("ExtendedAttribute", "FieldID"))
-            field_ = text_;
-        path_.pop_back();
-        text_.clear();
-    }
-    void Text(std::string_view s) { text_.append(s); }
-
-private:
-    void Take(Fields& f, const std::string& name) {
-        f[name] = text_;
-        if (name == "Cost" && Number(text_) != 0) ++left.costs;
-    }
-    // The innermost element is `child` and its parent `parent`.
-    bool Under(const char* parent, const char* child) const {
-        const size_t n = path_.size();
-        return n >= 2 && path_[n - 1] == child && path_[n - 2] == parent;
-    }
-    bool Within(const char* name) const { return std::find(path_.begin(), path_.end(), name) != path_.end(); }
-
-    std::vector<std::string> path_;
-    std::string text_, field_;
+struct RawAssignment {
+    int task = 0, person = 0;
+    std::optional<Date> start, end;
+    int progress = 0;
+    std::string memo;
 };
-
-// Element names come as "namespace|local"; the local part is what counts.
-std::string_view Local(const char* name) {
-    std::string_view n(name);
-    size_t bar = n.rfind('|');
-    return bar == std::string_view::npos ? n : n.substr(bar + 1);
-}
 
 PlanTask::Kind KindOf(const std::string& text) {
     if (text == kKindNames[PlanTask::Project]) return PlanTask::Project;
@@ -118,106 +65,206 @@ PlanTask::Kind KindOf(const std::string& text) {
     return PlanTask::Task;
 }
 
-Plan Build(const Reader& r, int& constraints) {
+// Turns each task, resource and assignment into the plan's terms as its
+// element closes, keeping nothing of the text but what the plan holds.
+class Reader final : public XmlHandler {
+public:
     Plan plan;
-    plan.title = Get(r.project, "Title").empty() ? Get(r.project, "Name") : Get(r.project, "Title");
-    std::unordered_map<int, int> resourceNo;  // UID -> the number it gets
-    int next = 1;
-    for (const Fields& f : r.resources) next = std::max(next, Number(Get(f, "UID")) + 1);
-    for (const Fields& f : r.resources) {
-        auto get = [&](const char* k) { return Get(f, k); };
-        if (get("Name").empty() || get("IsNull") == "1") continue;
-        const int uid = Number(get("UID"));
-        const int no = uid > 0 && !resourceNo.count(uid) ? uid : next++;
-        resourceNo[uid] = no;
-        plan.resources.push_back({no, get("Name"), get("Group")});
+    ImportReport report;
+    bool isProject = false;
+    std::string refused;  // the first reason the file cannot be taken
+
+    void Start(std::string_view name, const char**) override {
+        path_.emplace_back(name);
+        const size_t depth = path_.size();
+        if (depth == 1) isProject = name == "Project";
+        field_ = -1;
+        if (Under("Tasks", "Task") || Under("Resources", "Resource") || Under("Assignments", "Assignment")) {
+            record_.Clear();
+            record_.line = line;
+            recordDepth_ = depth;
+        } else if (Under("Task", "PredecessorLink")) {
+            ++report.dependencies;
+        } else if (Under("Calendars", "Calendar")) {
+            ++report.calendars;
+        } else if ((recordDepth_ && depth == recordDepth_ + 1) || (depth == 2 && isProject) ||
+                   (recordDepth_ && depth == recordDepth_ + 2 && Under("ExtendedAttribute", name))) {
+            field_ = FieldOf(name);
+        }
+        text_.clear();
     }
-    std::unordered_map<int, size_t> taskAt;  // UID -> index
-    for (const RawTask& t : r.tasks) {
-        auto get = [&](const char* k) { return Get(t.f, k); };
-        const std::string number = get("OutlineNumber");
-        const int level = t.f.count("OutlineLevel")
-                              ? Number(get("OutlineLevel"))
-                              : static_cast<int>(std::count(number.begin(), number.end(), '.')) + 1;
-        if (level <= 0 || get("IsNull") == "1") continue;  // the project's own summary task, empty lines
+
+    void End(std::string_view name) override {
+        const size_t depth = path_.size();
+        if (field_ >= 0) Keep(depth);
+        field_ = -1;
+        if (depth == recordDepth_) {
+            recordDepth_ = 0;
+            if (name == "Task") TakeTask();
+            else if (name == "Resource") TakeResource();
+            else TakeAssignment();
+        } else if (recordDepth_ && name == "ExtendedAttribute" && record_[kFieldId] == kText1) {
+            record_.kind = record_[kValue];
+        }
+        if (name == "ExtendedAttribute") record_.f[kFieldId].clear();
+        path_.pop_back();
+    }
+
+    void Text(std::string_view s) override {
+        if (field_ >= 0) text_.append(s);
+    }
+
+    void Finish() {
+        NumberResources();
+        for (const RawAssignment& a : assignments_) Assign(a);
+        Settle(plan, report);
+    }
+
+private:
+    void Keep(size_t depth) {
+        if (depth == 2) {
+            if (field_ == kTitle || field_ == kName) project_[field_] = text_;
+            return;
+        }
+        record_.f[static_cast<size_t>(field_)] = text_;
+        record_.has[static_cast<size_t>(field_)] = true;
+        if (field_ == kCost && depth == recordDepth_ + 1 && Whole(text_).value_or(0) != 0) ++report.costs;
+    }
+
+    std::optional<Date> DateOf(Field k) {
+        const std::string& stamp = record_[k];
+        if (stamp.empty()) return std::nullopt;
+        auto num = [&](size_t at, size_t n) { return Whole(std::string_view(stamp).substr(at, n)).value_or(0); };
+        if (stamp.size() >= 10 && stamp[4] == '-' && stamp[7] == '-' && IsValidDate(num(0, 4), num(5, 2), num(8, 2)))
+            return Date{num(0, 4), num(5, 2), num(8, 2)};
+        ++report.dates;
+        return std::nullopt;
+    }
+
+    int Percent(Field k) {
+        if (record_[k].empty()) return 0;
+        if (auto v = Whole(record_[k])) return *v;
+        ++report.progress;
+        return 0;
+    }
+
+    // A second record under one UID is refused, naming it.
+    bool FirstOf(std::unordered_map<int, int>& seen, const char* what, int index) {
+        const int uid = Whole(record_[kUid]).value_or(0);
+        if (seen.emplace(uid, index).second) return true;
+        if (refused.empty())
+            refused = "line " + std::to_string(record_.line) + ": " + what + " UID " + std::to_string(uid) +
+                      " appears twice";
+        return false;
+    }
+
+    void TakeTask() {
+        const std::string& number = record_[kNumber];
+        const int level = record_.Has(kLevel) ? Whole(record_[kLevel]).value_or(1)
+                                              : static_cast<int>(std::count(number.begin(), number.end(), '.')) + 1;
+        // The project's own summary task and MS Project's blank lines are no rows.
+        const bool row = level != 0 && record_[kIsNull] != "1";
+        if (!FirstOf(taskAt_, "task", row ? static_cast<int>(plan.tasks.size()) : -1) || !row) return;
         PlanTask p;
-        p.name = get("Name");
+        p.name = record_[kName];
         p.level = level - 1;
-        p.kind = KindOf(t.kind);
+        p.kind = KindOf(record_.kind);
         if (p.kind != PlanTask::Comment) {
-            p.start = DateOf(get("Start"));
-            p.end = DateOf(get("Finish"));
+            p.start = DateOf(kStart);
+            p.end = DateOf(kFinish);
+            if (record_[kMilestone] == "1" || record_[kMilestone] == "true") {
+                if (p.start) p.end = p.start;
+                ++report.milestones;
+            }
         }
         // A task held to its own start is what every dated row is here;
         // any other constraint is the scheduler's, and left out.
-        const int constraint = Number(get("ConstraintType"));
-        if (constraint != 0 && !((constraint == kMustStartOn || constraint == kStartNoEarlierThan) &&
-                                 p.start && DateOf(get("ConstraintDate")) == p.start))
-            ++constraints;
-        p.progress = std::clamp(Number(get("PercentComplete")), 0, 100);
-        p.memo = get("Notes");
-        p.line = t.line;
-        taskAt[Number(get("UID"))] = plan.tasks.size();
+        const int constraint = Whole(record_[kConstraint]).value_or(0);
+        if (constraint != 0 &&
+            !((constraint == kMustStartOn || constraint == kStartNoEarlierThan) && p.start &&
+              record_[kConstraintDate].compare(0, 10, record_[kStart], 0, 10) == 0))
+            ++report.constraints;
+        p.progress = Percent(kPercent);
+        p.memo = record_[kNotes];
+        p.line = static_cast<int>(record_.line);
         plan.tasks.push_back(std::move(p));
     }
-    for (const Fields& f : r.assignments) {
-        auto get = [&](const char* k) { return Get(f, k); };
-        auto task = taskAt.find(Number(get("TaskUID"), -1));
-        auto person = resourceNo.find(Number(get("ResourceUID"), -1));
-        if (task == taskAt.end() || person == resourceNo.end()) continue;  // unassigned, or a task left out
-        plan.tasks[task->second].assignments.push_back({person->second, DateOf(get("Start")), DateOf(get("Finish")),
-                                                        std::clamp(Number(get("PercentWorkComplete")), 0, 100),
-                                                        get("Notes")});
+
+    void TakeResource() {
+        const bool named = !record_[kName].empty() && record_[kIsNull] != "1";
+        if (!FirstOf(personAt_, "resource", named ? static_cast<int>(plan.resources.size()) : -1) || !named) return;
+        plan.resources.push_back({Whole(record_[kUid]).value_or(0), record_[kName], record_[kGroup]});
     }
-    return plan;
+
+    void TakeAssignment() {
+        RawAssignment a{Whole(record_[kTaskUid]).value_or(INT_MIN), Whole(record_[kResourceUid]).value_or(INT_MIN),
+                        DateOf(kStart), DateOf(kFinish), Percent(kWorkPercent), record_[kNotes]};
+        assignments_.push_back(std::move(a));
+    }
+
+    // People keep their UID as their number where it is a usable one.
+    void NumberResources() {
+        int next = 1;
+        for (const PlanResource& r : plan.resources) next = std::max(next, r.no + 1);
+        for (PlanResource& r : plan.resources) {
+            const int uid = r.no;
+            r.no = uid > 0 ? uid : next++;
+            personNo_[uid] = r.no;
+        }
+    }
+
+    void Assign(const RawAssignment& a) {
+        const auto task = taskAt_.find(a.task);
+        const auto person = personAt_.find(a.person);
+        if (a.person == kUnassigned) return;
+        if (task == taskAt_.end() || person == personAt_.end()) {
+            ++report.assignments;
+            return;
+        }
+        if (task->second < 0 || person->second < 0) return;  // the summary task, a blank line or resource
+        plan.tasks[static_cast<size_t>(task->second)].assignments.push_back(
+            {personNo_[a.person], a.start, a.end, a.progress, a.memo});
+    }
+
+    bool Under(std::string_view parent, std::string_view child) const {
+        const size_t n = path_.size();
+        return n >= 2 && path_[n - 1] == child && path_[n - 2] == parent;
+    }
+
+    std::vector<std::string> path_;
+    std::string text_;
+    int field_ = -1;
+    size_t recordDepth_ = 0;
+    Record record_;
+    std::array<std::string, kFields> project_;
+    std::unordered_map<int, int> taskAt_, personAt_, personNo_;  // UID -> index (-1: not a row), number
+    std::vector<RawAssignment> assignments_;
+
+public:
+    std::string Title() const { return project_[kTitle].empty() ? project_[kName] : project_[kTitle]; }
+};
+
+std::optional<MspdiRead> Result(Reader& reader, bool parsed, std::string& error) {
+    if (!parsed) return std::nullopt;
+    if (!reader.isProject) return error = "not a Microsoft Project XML file (no Project element)", std::nullopt;
+    if (!reader.refused.empty()) return error = reader.refused, std::nullopt;
+    reader.Finish();
+    reader.plan.title = reader.Title();
+    return MspdiRead{std::move(reader.plan), reader.report};
 }
 
 }  // namespace
 
-std::string Describe(const LeftOut& left) {
-    std::string out;
-    auto add = [&](int n, const char* what) {
-        if (n) out += (out.empty() ? "" : ", ") + std::to_string(n) + " " + what;
-    };
-    add(left.dependencies, "dependencies");
-    add(left.calendars, "calendars");
-    add(left.costs, "costs");
-    add(left.constraints, "constraints");
-    return out;
+std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error) {
+    Reader reader;
+    const bool parsed = ParseXml(xml, reader, error);
+    return Result(reader, parsed, error);
 }
 
-std::optional<MspdiRead> ReadMspdi(std::string_view xml, std::string& error) {
-    std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
-        XML_ParserCreateNS("UTF-8", '|'), &XML_ParserFree);
+std::optional<MspdiRead> ReadMspdi(std::istream& in, std::string& error) {
     Reader reader;
-    reader.parser = parser.get();
-    XML_SetUserData(parser.get(), &reader);
-    XML_SetElementHandler(
-        parser.get(),
-        [](void* data, const XML_Char* name, const XML_Char**) { static_cast<Reader*>(data)->Start(Local(name)); },
-        [](void* data, const XML_Char*) { static_cast<Reader*>(data)->End(); });
-    XML_SetCharacterDataHandler(parser.get(), [](void* data, const XML_Char* s, int len) {
-        static_cast<Reader*>(data)->Text(std::string_view(s, static_cast<size_t>(len)));
-    });
-    constexpr size_t kPiece = 1 << 24;  // the parser counts in int
-    bool ok = true;
-    size_t at = 0;
-    do {
-        const size_t n = std::min(kPiece, xml.size() - at);
-        ok = XML_Parse(parser.get(), xml.data() + at, static_cast<int>(n), at + n == xml.size()) == XML_STATUS_OK;
-        at += n;
-    } while (ok && at < xml.size());
-    if (!ok) {
-        error = "line " + std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
-                XML_ErrorString(XML_GetErrorCode(parser.get()));
-        return std::nullopt;
-    }
-    if (!reader.isProject) {
-        error = "not a Microsoft Project XML file (no Project element)";
-        return std::nullopt;
-    }
-    Plan plan = Build(reader, reader.left.constraints);
-    return MspdiRead{std::move(plan), reader.left};
+    const bool parsed = ParseXml(in, reader, error);
+    return Result(reader, parsed, error);
 }
 
 }  // namespace vinta

@@ -41,7 +41,7 @@ Plan Through(const Plan& plan, std::string& dropped) {
     std::string error;
     auto read = ReadMspdi(WriteMspdi(plan), error);
     EXPECT_TRUE(read) << error;
-    dropped = read ? Describe(read->leftOut) : "";
+    dropped = read ? Describe(read->report) : "";
     return read ? read->plan : Plan{};
 }
 
@@ -90,7 +90,7 @@ TEST(Exchange, MspdiImportDropsAndRefuses) {
     std::string error;
     auto read = ReadMspdi(xml, error);
     ASSERT_TRUE(read) << error;
-    EXPECT_EQ(Describe(read->leftOut), "1 dependencies, 1 calendars, 1 costs, 1 constraints");
+    EXPECT_EQ(Describe(read->report), "dropped: 1 dependency, 1 calendar, 1 cost, 1 constraint");
     EXPECT_EQ(Lines(read->plan), (std::vector<std::string>{"設計 & 試作|0|1|2027/03/01|2027/03/05|30||4:-:-:0:",
                                                             "試験|1|1|-|-|0|"}));
     Plan plan = read->plan;

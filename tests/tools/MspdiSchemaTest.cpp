@@ -124,17 +124,17 @@ TEST(MspdiSchema, TheTasksOwnStartIsNoConstraintLeftOut) {
     std::string error;
     auto read = ReadMspdi(xml, error);
     ASSERT_TRUE(read) << error;
-    EXPECT_EQ(read->leftOut.constraints, 0);
+    EXPECT_EQ(read->report.constraints, 0);
     std::string moved = xml;
     const size_t at = moved.find("<ConstraintDate>");
     ASSERT_NE(at, std::string::npos);
     moved.replace(at + 16, 4, "1999");
     read = ReadMspdi(moved, error);
     ASSERT_TRUE(read) << error;
-    EXPECT_EQ(read->leftOut.constraints, 1);
+    EXPECT_EQ(read->report.constraints, 1);
     moved = xml;
     moved.replace(moved.find("<ConstraintType>4<"), 18, "<ConstraintType>7<");
-    EXPECT_EQ(ReadMspdi(moved, error)->leftOut.constraints, 1) << "finish no later than, on the start day";
+    EXPECT_EQ(ReadMspdi(moved, error)->report.constraints, 1) << "finish no later than, on the start day";
 }
 
 }  // namespace

@@ -1,0 +1,72 @@
+#include "exchange/ImportReport.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "exchange/Plan.h"
+#include "store/Tables.h"
+
+namespace vinta {
+
+namespace {
+
+void Add(std::string& out, int n, const char* one, const char* many) {
+    if (!n) return;
+    if (!out.empty()) out += ", ";
+    out += std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+int Clamped(int value, int low, int high, int& count) {
+    if (value >= low && value <= high) return value;
+    ++count;
+    return std::clamp(value, low, high);
+}
+
+void Order(std::optional<Date>& start, std::optional<Date>& end, int& count) {
+    if (start && end && DaysFrom(*start, *end) < 0) {
+        std::swap(start, end);
+        ++count;
+    }
+}
+
+}  // namespace
+
+std::string Describe(const ImportReport& r) {
+    std::string dropped, changed;
+    Add(dropped, r.dependencies, "dependency", "dependencies");
+    Add(dropped, r.calendars, "calendar", "calendars");
+    Add(dropped, r.costs, "cost", "costs");
+    Add(dropped, r.constraints, "constraint", "constraints");
+    Add(dropped, r.assignments, "assignment to a task or person not in the file",
+        "assignments to tasks or people not in the file");
+    Add(changed, r.levels, "outline level out of range brought to the nearest", "outline levels out of range brought to the nearest");
+    Add(changed, r.levelJumps, "jump in level made one step", "jumps in level made one step");
+    Add(changed, r.progress, "progress outside 0-100 brought within", "progresses outside 0-100 brought within");
+    Add(changed, r.dates, "date outside the years 1-9999 left empty", "dates outside the years 1-9999 left empty");
+    Add(changed, r.swapped, "finish before its start swapped with it", "finishes before their start swapped with it");
+    Add(changed, r.milestones, "milestone taken as a one-day task", "milestones taken as one-day tasks");
+    std::string out;
+    if (!dropped.empty()) out = "dropped: " + dropped;
+    if (!changed.empty()) out += (out.empty() ? "" : "; ") + ("changed: " + changed);
+    return out;
+}
+
+void Settle(Plan& plan, ImportReport& report) {
+    int above = -1;  // the level of the row above; the first row stands at the top
+    for (PlanTask& t : plan.tasks) {
+        t.level = Clamped(t.level, 0, kDeepestLevel, report.levels);
+        if (t.level > above + 1) {
+            t.level = above + 1;
+            ++report.levelJumps;
+        }
+        above = t.level;
+        t.progress = Clamped(t.progress, 0, 100, report.progress);
+        Order(t.start, t.end, report.swapped);
+        for (PlanAssignment& a : t.assignments) {
+            a.progress = Clamped(a.progress, 0, 100, report.progress);
+            Order(a.start, a.end, report.swapped);
+        }
+    }
+}
+
+}  // namespace vinta
