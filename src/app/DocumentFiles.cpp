@@ -9,6 +9,7 @@
 #include "runtime/Clock.h"
 #include "runtime/Reason.h"
 #include "runtime/SafeFile.h"
+#include "store/Identity.h"
 #include "store/Folding.h"
 #include "store/ScheduleDocument.h"
 #include "undo/ScheduleHistory.h"
@@ -63,6 +64,7 @@ void DocumentFiles::SetAccess(const Claim& claim) {
 }
 
 bool DocumentFiles::SaveTo(const QString& path) {
+    EnsureScheduleIdentity(doc_);
     if (doc_.store.SaveToFile(Native(path))) {
         base_ = FileStamp::Of(Native(path));
         history_.SetClean();

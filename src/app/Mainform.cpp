@@ -17,6 +17,7 @@
 #include "app/ExchangeFiles.h"
 #include "runtime/SafeFile.h"
 #include "store/FileImage.h"
+#include "store/Identity.h"
 #include "app/RecoveryOffer.h"
 #include "dialogs/ResEdit.h"
 #include "dialogs/TaskEdit.h"
@@ -76,7 +77,10 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     autoSaver_ = std::make_unique<AutoSaver>(
         recovery_, kAutoSaveMinutes, [this] { return doc_.modified; },
         [this] {
-            // Copies of the tables here; the file image made on the copy's thread.
+            // Copies of the tables here; the file image made on the copy's
+            // thread. The schedule's identity first, so that the copy and the
+            // save it stands in for carry the same one.
+            EnsureScheduleIdentity(doc_);
             auto image = std::make_shared<FileImage>(doc_.store.Snapshot());
             return RecoverySnapshot{FileName(), {}, files_->Base(), [image](const safefile::PieceWriter& put) {
                                         return image->WriteTo(put);

@@ -1,6 +1,8 @@
 #include "exchange/ICalendar.h"
 
 #include <cstdio>
+#include <unordered_set>
+#include <vector>
 
 #include "runtime/Clock.h"
 
@@ -49,10 +51,24 @@ std::string DateValue(const Date& d) {
     return buf;
 }
 
-std::string Uid(std::string_view fileKey, int line) {
+std::string Key(std::string_view fileKey) {
     std::string key;
     for (char c : fileKey) key += (c == ' ' || c == '@' || static_cast<unsigned char>(c) < 0x20) ? '_' : c;
-    return "vinta-" + key + "-" + std::to_string(line) + "@vinta";
+    return key;
+}
+
+// Each task's UID by its row number; a number seen twice (a file edited by
+// hand) takes its outline row too, so that no two to-dos share one.
+std::vector<std::string> Uids(const Plan& plan, std::string_view fileKey) {
+    const std::string key = "vinta-" + Key(plan.identity.empty() ? fileKey : std::string_view(plan.identity)) + "-";
+    std::vector<std::string> uids;
+    std::unordered_set<int> seen;
+    for (const PlanTask& t : plan.tasks) {
+        const bool own = t.serial > 0 && seen.insert(t.serial).second;
+        uids.push_back(key + (own ? std::to_string(t.serial) : std::to_string(t.serial) + "-" + std::to_string(t.line)) +
+                       "@vinta");
+    }
+    return uids;
 }
 
 std::string Stamp() {
@@ -72,13 +88,14 @@ std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
     for (const char* l : {"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Vinta//Vinta//JA", "CALSCALE:GREGORIAN"})
         Line(out, l);
     const std::string stamp = Stamp();
+    const std::vector<std::string> uids = Uids(plan, fileKey);
     std::vector<size_t> parents;  // the tasks above the current one, by level
     for (size_t i = 0; i < plan.tasks.size(); ++i) {
         const PlanTask& t = plan.tasks[i];
         while (!parents.empty() && plan.tasks[parents.back()].level >= t.level) parents.pop_back();
         if (t.kind != PlanTask::Comment) {
             Line(out, "BEGIN:VTODO");
-            Line(out, "UID:" + Uid(fileKey, t.line));
+            Line(out, "UID:" + uids[i]);
             Line(out, "DTSTAMP:" + stamp);
             Line(out, "SUMMARY:" + Escaped(t.name));
             // A DATE has four digits of year: a day outside them would make the
@@ -95,7 +112,7 @@ std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
             // The nearest row above that is exported: comments are not.
             for (auto p = parents.rbegin(); p != parents.rend(); ++p)
                 if (plan.tasks[*p].kind != PlanTask::Comment) {
-                    Line(out, "RELATED-TO:" + Uid(fileKey, plan.tasks[*p].line));
+                    Line(out, "RELATED-TO:" + uids[*p]);
                     break;
                 }
             Line(out, "END:VTODO");

@@ -10,8 +10,10 @@
 
 namespace vinta {
 
-// `fileKey` (the schedule's file name) and each task's outline row make its
-// UID, so that a calendar sees the same task again in a later export.
+// The schedule's identity (or, for a schedule saved before it had one,
+// `fileKey`, its file name) and each row's own number make a to-do's UID:
+// a calendar sees the same task again in a later export, whatever rows were
+// added, removed or moved around it and whatever the file is now called.
 std::string WriteICalendar(const Plan& plan, std::string_view fileKey);
 
 }  // namespace vinta

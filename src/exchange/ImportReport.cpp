@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "exchange/Plan.h"
 #include "store/Tables.h"
@@ -52,14 +53,16 @@ std::string Describe(const ImportReport& r) {
 }
 
 void Settle(Plan& plan, ImportReport& report) {
-    int above = -1;  // the level of the row above; the first row stands at the top
+    // The rows a row may stand under, with the level each had in the file:
+    // rows that were siblings there stay siblings when a jump is closed.
+    std::vector<std::pair<int, int>> parents;  // level read, level given
     for (PlanTask& t : plan.tasks) {
-        t.level = Clamped(t.level, 0, kDeepestLevel, report.levels);
-        if (t.level > above + 1) {
-            t.level = above + 1;
-            ++report.levelJumps;
-        }
-        above = t.level;
+        const int read = Clamped(t.level, 0, kDeepestLevel, report.levels);
+        while (!parents.empty() && parents.back().first >= read) parents.pop_back();
+        const int deepest = parents.empty() ? 0 : parents.back().second + 1;
+        t.level = std::min(read, deepest);
+        if (t.level != read) ++report.levelJumps;
+        parents.emplace_back(read, t.level);
         t.progress = Clamped(t.progress, 0, 100, report.progress);
         Order(t.start, t.end, report.swapped);
         for (PlanAssignment& a : t.assignments) {

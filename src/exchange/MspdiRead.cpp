@@ -135,7 +135,8 @@ private:
         const std::string& stamp = record_[k];
         if (stamp.empty()) return std::nullopt;
         auto num = [&](size_t at, size_t n) { return Whole(std::string_view(stamp).substr(at, n)).value_or(0); };
-        if (stamp.size() >= 10 && stamp[4] == '-' && stamp[7] == '-' && IsValidDate(num(0, 4), num(5, 2), num(8, 2)))
+        if (stamp.size() >= 10 && stamp[4] == '-' && stamp[7] == '-' && num(0, 4) >= 1 &&
+            IsValidDate(num(0, 4), num(5, 2), num(8, 2)))
             return Date{num(0, 4), num(5, 2), num(8, 2)};
         ++report.dates;
         return std::nullopt;

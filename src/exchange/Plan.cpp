@@ -5,6 +5,7 @@
 
 #include "runtime/Sjis.h"
 #include "store/Folding.h"
+#include "store/Identity.h"
 #include "store/RowReader.h"
 #include "store/ScheduleDocument.h"
 
@@ -61,6 +62,7 @@ Plan ReadPlan(const ScheduleDocument& doc) {
     const int o = doc.outlineSlot, res = doc.resourceSlot;
     Plan plan;
     plan.title = Text(st.CellText(doc.optionSlot, 0, 0));
+    plan.identity = ScheduleIdentity(doc);
     for (int r = 0; r < st.DataRowCount(res); ++r) {
         RowReader row{st, res, r};
         if (!row.Has(resource::No) || IsBlankCell(row.Text(resource::Name))) continue;
@@ -96,6 +98,7 @@ Plan ReadPlan(const ScheduleDocument& doc) {
         t.progress = std::clamp(row.NumOr(outline::Progress, 0), 0, 100);
         t.memo = Text(row.Text(outline::Memo));
         t.line = r + 1;
+        t.serial = row.NumOr(outline::No, 0);
         plan.tasks.push_back(std::move(t));
     }
     return plan;
@@ -172,6 +175,7 @@ std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
         }
     }
     MatchChartRows(doc.Outline(), doc.chartGrid);
+    EnsureScheduleIdentity(doc);
     return std::nullopt;
 }
 

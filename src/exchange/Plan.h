@@ -32,6 +32,7 @@ struct PlanTask {
     std::string memo;
     std::vector<PlanAssignment> assignments;
     int line = 0;  // where it stands in what it was read from: outline row or file line, from 1
+    int serial = 0;  // the row's own number in a schedule, which moves with it; 0 when read from elsewhere
 };
 
 // The kinds' names as the program shows them, by the outline's row type
@@ -50,6 +51,7 @@ struct PlanResource {
 
 struct Plan {
     std::string title;
+    std::string identity;  // the schedule's own, when it has one
     std::vector<PlanResource> resources;
     std::vector<PlanTask> tasks;
     // Whether task `i` has tasks under it.

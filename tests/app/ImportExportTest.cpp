@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QUndoStack>
 #include <fstream>
+#include <map>
 #include <iterator>
 
 #include "AppFixture.h"
@@ -18,6 +19,7 @@
 #include "app/ExchangeFiles.h"
 #include "exchange/Plan.h"
 #include "print/PdfExport.h"
+#include "runtime/Sjis.h"
 #include "support/FileSizeLimit.h"
 #include "undo/ScheduleHistory.h"
 
@@ -117,6 +119,56 @@ TEST_F(ImportExport, ExportStartsWhereTheScheduleLives) {
     ASSERT_TRUE(Export(f, "elsewhere/new.csv"));
     EXPECT_EQ(prompter.dialogs.back().folder, QString::fromStdString((dir_ / "elsewhere").string()));
     EXPECT_EQ(prompter.dialogs.back().fileName, QStringLiteral("新規"));
+}
+
+// Each to-do's UID by its summary, for summaries that name one to-do.
+std::map<std::string, std::string> UidsBySummary(std::string ics) {
+    for (size_t at; (at = ics.find("\r\n ")) != std::string::npos;) ics.erase(at, 3);
+    std::map<std::string, std::string> uids;
+    std::map<std::string, int> seen;
+    std::string uid;
+    for (size_t at = 0, end; (end = ics.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const std::string line = ics.substr(at, end - at);
+        if (line.rfind("UID:", 0) == 0) uid = line.substr(4);
+        if (line.rfind("SUMMARY:", 0) == 0 && ++seen[line] == 1) uids[line.substr(8)] = uid;
+        if (line.rfind("SUMMARY:", 0) == 0 && seen[line] > 1) uids.erase(line.substr(8));
+    }
+    return uids;
+}
+
+// A calendar subscribed to the export finds every task under the UID it had,
+// whatever rows came, went or moved around it and whatever the file is now
+// called; a new task gets a UID no other one had.
+TEST_F(ImportExport, ICalendarUidsFollowTheTaskNotItsPlace) {
+    TForm1& f = OpenGenerated(40);
+    ScheduleDocument& doc = f.Document();
+    for (int r = 0; r < doc.store.DataRowCount(doc.outlineSlot); ++r)  // every task named once
+        doc.store.SetCellText(doc.outlineSlot, outline::Name, r, "t" + std::to_string(r));
+    ASSERT_TRUE(f.SaveClick()) << "a schedule saved by this version holds its identity";
+    ASSERT_TRUE(Export(f, "before.ics"));
+    const auto before = UidsBySummary(Bytes(Path("before.ics")));
+    ASSERT_GT(before.size(), 20u);
+    f.InsertClick();
+    for (auto [col, text] : {std::pair{outline::Name, "新しい作業"}, {outline::Type, "1"}, {outline::Level, "0"}})
+        doc.store.SetCellText(doc.outlineSlot, col, 0, sjis::Lit(text));
+    doc.store.DeleteRow(doc.outlineSlot, 12);
+    doc.store.SetCellText(doc.outlineSlot, outline::Level, 20, "1");
+    prompter.fileAnswers = {Path("renamed.kts")};
+    ASSERT_TRUE(f.FileSaveAsExecute());
+    ASSERT_TRUE(Export(f, "after.ics"));
+    const auto after = UidsBySummary(Bytes(Path("after.ics")));
+    int kept = 0;
+    for (const auto& [summary, uid] : before)
+        if (after.count(summary)) {
+            EXPECT_EQ(after.at(summary), uid) << summary;
+            ++kept;
+        }
+    EXPECT_GE(kept, static_cast<int>(before.size()) - 1) << "only the deleted row's task is gone";
+    ASSERT_TRUE(after.count("新しい作業"));
+    for (const auto& [summary, uid] : before) EXPECT_NE(after.at("新しい作業"), uid);
+    // Opened afresh from the renamed file, by the command line too.
+    ASSERT_EQ(QProcess::execute(QStringLiteral(VINTA_KTS), {"export", Path("renamed.kts"), Path("tool.ics")}), 0);
+    EXPECT_EQ(UidsBySummary(Bytes(Path("tool.ics"))), after);
 }
 
 // A row whose end comes before its start is exported as one day and named.

@@ -168,10 +168,10 @@ TEST(Exchange, SpreadsheetCsv) {
 // a stable UID a row's parent is named by.
 TEST(Exchange, ICalendarLines) {
     Plan plan;
-    plan.tasks.push_back({"親", 0, PlanTask::Project, Date{2027, 3, 1}, Date{2027, 3, 31}, 0, "", {}, 4});
-    plan.tasks.push_back({"メモ", 1, PlanTask::Comment, {}, {}, 0, "", {}, 5});
+    plan.tasks.push_back({"親", 0, PlanTask::Project, Date{2027, 3, 1}, Date{2027, 3, 31}, 0, "", {}, 4, 14});
+    plan.tasks.push_back({"メモ", 1, PlanTask::Comment, {}, {}, 0, "", {}, 5, 15});
     plan.tasks.push_back({std::string(40, 'x') + "設計書の作成と見直し、承認まで; a,b", 2, PlanTask::Task, Date{2027, 3, 2},
-                          Date{2027, 3, 2}, 100, "一行目\r\n二行目", {}, 6});
+                          Date{2027, 3, 2}, 100, "一行目\r\n二行目", {}, 6, 16});
     const std::string ics = WriteICalendar(plan, "plan.kts");
     size_t from = 0;
     while (from < ics.size()) {
@@ -187,7 +187,7 @@ TEST(Exchange, ICalendarLines) {
         if (ics.compare(i, 3, "\r\n ") == 0) i += 2;
         else unfolded += ics[i];
     }
-    for (const char* line : {"UID:vinta-plan.kts-6@vinta", "RELATED-TO:vinta-plan.kts-4@vinta",
+    for (const char* line : {"UID:vinta-plan.kts-16@vinta", "RELATED-TO:vinta-plan.kts-14@vinta",
                              "DTSTART;VALUE=DATE:20270302", "DUE;VALUE=DATE:20270303", "DESCRIPTION:一行目\\n二行目",
                              "設計書の作成と見直し、承認まで\\; a\\,b", "STATUS:COMPLETED"})
         EXPECT_NE(unfolded.find(line), std::string::npos) << line;
