@@ -43,7 +43,7 @@ int ExportExchange(const ScheduleDocument& doc, const std::string& in, const std
 
 int ImportCommand(const std::string& in, const std::string& out, bool force) {
     const std::string kind = ExtensionOf(in);
-    if (!IsImportable(kind)) return Fail(kExitUsage, "import reads .xml or .csv, not " + in);
+    if (!IsImportable(kind)) return Fail(kExitUsage, "import reads .xml, .planner, .ics or .csv, not " + in);
     if (int status = kts::RefuseLocked(out, force); status != kExitOk) return status;
     ScheduleDocument doc;
     const Imported imported = ImportFile(in, kind, doc);

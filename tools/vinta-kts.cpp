@@ -32,7 +32,9 @@ const char kUsage[] =
     "  vinta-kts generate --rows N [--seed S] [--force] OUT.kts\n"
     "                                                   write a sample schedule of N outline rows\n"
     "  vinta-kts export FILE.kts OUT.xml|OUT.ics        Microsoft Project XML, or iCalendar to-dos\n"
-    "  vinta-kts import [--force] IN.xml|IN.csv OUT.kts a schedule from Microsoft Project XML or CSV\n"
+    "  vinta-kts import [--force] IN.xml|IN.planner|IN.ics|IN.csv OUT.kts\n"
+    "                                                   a schedule from MS Project XML, Planner,\n"
+    "                                                   iCalendar or CSV\n"
     "  vinta-kts export FILE.kts OUT.pdf|OUT.png|OUT.csv [--view year|month] [--from yyyy/mm]\n"
     "            [--size WxH] [--encoding cp932|utf8]\n"
     "                                                   printed pages (A4 landscape), the window's\n"
@@ -157,7 +159,7 @@ int main(int argc, char** argv) {
     if (command == "generate") return Generate(args);
     if (command == "holidays") return Holidays(args);
     if (command == "import") {
-        if (args.size() != 2) return Usage("import takes IN.xml|IN.csv and OUT.kts");
+        if (args.size() != 2) return Usage("import takes IN.xml|IN.planner|IN.ics|IN.csv and OUT.kts");
         return vinta::ImportCommand(args[0], args[1], force);
     }
     if (command == "export" && args.size() == 2 && vinta::IsExchangeFormat(args[1])) {

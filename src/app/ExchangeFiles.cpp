@@ -23,7 +23,8 @@ namespace vinta {
 namespace {
 
 const QString kImportFilter =
-    QStringLiteral("Microsoft Project XML(*.xml)|*.xml|CSV(*.csv)|*.csv|All files(*.*)|*.*");
+    QStringLiteral("Microsoft Project XML(*.xml)|*.xml|GNOME Planner(*.planner)|*.planner|iCalendar(*.ics)|*.ics|"
+                   "CSV(*.csv)|*.csv|All files(*.*)|*.*");
 const QString kExportFilter = QStringLiteral(
     "Microsoft Project XML(*.xml)|*.xml|iCalendar(*.ics)|*.ics|PDF(*.pdf)|*.pdf|PNG(*.png)|*.png|CSV(*.csv)|*.csv");
 // A PDF of fewer pages is written before anyone would want to stop it.
@@ -61,7 +62,8 @@ QString ReportText(const ImportReport& r) {
                                          {r.progress, QStringLiteral("0～100 の外の進捗 (範囲内に)")},
                                          {r.dates, QStringLiteral("1～9999 年の外の日付 (空欄に)")},
                                          {r.swapped, QStringLiteral("開始日より前の終了日 (入れ替え)")},
-                                         {r.milestones, QStringLiteral("マイルストーン (1 日のタスクに)")}});
+                                         {r.milestones, QStringLiteral("マイルストーン (1 日のタスクに)")},
+                                         {r.repeats, QStringLiteral("繰り返し (1 回だけに)")}});
     QString text;
     if (!dropped.isEmpty())
         text = QStringLiteral("スケジュールに持てない次の項目は省きました。\r\n\r\n") + dropped.join(QStringLiteral("、"));
@@ -91,7 +93,8 @@ bool ExchangeFiles::ImportExecute() {
 bool ExchangeFiles::Import(const QString& path) {
     const std::string kind = ExtensionOf(LocalPath(path));
     if (!IsImportable(kind)) {
-        prompter_.Notice(QStringLiteral("インポートできるのは Microsoft Project XML (.xml) と CSV (.csv) です。\r\n\r\n") +
+        prompter_.Notice(QStringLiteral("インポートできるのは Microsoft Project XML (.xml)、GNOME Planner (.planner)、"
+                                        "iCalendar (.ics) と CSV (.csv) です。\r\n\r\n") +
                          path);
         return false;
     }

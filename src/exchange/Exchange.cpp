@@ -7,6 +7,7 @@
 #include "exchange/CsvImport.h"
 #include "exchange/ICalendar.h"
 #include "exchange/Mspdi.h"
+#include "exchange/Planner.h"
 #include "exchange/Plan.h"
 
 namespace vinta {
@@ -55,7 +56,9 @@ std::vector<EndBeforeStart> ShortenedInExport(const ScheduleDocument& doc, const
     return rows;
 }
 
-bool IsImportable(const std::string& extension) { return extension == "xml" || extension == "csv"; }
+bool IsImportable(const std::string& extension) {
+    return extension == "xml" || extension == "planner" || extension == "ics" || extension == "csv";
+}
 
 namespace {
 
@@ -69,7 +72,9 @@ Imported Take(std::optional<Plan> plan, Imported result, ScheduleDocument& doc) 
     return result;
 }
 
-std::optional<Plan> Mspdi(std::optional<MspdiRead> read, Imported& result) {
+// The plan of a reader's answer, its report kept.
+template <class Read>
+std::optional<Plan> Taken(std::optional<Read> read, Imported& result) {
     if (!read) return std::nullopt;
     result.report = read->report;
     return std::move(read->plan);
@@ -81,7 +86,11 @@ Imported ImportText(std::string_view bytes, const std::string& extension, Schedu
     Imported result;
     std::optional<Plan> plan;
     if (extension == "xml") {
-        plan = Mspdi(ReadMspdi(bytes, result.error), result);
+        plan = Taken(ReadMspdi(bytes, result.error), result);
+    } else if (extension == "planner") {
+        plan = Taken(ReadPlanner(bytes, result.error), result);
+    } else if (extension == "ics") {
+        plan = Taken(ReadICalendar(bytes, result.error), result);
     } else {
         plan = ReadCsv(bytes, result.error);
         if (plan) Settle(*plan, result.report);
@@ -97,8 +106,9 @@ Imported ImportFile(const std::string& path, const std::string& extension, Sched
         result.error = "cannot be read";
         return result;
     }
-    if (extension == "xml") {
-        auto plan = Mspdi(ReadMspdi(in, result.error), result);
+    if (extension == "xml" || extension == "planner") {
+        auto plan = extension == "xml" ? Taken(ReadMspdi(in, result.error), result)
+                                       : Taken(ReadPlanner(in, result.error), result);
         if (in.bad()) result.readError = errno ? errno : EIO;
         return Take(std::move(plan), std::move(result), doc);
     }

@@ -34,7 +34,8 @@ struct EndBeforeStart {
 // What the format `extension` writes shortened; nothing for CSV, which keeps the cells.
 std::vector<EndBeforeStart> ShortenedInExport(const ScheduleDocument& doc, const std::string& extension);
 
-// Formats import reads: "xml" and "csv".
+// Formats import reads: "xml" (Microsoft Project), "planner" (GNOME
+// Planner), "ics" (iCalendar) and "csv".
 bool IsImportable(const std::string& extension);
 
 struct Imported {

@@ -46,6 +46,7 @@ std::string Describe(const ImportReport& r) {
     Add(changed, r.dates, "date outside the years 1-9999 left empty", "dates outside the years 1-9999 left empty");
     Add(changed, r.swapped, "finish before its start swapped with it", "finishes before their start swapped with it");
     Add(changed, r.milestones, "milestone taken as a one-day task", "milestones taken as one-day tasks");
+    Add(changed, r.repeats, "repetition taken once", "repetitions taken once");
     std::string out;
     if (!dropped.empty()) out = "dropped: " + dropped;
     if (!changed.empty()) out += (out.empty() ? "" : "; ") + ("changed: " + changed);

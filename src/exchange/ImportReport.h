@@ -20,9 +20,8 @@ struct ImportReport {
     int dates = 0;       // dates the schedule cannot hold (before year 1, after 9999, unreadable), left empty
     int swapped = 0;     // finish before start, the two exchanged
     int milestones = 0;  // milestones, taken as one-day tasks
+    int repeats = 0;     // repeating events and to-dos, taken once
 
-    bool LeftOutAny() const { return dependencies || calendars || costs || constraints || assignments; }
-    bool ChangedAny() const { return levels || levelJumps || progress || dates || swapped || milestones; }
 };
 
 // "dropped: 12 dependencies, 3 calendars; changed: 2 finish dates before

@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <climits>
 #include <unordered_map>
 
 #include "exchange/Mspdi.h"
+#include "exchange/Whole.h"
 #include "exchange/XmlStream.h"
 
 namespace vinta {
@@ -13,17 +13,6 @@ namespace {
 
 constexpr std::string_view kText1 = "188743731";
 constexpr long long kUnassigned = -65535;  // the resource UID of an assignment nobody holds
-
-// The whole number `text` holds, held within ±10^9 so that sums of it stay
-// ints; nothing when it holds no number.
-std::optional<int> Whole(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    long long v = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (end == text.data()) return std::nullopt;
-    if (ec == std::errc::result_out_of_range) v = text.front() == '-' ? LLONG_MIN : LLONG_MAX;
-    return static_cast<int>(std::clamp(v, -1'000'000'000LL, 1'000'000'000LL));
-}
 
 enum Field { kUid, kName, kTitle, kLevel, kNumber, kStart, kFinish, kMilestone, kPercent, kWorkPercent, kNotes,
              kConstraint, kConstraintDate, kIsNull, kCost, kGroup, kTaskUid, kResourceUid, kFieldId, kValue, kFields };

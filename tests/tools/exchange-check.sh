@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# vinta-kts's MSPDI and iCalendar read by other programs' readers.
+# vinta-kts's MSPDI and iCalendar read by other programs' readers, and what
+# those readers made of them read back by vinta-kts.
 #   exchange-check.sh VINTA-KTS TESTS-DIR
 set -euo pipefail
 kts=$1 here=$2
@@ -15,4 +16,13 @@ trap 'rm -rf "$work"' EXIT
 "$kts" export "$work/plan.kts" "$work/plan.xml"
 "$kts" export "$work/plan.kts" "$work/plan.ics"
 xsltproc "$xsl" "$work/plan.xml" >"$work/planner.xml"
-/usr/bin/python3 "$here/exchange_check.py" "$work/plan.json" "$work/planner.xml" "$work/plan.ics"
+# And back: the file Planner's importer made, and the to-dos, read as schedules.
+cp "$work/planner.xml" "$work/plan.planner"
+"$kts" import "$work/plan.planner" "$work/from-planner.kts" 2>"$work/planner.said"
+"$kts" import "$work/plan.ics" "$work/from-ics.kts" 2>"$work/ics.said"
+"$kts" dump "$work/from-planner.kts" >"$work/from-planner.json"
+"$kts" dump "$work/from-ics.kts" >"$work/from-ics.json"
+/usr/bin/python3 "$here/exchange_check.py" "$work/plan.json" "$work/planner.xml" "$work/plan.ics" \
+    "$work/from-planner.json" "$work/from-ics.json"
+echo "planner import said: $(cat "$work/planner.said")"
+echo "iCalendar import said: $(cat "$work/ics.said")"

@@ -81,6 +81,45 @@ for todo in todos:
     if "RELATED-TO" in todo:
         check(f"{todo['SUMMARY']}: parent's level", uids.get(str(todo["RELATED-TO"]), -9) < uids[str(todo["UID"])], True)
 
+
+
+def outline(path):
+    """Tasks as (name, level, progress, start, end, people) and the people per task, from a dump."""
+    cells = [r["cells"] for r in next(t for t in json.load(open(path, encoding="utf-8"))["tables"] if t["slot"] == 1)["rows"]]
+    out = []
+    for c in cells:
+        if c[7].strip() in ("0", "1", "2"):
+            out.append([c[2], int(c[6]), int(c[3]), c[4], c[5], 0, c[7]])
+        elif c[7].strip() == "3" and out:
+            out[-1][5] += 1
+    return out
+
+
+# Planner's file (made by its own importer) read back: every row as it was,
+# its people with it; a comment comes back as a task on the project's start.
+back = outline(sys.argv[4])
+want = outline(sys.argv[1])
+check("rows read back from planner", len(back), len(want))
+for got, row in zip(back, want):
+    same = got[:3] + got[5:6] if row[6] == "2" else got[:6]
+    check(f"{row[0]}: back from planner", same, row[:3] + row[5:6] if row[6] == "2" else row[:6])
+
+# The to-dos read back: every task and project with its level among them
+# (comments are no to-dos), dates and progress.
+undone = []
+above = []  # (level in the schedule, level among to-dos)
+for row in want:
+    while above and above[-1][0] >= row[1]:
+        above.pop()
+    if row[6] == "2":
+        continue
+    undone.append([row[0], len(above), row[2], row[3], row[4]])
+    above.append((row[1], len(above)))
+back = [r[:5] for r in outline(sys.argv[5])]
+check("rows read back from iCalendar", len(back), len(undone))
+for got, row in zip(back, undone):
+    check(f"{row[0]}: back from iCalendar", got, row)
+
 if failures:
     sys.exit("\n".join(failures[:20]))
 print(f"planner read {len(planner)} tasks, icalendar {len(todos)} to-dos, as the schedule has them")
