@@ -328,6 +328,44 @@ TEST_F(KtsTool, AnEndBeforeTheStartIsNamedByTheExport) {
 // A PDF is written beside its target under a hidden name and put in place
 // whole: nothing in $TMPDIR, nothing hidden left beside it; a full disk leaves
 // the old file and no scratch; what a killed export left is swept by the next.
+// What import says and answers for the files other programs write: a
+// change is said on one line and the schedule written; a file it cannot
+// take writes nothing and answers 2 with the line; a file it cannot read, 1.
+TEST_F(KtsTool, ImportSaysWhatItChangedAndRefusesWhatItCannotTake) {
+    const struct {
+        const char* name;
+        std::string text;
+        int status;
+        std::string said;  // a part of standard error
+    } cases[] = {
+        {"levels.xml",
+         "<Project><Tasks><Task><UID>1</UID><Name>a</Name><OutlineLevel>1</OutlineLevel></Task>\n"
+         "<Task><UID>2</UID><Name>b</Name><OutlineLevel>9</OutlineLevel></Task></Tasks></Project>",
+         0, "changed: 1 outline level out of range brought to the nearest, 1 jump in level made one step\n"},
+        {"twice.xml",
+         "<Project><Tasks><Task><UID>1</UID></Task>\n<Task><UID>1</UID></Task></Tasks></Project>", 2,
+         "twice.xml: line 2: task UID 1 appears twice\n"},
+        {"entity.xml", "<!DOCTYPE Project SYSTEM \"p.dtd\">\n<Project><Title>&x;</Title></Project>", 2,
+         "line 2: the entity \"x\" is not defined in the file"},
+        {"plan.planner", "<project name=\"p\"><tasks><task id=\"1\" name=\"a\" start=\"20270301T080000Z\" "
+                         "end=\"20270302T170000Z\"/></tasks><calendars><calendar id=\"1\"/></calendars></project>",
+         0, "dropped: 1 calendar\n"},
+        {"todo.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:a\r\nEND:VTODO\r\nEND:VCALENDAR\r\n", 0, ""},
+        {"card.ics", "BEGIN:VCARD\r\nEND:VCARD\r\n", 2, "not an iCalendar file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(Path(c.name), std::ios::binary) << c.text;
+        const Outcome r = Kts("import " + Path(c.name) + " " + Path("out.kts"));
+        EXPECT_EQ(r.status, c.status) << r.err;
+        if (c.said.empty()) EXPECT_EQ(r.err, "");
+        else EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_EQ(fs::exists(Path("out.kts")), c.status == 0) << "written only when taken";
+        fs::remove(Path("out.kts"));
+    }
+    EXPECT_EQ(Kts("import " + Path("missing.planner") + " " + Path("out.kts")).status, 1);
+}
+
 TEST_F(KtsTool, PdfScratchLivesBesideItsTarget) {
     fs::create_directories(dir_ / "tmp");
     fs::create_directories(dir_ / "run");
