@@ -64,7 +64,7 @@ namespace {
 
 Imported Take(std::optional<Plan> plan, Imported result, ScheduleDocument& doc) {
     if (!plan) return result;
-    if (auto refused = WritePlan(*plan, doc)) {
+    if (auto refused = WritePlan(std::move(*plan), doc)) {
         result.error = *refused;
         return result;
     }

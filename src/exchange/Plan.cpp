@@ -19,36 +19,31 @@ std::string Text(const std::string& cell) { return IsBlankCell(cell) ? std::stri
 
 std::string DateCell(const std::optional<Date>& d) { return d ? FormatDate(d->year, d->month, d->day) : std::string(); }
 
-// Every text of the plan in Shift-JIS, or the first one that cannot be.
-struct Encoded {
-    std::string title;
-    std::vector<std::pair<std::string, std::string>> resources;  // name, group
-    std::vector<std::pair<std::string, std::string>> tasks;      // name, memo
-    std::vector<std::vector<std::string>> memos;                 // the assignments'
-};
+bool Holdable(const std::string& utf8) { return utf8.empty() || sjis::FromUtf8(utf8).has_value(); }
 
-std::optional<std::string> Encode(const Plan& plan, Encoded& e) {
-    auto sj = [](const std::string& utf8, std::string& out) {
-        auto s = sjis::FromUtf8(utf8);
-        if (s) out = std::move(*s);
-        return s.has_value();
-    };
-    if (!sj(plan.title, e.title)) return "the title holds a character Shift-JIS cannot hold";
-    for (const PlanResource& r : plan.resources) {
-        auto& [name, group] = e.resources.emplace_back();
-        if (!sj(r.name, name) || !sj(r.group, group))
+// The first text of the plan Shift-JIS cannot hold, named; checked whole
+// before anything is written, one text at a time.
+std::optional<std::string> Unholdable(const Plan& plan) {
+    if (!Holdable(plan.title)) return "the title holds a character Shift-JIS cannot hold";
+    for (const PlanResource& r : plan.resources)
+        if (!Holdable(r.name) || !Holdable(r.group))
             return "resource \"" + r.name + "\" holds a character Shift-JIS cannot hold";
-    }
     for (const PlanTask& t : plan.tasks) {
-        auto& [name, memo] = e.tasks.emplace_back();
-        auto& memos = e.memos.emplace_back();
-        bool ok = sj(t.name, name) && sj(t.memo, memo);
-        for (const PlanAssignment& a : t.assignments) ok = ok && sj(a.memo, memos.emplace_back());
+        bool ok = Holdable(t.name) && Holdable(t.memo);
+        for (const PlanAssignment& a : t.assignments) ok = ok && Holdable(a.memo);
         if (!ok)
             return "task \"" + t.name + "\" (line " + std::to_string(t.line) +
                    ") holds a character Shift-JIS cannot hold";
     }
     return std::nullopt;
+}
+
+// The text in Shift-JIS, its UTF-8 let go: an import of a million rows holds
+// each text once, not twice.
+std::string Taken(std::string& utf8) {
+    std::string out = utf8.empty() ? std::string() : sjis::FromUtf8(utf8).value_or(std::string());
+    std::string().swap(utf8);
+    return out;
 }
 
 }  // namespace
@@ -104,12 +99,11 @@ Plan ReadPlan(const ScheduleDocument& doc) {
     return plan;
 }
 
-std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
-    Encoded e;
-    if (auto problem = Encode(plan, e)) return problem;
+std::optional<std::string> WritePlan(Plan plan, ScheduleDocument& doc) {
+    if (auto problem = Unholdable(plan)) return problem;
     ScheduleStore& st = doc.store;
     const int o = doc.outlineSlot, res = doc.resourceSlot;
-    st.SetCellText(doc.optionSlot, 0, 0, e.title);
+    st.SetCellText(doc.optionSlot, 0, 0, Taken(plan.title));
     // People keep their numbers (assignments name them by it); the next
     // person added gets the next free one.
     int highest = st.Table(res).lastSerial;
@@ -118,8 +112,8 @@ std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
         const int r = static_cast<int>(i);
         if (r >= st.DataRowCount(res)) st.InsertRow(res, r, false);
         st.SetCellNumber(res, resource::No, r, plan.resources[i].no);
-        st.SetCellText(res, resource::Name, r, e.resources[i].first);
-        st.SetCellText(res, resource::Affiliation, r, e.resources[i].second);
+        st.SetCellText(res, resource::Name, r, Taken(plan.resources[i].name));
+        st.SetCellText(res, resource::Affiliation, r, Taken(plan.resources[i].group));
         st.SetCellNumber(res, resource::Kind, r, resource::Member);
     }
     st.SetLastSerial(res, highest);
@@ -139,11 +133,12 @@ std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
         grid.SetRows(at + header, cells);
         std::fill(cells.begin(), cells.end(), std::string());
     };
-    for (size_t i = 0; i < plan.tasks.size(); ++i) {
-        const PlanTask& t = plan.tasks[i];
+    while (!plan.tasks.empty()) {
+        PlanTask t = std::move(plan.tasks.front());
+        plan.tasks.pop_front();
         const int at = row(), no = st.CellNumber(o, outline::No, at);
-        const bool parent = plan.HasChildren(i) || !t.assignments.empty();
-        put(outline::Name, e.tasks[i].first);
+        const bool parent = (!plan.tasks.empty() && plan.tasks.front().level > t.level) || !t.assignments.empty();
+        put(outline::Name, Taken(t.name));
         put(outline::Progress, std::to_string(std::clamp(t.progress, 0, 100)));
         put(outline::StartDate, DateCell(t.start));
         put(outline::EndDate, DateCell(t.end));
@@ -152,11 +147,11 @@ std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
         for (int col : {outline::WorkState, outline::ResourceNo, outline::LinkNo}) put(col, "0");
         put(outline::HasChildren, parent ? "1" : "0");
         put(outline::Expanded, parent ? "1" : "0");
-        put(outline::Memo, e.tasks[i].second);
+        put(outline::Memo, Taken(t.memo));
         put(outline::ShowBar, "1");
         flush(at);
         for (size_t k = 0; k < t.assignments.size(); ++k) {
-            const PlanAssignment& a = t.assignments[k];
+            PlanAssignment& a = t.assignments[k];
             const int ar = row();
             put(outline::Name, std::to_string(a.resource));
             put(outline::Progress, std::to_string(std::clamp(a.progress, 0, 100)));
@@ -169,7 +164,7 @@ std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc) {
             put(outline::LinkNo, std::to_string(no));
             put(outline::HasChildren, "0");
             put(outline::Expanded, "0");
-            put(outline::Memo, e.memos[i][k]);
+            put(outline::Memo, Taken(a.memo));
             put(outline::ShowBar, "1");
             flush(ar);
         }

@@ -5,6 +5,7 @@
 // XML, iCalendar, CSV) are written from and read into this, so that each
 // format's code never meets the table cells.
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,7 +54,9 @@ struct Plan {
     std::string title;
     std::string identity;  // the schedule's own, when it has one
     std::vector<PlanResource> resources;
-    std::vector<PlanTask> tasks;
+    // A deque, so that writing a large plan into a schedule lets go of each
+    // task's memory as it goes rather than all of it at the end.
+    std::deque<PlanTask> tasks;
     // Whether task `i` has tasks under it.
     bool HasChildren(size_t i) const { return i + 1 < tasks.size() && tasks[i + 1].level > tasks[i].level; }
 };
@@ -61,9 +64,10 @@ struct Plan {
 // The document's rows that hold a kind (rows nobody filled in are left out).
 Plan ReadPlan(const ScheduleDocument& doc);
 
-// Fills a new document (as File > New leaves it) with the plan. A text that
-// Shift-JIS cannot hold is refused before anything is written: the answer
-// names the task and its line.
-std::optional<std::string> WritePlan(const Plan& plan, ScheduleDocument& doc);
+// Fills a new document (as File > New leaves it) with the plan, letting go
+// of each task's texts as they are written. A text that Shift-JIS cannot
+// hold is refused before anything is written: the answer names the task
+// and its line.
+std::optional<std::string> WritePlan(Plan plan, ScheduleDocument& doc);
 
 }  // namespace vinta
