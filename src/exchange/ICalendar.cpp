@@ -36,6 +36,7 @@ void Line(std::string& out, std::string_view line) {
     while (line.size() > limit) {
         size_t cut = limit;
         while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        if (cut == 0) cut = limit;  // no character starts in reach (not UTF-8): cut at the octet
         out.append(line.substr(0, cut));
         out += "\r\n ";
         line.remove_prefix(cut);

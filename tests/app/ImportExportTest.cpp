@@ -286,6 +286,30 @@ TEST_F(ImportExport, WhatWasLeftOutIsSaid) {
     EXPECT_TRUE(Text(1).contains(QStringLiteral("依存関係 1 件、カレンダー 1 件"))) << Text(1).toStdString();
 }
 
+// Planner's files and calendars come in through the same command; what was
+// changed to fit is said in the same notice as what was left out, and a
+// file that cannot be read names why.
+TEST_F(ImportExport, OtherPlannersFilesAndWhatWasChanged) {
+    Put(Path("plan.planner"),
+        "<project name=\"p\"><calendars><calendar id=\"1\"/></calendars><tasks>"
+        "<task id=\"1\" name=\"設計\" start=\"20270301T080000Z\" end=\"20270302T170000Z\" percent-complete=\"150\"/>"
+        "<task id=\"2\" name=\"承認\" start=\"20270303T080000Z\" end=\"20270303T080000Z\" type=\"milestone\"/>"
+        "</tasks></project>");
+    Put(Path("todo.ics"), "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:電話\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+    TForm1& f = Open();
+    ASSERT_TRUE(Import(f, "plan.planner"));
+    EXPECT_EQ(Name0(), sjis::Lit("設計"));
+    EXPECT_EQ(Text(1), QStringLiteral("スケジュールに持てない次の項目は省きました。\r\n\r\nカレンダー 1 件\r\n\r\n"
+                                      "次の項目は読み込むときに直しました。\r\n\r\n0～100 の外の進捗 (範囲内に) 1 件、"
+                                      "マイルストーン (1 日のタスクに) 1 件"));
+    prompter.asked.clear();
+    ASSERT_TRUE(Import(f, "todo.ics"));
+    EXPECT_EQ(Name0(), sjis::Lit("電話"));
+    EXPECT_NE(prompter.asked.back().kind, QStringLiteral("notice")) << "nothing to say";
+    EXPECT_FALSE(Import(f, "gone.planner"));
+    EXPECT_TRUE(Text(prompter.asked.size() - 1).startsWith(QStringLiteral("ファイルを読み込めませんでした。")));
+}
+
 // An export that cannot be written is said, and the file there stays whole.
 TEST_F(ImportExport, FailedExportsKeepTheOldFile) {
     TForm1& f = OpenGenerated(300);

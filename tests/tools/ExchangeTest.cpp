@@ -194,6 +194,17 @@ TEST(Exchange, ICalendarLines) {
     EXPECT_EQ(unfolded.find("SUMMARY:メモ"), std::string::npos) << "comments are not to-dos";
 }
 
+// A text that is not UTF-8 (no character starting within a line's reach)
+// is still folded at 75 octets rather than never.
+TEST(Exchange, ICalendarFoldsWhatIsNotUtf8) {
+    Plan plan;
+    plan.tasks.push_back({std::string(200, '\x82'), 0, PlanTask::Task, Date{2027, 3, 1}, Date{2027, 3, 2}, 0, "", {}, 1, 1});
+    const std::string ics = WriteICalendar(plan, "plan.kts");
+    for (size_t from = 0, end; (end = ics.find("\r\n", from)) != std::string::npos; from = end + 2)
+        EXPECT_LE(end - from, 75u);
+    EXPECT_NE(ics.find("END:VCALENDAR"), std::string::npos);
+}
+
 // A to-do ending on the last day of year 9999 has no day after it to be due
 // on: DUE is left out rather than written with a fifth digit, which would
 // make the whole file unreadable. The day before keeps its DUE.
