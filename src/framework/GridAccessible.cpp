@@ -28,7 +28,9 @@ public:
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override {
-        if (!grid_ || (t != QAccessible::Name && t != QAccessible::Value)) return {};
+        if (!grid_) return {};
+        if (t == QAccessible::Description) return Placement();
+        if (t != QAccessible::Name && t != QAccessible::Value) return {};
         return grid_->CellText(col_, row_);
     }
     void setText(QAccessible::Text, const QString&) override {}
@@ -44,6 +46,12 @@ public:
         s.selected = isSelected();
         s.focused = s.selected && grid_->hasFocus();
         s.invisible = grid_->CellRect(col_, row_).isEmpty();
+        if (grid_->IsTree()) {
+            const GridWidget::TreeRow tree = grid_->RowTree(row_);
+            s.expandable = tree.expandable;
+            s.expanded = tree.expandable && tree.expanded;
+            s.collapsed = tree.expandable && !tree.expanded;
+        }
         return s;
     }
     void* interface_cast(QAccessible::InterfaceType t) override {
@@ -62,7 +70,7 @@ public:
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
     // The table cell.
     bool isSelected() const override { return grid_ && grid_->Row() == row_ && grid_->Col() == col_; }
-    QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
+    QList<QAccessibleInterface*> columnHeaderCells() const override;
     QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
     int columnIndex() const override { return grid_ ? grid_->ShownColIndex(col_) : -1; }
     int rowIndex() const override { return grid_ ? grid_->ShownRowIndex(row_) : -1; }
@@ -71,15 +79,65 @@ public:
     QAccessibleInterface* table() const override { return parent(); }
 
 private:
+    // Where a row of a tree stands: "レベル 2、親: 設計"; nothing for a table.
+    QString Placement() const {
+        if (!grid_->IsTree()) return {};
+        const GridWidget::TreeRow tree = grid_->RowTree(row_);
+        QString said = QStringLiteral("レベル %1").arg(tree.level + 1);
+        if (!tree.parent.isEmpty()) said += QStringLiteral("、親: ") + tree.parent;
+        return said;
+    }
+
     QPointer<GridWidget> grid_;
     int row_, col_;
+};
+
+// A column's caption, as the header of the cells under it.
+class GridHeader : public QAccessibleInterface {
+public:
+    GridHeader(GridWidget* grid, int col) : grid_(grid), col_(col) {}
+    bool isValid() const override { return grid_ && grid_->ShownColIndex(col_) >= 0; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return grid_ ? grid_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(grid_); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override {
+        return grid_ && t == QAccessible::Name ? grid_->CellText(col_, 0) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!grid_) return {};
+        const QRect r = grid_->CellRect(col_, 0);
+        return QRect(grid_->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
+    QAccessible::State state() const override { return {}; }
+
+private:
+    QPointer<GridWidget> grid_;
+    int col_;
 };
 
 class GridTable : public QAccessibleWidget, public QAccessibleTableInterface {
 public:
     explicit GridTable(GridWidget* grid) : QAccessibleWidget(grid, QAccessible::Table) {}
+    // Asked each time: the interface may be made before the grid is told it nests.
+    QAccessible::Role role() const override { return Grid()->IsTree() ? QAccessible::Tree : QAccessible::Table; }
     ~GridTable() override {
-        for (QAccessible::Id id : std::as_const(cells_)) QAccessible::deleteAccessibleInterface(id);
+        Forget();
+        for (QAccessible::Id id : std::as_const(headers_)) QAccessible::deleteAccessibleInterface(id);
+    }
+    // The caption of grid column `col`, when the grid has a caption row.
+    QAccessibleInterface* HeaderAt(int col) const {
+        const StringGrid* m = Grid()->Model();
+        if (!m || m->FixedRows() == 0) return nullptr;
+        if (auto it = headers_.constFind(col); it != headers_.constEnd()) return QAccessible::accessibleInterface(*it);
+        auto* header = new GridHeader(Grid(), col);
+        headers_.insert(col, QAccessible::registerAccessibleInterface(header));
+        return header;
     }
     GridWidget* Grid() const { return static_cast<GridWidget*>(widget()); }
     void* interface_cast(QAccessible::InterfaceType t) override {
@@ -138,11 +196,37 @@ public:
     bool selectColumn(int) override { return false; }
     bool unselectRow(int) override { return false; }
     bool unselectColumn(int) override { return false; }
-    void modelChange(QAccessibleTableModelChangeEvent*) override {}
+    // Rows came, went or moved: a cell made for a grid row may now stand for
+    // another row, so every cell is made afresh when next asked for.
+    void modelChange(QAccessibleTableModelChangeEvent*) override { Forget(); }
 
 private:
+    void Forget() {
+        for (QAccessible::Id id : std::as_const(cells_)) QAccessible::deleteAccessibleInterface(id);
+        cells_.clear();
+    }
+
     mutable QHash<qint64, QAccessible::Id> cells_;
+    mutable QHash<int, QAccessible::Id> headers_;
 };
+
+QList<QAccessibleInterface*> GridCell::columnHeaderCells() const {
+    auto* table = grid_ ? static_cast<GridTable*>(QAccessible::queryAccessibleInterface(grid_)) : nullptr;
+    QAccessibleInterface* header = table ? table->HeaderAt(col_) : nullptr;
+    return header ? QList<QAccessibleInterface*>{header} : QList<QAccessibleInterface*>{};
+}
+
+std::function<void(QAccessibleEvent*)>& Listener() {
+    static std::function<void(QAccessibleEvent*)> listener;
+    return listener;
+}
+
+bool Listening() { return Listener() || QAccessible::isActive(); }
+
+void Tell(QAccessibleEvent& event) {
+    if (Listener()) Listener()(&event);
+    QAccessible::updateAccessibility(&event);
+}
 
 QAccessibleInterface* GridFactory(const QString& className, QObject* object) {
     if (className == QLatin1String("vinta::GridWidget") && object && object->isWidgetType())
@@ -160,13 +244,70 @@ void InstallGridAccessibility() {
     (void)installed;
 }
 
+void ListenToGrids(std::function<void(QAccessibleEvent*)> listener) { Listener() = std::move(listener); }
+
 void AnnounceCurrent(GridWidget* grid) {
-    if (!QAccessible::isActive()) return;
+    if (!Listening()) return;
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
     QAccessibleInterface* cell = table ? table->focusChild() : nullptr;
     if (!cell) return;
+    GridWidget::Heard& heard = grid->LastHeard();
+    heard.row = grid->Row();
+    heard.col = grid->Col();
+    heard.text = cell->text(QAccessible::Name);
+    heard.description = cell->text(QAccessible::Description);
+    heard.expanded = cell->state().expanded;
     QAccessibleEvent focus(cell, grid->hasFocus() ? QAccessible::Focus : QAccessible::Selection);
-    QAccessible::updateAccessibility(&focus);
+    Tell(focus);
+}
+
+void AnnounceChanges(GridWidget* grid) {
+    if (!Listening() || !grid->Model()) return;
+    GridWidget::Heard& heard = grid->LastHeard();
+    QString columns;
+    for (int c = 0; grid->Model()->FixedRows() > 0 && c < grid->ShownColCount(); ++c)
+        columns += grid->CellText(grid->ShownColAt(c), 0) + QLatin1Char('\t');
+    const uint64_t revision = grid->Model()->LayoutRevision();
+    const bool reshaped = revision != heard.revision || grid->ShownRowCount() != heard.rows || columns != heard.columns;
+    if (reshaped) {
+        heard.revision = revision;
+        heard.rows = grid->ShownRowCount();
+        heard.columns = columns;
+    }
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+    if (reshaped && table) {
+        QAccessibleTableModelChangeEvent reset(grid, QAccessibleTableModelChangeEvent::ModelReset);
+        table->tableInterface()->modelChange(&reset);  // also when only a listener here hears it
+        Tell(reset);
+    }
+    QAccessibleInterface* cell = table ? table->focusChild() : nullptr;
+    if (!cell) return;
+    const bool moved = grid->Row() != heard.row || grid->Col() != heard.col;
+    const QString text = cell->text(QAccessible::Name), description = cell->text(QAccessible::Description);
+    const bool expanded = cell->state().expanded;
+    if (!moved && !reshaped && text == heard.text && description == heard.description && expanded == heard.expanded)
+        return;
+    if (!moved) {
+        auto tell = [cell](QAccessible::Event what) {
+            QAccessibleEvent e(cell, what);
+            Tell(e);
+        };
+        if (text != heard.text) tell(QAccessible::NameChanged);
+        if (description != heard.description) tell(QAccessible::DescriptionChanged);
+        if (expanded != heard.expanded) {
+            QAccessible::State fold;
+            fold.expanded = fold.collapsed = true;
+            QAccessibleStateChangeEvent e(cell, fold);
+            Tell(e);
+        }
+    }
+    if (moved || grid->hasFocus()) {
+        AnnounceCurrent(grid);
+    } else {
+        heard.text = text;
+        heard.description = description;
+        heard.expanded = expanded;
+    }
 }
 
 }  // namespace vinta

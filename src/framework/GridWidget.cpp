@@ -90,6 +90,7 @@ void GridWidget::Refresh() {
     EnsureLayout();
     UpdateScrollBars();
     viewport()->update();
+    AnnounceChanges(this);
 }
 
 int GridWidget::TopRow() const {

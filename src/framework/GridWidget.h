@@ -43,6 +43,26 @@ public:
         cellAction_ = std::move(run);
     }
     QString CellActionName(int col, int row) const { return cellActionName_ ? cellActionName_(col, row) : QString(); }
+    // A grid whose rows nest (an outline) is a tree to assistive technology:
+    // each row's level (0 at the top), whether rows hang under it and are
+    // shown, and the name of the row it hangs under (empty at the top).
+    struct TreeRow {
+        int level = 0;
+        bool expandable = false, expanded = false;
+        QString parent;
+    };
+    void SetRowTree(std::function<TreeRow(int row)> fn) { rowTree_ = std::move(fn); }
+    bool IsTree() const { return static_cast<bool>(rowTree_); }
+    TreeRow RowTree(int row) const { return rowTree_ ? rowTree_(row) : TreeRow{}; }
+    // What assistive technology was last told, so that a refresh tells it
+    // only what changed.
+    struct Heard {
+        uint64_t revision = ~uint64_t{0};
+        int rows = -1, row = -1, col = -1;
+        QString columns, text, description;
+        bool expanded = false;
+    };
+    Heard& LastHeard() { return heard_; }
     void RunCellAction(int col, int row) {
         if (cellAction_ && !CellActionName(col, row).isEmpty()) cellAction_(col, row);
     }
@@ -79,7 +99,8 @@ public:
     QRect CellRect(int col, int row) const;
     bool MouseToCell(QPoint pos, int& col, int& row) const;
 
-    // Brings the grid's shape (rows, heights, widths) into the view.
+    // Brings the grid's shape (rows, heights, widths) into the view, and
+    // tells assistive technology what changed.
     void Refresh();
 
     // Keys the grid handles itself; for a coupled grid.
@@ -129,6 +150,8 @@ private:
     std::function<QString(int row)> rowText_;
     CellTextFn cellActionName_;
     std::function<void(int col, int row)> cellAction_;
+    std::function<TreeRow(int row)> rowTree_;
+    Heard heard_;
     FontSpec font_;
     int fixedCols_ = 1;
     int row_ = 1;

@@ -146,6 +146,20 @@ int OwnerRow(const ScheduleDocument& doc, int row) {
     return row;
 }
 
+int ParentRow(const ScheduleDocument& doc, int row) {
+    if (row < 1 || row >= doc.Outline().RowCount()) return -1;
+    if (IsAssignmentRow(doc, row)) {
+        const int owner = OwnerRow(doc, row);
+        return owner != row ? owner : -1;
+    }
+    const int own = OutlineLevel(doc.store, doc.outlineSlot, row);
+    for (int g = row - 1; own > 0 && g >= 1; --g) {
+        const int level = OutlineLevel(doc.store, doc.outlineSlot, g);
+        if (level >= 0 && level < own && !IsAssignmentRow(doc, g)) return g;
+    }
+    return -1;
+}
+
 int SubtreeEnd(const ScheduleDocument& doc, int row) {
     auto level = [&](int g, int& v) { return doc.store.TryCellNumber(doc.outlineSlot, outline::Level, g - 1, v); };
     int own = 0;

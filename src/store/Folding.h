@@ -17,6 +17,9 @@ int OutlineLevel(const ScheduleStore& store, int outlineSlot, int gridRow);
 bool IsAssignmentRow(const ScheduleDocument& doc, int gridRow);
 // The task an assignment row belongs to (the row itself otherwise).
 int OwnerRow(const ScheduleDocument& doc, int gridRow);
+// The row `gridRow` hangs under: an assignment's task, a task's nearest row
+// above on a higher level; -1 for a row at the top.
+int ParentRow(const ScheduleDocument& doc, int gridRow);
 // The last row of `gridRow`'s subtree: the rows below that are deeper, or its assignments.
 int SubtreeEnd(const ScheduleDocument& doc, int gridRow);
 

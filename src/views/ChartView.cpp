@@ -264,6 +264,11 @@ QString BarDescription(const ScheduleDocument& t, int row) {
     return said + QStringLiteral("、進捗 %1%").arg(DrawnProgress(bar->progress.value_or(0)));
 }
 
+QString PeriodText(const ChartState& s) {
+    auto day = [](const Date& d) { return QString::asprintf("%04d/%02d/%02d", d.year, d.month, d.day); };
+    return QStringLiteral("%1 から %2").arg(day(s.viewStart), day(s.viewEnd));
+}
+
 QString ColumnTitle(const ChartState& s, int col) {
     const Date d = ColumnDate(s, col);
     return s.viewMode == kYearView ? QStringLiteral("%1年%2月").arg(d.year).arg(d.month)

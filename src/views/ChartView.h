@@ -31,6 +31,8 @@ void PriorCommand(ChartState& state, StringGrid& chart);
 QString BarDescription(const ScheduleDocument& doc, int row);
 // What column `col` stands for, in words.
 QString ColumnTitle(const ChartState& state, int col);
+// The period shown, "2027/01/01 から 2029/12/31", for assistive technology.
+QString PeriodText(const ChartState& state);
 
 // Draws cell (col, row) of the chart; row is a grid row.
 void DrawChartCell(Canvas& canvas, const ScheduleDocument& doc, int col, int row,

@@ -163,6 +163,19 @@ QString OutlineSpokenText(const ScheduleDocument& t, int col, int row) {
     return text;
 }
 
+GridWidget::TreeRow OutlineTreeRow(const ScheduleDocument& t, int row) {
+    GridWidget::TreeRow tree;
+    if (row < 1) return tree;
+    tree.level = DrawnLevel(OutlineLevel(t.store, t.outlineSlot, row));
+    if (const std::optional<bool> expanded = FoldBox(t, row)) {
+        tree.expandable = true;
+        tree.expanded = *expanded;
+    }
+    if (const int parent = ParentRow(t, row); parent > 0)
+        tree.parent = QString::fromStdString(sjis::ToUtf8(OutlineCellText(t, outline::Name, parent))).trimmed();
+    return tree;
+}
+
 QString FoldActionName(const ScheduleDocument& t, int col, int row) {
     const std::optional<bool> expanded = col == outline::Name ? FoldBox(t, row) : std::nullopt;
     if (!expanded) return {};

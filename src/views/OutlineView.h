@@ -36,6 +36,10 @@ QString OutlineSpokenText(const ScheduleDocument& doc, int col, int row);
 // "展開する", or empty where the row has no rows under it.
 QString FoldActionName(const ScheduleDocument& doc, int col, int row);
 
+// Where row `row` stands in the outline, for assistive technology: its
+// level, its fold, and the name of the row it hangs under.
+GridWidget::TreeRow OutlineTreeRow(const ScheduleDocument& doc, int row);
+
 // A left-button release at `pos` over cell (col, row) with rectangle `rect`:
 // folds or unfolds when it hits a fold box. True when it did.
 bool FoldAt(ScheduleDocument& doc, int col, int row, const QRect& rect, QPoint pos);

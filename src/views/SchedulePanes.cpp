@@ -11,7 +11,7 @@
 
 namespace vinta {
 
-SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Qt::Horizontal, parent) {
+SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Qt::Horizontal, parent), doc_(m.doc) {
     setObjectName(QStringLiteral("Panel1"));
     setHandleWidth(4);
     setChildrenCollapsible(false);
@@ -26,6 +26,7 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     const ScheduleDocument& doc = m.doc;
     outline_->SetCellText([&doc](int col, int row) { return OutlineSpokenText(doc, col, row); });
     outline_->setAccessibleName(QStringLiteral("アウトライン"));
+    outline_->SetRowTree([&doc](int row) { return OutlineTreeRow(doc, row); });
     ScheduleDocument& folds = m.doc;
     outline_->SetCellAction([&doc](int col, int row) { return FoldActionName(doc, col, row); },
                             [this, &folds](int, int row) {
@@ -78,6 +79,9 @@ void SchedulePanes::Couple(GridWidget* from, GridWidget* to) {
 void SchedulePanes::Refresh() {
     outline_->Refresh();
     chart_->Refresh();
+    // The period in the chart's description: a screen reader hears it change
+    // when Next or Prior moves it (Qt tells of a changed description itself).
+    chart_->setAccessibleDescription(PeriodText(doc_.chart));
 }
 
 }  // namespace vinta

@@ -28,6 +28,7 @@ public:
 
 private:
     void Couple(GridWidget* from, GridWidget* to);
+    const ScheduleDocument& doc_;
     bool forwarding_ = false;
     GridWidget* outline_;
     GridWidget* chart_;

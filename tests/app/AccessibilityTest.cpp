@@ -1,7 +1,11 @@
 #include <QAccessible>
+#include <QApplication>
 #include <QAccessibleTableInterface>
+#include <algorithm>
+#include <vector>
 
 #include "AppFixture.h"
+#include "framework/GridAccessible.h"
 #include "framework/GridWidget.h"
 #include "runtime/Sjis.h"
 #include "store/Folding.h"
@@ -88,6 +92,117 @@ TEST_F(Accessibility, FoldBoxesAreNamedActions) {
     EXPECT_EQ(actions(1), QStringList{QStringLiteral("展開する")});
     Table(f.Schedule1())->cellAt(1, 2)->actionInterface()->doAction(QStringLiteral("展開する"));
     EXPECT_EQ(Table(f.Schedule1())->rowCount(), 9);
+}
+
+// The outline is a tree: each row's level and the row it hangs under in
+// its description, its fold in its states, the captions as column headers.
+TEST_F(Accessibility, TheOutlineIsATree) {
+    TForm1& f = *form;
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(f.Schedule1());
+    EXPECT_EQ(tree->role(), QAccessible::Tree);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f.Schedule2())->role(), QAccessible::Table) << "the chart is flat";
+    auto cell = [&](int row, int col) { return Table(f.Schedule1())->cellAt(row, col); };
+    const std::tuple<int, const char*, bool, bool> rows[] = {
+        // shown row, description, expandable, expanded
+        {0, "レベル 1", true, true},
+        {1, "レベル 2、親: 計画", true, true},
+        {2, "レベル 3、親: 設計", false, false},  // an assignment hangs under its task
+        {3, "レベル 2、親: 計画", false, false},
+        {4, "", false, false},  // an empty row
+    };
+    for (const auto& [row, said, expandable, expanded] : rows) {
+        for (int col : {0, 2, 4}) {
+            QAccessibleInterface* c = cell(row, col);
+            EXPECT_EQ(c->text(QAccessible::Description), QString::fromUtf8(said).isEmpty() ? QStringLiteral("レベル 1")
+                                                                                         : QString::fromUtf8(said))
+                << row << "," << col;
+            EXPECT_EQ(c->state().expandable, expandable) << row;
+            EXPECT_EQ(c->state().expanded, expanded) << row;
+            EXPECT_EQ(c->state().collapsed, expandable && !expanded) << row;
+        }
+    }
+    SetFolded(f.Document(), 2, false);
+    f.RepaintPanes();
+    EXPECT_TRUE(cell(1, 2)->state().collapsed);
+    EXPECT_FALSE(cell(1, 2)->state().expanded);
+    const QList<QAccessibleInterface*> headers = cell(1, 4)->tableCellInterface()->columnHeaderCells();
+    ASSERT_EQ(headers.size(), 1);
+    EXPECT_EQ(headers[0]->role(), QAccessible::ColumnHeader);
+    EXPECT_EQ(headers[0]->text(QAccessible::Name), QStringLiteral("開 始 日")) << "the caption as drawn";
+}
+
+// What a screen reader hears after each change, as Qt hands it on.
+class Heard : public Accessibility {
+protected:
+    void SetUp() override {
+        Accessibility::SetUp();
+        events.clear();
+        ListenToGrids([](QAccessibleEvent* e) {
+            QAccessibleInterface* i = e->accessibleInterface();
+            events.push_back({e->type(), i ? i->text(QAccessible::Name) : QString(),
+                              e->type() == QAccessible::TableModelChanged
+                                  ? static_cast<QAccessibleTableModelChangeEvent*>(e)->modelChangeType()
+                                  : -1});
+        });
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        form->Schedule1()->setFocus();
+        ASSERT_TRUE(form->Schedule1()->hasFocus()) << "the outline is where the user works";
+    }
+    void TearDown() override {
+        ListenToGrids(nullptr);
+        Accessibility::TearDown();
+    }
+    struct Event {
+        QAccessible::Event type;
+        QString name;
+        int change;
+    };
+    static inline std::vector<Event> events;
+    bool Saw(QAccessible::Event type, const QString& name = {}) const {
+        return std::any_of(events.begin(), events.end(),
+                           [&](const Event& e) { return e.type == type && (name.isEmpty() || e.name == name); });
+    }
+};
+
+TEST_F(Heard, EachChangeIsTold) {
+    TForm1& f = *form;
+    f.Schedule1()->SetCurrent(outline::Name, 2);
+    events.clear();
+    // Fold: the rows go, the row says so, and the focus is said again.
+    f.FoldCurrentRow(false);
+    EXPECT_TRUE(Saw(QAccessible::TableModelChanged));
+    EXPECT_TRUE(Saw(QAccessible::StateChanged, QStringLiteral("設計、折りたたみ")));
+    EXPECT_TRUE(Saw(QAccessible::NameChanged, QStringLiteral("設計、折りたたみ")));
+    EXPECT_TRUE(Saw(QAccessible::Focus, QStringLiteral("設計、折りたたみ")));
+    events.clear();
+    f.FoldCurrentRow(true);
+    EXPECT_TRUE(Saw(QAccessible::Focus, QStringLiteral("設計、展開")));
+    // Insert above: the rows change and the new, empty current row is said.
+    events.clear();
+    f.InsertClick();
+    EXPECT_TRUE(Saw(QAccessible::TableModelChanged));
+    EXPECT_TRUE(Saw(QAccessible::Focus));
+    // Undo: the rows change back and the current cell is said.
+    events.clear();
+    f.UndoClick();
+    EXPECT_TRUE(Saw(QAccessible::TableModelChanged));
+    EXPECT_TRUE(Saw(QAccessible::Focus));
+    // A level down: the description changes where the current cell stays.
+    f.Schedule1()->SetCurrent(outline::Name, 4);
+    events.clear();
+    f.LevelDownClick();
+    EXPECT_TRUE(Saw(QAccessible::DescriptionChanged, QStringLiteral("試験"))) << "level 2 to 3";
+    // The chart's period: its columns change.
+    events.clear();
+    f.NextClick();
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const Event& e) {
+        return e.type == QAccessible::TableModelChanged && e.change == QAccessibleTableModelChangeEvent::ModelReset;
+    }));
+    // Nothing changed: nothing said.
+    events.clear();
+    f.RepaintPanes();
+    EXPECT_TRUE(events.empty()) << events.size() << " events for nothing";
 }
 
 TEST_F(Accessibility, TheCurrentCellIsTheFocusedOne) {

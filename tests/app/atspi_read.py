@@ -34,7 +34,7 @@ def application(deadline):
         for i in range(desktop.childCount):
             app = desktop.getChildAtIndex(i)
             if app is not None and app.name == "Vinta":
-                table = find(app, lambda n: n.getRoleName() == "table" and n.name == "アウトライン")
+                table = find(app, lambda n: n.getRoleName() == "tree" and n.name == "アウトライン")
                 if table is not None:
                     return app, table
         time.sleep(0.2)
@@ -53,6 +53,40 @@ check("name column", t.getColumnDescription(2), "名　　前")
 check("first row's number", t.getAccessibleAt(0, 0).name, "1")
 first_name = shown[0]["cells"][2]
 check("first row's name", t.getAccessibleAt(0, 2).name.split("、")[0], first_name)
+
+# The outline as a tree: each row's level and the row it hangs under in its
+# description, its fold in its states, the columns' captions as headers.
+def parent_of(rows, i):
+    cells = rows[i]["cells"]
+    if cells[7].strip() == "3":  # an assignment hangs under its task
+        j = i - 1
+        while j >= 0 and rows[j]["cells"][7].strip() == "3":
+            j -= 1
+        return j
+    level = int(cells[6] or 0)
+    for j in range(i - 1, -1, -1):
+        other = rows[j]["cells"]
+        if other[6].strip() and other[7].strip() != "3" and int(other[6]) < level:
+            return j
+    return -1
+
+
+kinds = set()
+for i, row in enumerate(shown[:25]):
+    cells = row["cells"]
+    cell = t.getAccessibleAt(i, 2)
+    level = min(max(int(cells[6] or 0), 0), 6)
+    parent = parent_of(outline, outline.index(row))
+    want = f"レベル {level + 1}" + (f"、親: {outline[parent]['cells'][2].strip()}" if parent >= 0 else "")
+    check(f"row {i}: level and parent", cell.description, want)
+    states = cell.getState()
+    has = cells[11].strip() == "1"
+    check(f"row {i}: expandable", states.contains(pyatspi.STATE_EXPANDABLE), has)
+    check(f"row {i}: expanded", states.contains(pyatspi.STATE_EXPANDED), has and cells[12].strip() == "1")
+    check(f"row {i}: collapsed", states.contains(pyatspi.STATE_COLLAPSED), has and cells[12].strip() != "1")
+    kinds |= {"top" if parent < 0 else "under", "folded" if has and cells[12].strip() != "1" else "", "leaf" if not has else ""}
+check("rows read: at the top, under others, folded, without rows under them", kinds >= {"top", "under", "folded", "leaf"}, True)
+check("the name column's header", t.getColumnHeader(2).name, "名　　前")
 
 chart = find(app, lambda n: n.getRoleName() == "table" and n.name == "チャート").queryTable()
 check("chart rows", chart.nRows, len(shown))
@@ -82,6 +116,67 @@ moved = t.getAccessibleAt(1, 2)
 check("current cell after Down, Right", moved.getState().contains(pyatspi.STATE_SELECTED), True)
 check("its text", moved.name.split("、")[0], shown[1]["cells"][2])
 
+# Every change is heard: the events a screen reader listens for, from the
+# cell the user works in, as the keys are pressed.
+import subprocess
+from gi.repository import GLib
+
+heard = []
+
+
+def on_event(e):
+    try:
+        if e.source.getApplication().name == "Vinta":
+            heard.append((e.type, e.source.getRoleName(), e.source.name, e.source.description))
+    except Exception:
+        pass
+
+
+for kind in ("object:property-change:accessible-name", "object:property-change:accessible-description",
+             "object:state-changed:focused", "focus:"):
+    pyatspi.Registry.registerEventListener(on_event, kind)
+
+
+def until(pred, seconds=10):
+    deadline = time.time() + seconds
+    context = GLib.MainContext.default()
+    while time.time() < deadline:
+        while context.iteration(False):
+            pass
+        if pred():
+            return True
+        time.sleep(0.05)
+    return False
+
+
+def focused_on(name):
+    return any(t.startswith("object:state-changed:focused") and n == name for t, _, n, _ in heard)
+
+
+window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Vinta - "], capture_output=True,
+                        text=True).stdout.split()
+subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], timeout=10)
+row1 = shown[1]["cells"][2]
+steps = [
+    ("minus", "fold: the row's name", lambda: any(t == "object:property-change:accessible-name" and n == f"{row1}、折りたたみ"
+                                                  for t, _, n, _ in heard)),
+    ("minus", "fold: the focus said again", lambda: focused_on(f"{row1}、折りたたみ")),
+    ("plus", "unfold", lambda: focused_on(f"{row1}、展開")),
+    ("Insert", "insert: the new row's cell", lambda: any(t.startswith("object:state-changed:focused") and r == "table cell"
+                                                         and n and not n.startswith(row1) for t, r, n, _ in heard)),
+    ("ctrl+z", "undo", lambda: focused_on(f"{row1}、展開")),
+    ("alt+Right", "the chart's period", lambda: any(t == "object:property-change:accessible-description" and
+                                                    n == "チャート" and "から" in d for t, _, n, d in heard)),
+]
+pressed = None
+for key, what, seen in steps:
+    if key != pressed or what.startswith("fold: the row"):
+        heard.clear() if not what.endswith("again") else None
+        subprocess.run(["xdotool", "key", key], timeout=10)
+    pressed = key
+    if not until(seen):
+        failures.append(f"{what}: not heard after {key}; heard {heard[-6:]}")
+
 if failures:
     sys.exit("\n".join(failures))
-print("accessibility tree as expected")
+print("accessibility tree as expected, every change heard")
