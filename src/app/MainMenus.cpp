@@ -186,7 +186,8 @@ void TForm1::BuildFindKeys() {
 
 // Buttons without texts or tips, each running its menu command.
 void TForm1::BuildToolBar() {
-    toolBar_ = addToolBar(QStringLiteral("ToolBar1"));
+    toolBar_ = addToolBar(QStringLiteral("ツールバー"));  // its title is what a screen reader says
+    toolBar_->setObjectName(QStringLiteral("ToolBar1"));
     toolBar_->setObjectName(QStringLiteral("ToolBar1"));
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(16, 16));

@@ -128,7 +128,11 @@ void TForm1::BuildPanes() {
     findBar_ = new FindBar([this](const QString& text, bool forward) { return FindRow(text, forward); }, centre);
     findBar_->hide();
     // While finding, the row found stays marked in the outline.
-    findBar_->onShown = [this](bool shown) { Schedule1()->SetMarkCurrent(shown); };
+    findBar_->onShown = [this](bool shown) {
+        Schedule1()->SetMarkCurrent(shown);
+        // Closed, the bar hands the focus back to the row it found.
+        if (!shown && isVisible()) Schedule1()->setFocus(Qt::OtherFocusReason);
+    };
     column->addWidget(findBar_);
     setCentralWidget(centre);
     // The keyboard starts in the outline, on its current cell.
@@ -326,11 +330,11 @@ void TForm1::FoldCurrentRow(bool expand) {
     RepaintPanes();
 }
 
-bool TForm1::FindRow(const QString& text, bool forward) {
+FindBar::Found TForm1::FindRow(const QString& text, bool forward) {
     auto needle = sjis::FromUtf8(text.toStdString());
-    if (!needle) return false;  // a character no cell can hold
+    if (!needle) return {};  // a character no cell can hold
     int found = doc_.names.Find(doc_.store, doc_.outlineSlot, doc_.resourceSlot, *needle, Schedule1()->Row() - 1, forward);
-    if (found < 0) return false;
+    if (found < 0) return {};
     const int row = found + 1;
     RevealRow(doc_, row);
     // The bar's start shown: the period steps to it as the next and previous commands would.
@@ -340,7 +344,8 @@ bool TForm1::FindRow(const QString& text, bool forward) {
     Schedule1()->SetRow(row);
     Schedule2()->SetRow(row);
     RepaintPanes();
-    return true;
+    const NameIndex::Tally tally = doc_.names.Count(*needle, found);
+    return {tally.count, tally.position};
 }
 
 void TForm1::Guard(const std::function<void()>& handler) {

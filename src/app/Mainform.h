@@ -14,6 +14,7 @@
 #include "framework/Prompter.h"
 #include "print/PrintJob.h"
 #include "print/PrintState.h"
+#include "views/FindBar.h"
 #include "recovery/Recovery.h"
 #include "store/ScheduleDocument.h"
 
@@ -26,7 +27,6 @@ namespace vinta {
 class DiskWatch;
 class DocumentFiles;
 class ExchangeFiles;
-class FindBar;
 class GridWidget;
 enum class OutlineCommand;
 class ScheduleHistory;
@@ -107,7 +107,7 @@ public:
     void FoldCurrentRow(bool expand);
     // Selects the next (or previous) row whose name holds `text`, unfolding
     // what hides it; false when no row holds it.
-    bool FindRow(const QString& text, bool forward);
+    FindBar::Found FindRow(const QString& text, bool forward);
     // Both panes redrawn after a change of the tables.
     void RepaintPanes();
 

@@ -57,9 +57,10 @@ TResEditDlg2::TResEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(parent
     auto* mv = new QVBoxLayout(memo);
     mMemo = new SjisTextEdit(&prompter, true);
     Named(mMemo, "mMemo");
-    mv->addWidget(BuddyLabel(QStringLiteral("メモ"), mMemo));
+    mv->addWidget(BuddyLabel(QStringLiteral("メモ(&O)"), mMemo));
     mv->addWidget(mMemo);
     PageControl1->addTab(memo, QStringLiteral("メモ"));
+    TurnPagesByKeys(this, PageControl1);
 
     QDialogButtonBox* buttons = MakeOkCancel(this);
     auto* layout = new QVBoxLayout(this);
@@ -87,9 +88,9 @@ QWidget* TResEditDlg2::BasicPage(Prompter& prompter) {
     eName2 = new SjisLineEdit(&prompter, 10, false);
     Named(eName2, "eName2");
     bf->addRow(QStringLiteral("No."), eNo);
-    bf->addRow(QStringLiteral("名前"), eName);
-    bf->addRow(QStringLiteral("所属"), cbGroup);
-    bf->addRow(QStringLiteral("ﾆｯｸﾈｰﾑ"), eName2);
+    bf->addRow(QStringLiteral("名前(&N)"), eName);
+    bf->addRow(QStringLiteral("所属(&G)"), cbGroup);
+    bf->addRow(QStringLiteral("ﾆｯｸﾈｰﾑ(&K)"), eName2);
     return basic;
 }
 
@@ -106,10 +107,10 @@ QWidget* TResEditDlg2::AdminPage(Prompter& prompter) {
     Named(eID, "eID");
     ePassword = new SjisLineEdit(&prompter, 10, false);
     Named(ePassword, "ePassword");
-    af->addRow(QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽ"), eMail);
+    af->addRow(QStringLiteral("ﾒｰﾙｱﾄﾞﾚｽ(&M)"), eMail);
     af->addRow(rgType);
-    af->addRow(QStringLiteral("ID"), eID);
-    af->addRow(QStringLiteral("Password"), ePassword);
+    af->addRow(QStringLiteral("ID(&I)"), eID);
+    af->addRow(QStringLiteral("Password(&P)"), ePassword);
     for (QWidget* w : std::initializer_list<QWidget*>{eMail, rgType, eID, ePassword}) w->setEnabled(false);
     for (QLabel* l : admin->findChildren<QLabel*>()) l->setEnabled(false);
     return admin;
@@ -149,6 +150,9 @@ void TResEditDlg2::Store(ScheduleStore& store, int slot, int row) const {
 TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent), ctx_(context) {
     setWindowTitle(QStringLiteral("リソースの編集"));
     setObjectName(QStringLiteral("ResEditDlg"));
+    // The caption is the one both resource windows share; a screen reader
+    // tells the list from the one person's dialog opened over it.
+    setAccessibleName(QStringLiteral("リソース一覧"));
     auto* bar = new QToolBar;
     bar->setIconSize(QSize(16, 16));
     AddToolButton(bar, "Append", QStringLiteral("追加"), [this] { AppendClick(); });
@@ -185,6 +189,7 @@ TResEditDlg::TResEditDlg(const DialogContext& context) : QDialog(context.parent)
         c.TextRect(left, top, right, bottom, x, top + cy, text);
     });
     connect(StringGrid1, &GridWidget::cellDoubleClicked, this, &TResEditDlg::StringGrid1DblClick);
+    StringGrid1->SetEnterActivates(true);
 
     auto* close = new QPushButton(QStringLiteral("閉じる"));
     close->setObjectName(QStringLiteral("CloseBtn"));

@@ -65,6 +65,8 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     SetTabChain({eName, dtStart, dtEnd, eProgress, rgType, rgDisp});
     FitToDesign(this, {458, 211});
     StringGrid1->SetCurrent(1, 1);
+    TurnPagesByKeys(this, PageControl1);
+    eName->setFocus();  // where the user starts, not the tab bar
 }
 
 QWidget* TTaskEditDlg::TaskPage() {
@@ -142,6 +144,9 @@ QWidget* TTaskEditDlg::LinesPage() {
     StringGrid1->SetRowSelect(true);
     StringGrid1->SetDrawCell([this](Canvas& c, int col, int row, const QRect& r, CellState st) { DrawLine(c, col, row, r, st); });
     connect(StringGrid1, &GridWidget::cellDoubleClicked, this, &TTaskEditDlg::StringGrid1DblClick);
+    // Read as drawn: the person's name, the dates, the progress and the state's word.
+    StringGrid1->SetCellText([this](int col, int row) { return LineText(col, row).trimmed(); });
+    StringGrid1->SetEnterActivates(true);
     rv->addWidget(StringGrid1, 1);
     return res;
 }
@@ -261,11 +266,25 @@ void TTaskEditDlg::ResAddClick() {
     StringGrid1->Refresh();
 }
 
+QString TTaskEditDlg::LineText(int col, int row) const {
+    const std::string text(lines.Cells(col, row));
+    if (row > 0 && col == 0) return QString::number(row);
+    if (row > 0 && col == 1) {
+        const int res = CellHoldsNumber(text) ? ctx_.doc.store.FindRow(ctx_.doc.resourceSlot, resource::No, text) : -1;
+        if (res >= 0) return CellToQt(ctx_.doc.store.CellText(ctx_.doc.resourceSlot, resource::Name, res));
+    }
+    if (row > 0 && col == 5 && CellHoldsNumber(text)) {
+        const int code = TNumEdit::ReadInteger(CellToQt(text));
+        return QString::fromUtf8(kStates[code >= 1 && code <= 5 ? code : 0].text);
+    }
+    return CellToQt(text);
+}
+
 void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const CellState& st) {
     PrepareDialogCell(c, st);
     const int left = r.left(), top = r.top(), right = left + r.width(), bottom = top + r.height();
     std::string text(lines.Cells(col, row));
-    QString shown = CellToQt(text);
+    const QString shown = LineText(col, row);
     c.FillRect(left, top, right, bottom);
     auto centredY = [&](const QString& t) { return top + (r.height() - c.TextExtent(t).height()) / 2; };
     int iconY = top + (r.height() - 16) / 2;
@@ -274,13 +293,11 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
     if (row == 0) {
         x = left + (r.width() - c.TextExtent(shown).width()) / 2;
     } else if (col == 0) {
-        shown = QString::number(row);
         x = right - c.TextExtent(shown).width() - 2;
         rightAligned = true;
     } else if (col == 1) {
         int res = CellHoldsNumber(text) ? ctx_.doc.store.FindRow(ctx_.doc.resourceSlot, resource::No, text) : -1;
         if (res >= 0) {
-            shown = CellToQt(ctx_.doc.store.CellText(ctx_.doc.resourceSlot, resource::Name, res));
             std::string kind = ctx_.doc.store.CellText(ctx_.doc.resourceSlot, resource::Kind, res);
             if (kind == "0" || kind == "1" || kind == "2") ctx_.imgRes.Draw(c, left, iconY, kind[0] - '0');
             x = left + ctx_.imgRes.Width() + 4;
@@ -294,7 +311,6 @@ void TTaskEditDlg::DrawLine(Canvas& c, int col, int row, const QRect& r, const C
         if (CellHoldsNumber(text)) {
             int code = TNumEdit::ReadInteger(shown);
             const State& s = kStates[code >= 1 && code <= 5 ? code : 0];
-            shown = QString::fromUtf8(s.text);
             if (s.colour.isValid() && !st.selected) c.SetFontColor(s.colour);
             ctx_.imgInfo.Draw(c, left, iconY, code >= 1 && code <= 5 ? code : 0);
         }

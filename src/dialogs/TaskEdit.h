@@ -56,6 +56,8 @@ public:
 private:
     QWidget* TaskPage();
     QWidget* LinesPage();
+    // An assignment line's cell as drawn: the person's name, the state's word.
+    QString LineText(int col, int row) const;
     void DrawLine(Canvas& c, int col, int row, const QRect& rect, const CellState& st);
     void EnableForType(int index);
 

@@ -60,13 +60,13 @@ TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(pare
     int row = 0;
     grid->addWidget(BuddyLabel(QStringLiteral("No."), eNo), row, 0);
     grid->addWidget(eNo, row++, 1, Qt::AlignLeft);
-    grid->addWidget(BuddyLabel(QStringLiteral("リソース"), cbRes), row, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("リソース(&R)"), cbRes), row, 0);
     grid->addWidget(cbRes, row++, 1, 1, 3);
-    grid->addWidget(BuddyLabel(QStringLiteral("開始日"), dtFrom), row, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("開始日(&S)"), dtFrom), row, 0);
     grid->addWidget(dtFrom, row, 1);
-    grid->addWidget(BuddyLabel(QStringLiteral("終了日"), dtTo), row, 2);
+    grid->addWidget(BuddyLabel(QStringLiteral("終了日(&E)"), dtTo), row, 2);
     grid->addWidget(dtTo, row++, 3);
-    grid->addWidget(BuddyLabel(QStringLiteral("進捗"), eProgress), row, 0);
+    grid->addWidget(BuddyLabel(QStringLiteral("進捗(&P)"), eProgress), row, 0);
     auto* progress = new QHBoxLayout;
     progress->addWidget(eProgress);
     progress->addWidget(new QLabel(QStringLiteral("％")));
@@ -74,7 +74,7 @@ TTaskEditDlg2::TTaskEditDlg2(Prompter& prompter, QWidget* parent) : QDialog(pare
     grid->addLayout(progress, row++, 1);
     grid->addWidget(new QLabel(QStringLiteral("状態")), row, 0);
     grid->addWidget(rgType, row++, 1, 1, 3);
-    grid->addWidget(BuddyLabel(QStringLiteral("メモ"), eMemo), row, 0, Qt::AlignTop);
+    grid->addWidget(BuddyLabel(QStringLiteral("メモ(&M)"), eMemo), row, 0, Qt::AlignTop);
     grid->addWidget(eMemo, row++, 1, 1, 3);
     QDialogButtonBox* buttons = MakeOkCancel(this);
     auto* layout = new QVBoxLayout(this);

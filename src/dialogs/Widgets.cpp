@@ -16,6 +16,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QTabWidget>
 #include <QTimer>
 #include <QValidator>
 
@@ -144,6 +146,8 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
     for (int i = 0; i < items.size(); ++i) {
         auto* b = new QRadioButton(items[i], this);
         b->setObjectName(QStringLiteral("item%1").arg(i));
+        // A choice drawn without a word (none chosen) is still named aloud.
+        if (items[i].isEmpty()) b->setAccessibleName(caption + QStringLiteral(": なし"));
         group->addButton(b, i);
         layout->addWidget(b, i / std::max(1, columns), i % std::max(1, columns));
         buttons_.push_back(b);
@@ -230,5 +234,29 @@ QDate CellDate(std::string_view cell) {
 }
 
 std::string DateCell(const QDate& date) { return FormatDate(date.year(), date.month(), date.day()); }
+
+}  // namespace vinta
+
+namespace vinta {
+
+void TurnPagesByKeys(QDialog* dialog, QTabWidget* pages) {
+    auto turn = [pages](int step) {
+        const int n = pages->count();
+        if (n == 0) return;
+        // The focus first on the tabs: a field hidden with its page would
+        // hand it on through the dialog's buttons, taking OK's default away.
+        pages->setFocus(Qt::TabFocusReason);
+        pages->setCurrentIndex((pages->currentIndex() + step + n) % n);
+        QWidget* page = pages->currentWidget();
+        for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain())
+            if (page->isAncestorOf(w) && w->isVisibleTo(page) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+                w->setFocus(Qt::TabFocusReason);
+                return;
+            }
+    };
+    QObject::connect(new QShortcut(QKeySequence::NextChild, dialog), &QShortcut::activated, pages, [turn] { turn(1); });
+    QObject::connect(new QShortcut(QKeySequence::PreviousChild, dialog), &QShortcut::activated, pages,
+                     [turn] { turn(-1); });
+}
 
 }  // namespace vinta

@@ -19,6 +19,7 @@
 
 class QDialog;
 class QDialogButtonBox;
+class QTabWidget;
 class QLabel;
 class QRadioButton;
 class QToolBar;
@@ -92,6 +93,9 @@ void SetTabChain(std::initializer_list<QWidget*> widgets);
 
 // The dialogs' "OK" (default) and "キャンセル" buttons, wired to accept and reject.
 QDialogButtonBox* MakeOkCancel(QDialog* dialog);
+// Ctrl+Tab and Ctrl+Shift+Tab turn the pages from wherever the focus is in
+// `dialog`, the focus then on the page's first field.
+void TurnPagesByKeys(QDialog* dialog, QTabWidget* pages);
 // A text button on a dialog's toolbar.
 void AddToolButton(QToolBar* bar, const char* name, const QString& text, const std::function<void()>& run,
                    const QString& hint = QString());

@@ -377,6 +377,18 @@ int NameIndex::Find(const ScheduleStore& store, int outlineSlot, int resourceSlo
     return r >= 0 ? r : Backward(needle, start + 1, rows);
 }
 
+NameIndex::Tally NameIndex::Count(std::string_view sjisNeedle, int row) const {
+    Tally tally;
+    const std::string needle = FoldForSearch(sjisNeedle);
+    const int rows = static_cast<int>(starts_.size()) - 1;
+    if (needle.empty() || rows <= 0) return tally;
+    for (int r = Forward(needle, 0, rows); r >= 0; r = r + 1 < rows ? Forward(needle, r + 1, rows) : -1) {
+        ++tally.count;
+        if (r == row) tally.position = tally.count;
+    }
+    return tally;
+}
+
 int FindOutlineRow(const ScheduleStore& store, int outlineSlot, int resourceSlot, std::string_view sjisNeedle,
                    int fromRow, bool forward) {
     NameIndex index;

@@ -33,6 +33,12 @@ public:
     // As FindOutlineRow below.
     int Find(const ScheduleStore& store, int outlineSlot, int resourceSlot, std::string_view sjisNeedle, int fromRow,
              bool forward);
+    // After a Find with the same needle: how many rows hold it, and the
+    // place of data row `row` among them (from 1; 0 when it holds none).
+    struct Tally {
+        int count = 0, position = 0;
+    };
+    Tally Count(std::string_view sjisNeedle, int row) const;
 
 private:
     struct Source {

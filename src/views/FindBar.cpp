@@ -1,5 +1,6 @@
 #include "FindBar.h"
 
+#include <QAccessible>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,7 +23,8 @@ FindBar::FindBar(FindFn find, QWidget* parent) : QWidget(parent), find_(std::mov
     setObjectName(QStringLiteral("FindBar"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 2, 4, 2);
-    auto* label = new QLabel(QStringLiteral("検索(&F):"), this);
+    // K, not F: Alt+F stays the File menu's while the bar is open.
+    auto* label = new QLabel(QStringLiteral("検索(&K):"), this);
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("eFind"));
     text_->setClearButtonEnabled(true);
@@ -59,7 +61,14 @@ void FindBar::Step(bool forward) {
         Open();
         return;
     }
-    status_->setText(find_(text_->text(), forward) ? QString() : QStringLiteral("見つかりません"));
+    const Found found = find_(text_->text(), forward);
+    status_->setText(found.count ? QStringLiteral("%1 件中 %2 件目").arg(found.count).arg(found.position)
+                                 : QStringLiteral("見つかりません"));
+    // A screen reader hears the count though the focus stays in the text.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent said(status_, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&said);
+    }
 }
 
 void FindBar::showEvent(QShowEvent* e) {

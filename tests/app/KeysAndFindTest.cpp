@@ -3,6 +3,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <algorithm>
+#include <QToolBar>
+#include <QMenuBar>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,6 +71,25 @@ TEST_F(Keys, EveryCommandHasItsKeys) {
 
 // Ctrl+Home and Ctrl+End: first and last row, in both panes. Home and End:
 // first and last column of the row, in that pane only.
+// The menus' letters stay theirs while the find bar is open (Alt+F opens
+// ファイル, not the find text), and the toolbar is named in words.
+TEST_F(Keys, TheWindowsAccessKeysAreUsedOnce) {
+    TForm1& f = Shown(0);
+    f.Action("Find")->trigger();
+    QStringList used;
+    auto take = [&](const QString& text) {
+        const int at = text.indexOf(QLatin1Char('&'));
+        if (at >= 0 && at + 1 < text.size()) used << text.mid(at + 1, 1).toUpper() + QLatin1Char(' ') + text;
+    };
+    for (QAction* menu : f.menuBar()->actions()) take(menu->text());
+    for (QLabel* l : f.findChildren<QLabel*>())
+        if (l->buddy() && l->isVisible()) take(l->text());
+    std::sort(used.begin(), used.end());
+    ASSERT_GE(used.size(), 6) << "five menus and the find bar";
+    for (int i = 1; i < used.size(); ++i) EXPECT_NE(used[i].left(1), used[i - 1].left(1)) << used.join(" | ").toStdString();
+    EXPECT_EQ(f.findChild<QToolBar*>("ToolBar1")->windowTitle(), QStringLiteral("ツールバー"));
+}
+
 TEST_F(Keys, HomeAndEnd) {
     TForm1& f = Shown(60);
     const int last = f.Document().grids.Schedule1.RowCount() - 1;
@@ -119,16 +141,21 @@ TEST_F(Keys, FindingARowByName) {
     auto* text = f.findChild<QLineEdit*>("eFind");
     ASSERT_TRUE(bar && text);
     EXPECT_FALSE(bar->isVisible());
+    QApplication::setActiveWindow(&f);
     f.Action("Find")->trigger();
     EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(text->hasFocus());
     text->setText(QStringLiteral("設計"));
     Press(text, Qt::Key_Return);
     EXPECT_EQ(f.Schedule1()->Row(), 5);
     EXPECT_EQ(f.Schedule2()->Row(), 5);
+    EXPECT_EQ(bar->Status(), QStringLiteral("2 件中 1 件目")) << "how many, and which";
     Press(text, Qt::Key_Return);
     EXPECT_EQ(f.Schedule1()->Row(), 20);
+    EXPECT_EQ(bar->Status(), QStringLiteral("2 件中 2 件目"));
     Press(text, Qt::Key_Return);
     EXPECT_EQ(f.Schedule1()->Row(), 5) << "wraps";
+    EXPECT_EQ(bar->Status(), QStringLiteral("2 件中 1 件目"));
     Press(text, Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(f.Schedule1()->Row(), 20) << "Shift+Enter steps back";
     text->setText(QStringLiteral("db"));
@@ -144,6 +171,7 @@ TEST_F(Keys, FindingARowByName) {
     EXPECT_EQ(f.Schedule1()->Row(), 35);
     Press(text, Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(f.Schedule1()->hasFocus()) << "the focus back on the row found";
     EXPECT_FALSE(f.Document().modified) << "finding changes nothing";
 }
 
@@ -164,7 +192,7 @@ TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {
     SetFolded(t, 1, false);
     ASSERT_EQ(f.Document().grids.Schedule1.RowHeights(3), 0);
     f.Schedule1()->SetRow(4);
-    EXPECT_TRUE(f.FindRow(QStringLiteral("HIDDEN"), true));
+    EXPECT_GT(f.FindRow(QStringLiteral("HIDDEN"), true).count, 0);
     EXPECT_EQ(f.Schedule1()->Row(), 3);
     for (int g : {2, 3}) {
         EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(g), 18) << g;
@@ -202,7 +230,7 @@ TEST_F(Keys, FindShowsTheBar) {
         SCOPED_TRACE(c.name);
         if (t.chart.viewMode != c.view) SetView(t.chart, t.chartGrid, c.view, {2026, 12, 1});
         f.Schedule1()->SetRow(1);
-        ASSERT_TRUE(f.FindRow(QString::fromLatin1(c.name), true) || f.FindRow(QString::fromLatin1(c.name), false));
+        ASSERT_TRUE(f.FindRow(QString::fromLatin1(c.name), true).count || f.FindRow(QString::fromLatin1(c.name), false).count);
         EXPECT_EQ(t.chart.viewStart, c.start);
         EXPECT_EQ(t.chart.viewMode, c.view);
     }
