@@ -264,6 +264,14 @@ QString BarDescription(const ScheduleDocument& t, int row) {
     return said + QStringLiteral("、進捗 %1%").arg(DrawnProgress(bar->progress.value_or(0)));
 }
 
+QString BarCoverText(const ScheduleDocument& t, int col, int row) {
+    const auto bar = row > 0 ? ReadBar(t.store, t.outlineSlot, row - 1, t.chart) : std::nullopt;
+    if (!bar) return QStringLiteral("バーなし");
+    const Date first = ColumnDate(t.chart, col), next = ColumnDate(t.chart, col + 1);
+    const bool covered = DaysFrom(bar->start, next) > 0 && DaysFrom(first, bar->end) >= 0;
+    return covered ? QStringLiteral("バーあり") : QStringLiteral("バーなし");
+}
+
 QString PeriodText(const ChartState& s) {
     auto day = [](const Date& d) { return QString::asprintf("%04d/%02d/%02d", d.year, d.month, d.day); };
     return QStringLiteral("%1 から %2").arg(day(s.viewStart), day(s.viewEnd));

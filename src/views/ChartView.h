@@ -31,6 +31,9 @@ void PriorCommand(ChartState& state, StringGrid& chart);
 QString BarDescription(const ScheduleDocument& doc, int row);
 // What column `col` stands for, in words.
 QString ColumnTitle(const ChartState& state, int col);
+// Whether row `row`'s bar covers column `col`'s month or day: "バーあり" or
+// "バーなし"; the bar's dates are the row's description, said once.
+QString BarCoverText(const ScheduleDocument& doc, int col, int row);
 // The period shown, "2027/01/01 から 2029/12/31", for assistive technology.
 QString PeriodText(const ChartState& state);
 

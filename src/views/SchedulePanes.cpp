@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "framework/GridWidget.h"
+#include "runtime/Sjis.h"
 #include "store/Folding.h"
 #include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
@@ -36,9 +37,13 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     chart_ = new GridWidget(&m.doc.chartGrid);
     chart_->setAccessibleName(QStringLiteral("チャート"));
     chart_->SetCellText([&doc](int col, int row) {
-        return row == 0 ? ColumnTitle(doc.chart, col) : BarDescription(doc, row);
+        return row == 0 ? ColumnTitle(doc.chart, col) : BarCoverText(doc, col, row);
     });
-    chart_->SetRowText([&doc](int row) { return BarDescription(doc, row); });
+    // The bar in words once for its row, led by the row's name.
+    chart_->SetRowText([&doc](int row) {
+        const QString name = QString::fromStdString(sjis::ToUtf8(OutlineCellText(doc, outline::Name, row))).trimmed();
+        return name.isEmpty() ? BarDescription(doc, row) : name + QStringLiteral(": ") + BarDescription(doc, row);
+    });
     chart_->setObjectName(QStringLiteral("Schedule2"));
     chart_->SetFixedCols(0);
     outline_->SetEnterActivates(true);

@@ -9,6 +9,7 @@
 #include "framework/GridWidget.h"
 #include "runtime/Sjis.h"
 #include "store/Folding.h"
+#include "views/ChartView.h"
 
 namespace vinta {
 namespace {
@@ -65,9 +66,26 @@ TEST_F(Accessibility, ThePanesAreTablesOfTheRowsShown) {
     QAccessibleTableInterface* chart = Table(f.Schedule2());
     ASSERT_NE(chart, nullptr);
     EXPECT_EQ(chart->rowCount(), 9);
-    EXPECT_EQ(chart->rowDescription(1), QStringLiteral("2027/03/01 から 2027/04/15、進捗 40%"));
-    EXPECT_EQ(chart->rowDescription(3), QStringLiteral("バーなし"));
+    EXPECT_EQ(chart->rowDescription(1), QStringLiteral("設計: 2027/03/01 から 2027/04/15、進捗 40%"));
+    EXPECT_EQ(chart->rowDescription(3), QStringLiteral("試験: バーなし"));
+    EXPECT_EQ(chart->rowDescription(4), QStringLiteral("バーなし")) << "an empty row";
     EXPECT_EQ(chart->columnDescription(0), QStringLiteral("%1年1月").arg(f.Document().chart.viewStart.year));
+    // Each month's cell says whether the bar covers it, its month the header.
+    SetView(f.Document().chart, f.Document().chartGrid, kYearView, Date{2026, 1, 1});
+    f.RepaintPanes();
+    const int first = 2026;
+    auto month = [&](int year, int m) { return (year - first) * 12 + m - 1; };
+    const std::tuple<int, int, const char*> covers[] = {
+        {1, month(2027, 2), "バーなし"}, {1, month(2027, 3), "バーあり"}, {1, month(2027, 4), "バーあり"},
+        {1, month(2027, 5), "バーなし"}, {3, month(2027, 3), "バーなし"},
+    };
+    for (const auto& [row, col, said] : covers) {
+        QAccessibleInterface* c = chart->cellAt(row, col);
+        ASSERT_NE(c, nullptr) << col;
+        EXPECT_EQ(c->text(QAccessible::Name), QString::fromUtf8(said)) << row << "," << col;
+        EXPECT_EQ(c->tableCellInterface()->columnHeaderCells().value(0)->text(QAccessible::Name),
+                  QStringLiteral("%1年%2月").arg(first + col / 12).arg(col % 12 + 1));
+    }
 
     // Folded rows are gone from the table as from the screen.
     SetFolded(f.Document(), 2, false);

@@ -91,7 +91,7 @@ check("the name column's header", t.getColumnHeader(2).name, "名　　前")
 chart = find(app, lambda n: n.getRoleName() == "table" and n.name == "チャート").queryTable()
 check("chart rows", chart.nRows, len(shown))
 start, end, progress = shown[0]["cells"][4], shown[0]["cells"][5], shown[0]["cells"][3]
-check("first bar", chart.getRowDescription(0), f"{start} から {end}、進捗 {int(progress)}%")
+check("first bar", chart.getRowDescription(0), f"{first_name.strip()}: {start} から {end}、進捗 {int(progress)}%")
 
 buttons = []
 find(app, lambda n: n.getRoleName() == "push button" and buttons.append(n.name) and False)
