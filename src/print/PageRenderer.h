@@ -34,6 +34,7 @@ public:
     int RenderPage(Canvas& canvas, int request);
     int VisibleRowCount();
     int VisibleRowAt(int k);
+    const ScheduleDocument& Source() const { return src_; }
 
     int ToDeviceX(double x) const;
     int ToDeviceY(double y) const;

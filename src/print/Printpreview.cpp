@@ -9,6 +9,7 @@
 #include <QPageRanges>
 #include <QPrinter>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,6 +45,7 @@ QToolButton* BandButton(QWidget* band, const char* name, int left, const QIcon& 
         b->setText(text);
     }
     b->setToolTip(text);
+    b->setAccessibleName(text);  // a picture alone says nothing to a screen reader
     b->setEnabled(false);
     return b;
 }
@@ -110,6 +112,38 @@ TForm2::TForm2(PrintState& state, PrinterHolder& printer, const ScheduleDocument
     setGeometry(RememberedBounds(Profile(settingsPath_.toStdString()), "2", geometry(), kDesignBounds.size()));
     state_.title = ScheduleStore::OptionText(source.store.Grid(source.optionSlot), 0, sjis::Lit("プロジェクト一覧"));
     ShowZoom();
+    PageByKeys();
+}
+
+void TForm2::PageByKeys() {
+    const std::pair<QKeySequence, std::function<void()>> keys[] = {
+        {QKeySequence(Qt::Key_PageUp), [this] { PrevPageClick(); }},
+        {QKeySequence(Qt::Key_PageDown), [this] { NextPageClick(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { StepTo(1); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_End), [this] { StepTo(std::max(1, state_.pageCount)); }},
+    };
+    for (const auto& [key, run] : keys)
+        connect(new QShortcut(key, this), &QShortcut::activated, this, [this, run = run] {
+            if (state_.pageCount > 0 && !state_.printing) run();
+        });
+}
+
+QString TForm2::PageDescription() {
+    const ScheduleDocument& doc = renderer_.Source();
+    auto name = [&](int g) {
+        const int s = g - 1;
+        std::string text = doc.store.CellText(doc.outlineSlot, outline::Name, s);
+        if (doc.store.CellText(doc.outlineSlot, outline::Type, s) == "3")
+            if (const int r = doc.store.FindRow(doc.resourceSlot, resource::No, text); r >= 0)
+                text = doc.store.CellText(doc.resourceSlot, resource::Name, r);
+        return QString::fromStdString(sjis::ToUtf8(text)).trimmed();
+    };
+    const int first = PageRenderer::kRowsPerPage * (state_.currentPage - 1) + 1;
+    const int last = std::min(first + PageRenderer::kRowsPerPage - 1, renderer_.VisibleRowCount());
+    QString said = QStringLiteral("%1 / %2 ページ").arg(state_.currentPage).arg(state_.pageCount);
+    if (last >= first)
+        said += QStringLiteral("、「%1」から「%2」まで").arg(name(renderer_.VisibleRowAt(first)), name(renderer_.VisibleRowAt(last)));
+    return said;
 }
 
 TForm2::~TForm2() {
@@ -125,7 +159,10 @@ TForm2::~TForm2() {
     }
 }
 
-void TForm2::ShowZoom() { Zoom->setText(QString::number(std::lround(state_.zoom * 100)) + QStringLiteral("%")); }
+void TForm2::ShowZoom() {
+    Zoom->setText(QString::number(std::lround(state_.zoom * 100)) + QStringLiteral("%"));
+    Zoom->setAccessibleName(QStringLiteral("倍率 ") + Zoom->text());
+}
 
 void TForm2::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
@@ -172,6 +209,7 @@ void TForm2::BuildPictures() {
     sheet->setPalette(white);
     page = new QLabel(box);
     page->setObjectName(QStringLiteral("page"));
+    page->setAccessibleName(QStringLiteral("ページ"));
     page->setGeometry((sw - pw) / 2 + 10, (sh - ph) / 2 + 10, std::max(pw, 1), std::max(ph, 1));
     // At the screen's own density, so a scaled desktop shows the page sharp.
     const qreal dpr = page->devicePixelRatioF();
@@ -217,6 +255,9 @@ void TForm2::ShowPageState(bool padded) {
     while (f.pixelSize() > 8 && QFontMetrics(f).horizontalAdvance(text) > PageState->width()) f.setPixelSize(f.pixelSize() - 1);
     PageState->setFont(f);
     PageState->setText(text);
+    // Heard when it changes: the page's place and the rows on it.
+    if (page) page->setAccessibleDescription(PageDescription());
+    PageState->setAccessibleName(QStringLiteral("ページ %1 / %2").arg(state_.currentPage).arg(state_.pageCount));
 }
 
 void TForm2::zoominClick() {

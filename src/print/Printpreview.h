@@ -61,6 +61,10 @@ private:
     int Render(int request);
     void ShowPageState(bool padded);
     void StepTo(int pageNo);
+    // "2 / 5 ページ、「設計」から「試験」まで": the page as a screen reader hears it.
+    QString PageDescription();
+    // PageUp, PageDown, Ctrl+Home and Ctrl+End page through the preview.
+    void PageByKeys();
 
     PrintState& state_;
     PrinterHolder& printer_;

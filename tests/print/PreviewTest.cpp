@@ -1,6 +1,8 @@
 // The preview window driven through its named controls, and printing through
 // Qt to a PDF file and through CUPS to a PDF queue.
 #include <gtest/gtest.h>
+#include <QtTest/QTest>
+#include <QApplication>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -173,6 +175,38 @@ TEST_F(Preview, PagingStopsAtTheLastPage) {
     EXPECT_FALSE(g->NextPage->isEnabled()) << "no page 2 is offered";
     g->NextPageClick();
     EXPECT_EQ(state.currentPage, 1);
+}
+
+// Paged from the keyboard, the page said with the rows on it, every button named.
+TEST_F(Preview, KeysPageAndThePageIsDescribed) {
+    Rows(70);
+    Set(1, outline::Name, "最初");
+    Set(31, outline::Name, "一頁の終わり");
+    Set(32, outline::Name, "二頁目");
+    Set(70, outline::Name, "最後");
+    auto f = Open();
+    QApplication::setActiveWindow(f.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
+    for (QToolButton* b : f->findChildren<QToolButton*>())
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
+    QLabel* page = f->findChild<QLabel*>("page");
+    EXPECT_EQ(page->accessibleDescription(), QStringLiteral("1 / 3 ページ、「最初」から「一頁の終わり」まで"));
+    const std::pair<QKeySequence, int> steps[] = {
+        {QKeySequence(Qt::Key_PageDown), 2}, {QKeySequence(Qt::Key_PageDown), 3}, {QKeySequence(Qt::Key_PageDown), 3},
+        {QKeySequence(Qt::Key_PageUp), 2},   {QKeySequence(Qt::CTRL | Qt::Key_End), 3},
+        {QKeySequence(Qt::CTRL | Qt::Key_Home), 1}, {QKeySequence(Qt::Key_PageUp), 1},
+    };
+    for (const auto& [key, want] : steps) {
+        QTest::keySequence(f.get(), key);
+        EXPECT_EQ(state.currentPage, want) << key.toString().toStdString();
+    }
+    QTest::keySequence(f.get(), QKeySequence(Qt::Key_PageDown));
+    EXPECT_EQ(page->accessibleDescription(), QStringLiteral("2 / 3 ページ、「二頁目」から「task」まで"));
+    QTest::keySequence(f.get(), QKeySequence(Qt::CTRL | Qt::Key_End));
+    EXPECT_EQ(page->accessibleDescription(), QStringLiteral("3 / 3 ページ、「task」から「最後」まで"));
+    EXPECT_EQ(f->PageState->accessibleName(), QStringLiteral("ページ 3 / 3"));
+    f->ZoomIn->click();
+    EXPECT_TRUE(f->Zoom->accessibleName().startsWith(QStringLiteral("倍率 ")));
 }
 
 TEST_F(Preview, BoundsAndTitleComeFromTheSettingsAndSchedule) {
