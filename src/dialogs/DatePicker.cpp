@@ -56,7 +56,21 @@ void DatePicker::RestartTyping() {
     autoMoved_ = false;
 }
 
+void DatePicker::PrepareCalendar() {
+    if (calendarReady_) return;
+    calendarReady_ = true;
+    calendarWidget()->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+}
+
+void DatePicker::mousePressEvent(QMouseEvent* event) {
+    PrepareCalendar();
+    QDateEdit::mousePressEvent(event);
+}
+
 void DatePicker::keyPressEvent(QKeyEvent* event) {
+    const bool opens = event->key() == Qt::Key_F4 ||
+                       ((event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) && (event->modifiers() & Qt::AltModifier));
+    if (opens) PrepareCalendar();
     const QString t = event->text();
     if (!IsDigit(t) && !IsSeparator(t)) {
         RestartTyping();
@@ -114,7 +128,6 @@ QDateEdit* MakeDatePicker(const QString& name, QWidget* parent) {
     d->setCalendarPopup(true);
     d->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     d->setMinimumDate(QDate(kFirstYear, 1, 1));
-    d->calendarWidget()->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     return d;
 }
 

@@ -18,9 +18,14 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
 private:
+    // The drop-down calendar, in Japanese, made only when it is first opened:
+    // one made with the field would tell a screen reader of its hidden days.
+    void PrepareCalendar();
+    bool calendarReady_ = false;
     // One key of a date being typed, as the field itself takes it, but for
     // a separator right after the field moved on by itself: that one was
     // meant for the move already made.

@@ -177,6 +177,15 @@ for key, what, seen in steps:
     if not until(seen):
         failures.append(f"{what}: not heard after {key}; heard {heard[-6:]}")
 
+# The task dialog opens in its name: no day of a hidden calendar is heard first.
+heard.clear()
+subprocess.run(["xdotool", "key", "Return"], timeout=10)
+if not until(lambda: any(t == "focus:" and r == "text" and n.startswith("タスク名") for t, r, n, _ in heard)):
+    failures.append(f"the task dialog's name field never had the focus; heard {heard[-6:]}")
+stray = [n for t, r, n, _ in heard if t == "focus:" and r == "table cell" and n.isdigit()]
+check("calendar days heard while opening the task dialog", stray, [])
+subprocess.run(["xdotool", "key", "Escape"], timeout=10)
+
 if failures:
     sys.exit("\n".join(failures))
 print("accessibility tree as expected, every change heard")

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QtTest/QTest>
 #include <map>
+#include "dialogs/DatePicker.h"
+#include <QCalendarWidget>
 
 #include "DialogFixture.h"
 
@@ -106,6 +108,21 @@ TEST_F(KeysAndNames, TheResourceListOpensALineByEnterAndIsNamedApart) {
     });
     OpenResourceList(ctx);
     EXPECT_EQ(opened, 2);
+}
+
+// The calendar is made when it is opened, by key or by mouse, in Japanese.
+TEST(DatePickers, TheCalendarComesWhenOpenedInJapanese) {
+    for (bool byKey : {true, false}) {
+        QDateEdit* d = MakeDatePicker(QStringLiteral("d"), nullptr);
+        d->show();
+        if (byKey) {
+            QTest::keyClick(d, Qt::Key_F4);
+        } else {
+            QTest::mouseClick(d, Qt::LeftButton, {}, QPoint(d->width() - 5, d->height() / 2));
+        }
+        EXPECT_EQ(d->calendarWidget()->locale().language(), QLocale::Japanese) << (byKey ? "F4" : "click");
+        delete d;
+    }
 }
 
 // A choice drawn without a word still has a name to be read by.
