@@ -1,0 +1,127 @@
+# Every command of vinta-kts that writes, run again and again with one
+# file-system call under its folder failing (no space, an I/O error, a short
+# write) or the process killed just before it. After each run the user's
+# file is the old one whole or the new one whole, a run that answers 0 has
+# written the new one, a failure says so on standard error, and nothing is
+# left beside the file; after a kill, the next clean run leaves nothing.
+#   fault_injection.py VINTA-KTS FAULTFS.so
+import errno, os, shutil, subprocess, sys, tempfile
+
+kts, shim = sys.argv[1], sys.argv[2]
+failures = []
+runs = 0
+
+
+def run(work, args, env_extra=None):
+    env = dict(os.environ, LANG="C.UTF-8", TZ="UTC")
+    env.update(env_extra or {})
+    return subprocess.run([kts, *args], cwd=work, env=env, capture_output=True, timeout=60)
+
+
+def dump(path):
+    r = subprocess.run([kts, "dump", path], capture_output=True)
+    if r.returncode:
+        return None
+    # A schedule's identity is made anew by each import: not its content.
+    return b"\n".join(l for l in r.stdout.split(b"\n") if b'"id=' not in l)
+
+
+def content(path, kind):
+    if not os.path.exists(path):
+        return None
+    data = open(path, "rb").read()
+    if kind == "kts":
+        return dump(path)
+    if kind == "ics":
+        return b"\n".join(l for l in data.split(b"\n") if not l.startswith(b"DTSTAMP:"))
+    if kind == "pdf":
+        return b"pdf" if data.startswith(b"%PDF") and data.rstrip().endswith(b"%%EOF") else None
+    if kind == "png":
+        return b"png" if data.startswith(b"\x89PNG") and data.endswith(b"IEND\xaeB`\x82") else None
+    return data
+
+
+# name, inputs made by the command line, the command, its target and kind
+SCENARIOS = [
+    ("generate", [], ["generate", "--rows", "300", "--seed", "2", "--force", "t.kts"], "t.kts", "kts"),
+    ("new", [], ["new", "--force", "t.kts"], "t.kts", "kts"),
+    ("import", [("export", "in.kts", "in.xml")], ["import", "--force", "in.xml", "t.kts"], "t.kts", "kts"),
+    ("export xml", [], ["export", "in.kts", "t.xml"], "t.xml", "xml"),
+    ("export ics", [], ["export", "in.kts", "t.ics"], "t.ics", "ics"),
+    ("export csv", [], ["export", "in.kts", "t.csv"], "t.csv", "csv"),
+    ("export pdf", [], ["export", "in.kts", "t.pdf"], "t.pdf", "pdf"),
+    ("export png", [], ["export", "in.kts", "t.png", "--size", "400x300"], "t.png", "png"),
+]
+
+
+def prepare(work, target, inputs):
+    for name in os.listdir(work):
+        path = os.path.join(work, name)
+        shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
+    run(work, ["generate", "--rows", "120", "--seed", "7", "in.kts"])
+    for cmd, src, dst in inputs:
+        run(work, [cmd, src, dst])
+    # The user's old file: a schedule for .kts, some bytes otherwise.
+    if target.endswith(".kts"):
+        run(work, ["generate", "--rows", "40", "--seed", "1", target])
+    else:
+        open(os.path.join(work, target), "wb").write(b"the user's old file")
+    return sorted(os.listdir(work))
+
+
+def check(what, ok, detail=""):
+    if not ok:
+        failures.append(f"{what}{': ' + detail if detail else ''}")
+
+
+def scenario(name, inputs, args, target, kind):
+    global runs
+    work = tempfile.mkdtemp(prefix="vinta-faults-")
+    try:
+        files = prepare(work, target, inputs)
+        old = content(os.path.join(work, target), kind)
+        report = os.path.join(work, "..", os.path.basename(work) + ".count")
+        r = run(work, args, {"LD_PRELOAD": shim, "FAULTFS_DIR": work, "FAULTFS_REPORT": report})
+        check(f"{name}: a clean run", r.returncode == 0, r.stderr.decode(errors="replace"))
+        new = content(os.path.join(work, target), kind)
+        check(f"{name}: the clean run's file", new is not None)
+        calls, kinds = open(report).read().split()
+        os.remove(report)
+        calls = int(calls)
+        # Every call when there are few; else every one of the first and last
+        # thirty (opening and closing), and every seventh between.
+        picks = [n for n in range(1, calls + 1) if calls <= 80 or n <= 30 or n > calls - 30 or n % 7 == 0]
+        modes = [("ENOSPC", {"FAULTFS_ERRNO": str(errno.ENOSPC)}), ("EIO", {"FAULTFS_ERRNO": str(errno.EIO)}),
+                 ("short", {"FAULTFS_SHORT": "1"}), ("kill", None)]
+        for n in picks:
+            for mode, extra in modes:
+                prepare(work, target, inputs)
+                env = {"LD_PRELOAD": shim, "FAULTFS_DIR": work}
+                env.update({"FAULTFS_KILL": str(n)} if extra is None else dict(extra, FAULTFS_FAIL=str(n)))
+                r = run(work, args, env)
+                runs += 1
+                got = content(os.path.join(work, target), kind)
+                where = f"{name}, call {n} of {calls} ({kinds}), {mode}"
+                check(f"{where}: the file is the old or the new one, whole", got in (old, new))
+                if extra is None:
+                    r2 = run(work, args)
+                    check(f"{where}: the run after the kill", r2.returncode == 0, r2.stderr.decode(errors="replace"))
+                    check(f"{where}: left behind after the next run", sorted(os.listdir(work)) == files,
+                          str(sorted(set(os.listdir(work)) - set(files))))
+                    continue
+                if r.returncode == 0:
+                    check(f"{where}: answered 0 without the new file", got == new)
+                else:
+                    check(f"{where}: failed without a word", r.stderr.strip() != b"")
+                check(f"{where}: left behind", sorted(os.listdir(work)) == files,
+                      str(sorted(set(os.listdir(work)) - set(files))))
+        print(f"{name}: {calls} calls ({kinds}), {len(picks)} tried in 4 ways")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+for s in SCENARIOS:
+    scenario(*s)
+if failures:
+    sys.exit("\n".join(failures[:40]) + f"\n{len(failures)} failures in {runs} runs")
+print(f"{runs} runs with a failing or killed call: every file old or new and whole, every failure said")
