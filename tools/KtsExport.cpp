@@ -9,6 +9,7 @@
 #include "KtsCommon.h"
 #include "exchange/Exchange.h"
 #include "framework/Interface.h"
+#include "framework/QtMessages.h"
 #include "print/PdfExport.h"
 #include "runtime/Clock.h"
 #include "store/Kdatetime.h"
@@ -133,6 +134,7 @@ int ExportCommand(const std::vector<std::string>& args) {
     int argc = 1;
     char name[] = "vinta-kts";
     char* argv[] = {name, nullptr};
+    QuietQtMessages();
     QApplication app(argc, argv);
     UseJapaneseInterface();
     // Columns measured in the window's face, as the window measures them.

@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "framework/GridWidget.h"
 #include "framework/InstanceGuard.h"
+#include "framework/QtMessages.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vinta: %s\n", failure.why.c_str());
         return failure.refused ? 2 : 1;
     }
+    vinta::QuietQtMessages();
     QApplication app(argc, argv);
     vinta::ConfigureApplication();
     // Qt has taken its own options (-platform, -style, …) out by now.

@@ -366,6 +366,22 @@ TEST_F(KtsTool, ImportSaysWhatItChangedAndRefusesWhatItCannotTake) {
     EXPECT_EQ(Kts("import " + Path("missing.planner") + " " + Path("out.kts")).status, 1);
 }
 
+// Qt's own notes ("XDG_RUNTIME_DIR not set", "does not support
+// propagateSizeHints()") are not the user's: an export that worked says
+// nothing, unless they are asked for.
+TEST_F(KtsTool, DrawingExportsSayNothingWhenTheyWork) {
+    ASSERT_EQ(Kts("generate --rows 20 " + Path("in.kts")).status, 0);
+    for (const char* out : {"out.png", "out.pdf"}) {
+        const Outcome quiet = Shell("env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen " + std::string(VINTA_KTS) +
+                                    " export " + Path("in.kts") + " " + Path(out));
+        EXPECT_EQ(quiet.status, 0) << out;
+        EXPECT_EQ(quiet.err, "") << out;
+    }
+    const Outcome asked = Shell("env -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=offscreen VINTA_QT_MESSAGES=1 " +
+                                std::string(VINTA_KTS) + " export " + Path("in.kts") + " " + Path("out.png"));
+    EXPECT_NE(asked.err, "") << "kept for whoever asks";
+}
+
 TEST_F(KtsTool, PdfScratchLivesBesideItsTarget) {
     fs::create_directories(dir_ / "tmp");
     fs::create_directories(dir_ / "run");
