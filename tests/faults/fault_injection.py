@@ -54,10 +54,7 @@ SCENARIOS = [
 ]
 
 
-def prepare(work, target, inputs):
-    for name in os.listdir(work):
-        path = os.path.join(work, name)
-        shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
+def make_inputs(work, target, inputs):
     run(work, ["generate", "--rows", "120", "--seed", "7", "in.kts"])
     for cmd, src, dst in inputs:
         run(work, [cmd, src, dst])
@@ -66,6 +63,15 @@ def prepare(work, target, inputs):
         run(work, ["generate", "--rows", "40", "--seed", "1", target])
     else:
         open(os.path.join(work, target), "wb").write(b"the user's old file")
+
+
+def prepare(work, template):
+    """The folder as the template has it, and nothing else."""
+    for name in os.listdir(work):
+        path = os.path.join(work, name)
+        shutil.rmtree(path) if os.path.isdir(path) else os.remove(path)
+    for name in os.listdir(template):
+        shutil.copy2(os.path.join(template, name), work)
     return sorted(os.listdir(work))
 
 
@@ -77,8 +83,10 @@ def check(what, ok, detail=""):
 def scenario(name, inputs, args, target, kind):
     global runs
     work = tempfile.mkdtemp(prefix="vinta-faults-")
+    template = tempfile.mkdtemp(prefix="vinta-faults-template-")
     try:
-        files = prepare(work, target, inputs)
+        make_inputs(template, target, inputs)
+        files = prepare(work, template)
         old = content(os.path.join(work, target), kind)
         report = os.path.join(work, "..", os.path.basename(work) + ".count")
         r = run(work, args, {"LD_PRELOAD": shim, "FAULTFS_DIR": work, "FAULTFS_REPORT": report})
@@ -97,7 +105,7 @@ def scenario(name, inputs, args, target, kind):
             modes.append(("EIO", {"FAULTFS_ERRNO": str(errno.EIO)}))
         for n in picks:
             for mode, extra in modes:
-                prepare(work, target, inputs)
+                prepare(work, template)
                 env = {"LD_PRELOAD": shim, "FAULTFS_DIR": work}
                 env.update({"FAULTFS_KILL": str(n)} if extra is None else dict(extra, FAULTFS_FAIL=str(n)))
                 r = run(work, args, env)
@@ -120,6 +128,7 @@ def scenario(name, inputs, args, target, kind):
         print(f"{name}: {calls} calls ({kinds}), {len(picks)} tried in {len(modes)} ways")
     finally:
         shutil.rmtree(work, ignore_errors=True)
+        shutil.rmtree(template, ignore_errors=True)
 
 
 for s in SCENARIOS:
