@@ -137,7 +137,9 @@ private:
         if (it.occurrence) return item_.reset();
         if (!it.hasPercent && it.completed) it.task.progress = 100;
         if (it.event && it.task.start && !it.task.end) it.task.end = it.task.start;  // an event without an end is its day
-        if (it.task.start && it.task.end && DaysFrom(*it.task.start, *it.task.end) < 0) it.task.end = it.task.start;
+        // A DUE on the start day (nothing after it) is a to-do of that one day;
+        // an end further back is the file's slip, swapped and said when settled.
+        if (it.task.start && it.task.end && DaysFrom(*it.task.start, *it.task.end) == -1) it.task.end = it.task.start;
         if (!it.uid.empty() && !uids_.insert(it.uid).second && refused.empty())
             refused = "line " + std::to_string(it.task.line) + ": UID " + it.uid + " appears twice";
         items_.push_back(std::move(it));

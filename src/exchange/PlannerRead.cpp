@@ -105,7 +105,8 @@ private:
         t.level = level_ - 1;
         t.start = DateOf(Attr(a, "start"), false);
         t.end = DateOf(Attr(a, "end"), true);
-        if (t.start && t.end && DaysFrom(*t.start, *t.end) < 0) t.end = t.start;  // a zero-length span
+        // An end at the midnight that begins the start day: a span of no length.
+        if (t.start && t.end && DaysFrom(*t.start, *t.end) == -1) t.end = t.start;
         if (std::strcmp(Attr(a, "type"), "milestone") == 0) {
             t.end = t.start;
             ++report.milestones;

@@ -12,14 +12,10 @@ namespace vinta {
 
 namespace {
 
-// One cell, by its grid row and column: it stays the same cell while the
-// rows around it fold and scroll.
-class GridCell : public QAccessibleInterface,
-                 public QAccessibleTableCellInterface,
-                 public QAccessibleActionInterface {
+// A part of a grid drawn in one of its cells, with no parts of its own.
+class GridPart : public QAccessibleInterface {
 public:
-    GridCell(GridWidget* grid, int row, int col) : grid_(grid), row_(row), col_(col) {}
-    bool isValid() const override { return grid_ && grid_->ShownRowIndex(row_) >= 0; }
+    GridPart(GridWidget* grid, int row, int col) : grid_(grid), row_(row), col_(col) {}
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return grid_ ? grid_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(grid_); }
@@ -27,17 +23,29 @@ public:
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QString text(QAccessible::Text t) const override {
-        if (!grid_) return {};
-        if (t == QAccessible::Description) return Placement();
-        if (t != QAccessible::Name && t != QAccessible::Value) return {};
-        return grid_->CellText(col_, row_);
-    }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!grid_) return {};
         const QRect r = grid_->CellRect(col_, row_);
         return QRect(grid_->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+
+protected:
+    QPointer<GridWidget> grid_;
+    int row_, col_;
+};
+
+// One cell, by its grid row and column: it stays the same cell while the
+// rows around it fold and scroll.
+class GridCell : public GridPart, public QAccessibleTableCellInterface, public QAccessibleActionInterface {
+public:
+    GridCell(GridWidget* grid, int row, int col) : GridPart(grid, row, col) {}
+    bool isValid() const override { return grid_ && grid_->ShownRowIndex(row_) >= 0; }
+    QString text(QAccessible::Text t) const override {
+        if (!grid_) return {};
+        if (t == QAccessible::Description) return Placement();
+        if (t != QAccessible::Name && t != QAccessible::Value) return {};
+        return grid_->CellText(col_, row_);
     }
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override {
@@ -87,38 +95,18 @@ private:
         if (!tree.parent.isEmpty()) said += QStringLiteral("、親: ") + tree.parent;
         return said;
     }
-
-    QPointer<GridWidget> grid_;
-    int row_, col_;
 };
 
 // A column's caption, as the header of the cells under it.
-class GridHeader : public QAccessibleInterface {
+class GridHeader : public GridPart {
 public:
-    GridHeader(GridWidget* grid, int col) : grid_(grid), col_(col) {}
+    GridHeader(GridWidget* grid, int col) : GridPart(grid, 0, col) {}
     bool isValid() const override { return grid_ && grid_->ShownColIndex(col_) >= 0; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override { return grid_ ? grid_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(grid_); }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override {
         return grid_ && t == QAccessible::Name ? grid_->CellText(col_, 0) : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
-    QRect rect() const override {
-        if (!grid_) return {};
-        const QRect r = grid_->CellRect(col_, 0);
-        return QRect(grid_->viewport()->mapToGlobal(r.topLeft()), r.size());
-    }
     QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
     QAccessible::State state() const override { return {}; }
-
-private:
-    QPointer<GridWidget> grid_;
-    int col_;
 };
 
 class GridTable : public QAccessibleWidget, public QAccessibleTableInterface {

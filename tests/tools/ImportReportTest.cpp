@@ -11,24 +11,13 @@
 #include "exchange/Mspdi.h"
 #include "store/Identity.h"
 #include "store/ScheduleDocument.h"
+#include "support/PlanRows.h"
 #include "support/TestFolder.h"
 
 namespace vinta {
 namespace {
 
-std::string Show(const std::optional<Date>& d) { return d ? FormatDate(d->year, d->month, d->day) : "-"; }
-
-// Each task as "name level start end progress", assignments as "+person".
-std::string Rows(const Plan& p) {
-    std::string out;
-    for (const PlanTask& t : p.tasks) {
-        out += t.name + " " + std::to_string(t.level) + " " + Show(t.start) + " " + Show(t.end) + " " +
-               std::to_string(t.progress);
-        for (const PlanAssignment& a : t.assignments) out += " +" + std::to_string(a.resource);
-        out += ";";
-    }
-    return out;
-}
+using testing::Rows;
 
 std::string Project(const std::string& tasks, const std::string& rest = {},
                     const std::string& declaration = R"(<?xml version="1.0" encoding="UTF-8"?>)") {

@@ -5,24 +5,12 @@
 
 #include "exchange/ICalendar.h"
 #include "exchange/Planner.h"
+#include "support/PlanRows.h"
 
 namespace vinta {
 namespace {
 
-std::string Show(const std::optional<Date>& d) { return d ? FormatDate(d->year, d->month, d->day) : "-"; }
-
-// Each task as "name level start end progress [+person]", then "|memo" when it has one.
-std::string Rows(const Plan& p) {
-    std::string out;
-    for (const PlanTask& t : p.tasks) {
-        out += t.name + " " + std::to_string(t.level) + " " + Show(t.start) + " " + Show(t.end) + " " +
-               std::to_string(t.progress);
-        for (const PlanAssignment& a : t.assignments) out += " +" + std::to_string(a.resource);
-        if (!t.memo.empty()) out += "|" + t.memo;
-        out += ";";
-    }
-    return out;
-}
+using testing::Rows;
 
 // In the shape Planner 0.14 writes: properties, phases, calendars, nested
 // tasks, groups, resources, allocations.
@@ -51,6 +39,8 @@ const char kPlanner[] = R"(<?xml version="1.0"?>
       </task>
     </task>
     <task id="4" name="承認" note="" work="0" start="20270308T080000Z" end="20270308T080000Z" work-start="20270308T080000Z" percent-complete="0" priority="0" type="milestone" scheduling="fixed-work"/>
+    <task id="5" name="閏日" note="" work="0" start="20280229T080000Z" end="20260229T170000Z" percent-complete="0" priority="0" type="normal" scheduling="fixed-work"/>
+    <task id="6" name="零" note="" work="0" start="20270310T000000Z" end="20270310T000000Z" percent-complete="0" priority="0" type="normal" scheduling="fixed-work"/>
   </tasks>
   <resource-groups>
     <group id="1" name="設計部" admin-name="" admin-phone="" admin-email=""/>
@@ -77,13 +67,15 @@ TEST(OtherPlanners, PlannerFileAsTheOutline) {
               "設計 0 2027/03/01 2027/03/05 40|第一期;"  // an end at midnight closes the day before
               "基本設計 1 2027/03/01 2027/03/02 100 +1;"
               "詳細設計 1 2027/03/03 2027/03/05 0 +1 +2;"
-              "承認 0 2027/03/08 2027/03/08 0;");
+              "承認 0 2027/03/08 2027/03/08 0;"
+              "閏日 0 2028/02/29 - 0;"  // 2026 has no 29 February
+              "零 0 2027/03/10 2027/03/10 0;");  // a span of no length is its day
     ASSERT_EQ(read->plan.resources.size(), 2u);
     EXPECT_EQ(read->plan.resources[0].group, "設計部");
     EXPECT_EQ(read->plan.resources[1].group, "");
     EXPECT_EQ(Describe(read->report),
               "dropped: 1 dependency, 1 calendar, 1 cost, 1 constraint, 1 assignment to a task or person not in the file; "
-              "changed: 1 milestone taken as a one-day task");
+              "changed: 1 date outside the years 1-9999 left empty, 1 milestone taken as a one-day task");
 }
 
 TEST(OtherPlanners, PlannerFilesThatCannotBeTaken) {
@@ -153,8 +145,17 @@ TEST(OtherPlanners, ToDosAndEventsAsTasks) {
          "BEGIN:VTODO\r\nUID:b\r\nSUMMARY:b\r\nDTSTART;VALUE=DATE:20270310\r\nDUE;VALUE=DATE:20270302\r\n"
          "PERCENT-COMPLETE:150\r\nEND:VTODO\r\n"
          "BEGIN:VTODO\r\nUID:b2\r\nSUMMARY:b2\r\nDTSTART;VALUE=DATE:00000101\r\nPERCENT-COMPLETE:x\r\nEND:VTODO\r\n",
-         "b 0 2027/03/10 2027/03/10 100;b2 0 - - 0;",
-         "changed: 2 progresses outside 0-100 brought within, 1 date outside the years 1-9999 left empty"},
+         "b 0 2027/03/01 2027/03/10 100;b2 0 - - 0;",
+         "changed: 2 progresses outside 0-100 brought within, 1 date outside the years 1-9999 left empty, "
+         "1 finish before its start swapped with it"},
+        {"a DUE on the start day is that one day",
+         "BEGIN:VTODO\r\nUID:z\r\nSUMMARY:z\r\nDTSTART;VALUE=DATE:20270310\r\nDUE;VALUE=DATE:20270310\r\nEND:VTODO\r\n",
+         "z 0 2027/03/10 2027/03/10 0;", ""},
+        {"a 29 February only a leap year has",
+         "BEGIN:VTODO\r\nUID:l\r\nSUMMARY:l\r\nDTSTART;VALUE=DATE:20280229\r\nDUE;VALUE=DATE:20260301\r\nEND:VTODO\r\n"
+         "BEGIN:VTODO\r\nUID:n\r\nSUMMARY:n\r\nDTSTART;VALUE=DATE:20260229\r\nEND:VTODO\r\n",
+         "l 0 2026/02/28 2028/02/29 0;n 0 - - 0;",
+         "changed: 1 date outside the years 1-9999 left empty, 1 finish before its start swapped with it"},
     };
     for (const auto& c : cases) {
         std::string error;
