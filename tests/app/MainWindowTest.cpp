@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <QProcessEnvironment>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -384,6 +386,30 @@ TEST(Process, ASecondCopyEndsAtOnce) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished(5000);
+}
+
+// The window started as a user starts it says nothing on standard error
+// when nothing fails: Qt's own notes (no runtime folder, an offscreen
+// plugin's limits) are not the user's. Told to stop at its first paint.
+TEST(RealProgram, StartsWithoutAWordOnStandardError) {
+    QTemporaryDir dir;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VINTA_RUNTIME_DIR", dir.path());
+    env.insert("HOME", dir.path());
+    env.insert("XDG_CONFIG_HOME", dir.path());
+    env.insert("XDG_STATE_HOME", dir.path());
+    env.remove("XDG_RUNTIME_DIR");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VINTA_FIRST_PAINT", "1");
+    QProcess vinta;
+    vinta.setProcessEnvironment(env);
+    vinta.start(QStringLiteral(VINTA_EXE), {});
+    ASSERT_TRUE(vinta.waitForFinished(30000));
+    const QString said = QString::fromLocal8Bit(vinta.readAllStandardError());
+    EXPECT_TRUE(said.startsWith(QStringLiteral("first-paint "))) << said.toStdString();
+    EXPECT_EQ(said.count(QLatin1Char('\n')), 1) << said.toStdString();
 }
 
 }  // namespace

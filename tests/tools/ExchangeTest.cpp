@@ -91,6 +91,8 @@ TEST(Exchange, MspdiImportDropsAndRefuses) {
     auto read = ReadMspdi(xml, error);
     ASSERT_TRUE(read) << error;
     EXPECT_EQ(Describe(read->report), "dropped: 1 dependency, 1 calendar, 1 cost, 1 constraint");
+    ASSERT_EQ(read->plan.resources.size(), 1u) << "MS Project's nameless resource 0 is nobody";
+    EXPECT_EQ(read->plan.resources[0].name, "山田");
     EXPECT_EQ(Lines(read->plan), (std::vector<std::string>{"設計 & 試作|0|1|2027/03/01|2027/03/05|30||4:-:-:0:",
                                                             "試験|1|1|-|-|0|"}));
     Plan plan = read->plan;

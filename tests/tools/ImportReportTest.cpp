@@ -165,6 +165,11 @@ TEST(ImportReport, EncodingsOtherProgramsDeclare) {
         << "a byte windows-1252 leaves undefined";
     EXPECT_FALSE(ReadMspdi(Project("<Task><Name>\x85\x40</Name></Task>", {}, R"(<?xml version="1.0" encoding="Shift_JIS"?>)"), error))
         << "a pair no code page 932 character has";
+    for (const char* lone : {"\x80", "\xA0", "\xFD"})
+        EXPECT_FALSE(ReadMspdi(Project(std::string("<Task><Name>") + lone + "</Name></Task>", {},
+                                       R"(<?xml version="1.0" encoding="Shift_JIS"?>)"),
+                               error))
+            << "a byte Shift-JIS leaves unused: " << static_cast<int>(static_cast<unsigned char>(lone[0]));
 }
 
 // The file read a piece at a time is the same plan as read whole, and what
