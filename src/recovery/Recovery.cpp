@@ -189,8 +189,15 @@ AutoSaver::AutoSaver(RecoveryFolder& folder, int intervalMinutes, std::function<
     first_.setSingleShot(true);
     first_.setInterval(kFirstDelayMs);
     every_.setInterval(std::max(1, intervalMs_));
+    retry_.setSingleShot(true);
     connect(&first_, &QTimer::timeout, this, &AutoSaver::WriteNow);
     connect(&every_, &QTimer::timeout, this, &AutoSaver::WriteNow);
+    connect(&retry_, &QTimer::timeout, this, &AutoSaver::WriteNow);
+}
+
+void AutoSaver::SetRetryPauses(int firstRetryMs, int lastRetryMs) {
+    firstRetryMs_ = std::max(1, firstRetryMs);
+    lastRetryMs_ = std::max(firstRetryMs_, lastRetryMs);
 }
 
 AutoSaver::~AutoSaver() { Wait(); }
@@ -201,6 +208,7 @@ void AutoSaver::SetInterval(int minutes) {
     if (!Enabled()) {
         first_.stop();
         every_.stop();
+        retry_.stop();
     }
 }
 
@@ -213,6 +221,7 @@ void AutoSaver::Changed() {
 void AutoSaver::Forget(const QString& originalPath) {
     first_.stop();
     every_.stop();
+    retry_.stop();
     Wait();
     copied_ = false;
     folder_.Remove(originalPath);
@@ -237,7 +246,16 @@ void AutoSaver::WriteNow() {
 void AutoSaver::Written(bool ok) {
     if (ok) {
         failReported_ = false;
-    } else if (!failReported_) {
+        retry_.stop();
+        retry_.setInterval(0);
+        return;
+    }
+    if (Enabled()) {
+        // Twice the last pause, from the first one, never past the period.
+        const int last = retry_.interval();
+        retry_.start(std::min({last > 0 ? last * 2 : firstRetryMs_, lastRetryMs_, std::max(intervalMs_, 1)}));
+    }
+    if (!failReported_) {
         failReported_ = true;
         emit WriteFailed(folder_.Folder());
     }

@@ -80,11 +80,19 @@ class AutoSaver : public QObject {
     Q_OBJECT
 public:
     static constexpr int kFirstDelayMs = 3000;
+    // After a copy that failed (a full disk, a share gone for a moment) the
+    // next try comes soon, then later and later, never later than the period.
+    static constexpr int kFirstRetryMs = 5000, kLastRetryMs = 60000;
 
     // `intervalMinutes` 0 turns it off. `snapshot` gives the schedule's
     // bytes and its own path; `modified` tells whether there is unsaved work.
     AutoSaver(RecoveryFolder& folder, int intervalMinutes, std::function<bool()> modified,
               std::function<RecoverySnapshot()> snapshot, QObject* parent = nullptr);
+    // The first pause before a try again, doubled after each failure up to
+    // `lastRetryMs` (tests make them short).
+    void SetRetryPauses(int firstRetryMs, int lastRetryMs);
+    // The pause before the next try after a failure; 0 when none is due.
+    int RetryPauseMs() const { return retry_.isActive() ? retry_.interval() : 0; }
     ~AutoSaver() override;
 
     // A change was made. The first copy comes a few seconds after the first
@@ -110,7 +118,8 @@ private:
     int intervalMs_;
     std::function<bool()> modified_;
     std::function<RecoverySnapshot()> snapshot_;
-    QTimer first_, every_;
+    QTimer first_, every_, retry_;
+    int firstRetryMs_ = kFirstRetryMs, lastRetryMs_ = kLastRetryMs;
     bool copied_ = false;       // a copy of the present work exists
     bool failReported_ = false;
     std::future<void> writing_;

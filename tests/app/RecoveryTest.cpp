@@ -129,6 +129,36 @@ TEST(AutoSaving, AFailedCopyIsReportedOnce) {
     EXPECT_EQ(failed.at(0).at(0).toString(), folder.Folder());
 }
 
+// A copy that failed is tried again soon, then after longer and longer
+// pauses up to the last; once one is written the tries stop, and the failure
+// was said once.
+TEST(AutoSaving, AFailedCopyIsTriedAgainSoonThenLater) {
+    QTemporaryDir dir;
+    const QString blocker = dir.filePath(QStringLiteral("rec"));
+    QFile(blocker).open(QIODevice::WriteOnly);  // a file where the folder must go
+    RecoveryFolder folder(blocker + QStringLiteral("/copies"));
+    AutoSaver saver(folder, 2, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}, {}}; });
+    saver.SetRetryPauses(40, 100);
+    QSignalSpy failed(&saver, &AutoSaver::WriteFailed);
+    EXPECT_EQ(saver.RetryPauseMs(), 0);
+    saver.WriteNow();
+    for (int pause : {40, 80, 100, 100})
+        ASSERT_TRUE(WaitFor([&] { return saver.RetryPauseMs() == pause; })) << "a pause of " << pause << " ms";
+    EXPECT_EQ(failed.count(), 1) << "said once, not at every try";
+    ASSERT_TRUE(QFile::remove(blocker));
+    ASSERT_TRUE(WaitFor([&] { return QFile::exists(folder.DataPathFor(QString())); })) << "a try wrote the copy";
+    ASSERT_TRUE(WaitFor([&] { return saver.RetryPauseMs() == 0; })) << "and the tries stopped";
+    // Out of the box the first try again comes after five seconds; copies
+    // turned off stop the tries.
+    RecoveryFolder again(dir.filePath(QStringLiteral("x")) + QStringLiteral("/y"));
+    QFile(dir.filePath(QStringLiteral("x"))).open(QIODevice::WriteOnly);
+    AutoSaver minute(again, 1, [] { return true; }, [] { return RecoverySnapshot{QString(), "x", {}, {}}; });
+    minute.WriteNow();
+    ASSERT_TRUE(WaitFor([&] { return minute.RetryPauseMs() == AutoSaver::kFirstRetryMs; }));
+    minute.SetInterval(0);
+    EXPECT_EQ(minute.RetryPauseMs(), 0) << "copies turned off: no more tries";
+}
+
 // Another run that still goes keeps its copies: they are neither offered nor
 // dropped here.
 TEST(RecoveryFolders, CopiesOfARunStillGoingAreNotListed) {
