@@ -107,21 +107,22 @@ QString RecoveryFolder::DataPathFor(const QString& originalPath) const {
 
 QString RecoveryFolder::RunLockPath() const { return folder_ + QStringLiteral("/run-") + runKey_ + QStringLiteral(".lock"); }
 
-void RecoveryFolder::HoldRunLock() const {
-    if (lock_) return;
+bool RecoveryFolder::HoldRunLock() const {
+    if (lock_) return true;
     auto lock = std::make_shared<RunLock>();
     lock->path = RunLockPath();
     lock->fd = ::open(QFile::encodeName(lock->path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (lock->fd >= 0 && ::flock(lock->fd, LOCK_EX | LOCK_NB) != 0) {
+    if (lock->fd < 0) return false;  // tried again with the next copy
+    if (::flock(lock->fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(lock->fd);  // another folder object of this run has it
         lock->fd = -1;
     }
     lock_ = lock;
+    return true;
 }
 
 bool RecoveryFolder::Write(const RecoverySnapshot& snapshot, qint64 nowMs) const {
-    if (!QDir().mkpath(folder_)) return false;
-    HoldRunLock();
+    if (!QDir().mkpath(folder_) || !HoldRunLock()) return false;
     const QString& originalPath = snapshot.originalPath;
     const QString data = DataPathFor(originalPath);
     QJsonObject note{{QStringLiteral("original"), originalPath.isEmpty() ? QString() : QFileInfo(originalPath).absoluteFilePath()},
@@ -131,8 +132,13 @@ bool RecoveryFolder::Write(const RecoverySnapshot& snapshot, qint64 nowMs) const
     const QByteArray json = QJsonDocument(note).toJson();
     const bool written = snapshot.write ? safefile::ReplaceFileWith(data.toStdString(), snapshot.write)
                                         : safefile::ReplaceFile(data.toStdString(), snapshot.bytes);
-    return written &&
-           safefile::ReplaceFile(NotePath(data).toStdString(), std::string_view(json.constData(), json.size()));
+    if (!written) return false;
+    const std::string notePath = NotePath(data).toStdString();
+    if (safefile::ReplaceFile(notePath, std::string_view(json.constData(), json.size()))) return true;
+    // A copy without its note is never offered: the first copy goes again
+    // (the next try comes soon); a copy with an older note stays offerable.
+    if (!QFileInfo(QString::fromStdString(notePath)).isFile()) QFile::remove(data);
+    return false;
 }
 
 void RecoveryFolder::Remove(const QString& originalPath) const {

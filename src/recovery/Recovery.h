@@ -64,10 +64,15 @@ public:
     // another program's save, must not silently drop unsaved work).
     static bool WorthOffering(const RecoveryCopy& copy);
 
+    // The lock this run holds while its copies are in the folder.
+    QString RunLockPath() const;
+
 private:
     struct RunLock;
-    QString RunLockPath() const;
-    void HoldRunLock() const;
+    // True when this run holds its lock (here or through another folder
+    // object): a copy never names a lock nobody holds, which another run
+    // would take for a crash's.
+    bool HoldRunLock() const;
     QString folder_;
     QString runKey_;
     mutable std::shared_ptr<RunLock> lock_;

@@ -19,6 +19,7 @@
 #include <fstream>
 
 #include "AppFixture.h"
+#include "support/FileSizeLimit.h"
 #include "app/RecoveryOffer.h"
 #include "recovery/Recovery.h"
 #include "runtime/Profile.h"
@@ -157,6 +158,40 @@ TEST(AutoSaving, AFailedCopyIsTriedAgainSoonThenLater) {
     ASSERT_TRUE(WaitFor([&] { return minute.RetryPauseMs() == AutoSaver::kFirstRetryMs; }));
     minute.SetInterval(0);
     EXPECT_EQ(minute.RetryPauseMs(), 0) << "copies turned off: no more tries";
+}
+
+// A copy is written with its note and its run's lock, or not at all: a
+// lock that cannot be made fails the copy (another run would take a copy
+// naming a lock nobody holds for a crash's), and a first copy whose note
+// cannot be written is removed rather than left where nothing offers it.
+TEST(RecoveryFolders, ACopyIsWholeWithItsNoteAndLockOrNotThere) {
+    QTemporaryDir dir;
+    {
+        RecoveryFolder folder(dir.filePath(QStringLiteral("a")));
+        ASSERT_TRUE(QDir().mkpath(folder.RunLockPath()));  // a folder where the lock must go
+        EXPECT_FALSE(folder.Write({QString(), "work", {}, {}}, 1000));
+        EXPECT_FALSE(QFile::exists(folder.DataPathFor(QString())));
+        ASSERT_TRUE(QDir().rmdir(folder.RunLockPath()));
+        EXPECT_TRUE(folder.Write({QString(), "work", {}, {}}, 2000)) << "the next try takes the lock";
+        EXPECT_EQ(folder.List().size(), 1u);
+    }
+    RecoveryFolder folder(dir.filePath(QStringLiteral("b")));
+    const QString data = folder.DataPathFor(QString());
+    const QString note = data.left(data.size() - 4) + QStringLiteral(".json");
+    ASSERT_TRUE(QDir().mkpath(note));  // a folder where the note must go
+    EXPECT_FALSE(folder.Write({QString(), "work", {}, {}}, 1000));
+    EXPECT_FALSE(QFile::exists(data)) << "no copy without a note";
+    ASSERT_TRUE(QDir().rmdir(note));
+    ASSERT_TRUE(folder.Write({QString(), "first", {}, {}}, 2000));
+    // A later copy whose note fails (the note is larger than the disk
+    // allows, the copy is not) keeps the older note: still offered.
+    {
+        testing::FileSizeLimit full(100);
+        EXPECT_FALSE(folder.Write({QString(), "second", {}, {}}, 3000));
+    }
+    EXPECT_TRUE(QFile::exists(data));
+    ASSERT_EQ(folder.List().size(), 1u);
+    EXPECT_EQ(folder.List()[0].savedAtMs, 2000);
 }
 
 // Another run that still goes keeps its copies: they are neither offered nor
