@@ -114,6 +114,8 @@ Found Inspect(const std::string& document) {
 bool Take(const std::string& document, bool replace, std::string* error) {
     const std::string text = Format(Me());
     const std::string path = LockPathFor(document);
+    // A window killed while it wrote a lock left it half written under a hidden name.
+    safefile::SweepLeftovers(path);
     return replace ? safefile::ReplaceFile(path, text, error) : safefile::CreateFileExclusive(path, text, error);
 }
 

@@ -1,0 +1,83 @@
+// The window's operations that write, each a case for the fault-injection
+// run (tests/faults/window_faults.py), which prepares the folder in
+// FAULTFS_WORK, loads the injector and reads what the window reported from
+// FAULTFS_OUTCOME. Without them each case is skipped.
+#include <gtest/gtest.h>
+
+#include <QFile>
+
+#include "app/Mainform.h"
+#include "framework/Prompter.h"
+#include "runtime/Sjis.h"
+#include "store/ScheduleDocument.h"
+
+namespace vinta {
+namespace {
+
+class FaultTarget : public ::testing::Test {
+protected:
+    void SetUp() override {
+        work_ = qEnvironmentVariable("FAULTFS_WORK");
+        if (work_.isEmpty()) GTEST_SKIP() << "run by the fault-injection test";
+    }
+    QString In(const char* name) const { return work_ + QStringLiteral("/") + QString::fromLatin1(name); }
+    // What the window told the user: "ok", or "failed" when it said the
+    // operation did not work.
+    void Tell(bool ok) {
+        for (const ScriptedPrompter::Asked& a : prompter.asked)
+            if (a.kind == QLatin1String("error") || a.kind == QLatin1String("notice")) ok = false;
+        QFile out(qEnvironmentVariable("FAULTFS_OUTCOME"));
+        if (out.open(QIODevice::WriteOnly)) out.write(ok ? "ok" : "failed");
+    }
+    // The window over settings outside the folder, with plan.kts open and
+    // changed; none when the schedule could not be opened (the failure was
+    // before the operation: told as such).
+    std::unique_ptr<TForm1> Changed() {
+        auto f = std::make_unique<TForm1>(&prompter, qEnvironmentVariable("FAULTFS_SETTINGS"));
+        f->FormCreate();
+        f->OpenDialog().fileName = In("plan.kts");
+        f->FileOpenAccept();
+        if (f->FileName() != In("plan.kts")) {
+            Tell(false);
+            return nullptr;
+        }
+        ScheduleDocument& d = f->Document();
+        d.store.SetCellText(d.outlineSlot, outline::Name, 0, sjis::Lit("変更"));
+        d.modified = true;
+        return f;
+    }
+    QString work_;
+    ScriptedPrompter prompter;
+};
+
+TEST_F(FaultTarget, Save) {
+    auto f = Changed();
+    if (f) Tell(f->SaveClick());
+}
+
+TEST_F(FaultTarget, SaveAs) {
+    auto f = Changed();
+    prompter.fileAnswers = {In("other.kts")};
+    prompter.confirmAnswers = {true};
+    if (f) Tell(f->FileSaveAsExecute());
+}
+
+TEST_F(FaultTarget, ExportPdf) {
+    auto f = Changed();
+    prompter.fileAnswers = {In("out.pdf")};
+    prompter.confirmAnswers = {true};
+    if (f) Tell(f->ExportClick());
+}
+
+// The settings written as the window closes.
+TEST_F(FaultTarget, Settings) {
+    {
+        TForm1 f(&prompter, In("VINTA.ini"));
+        f.FormCreate();
+        f.resize(640, 480);
+    }
+    Tell(true);
+}
+
+}  // namespace
+}  // namespace vinta
