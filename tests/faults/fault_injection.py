@@ -7,6 +7,10 @@
 #   fault_injection.py VINTA-KTS FAULTFS.so
 import errno, os, shutil, subprocess, sys, tempfile
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import faultcheck  # noqa: E402
+
 kts, shim = sys.argv[1], sys.argv[2]
 failures = []
 runs = 0
@@ -18,27 +22,8 @@ def run(work, args, env_extra=None):
     return subprocess.run([kts, *args], cwd=work, env=env, capture_output=True, timeout=60)
 
 
-def dump(path):
-    r = subprocess.run([kts, "dump", path], capture_output=True)
-    if r.returncode:
-        return None
-    # A schedule's identity is made anew by each import: not its content.
-    return b"\n".join(l for l in r.stdout.split(b"\n") if b'"id=' not in l)
-
-
 def content(path, kind):
-    if not os.path.exists(path):
-        return None
-    data = open(path, "rb").read()
-    if kind == "kts":
-        return dump(path)
-    if kind == "ics":
-        return b"\n".join(l for l in data.split(b"\n") if not l.startswith(b"DTSTAMP:"))
-    if kind == "pdf":
-        return b"pdf" if data.startswith(b"%PDF") and data.rstrip().endswith(b"%%EOF") else None
-    if kind == "png":
-        return b"png" if data.startswith(b"\x89PNG") and data.endswith(b"IEND\xaeB`\x82") else None
-    return data
+    return faultcheck.content(kts, path, kind)
 
 
 # name, inputs made by the command line, the command, its target and kind
@@ -133,6 +118,4 @@ def scenario(name, inputs, args, target, kind):
 
 for s in SCENARIOS:
     scenario(*s)
-if failures:
-    sys.exit("\n".join(failures[:40]) + f"\n{len(failures)} failures in {runs} runs")
-print(f"{runs} runs with a failing or killed call: every file old or new and whole, every failure said")
+faultcheck.finish(failures, runs, "with a failing or killed call")

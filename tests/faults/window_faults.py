@@ -7,25 +7,17 @@
 #   window_faults.py APP_TESTS VINTA-KTS FAULTFS.so
 import os, shutil, subprocess, sys, tempfile
 
+sys.dont_write_bytecode = True  # nothing written into the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import faultcheck  # noqa: E402
+
 tests, kts, shim = sys.argv[1:4]
 failures = []
 runs = 0
 
 
-def dump(path):
-    r = subprocess.run([kts, "dump", path], capture_output=True)
-    return None if r.returncode else b"\n".join(l for l in r.stdout.split(b"\n") if b'"id=' not in l)
-
-
 def content(path, kind):
-    if not os.path.exists(path):
-        return None
-    data = open(path, "rb").read()
-    if kind == "kts":
-        return dump(path)
-    if kind == "pdf":
-        return b"pdf" if data.startswith(b"%PDF") and data.rstrip().endswith(b"%%EOF") else None
-    return data
+    return faultcheck.content(kts, path, kind)
 
 
 # case, target file, its kind, whether an old file stands there first
@@ -102,6 +94,4 @@ def case_run(case, target, kind, has_old):
 
 for c in CASES:
     case_run(*c)
-if failures:
-    sys.exit("\n".join(failures[:40]) + f"\n{len(failures)} failures in {runs} runs")
-print(f"{runs} runs of the window with a failing or killed call: every file old or new and whole, every failure said")
+faultcheck.finish(failures, runs, "of the window with a failing or killed call")
