@@ -107,7 +107,10 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     UpdateCaption();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The bar is hidden as the widgets go: by then there is no window to tell.
+    if (findBar_) findBar_->onShown = nullptr;
+}
 
 void TForm1::BuildPanes() {
     auto* pages = new QTabWidget(this);
