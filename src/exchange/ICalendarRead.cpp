@@ -150,15 +150,13 @@ private:
     // midnight that begins a day) is the day after the last one.
     std::optional<Date> DateOf(const Property& p, bool end) {
         const std::string& v = p.value;
-        auto num = [&](size_t at, size_t n) { return Whole(std::string_view(v).substr(at, n)).value_or(0); };
-        if (v.size() < 8 || v.find_first_not_of("0123456789") < 8 || num(0, 4) < 1 ||
-            !IsValidDate(num(0, 4), num(4, 2), num(6, 2))) {
+        const std::optional<Date> d = CompactDate(v);
+        if (!d) {
             ++report.dates;
             return std::nullopt;
         }
-        Date d{num(0, 4), num(4, 2), num(6, 2)};
         const bool wholeDay = v.size() == 8 || v.compare(8, 7, "T000000") == 0;
-        return end && wholeDay ? AddDays(d.year, d.month, d.day, -1) : d;
+        return end && wholeDay ? AddDays(d->year, d->month, d->day, -1) : *d;
     }
 
     // "P3D", "P2W", "P1DT4H": whole days only.

@@ -84,15 +84,13 @@ private:
     std::optional<Date> DateOf(const char* stamp, bool end) {
         const std::string_view s(stamp);
         if (s.empty() || s == "Z") return std::nullopt;  // Planner's own importer writes an undated task so
-        auto num = [&](size_t at, size_t n) { return Whole(s.substr(at, n)).value_or(0); };
-        if (s.size() < 8 || s.find_first_not_of("0123456789") < 8 || num(0, 4) < 1 ||
-            !IsValidDate(num(0, 4), num(4, 2), num(6, 2))) {
+        std::optional<Date> d = CompactDate(s);
+        if (!d) {
             ++report.dates;
             return std::nullopt;
         }
-        Date d{num(0, 4), num(4, 2), num(6, 2)};
         // An end at midnight is the close of the day before.
-        if (end && s.size() >= 15 && s.substr(8, 7) == "T000000") d = AddDays(d.year, d.month, d.day, -1);
+        if (end && s.size() >= 15 && s.substr(8, 7) == "T000000") d = AddDays(d->year, d->month, d->day, -1);
         return d;
     }
 

@@ -1,12 +1,15 @@
 #pragma once
-// Whole numbers as other programs write them into their files: any size,
-// any sign, with or without a fraction after them.
+// Whole numbers and compact dates as other programs write them into their
+// files: numbers of any size and sign, with or without a fraction after
+// them; dates as eight digits, yyyymmdd, with anything after them.
 
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <optional>
 #include <string_view>
+
+#include "store/Kdatetime.h"
 
 namespace vinta {
 
@@ -19,6 +22,16 @@ inline std::optional<int> Whole(std::string_view text) {
     if (end == text.data()) return std::nullopt;
     if (ec == std::errc::result_out_of_range) v = text.front() == '-' ? LLONG_MIN : LLONG_MAX;
     return static_cast<int>(std::clamp(v, -1'000'000'000LL, 1'000'000'000LL));
+}
+
+// The day `stamp` begins with ("20270301", "20270301T080000Z"), or nothing
+// when it begins with no date of the years 1-9999.
+inline std::optional<Date> CompactDate(std::string_view stamp) {
+    auto num = [&](size_t at, size_t n) { return Whole(stamp.substr(at, n)).value_or(0); };
+    if (stamp.size() < 8 || stamp.find_first_not_of("0123456789") < 8 || num(0, 4) < 1 ||
+        !IsValidDate(num(0, 4), num(4, 2), num(6, 2)))
+        return std::nullopt;
+    return Date{num(0, 4), num(4, 2), num(6, 2)};
 }
 
 }  // namespace vinta
