@@ -105,7 +105,10 @@ QString RecoveryFolder::DataPathFor(const QString& originalPath) const {
     return folder_ + QStringLiteral("/") + key + QStringLiteral("-") + runKey_ + QStringLiteral(".kts");
 }
 
-QString RecoveryFolder::RunLockPath() const { return folder_ + QStringLiteral("/run-") + runKey_ + QStringLiteral(".lock"); }
+QString RecoveryFolder::RunLockPath() const { return RunLockPath(runKey_); }
+QString RecoveryFolder::RunLockPath(const QString& key) const {
+    return folder_ + QStringLiteral("/run-") + key + QStringLiteral(".lock");
+}
 
 bool RecoveryFolder::HoldRunLock() const {
     if (lock_) return true;
@@ -147,13 +150,52 @@ void RecoveryFolder::Remove(const QString& originalPath) const {
     QFile::remove(NotePath(data));
 }
 
+// The run a copy's file belongs to, from its name ("…-PID-MS.kts", its
+// hidden temporary ".…-PID-MS.kts.XXXXXX", or "run-PID-MS.lock").
+static QString RunKeyOf(QString name) {
+    if (name.startsWith(QLatin1Char('.'))) name = name.mid(1).section(QLatin1Char('.'), 0, -2);
+    name = name.section(QLatin1Char('.'), 0, -2);
+    const QStringList parts = name.split(QLatin1Char('-'));
+    if (parts.size() < 3) return {};
+    return parts[parts.size() - 2] + QLatin1Char('-') + parts.back();
+}
+
+// A run killed before its first copy, or in the middle of one, left a lock
+// naming nothing or a hidden temporary nobody writes again (every name holds
+// its run): gone once that run is.
+void RecoveryFolder::SweepDeadRuns() const {
+    const QDir dir(folder_);
+    const QStringList named = dir.entryList({QStringLiteral("*.kts")}, QDir::Files);
+    for (const QString& name : dir.entryList({QStringLiteral("run-*.lock"), QStringLiteral(".*.kts.*"), QStringLiteral(".*.json.*")},
+                                             QDir::Files | QDir::Hidden)) {
+        const QString key = RunKeyOf(name), run = RunLockPath(key);
+        if (key.isEmpty() || run == RunLockPath() || IsHeld(run)) continue;
+        const bool lock = !name.startsWith(QLatin1Char('.'));
+        if (lock && std::any_of(named.begin(), named.end(), [&](const QString& n) { return RunKeyOf(n) == key; })) continue;
+        QFile::remove(dir.filePath(name));
+    }
+}
+
+// A run killed between a copy and its first note left work nothing names:
+// offered as untitled work (the user saves it where it belongs), never
+// while its run still goes, since that run may be writing the note now.
+std::optional<RecoveryCopy> RecoveryFolder::NoteLess(const QFileInfo& data, const QString& notePath) const {
+    if (QFileInfo::exists(notePath)) return std::nullopt;  // a note there but unreadable: left alone
+    const QString key = RunKeyOf(data.fileName()), run = RunLockPath(key);
+    if (key.isEmpty() || run == RunLockPath() || IsHeld(run)) return std::nullopt;
+    return RecoveryCopy{data.filePath(), QString(), data.lastModified().toMSecsSinceEpoch(), std::nullopt, run};
+}
+
 std::vector<RecoveryCopy> RecoveryFolder::List() const {
+    SweepDeadRuns();
     std::vector<RecoveryCopy> out;
     for (const QFileInfo& fi : QDir(folder_).entryInfoList({QStringLiteral("*.kts")}, QDir::Files)) {
         std::string text;
-        if (safefile::ReadRegularFile(NotePath(fi.filePath()).toStdString(), kMaxNote, text) !=
-            safefile::ReadStatus::kOk)
+        const QString notePath = NotePath(fi.filePath());
+        if (safefile::ReadRegularFile(notePath.toStdString(), kMaxNote, text) != safefile::ReadStatus::kOk) {
+            if (auto orphan = NoteLess(fi, notePath)) out.push_back(*orphan);
             continue;
+        }
         const QJsonObject note = QJsonDocument::fromJson(QByteArray::fromStdString(text)).object();
         const QString run = note.value(QStringLiteral("run")).toString();
         if (run != RunLockPath() && IsHeld(run)) continue;

@@ -16,6 +16,8 @@
 
 #include "runtime/FileStamp.h"
 
+class QFileInfo;
+
 namespace vinta {
 
 // One recovery copy: the schedule's bytes beside a note of where it belongs.
@@ -55,6 +57,8 @@ public:
     void Remove(const QString& originalPath) const;
     // Every copy with a readable note, newest first, but those of runs that
     // are still going (another window's work is not ours to offer or drop).
+    // A copy a killed run left before its first note is listed as untitled;
+    // the half-written files and bare locks of runs that ended are removed.
     std::vector<RecoveryCopy> List() const;
     // A copy that cannot be loaded is kept aside, never offered again.
     static void SetAside(const RecoveryCopy& copy);
@@ -73,6 +77,9 @@ private:
     // object): a copy never names a lock nobody holds, which another run
     // would take for a crash's.
     bool HoldRunLock() const;
+    QString RunLockPath(const QString& runKey) const;
+    void SweepDeadRuns() const;
+    std::optional<RecoveryCopy> NoteLess(const QFileInfo& data, const QString& notePath) const;
     QString folder_;
     QString runKey_;
     mutable std::shared_ptr<RunLock> lock_;

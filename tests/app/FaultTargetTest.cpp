@@ -4,6 +4,7 @@
 // FAULTFS_OUTCOME. Without them each case is skipped.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "app/Mainform.h"
@@ -19,6 +20,9 @@ protected:
     void SetUp() override {
         work_ = qEnvironmentVariable("FAULTFS_WORK");
         if (work_.isEmpty()) GTEST_SKIP() << "run by the fault-injection test";
+        // The test main gives each run a state folder of its own: the
+        // recovery cases share one between runs.
+        if (qEnvironmentVariableIsSet("FAULTFS_STATE")) qputenv("XDG_STATE_HOME", qgetenv("FAULTFS_STATE"));
     }
     QString In(const char* name) const { return work_ + QStringLiteral("/") + QString::fromLatin1(name); }
     // What the window told the user: "ok", or "failed" when it said the
@@ -77,6 +81,34 @@ TEST_F(FaultTarget, Settings) {
         f.resize(640, 480);
     }
     Tell(true);
+}
+
+// A recovery copy of the changed work, written as the timer would; the
+// window then goes as a killed one would, leaving the copy for the next start.
+TEST_F(FaultTarget, RecoveryCopy) {
+    auto f = Changed();
+    if (!f) return;
+    f->Recovery().WriteNow();
+    f->Recovery().Wait();
+    QCoreApplication::processEvents();  // the copy's outcome is told on the window's thread
+    Tell(f->Recovery().RetryPauseMs() == 0);
+}
+
+// The next start: whatever copy is offered is taken, then the window closes
+// without saving, which drops it. Tells "restored" when the changed work came
+// back, "none" when nothing was offered, "wrong" for other work.
+TEST_F(FaultTarget, Recover) {
+    prompter.askAnswers = {Answer::kYes};
+    TForm1 f(&prompter, qEnvironmentVariable("FAULTFS_SETTINGS"));
+    f.FormCreate();
+    const ScheduleDocument& d = f.Document();
+    const QString said = !d.modified ? QStringLiteral("none")
+                         : d.store.CellText(d.outlineSlot, outline::Name, 0) == sjis::Lit("変更") ? QStringLiteral("restored")
+                                                                                                : QStringLiteral("wrong");
+    prompter.askAnswers = {Answer::kNo};
+    f.close();
+    QFile out(qEnvironmentVariable("FAULTFS_OUTCOME"));
+    if (out.open(QIODevice::WriteOnly)) out.write(said.toLatin1());
 }
 
 }  // namespace

@@ -218,6 +218,68 @@ TEST(RecoveryFolders, CopiesOfARunStillGoingAreNotListed) {
     EXPECT_EQ(folder.List().size(), 1u) << "it ended";
 }
 
+// A run killed after a first copy and before its note: the work is offered
+// as untitled rather than lost; not while that run still goes, nor this
+// run's own copy, whose note may be on its way.
+TEST(RecoveryFolders, ACopyLeftWithoutItsNoteIsOfferedAsUntitled) {
+    QTemporaryDir dir;
+    RecoveryFolder folder(dir.path());
+    const auto put = [&](const QString& name) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("work");
+    };
+    put(QStringLiteral("Plan-0123456789abcdef-4242-1700000000000.kts"));
+    put(QStringLiteral("stray.kts"));  // not a copy's name: never offered
+    put(folder.DataPathFor(QString()).section(QLatin1Char('/'), -1));
+    std::vector<RecoveryCopy> list = folder.List();
+    ASSERT_EQ(list.size(), 1u) << "only the killed run's copy";
+    EXPECT_TRUE(list[0].dataPath.endsWith(QStringLiteral("-4242-1700000000000.kts")));
+    EXPECT_TRUE(list[0].originalPath.isEmpty());
+    EXPECT_EQ(list[0].runLock, dir.filePath(QStringLiteral("run-4242-1700000000000.lock")));
+    EXPECT_TRUE(RecoveryFolder::WorthOffering(list[0]));
+
+    const int fd = ::open(QFile::encodeName(list[0].runLock).constData(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    EXPECT_TRUE(folder.List().empty()) << "that run is still writing";
+    ::close(fd);
+    RecoveryFolder::Discard(folder.List().at(0));
+    EXPECT_TRUE(folder.List().empty());
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("run-4242-1700000000000.lock"))));
+}
+
+// What ended runs left half-written goes as the copies are listed; what a
+// running run (this one, or one holding its lock) has in hand stays.
+TEST(RecoveryFolders, LeftoversOfEndedRunsAreSweptAsCopiesAreListed) {
+    QTemporaryDir dir;
+    RecoveryFolder folder(dir.path());
+    const QString own = folder.RunLockPath().section(QLatin1Char('/'), -1).mid(4).chopped(5);  // PID-MS
+    const int held = ::open(QFile::encodeName(dir.filePath(QStringLiteral("run-7-7.lock"))).constData(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const struct {
+        QString name;
+        bool stays;
+    } files[] = {
+        {QStringLiteral("run-1-1.lock"), false},              // killed before its first copy
+        {QStringLiteral(".my.plan-ab-1-1.kts.Xy12Zw"), false}, // killed while writing a copy
+        {QStringLiteral(".untitled-2-2.json.Xy12Zw"), false},  // … or its note
+        {QStringLiteral("run-3-3.lock"), true},               // names a copy still offered
+        {QStringLiteral("plan-ab-3-3.kts"), true},
+        {QStringLiteral("plan-ab-3-3.json"), true},
+        {QStringLiteral(".plan-ab-7-7.kts.Xy12Zw"), true},    // a run still going
+        {QStringLiteral(".plan-ab-") + own + QStringLiteral(".kts.Xy12Zw"), true},  // this run's
+        {QStringLiteral(".hidden.kts"), true},                // not a copy's name
+    };
+    for (const auto& f : files) {
+        QFile file(dir.filePath(f.name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(f.name.endsWith(QLatin1String(".json")) ? "{\"saved\": 1}" : "x");
+    }
+    folder.List();
+    for (const auto& f : files) EXPECT_EQ(QFile::exists(dir.filePath(f.name)), f.stays) << f.name.toStdString();
+    ::close(held);
+}
+
 class Recovering : public MainWindow {
 protected:
     RecoveryFolder Folder() { return RecoveryFolder(); }

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The real program under Xvfb with an accessibility bus of its own, read
 # through AT-SPI as a screen reader reads it.
-#   atspi-tree.sh VINTA VINTA-KTS TESTS-DIR
+#   atspi-tree.sh VINTA VINTA-KTS TESTS-DIR OWN-DISPLAY
 set -euo pipefail
-vinta=$1 kts=$2 here=$3
+vinta=$1 kts=$2 here=$3 display=$4
 # A session bus needs the machine's id, which every installed system has.
 if ! [ -s /etc/machine-id ] && ! [ -s /var/lib/dbus/machine-id ]; then
     echo "no machine id: no session bus to read the program through" >&2
@@ -24,6 +24,8 @@ program=\$!
 status=0
 /usr/bin/python3 "$here/atspi_read.py" "$work/plan.json" || status=\$?
 kill \$program 2>/dev/null || true
+# What the program said when it went wrong is the first thing to read.
+[ \$status = 0 ] || sed 's/^/vinta: /' "$work/vinta.err" >&2
 exit \$status
 INNER
-dbus-run-session -- xvfb-run -a bash "$work/inner.sh"
+dbus-run-session -- "$display" -screen 0 1280x1024x24 -- bash "$work/inner.sh"

@@ -45,7 +45,7 @@ dump = json.load(open(sys.argv[1], encoding="utf-8"))
 outline = next(t for t in dump["tables"] if t["slot"] == 1)["rows"]
 shown = [r for r in outline if r["height"] > 0]
 
-app, table = application(time.time() + 30)
+app, table = application(time.time() + 60)
 t = table.queryTable()
 check("outline rows", t.nRows, len(shown))
 check("outline columns", t.nColumns, 6)

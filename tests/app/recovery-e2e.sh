@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program, killed with unsaved work and started again: Yes brings the
 # work back (saved, it equals what was on screen), No drops it. Runs under its
-# own X server (xvfb-run) and types with xdotool.
+# own X server and types with xdotool.
 # usage: recovery-e2e.sh VINTA VINTA_KTS
 set -euo pipefail
 vinta=$1 kts=$2

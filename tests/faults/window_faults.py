@@ -1,5 +1,5 @@
 # The window's operations that write (save, Save As, a PDF export, the
-# settings at close), each run with one file-system call in its folder
+# settings at close, the recovery copy), each run with one file-system call in its folder
 # failing (no space) or the process killed just before it: the file is the
 # old or the new one and whole, what the window told is true, and nothing is
 # left beside it once the window is closed or, after a kill, once it has
@@ -30,7 +30,8 @@ def run(work, case, settings, extra):
     if os.path.exists(outcome):
         os.remove(outcome)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen", FAULTFS_WORK=work, FAULTFS_OUTCOME=outcome,
-               FAULTFS_SETTINGS=settings, LD_PRELOAD=shim, FAULTFS_DIR=work, **extra)
+               FAULTFS_SETTINGS=settings, LD_PRELOAD=shim, FAULTFS_DIR=work)
+    env.update(extra)
     r = subprocess.run([tests, f"--gtest_filter=FaultTarget.{case}"], env=env, capture_output=True, timeout=120)
     said = open(outcome).read() if os.path.exists(outcome) else None
     return r, said
@@ -92,6 +93,50 @@ def case_run(case, target, kind, has_old):
         shutil.rmtree(base, ignore_errors=True)
 
 
+def recovery_run():
+    """The recovery copy, each call in the recovery folder failed or killed:
+    the next start offers the changed work whole or nothing, never other
+    work, and a copy said written is offered; once offered and dropped,
+    nothing of it stays in the folder."""
+    global runs
+    base = tempfile.mkdtemp(prefix="vinta-window-faults-")
+    template, work, settings = (os.path.join(base, n) for n in ("template", "work", "settings.ini"))
+    state = os.path.join(work, "state")
+    folder = os.path.join(state, "Vinta", "recovery")
+    try:
+        os.mkdir(template)
+        subprocess.run([kts, "generate", "--rows", "60", "--seed", "3", os.path.join(template, "plan.kts")], check=True)
+        prepare(work, template)
+        os.makedirs(folder)
+        moved = {"FAULTFS_STATE": state, "FAULTFS_DIR": folder}
+        report = os.path.join(base, "count")
+        r, said = run(work, "RecoveryCopy", settings, dict(moved, FAULTFS_REPORT=report))
+        back = run(work, "Recover", settings, moved)[1]
+        if said != "ok" or back != "restored":
+            failures.append(f"recovery copy: the clean run ({said}, {back}): {r.stdout[-400:]!r}")
+            return
+        calls, kinds = open(report).read().split()
+        for n in range(1, int(calls) + 1):
+            for mode, extra in (("ENOSPC", {"FAULTFS_FAIL": str(n)}), ("kill", {"FAULTFS_KILL": str(n)})):
+                prepare(work, template)
+                os.makedirs(folder)
+                said = run(work, "RecoveryCopy", settings, dict(moved, **extra))[1]
+                back = run(work, "Recover", settings, moved)[1]
+                runs += 1
+                where = f"recovery copy, call {n} of {calls} ({kinds}), {mode}"
+                if back not in ("restored", "none"):
+                    failures.append(f"{where}: the next start offered {back} work")
+                if said == "ok" and back != "restored":
+                    failures.append(f"{where}: told written, not offered at the next start")
+                left = [f for f in os.listdir(folder)]
+                if left:
+                    failures.append(f"{where}: left in the recovery folder: {sorted(left)}")
+        print(f"recovery copy: {calls} calls ({kinds}), each failed and killed")
+    finally:
+        shutil.rmtree(base, ignore_errors=True)
+
+
 for c in CASES:
     case_run(*c)
+recovery_run()
 faultcheck.finish(failures, runs, "of the window with a failing or killed call")
