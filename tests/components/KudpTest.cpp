@@ -269,6 +269,25 @@ TEST_F(OnTheWire, ASilentTransferEnds) {
     }
 }
 
+// Acknowledged texts one after another: each arrives whole and each is
+// reported delivered once, the second as the first (a text of one datagram
+// is never acknowledged, so never told).
+TEST_F(OnTheWire, EachOfTextsInARowIsDelivered) {
+    const std::pair<size_t, size_t> rows[] = {{1025, 1025}, {3000, 2048}, {2048, 3000}, {1025, 4097}};
+    for (const auto& [first, second] : rows) {
+        SCOPED_TRACE(std::to_string(first) + " then " + std::to_string(second));
+        atA.delivered = 0;
+        atB.texts.clear();
+        a.SendBuffer(Text(first), static_cast<int>(first));
+        wire.Pump();
+        EXPECT_EQ(atA.delivered, 1);
+        a.SendBuffer(Text(second), static_cast<int>(second));
+        wire.Pump();
+        EXPECT_EQ(atA.delivered, 2);
+        EXPECT_EQ(atB.texts, (std::vector<std::string>{Text(first), Text(second)}));
+    }
+}
+
 // The sender knows the text arrived only when the receiver asks past its last
 // piece; a receiver asking for a later piece gets that piece.
 TEST_F(OnTheWire, DeliveredOnlyWhenTheLastPieceIsAcknowledged) {

@@ -65,6 +65,7 @@ TEST_F(ResourceDialogs, EditingOneResource) {
     store.SetCellText(res, resource::Affiliation, 2, "A");
     store.SetCellText(res, resource::MailAddress, 0, "y@example.jp");
     store.SetCellText(res, resource::Password, 0, "secret");
+    store.SetCellText(res, resource::Nickname, 0, sjis::Lit("ﾔﾏﾀﾞ"));
     scripts.push_back([&](QDialog& d) {
         List(d).StringGrid1->SetCurrent(1, 1);
         List(d).StringGrid1DblClick();  // Cancel
@@ -85,6 +86,8 @@ TEST_F(ResourceDialogs, EditingOneResource) {
         EXPECT_EQ(one.rgType->ItemIndex(), 2);
         EXPECT_FALSE(one.eMail->isEnabled());
         EXPECT_EQ(one.eMail->text(), QStringLiteral("y@example.jp"));
+        EXPECT_EQ(one.eName2->text(), QStringLiteral("ﾔﾏﾀﾞ"));
+        one.eName2->setText(QStringLiteral("ﾀﾛｰ"));
         one.cbGroup->setEditText(QStringLiteral("新部署"));
         one.mMemo->setPlainText(QStringLiteral("メモ"));
         return QDialog::Accepted;
@@ -95,6 +98,8 @@ TEST_F(ResourceDialogs, EditingOneResource) {
     EXPECT_EQ(Res(0, resource::Password), "secret") << "disabled fields are written back as loaded";
     EXPECT_EQ(Res(0, resource::Kind), "2");
     EXPECT_EQ(Res(0, resource::Memo), sjis::Lit("メモ\r\n"));
+    EXPECT_EQ(Res(0, resource::Nickname), sjis::Lit("ﾀﾛｰ"));
+    EXPECT_EQ(Res(1, resource::Nickname), "") << "another row's untouched";
 }
 
 // Limits count Shift-JIS bytes; characters Shift-JIS cannot hold are refused.

@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+
 #include "print/PrintJob.h"
+#include "print/PrintOutput.h"
+#include "runtime/SafeFile.h"
 
 namespace vinta {
 namespace {
@@ -39,6 +47,81 @@ TEST(PageMeasures, FromPrinterFigures) {
     EXPECT_EQ(p.printableHeight, 3402);
     EXPECT_DOUBLE_EQ(p.scaleY, 3.125);
     EXPECT_EQ(p.pageHeight, 1088);
+}
+
+}  // namespace
+}  // namespace vinta
+
+namespace vinta {
+namespace {
+
+std::string ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("(none)");
+}
+
+// Only a whole PDF takes the user's file's place: one cut off anywhere, or
+// too short to hold its own ending, leaves the old file (or none) as it was.
+TEST(PdfPlacement, OnlyAWholePdfTakesThePlace) {
+    const std::string head = "%PDF-1.4\n", tail = "%%EOF\n";
+    const auto sized = [&](size_t n, const std::string& end) { return head + std::string(n - head.size() - end.size(), 'x') + end; };
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool placed;
+    } rows[] = {
+        {"empty", "", false},
+        {"a bare header", "%PDF-1.4\n\n", false},
+        {"an ending too short to be a PDF", head + tail, false},
+        {"63 bytes", sized(63, tail), false},
+        {"64 bytes", sized(64, tail), true},
+        {"the ending just inside the last 32 bytes", sized(200, tail + std::string(26, '\n')), true},
+        {"the ending before the last 32 bytes", sized(200, tail + std::string(27, '\n')), false},
+        {"cut off", sized(4096, "x"), false},
+    };
+    for (const auto& r : rows) {
+        for (const bool old : {false, true}) {
+            QTemporaryDir dir;
+            const QString target = dir.filePath(QStringLiteral("out.pdf"));
+            if (old) {
+                QFile f(target);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write("the user's file");
+            }
+            safefile::Scratch scratch(QFile::encodeName(target).toStdString());
+            ASSERT_TRUE(scratch.Ok());
+            {
+                QFile f(QFile::decodeName(scratch.Path().c_str()));
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                ASSERT_EQ(f.write(r.bytes.data(), static_cast<qint64>(r.bytes.size())), static_cast<qint64>(r.bytes.size()));
+            }
+            const std::string said = PlaceWrittenPdf(scratch, target);
+            EXPECT_EQ(said.empty(), r.placed) << r.name << ": " << said;
+            EXPECT_EQ(ReadAll(target), r.placed ? r.bytes : old ? "the user's file" : "(none)") << r.name;
+        }
+    }
+}
+
+// A painter that ends on a printer that could not open its output is a job
+// that did not print, never a file to put in place.
+TEST(PdfPlacement, APrinterInErrorIsNotAFinishedJob) {
+    QTemporaryDir dir;
+    const QString target = dir.filePath(QStringLiteral("out.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(target);
+    PrintOutput output(printer);
+    // The scratch's name taken by a folder: the writer cannot open it.
+    const QString scratch = printer.outputFileName();
+    ASSERT_TRUE(QFile::remove(scratch));
+    ASSERT_TRUE(QDir().mkdir(scratch));
+    QPainter painter;
+    EXPECT_FALSE(painter.begin(&printer));
+    ASSERT_EQ(printer.printerState(), QPrinter::Error);
+    EXPECT_EQ(output.Finish(true), "印刷を終えられませんでした。");
+    EXPECT_EQ(output.Finish(false), "印刷を終えられませんでした。");
+    EXPECT_FALSE(QFile::exists(target));
+    QDir().rmdir(scratch);
 }
 
 }  // namespace

@@ -49,6 +49,40 @@ TEST(TaskEntry, EverythingWrittenLiesInTheDeclaredSpan) {
     }
 }
 
+// A task hidden under a folded parent, the last row before a visible one:
+// the assignment rows it gains stay hidden, in the outline and the chart,
+// and the row after them stays as it was.
+TEST(TaskEntry, AssignmentsAddedUnderAFoldStayHidden) {
+    ScheduleDocument doc;
+    GenerateSchedule(doc, {120, 5, 2026, 8});
+    MatchChartRows(doc.Outline(), doc.chartGrid);
+    for (int g = 1; g < doc.Outline().RowCount(); ++g)
+        if (OutlineLevel(doc.store, doc.outlineSlot, g) == 0 && doc.OutlineCell(outline::HasChildren, g) == "1")
+            SetFolded(doc, g, false);
+    int task = -1;
+    for (int g = 1; g < doc.Outline().RowCount() - 1 && task < 0; ++g) {
+        const int next = SubtreeEnd(doc, g) + 1;
+        if (doc.Outline().RowHeights(g) == 0 && !IsAssignmentRow(doc, g) && next == g + 1 &&
+            next < doc.Outline().RowCount() && doc.Outline().RowHeights(next) > 0)
+            task = g;
+    }
+    ASSERT_GT(task, 0) << "the generated plan has such a task";
+    const int nextHeight = doc.Outline().RowHeights(task + 1);
+    TaskEntry e;
+    e.dataRow = task - 1;
+    e.no = std::stoi(doc.OutlineCell(outline::No, task));
+    e.level = OutlineLevel(doc.store, doc.outlineSlot, task);
+    e.name = "edited";
+    for (const char* who : {"1", "2"}) e.assignments.push_back({0, who, "2026/01/05", "2026/01/09", "10", "1", ""});
+    ApplyTaskEntry(doc, e);
+    for (int g : {task, task + 1, task + 2}) {
+        EXPECT_EQ(doc.Outline().RowHeights(g), 0) << "outline row " << g - task;
+        EXPECT_EQ(doc.chartGrid.RowHeights(g), 0) << "chart row " << g - task;
+    }
+    EXPECT_EQ(doc.Outline().RowHeights(task + 3), nextHeight);
+    EXPECT_EQ(doc.chartGrid.RowHeights(task + 3), nextHeight);
+}
+
 }  // namespace
 }  // namespace vinta
 

@@ -15,7 +15,10 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 
 #include "LoopbackServer.h"
@@ -185,17 +188,22 @@ TEST_F(UpdateDialog, AgainstPythonsWebServer) {
 // a thousand lines however many come.
 TEST_F(UpdateDialog, AnyReplyIsPlainTextAndQuick) {
     std::string many = "1.1\nhttp://vinta.example/get\n";
-    while (many.size() + 2 <= http::ReplyReader::kMaxBody) many += "x\n";
+    while (many.size() + 3 <= http::ReplyReader::kMaxBody) many += "x\n";
+    const int manyNotes = static_cast<int>(std::count(many.begin(), many.end(), '\n')) - 2;
     const std::string notes = sjis::Lit("新機能：一覧の印刷");
     struct Case {
         std::string body;
         QString latest;
         QString memoStart;
         int memoLines;
+        int omitted;  // the count the memo's last line gives
     } cases[] = {{"<img src=\"/etc/vinta.png\"><b>9</b>\nhttp://x/\n<b>bold</b>\n", "<img src=\"/etc/vinta.png\"><b>9</b>",
-                  "<b>bold</b>", 1},
-                 {"2.0\nhttp://x/\n" + notes + "\n", "2.0", QStringLiteral("新機能：一覧の印刷"), 1},
-                 {many, "1.1", QStringLiteral("x"), 1001}};
+                  "<b>bold</b>", 1, 0},
+                 {"2.0\nhttp://x/\n" + notes + "\n", "2.0", QStringLiteral("新機能：一覧の印刷"), 1, 0},
+                 {sjis::Lit("２．０（春版）") + "\nhttp://x/\n", QStringLiteral("２．０（春版）"), QString(), 1, 0},
+                 {many, "1.1", QStringLiteral("x"), 1001, manyNotes - 1000},
+                 // The last line without its break is still a line left out.
+                 {many + "x", "1.1", QStringLiteral("x"), 1001, manyNotes - 1000 + 1}};
     for (const Case& c : cases) {
         LoopbackServer server(LoopbackServer::Reply(Ok(c.body)));
         auto d = Open(server.Url());
@@ -208,6 +216,27 @@ TEST_F(UpdateDialog, AnyReplyIsPlainTextAndQuick) {
         EXPECT_EQ(d->lStatus->textFormat(), Qt::PlainText);
         EXPECT_TRUE(d->Memo1->toPlainText().startsWith(c.memoStart));
         EXPECT_EQ(d->Memo1->blockCount(), c.memoLines);
+        if (c.omitted > 0) {
+            EXPECT_EQ(d->Memo1->document()->lastBlock().text(), QStringLiteral("（以下 %1 行は省略しました）").arg(c.omitted));
+        }
+    }
+}
+
+// Lines kept up to the limit; every line after it counted, an empty one and
+// a last one without its break too.
+TEST(VersionFile, LinesKeptAndLeftOut) {
+    const struct {
+        const char* body;
+        size_t max, kept, rest;
+    } cases[] = {
+        {"a\nb\nc", 3, 3, 0}, {"a\nb\nc\n", 3, 3, 0}, {"a\nb\nc", 2, 2, 1},   {"a\nb\nc\n", 2, 2, 1},
+        {"a\nb\nc\nd", 2, 2, 2}, {"a\nb\n\n", 2, 2, 1}, {"a\nb\n\nd", 2, 2, 2}, {"", 2, 0, 0},
+        {"a", 0, 0, 1},         {"\n", 0, 0, 1},
+    };
+    for (const auto& c : cases) {
+        size_t rest = 99;
+        EXPECT_EQ(VersionFileLines(c.body, c.max, rest).size(), c.kept) << c.body << " / " << c.max;
+        EXPECT_EQ(rest, c.rest) << c.body << " / " << c.max;
     }
 }
 
