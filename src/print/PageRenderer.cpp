@@ -14,6 +14,7 @@
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
 #include "store/ScheduleDocument.h"
+#include "store/ChartScale.h"
 #include "store/TimeScale.h"
 
 namespace vinta {
@@ -154,16 +155,15 @@ void PageRenderer::DrawPageFrame() {
     SetPenWidth(2);
     Line(CL, Ytop, CL, B);
 
-    if (src_.chart.viewMode == kMonthView) {
-        const int n = ColumnCount();
-        const double w = static_cast<double>(R - CL) / n;
-        for (int j = 0; j < n; ++j) {
-            const Date d = ColumnDate(src_.chart, j);
-            if (!IsDayOff(d.year, d.month, d.day, src_.chart.showHolidays)) continue;
-            c.SetBrush(kWeekend);
-            Fill(Trunc(CL + j * w), Ytop + 45, Trunc(CL + (j + 1) * w), B);
-            c.SetBrush(Qt::white);
-        }
+    const ChartScale& scale = ScaleOf(src_.chart);
+    const int n = ColumnCount();
+    const double w = static_cast<double>(R - CL) / n;
+    for (int j = 0; j < n; ++j) {
+        const std::optional<Date> d = scale.SingleDay(src_.chart, j);
+        if (!d || !IsDayOff(d->year, d->month, d->day, src_.chart.showHolidays)) continue;
+        c.SetBrush(kWeekend);
+        Fill(Trunc(CL + j * w), Ytop + 45, Trunc(CL + (j + 1) * w), B);
+        c.SetBrush(Qt::white);
     }
 
     SetFontSize(kTextSize);
@@ -178,41 +178,20 @@ void PageRenderer::DrawPageFrame() {
     c.SetPenStyle(PenStyle::Solid);
     SetPenWidth(1);
     Line(CL, Ytop + 15, R, Ytop + 15);
-    if (src_.chart.viewMode == kYearView)
-        YearStrip(Ytop, R, B, CL);
-    else
-        MonthStrip(Ytop, R, B, CL);
+    Strip(Ytop, R, B, CL);
 }
 
-void PageRenderer::YearStrip(int Ytop, int R, int B, int CL) {
+// The calendar strip: each column's texts, and the line after it, solid
+// where a year or a month ends.
+void PageRenderer::Strip(int Ytop, int R, int B, int CL) {
+    const ChartScale& scale = ScaleOf(src_.chart);
     const int n = ColumnCount();
     const double w = static_cast<double>(R - CL) / n;
     for (int j = 0; j < n; ++j) {
-        const Date d = ColumnDate(src_.chart, j);
-        const int y = d.year, m = d.month;
+        for (const ColumnText& t : scale.PaperTexts(src_.chart, j))
+            Text(Trunc(CL + j * w + t.dx), Ytop + t.dy, QString::fromStdString(t.text));
         const int next = Trunc(CL + (j + 1) * w);
-        if (m == 12)
-            Line(next, Ytop, next, B);
-        else
-            DottedLine(next, Ytop + 15, next, B);
-        if (m == 1) Text(Trunc(CL + j * w + 5), Ytop + 3, QString::asprintf("%d年", y));
-        Text(Trunc(CL + j * w + 5), Ytop + 25, QString::asprintf("%2d", m));
-    }
-    FlushDotted();
-}
-
-void PageRenderer::MonthStrip(int Ytop, int R, int B, int CL) {
-    const int n = ColumnCount();
-    const double w = static_cast<double>(R - CL) / n;
-    for (int j = 0; j < n; ++j) {
-        const Date d = ColumnDate(src_.chart, j);
-        const int x = Trunc(CL + j * w + 2);
-        if (d.day == 1) Text(Trunc(CL + j * w + 6), Ytop + 3, QString::asprintf("%d/%2d", d.year, d.month));
-        Text(x, Ytop + 32, QString::asprintf("%d", d.day % 10));
-        if (d.day >= 10) Text(x, Ytop + 20, QString::asprintf("%d", d.day / 10));
-        const bool last = d.day == DaysInMonth(d.year, d.month);
-        const int next = Trunc(CL + (j + 1) * w);
-        if (last)
+        if (scale.EndsGroup(src_.chart, j))
             Line(next, Ytop, next, B);
         else
             DottedLine(next, Ytop + 15, next, B);
@@ -337,7 +316,7 @@ void PageRenderer::DrawBar(int r, int rowY) {
     Line(x1, rowY, x1, rowY + 10);
     if (P <= 0) return;
     int bandEnd;
-    if (src_.chart.viewMode == kYearView) {
+    if (!ScaleOf(src_.chart).PaperProgressByDate()) {
         bandEnd = x1 + (x2 - x1) * P / 100;
     } else {
         if (Key(taskStart) > Key(progressDate)) return;

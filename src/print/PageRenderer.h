@@ -47,8 +47,7 @@ private:
     int DrawPageRows(int page);
     void DrawRowTexts(int r, int s, int rowY);
     void DrawBar(int r, int rowY);
-    void YearStrip(int top, int right, int bottom, int left);
-    void MonthStrip(int top, int right, int bottom, int left);
+    void Strip(int top, int right, int bottom, int left);
     int ColumnCount() const;
     int TitleHeight() const;
 

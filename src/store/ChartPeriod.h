@@ -8,7 +8,7 @@
 
 namespace vinta {
 
-enum ViewMode : int { kYearView = 0, kMonthView = 1 };
+enum ViewMode : int { kYearView = 0, kMonthView = 1, kWeekView = 2 };
 
 struct ChartState {
     int viewMode = kYearView;

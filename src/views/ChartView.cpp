@@ -10,6 +10,7 @@
 #include "runtime/StringGrid.h"
 #include "store/ScheduleStore.h"
 #include "store/ScheduleDocument.h"
+#include "store/ChartScale.h"
 #include "store/Tables.h"
 
 namespace vinta {
@@ -22,9 +23,7 @@ const QColor kBar(0, 255, 255);
 const QColor kBarLine(0, 0, 255);
 const QColor kProgress(255, 0, 0);
 
-int MonthKey(const Date& d) { return d.year * 100 + d.month; }
-int DayKey(const Date& d) { return d.year * 10000 + d.month * 100 + d.day; }
-Date Today(const ChartState& s) { return {s.today.wYear, s.today.wMonth, s.today.wDay}; }
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
 
 void Header(Canvas& c, int left, int top, int r1, int bottom, const QString& label) {
     c.SetPen(Colors::Black(), PenStyle::Solid);
@@ -75,71 +74,49 @@ Date ProgressDate(const BarSpec& b) {
     return AddDays(b.start.year, b.start.month, b.start.day, static_cast<int>(days));
 }
 
-void YearBackground(Canvas& c, const ChartState& s, int col, int row, int left, int top, int right, int bottom) {
-    int r1 = right - 1;
-    Date d = ColumnDate(s, col);
-    if (row == 0) {
-        Header(c, left, top, r1, bottom, QString::number(d.month) + QStringLiteral("月"));
-        if ((col + 1) % 12 == 1) {
-            c.SetBrush(Colors::ButtonFace(), BrushStyle::Clear);
-            c.TextOut(left + 2, top + 2, QString::number(d.year));
-        }
-        return;
+// The header cell: the column's label, and over it the caption, drawn in a
+// font small enough for the scale's sample to fit the column.
+void HeaderCell(Canvas& c, const ChartScale& scale, const ChartState& s, int col, int left, int top, int r1,
+                int bottom) {
+    Header(c, left, top, r1, bottom, Utf8(scale.Label(s, col)));
+    const std::optional<ColumnText> caption = scale.Caption(s, col);
+    c.SetBrush(Colors::ButtonFace(), BrushStyle::Clear);
+    FontSpec small = c.Font();
+    const QString sample = QString::fromLatin1(scale.CaptionSample());
+    while (!sample.isEmpty() && small.height > 8 && c.TextExtent(sample).width() > scale.ColumnWidth() - 2) {
+        --small.height;
+        c.SetFont(small);
     }
-    c.FillRect(left, top, r1, bottom);
-    if (d.year == s.today.wYear && d.month == s.today.wMonth) {
-        int w = kYearColumnWidth / DaysInMonth(d.year, d.month);
-        int x = left - 1 + w * s.today.wDay;
-        c.SetBrush(kToday);
-        c.FillRect(x, top, x + w, bottom);
-    }
-    Separator(c, r1, top, bottom + 1, (col + 1) % 12 == 0);
+    if (caption) c.TextOut(left + caption->dx, top + caption->dy, Utf8(caption->text));
 }
 
-void MonthBackground(Canvas& c, const ChartState& s, int col, int row, int left, int top, int right, int bottom) {
-    int r1 = right - 1;
-    Date d = ColumnDate(s, col);
-    if (row == 0) {
-        Header(c, left, top, r1, bottom, QString::number(d.day));
-        c.SetBrush(Colors::ButtonFace(), BrushStyle::Clear);
-        // The three pieces read as one "yyyy/mm" label only when each fits
-        // its 20-pixel column; fonts with wider digits are drawn smaller.
-        FontSpec small = c.Font();
-        while (small.height > 8 && c.TextExtent(QStringLiteral("000")).width() > kMonthColumnWidth - 2) {
-            --small.height;
-            c.SetFont(small);
-        }
-        if (d.day == 1) c.TextOut(left + 2, top + 2, QString::number(d.year / 10));
-        if (d.day == 2) c.TextOut(left, top + 2, QString::asprintf("%d/%01d", d.year % 10, d.month / 10));
-        if (d.day == 3) c.TextOut(left, top + 2, QString::asprintf("%01d", d.month % 10));
-        return;
-    }
-    if (d == Today(s)) {
+// The cell's background: the row's colour, today's or a day off's over the
+// whole column, or today's strip within it. Answers the colour an open bar
+// shows through.
+QColor Background(Canvas& c, const ChartScale& scale, const ChartState& s, int col, int left, int top, int r1,
+                  int bottom) {
+    const std::optional<TodayMark> today = scale.Today(s, col);
+    const std::optional<Date> day = scale.SingleDay(s, col);
+    if (today && today->wholeColumn) {
         c.SetBrush(kToday);
-    } else if (IsDayOff(d.year, d.month, d.day, s.showHolidays)) {
+    } else if (day && IsDayOff(day->year, day->month, day->day, s.showHolidays)) {
         c.SetBrush(kWeekend);
     }
+    const QColor background = c.BrushColor();
     c.FillRect(left, top, r1, bottom);
-    Separator(c, r1, top, bottom, d.day == DaysInMonth(d.year, d.month));
+    if (today && !today->wholeColumn) {
+        c.SetBrush(kToday);
+        c.FillRect(left + today->from, top, left + today->to, bottom);
+    }
+    Separator(c, r1, top, bottom, scale.EndsGroup(s, col));
+    return background;
 }
 
-void DrawBar(Canvas& c, const ChartState& s, const BarSpec& b, int col, int left, int top, int right, int bottom,
-             QColor background) {
-    Date d = ColumnDate(s, col);
-    int barTop = top + 5, barBottom = bottom - 5, barLeft, barRight;
-    int w = 0;
-    if (s.viewMode == kYearView) {
-        int key = MonthKey(d);
-        if (key < MonthKey(b.start) || key > MonthKey(b.end)) return;
-        w = kYearColumnWidth / DaysInMonth(d.year, d.month);
-        barLeft = key == MonthKey(b.start) ? left + w * (b.start.day - 1) : left - 1;
-        barRight = key == MonthKey(b.end) ? left + w * b.end.day : right + 1;
-    } else {
-        int key = DayKey(d);
-        if (key < DayKey(b.start) || key > DayKey(b.end)) return;
-        barLeft = left - 1;
-        barRight = right + 1;
-    }
+void DrawBar(Canvas& c, const ChartScale& scale, const ChartState& s, const BarSpec& b, int col, int left, int top,
+             int right, int bottom, QColor background) {
+    const std::optional<BarCell> cell = scale.Bar(s, col, b.start, b.end, left, right);
+    if (!cell) return;
+    const int barTop = top + 5, barBottom = bottom - 5, barLeft = cell->left, barRight = cell->right;
     if (b.openEnded) {
         c.SetBrush(background);
         c.SetPen(Colors::Grey(), PenStyle::Dot);
@@ -152,54 +129,38 @@ void DrawBar(Canvas& c, const ChartState& s, const BarSpec& b, int col, int left
     c.Line(barLeft, barTop, barRight, barTop);
     c.Line(barLeft, barBottom, barRight, barBottom);
     if (b.progress && *b.progress > 0) {
-        Date p = ProgressDate(b);
-        int progressRight = -1;
-        if (s.viewMode == kYearView) {
-            if (MonthKey(d) <= MonthKey(p)) progressRight = MonthKey(d) == MonthKey(p) ? left + w * p.day : barRight;
-        } else if (DayKey(d) <= DayKey(p)) {
-            progressRight = right;
-        }
-        if (progressRight >= 0) {
+        if (const std::optional<int> reach = scale.ProgressRight(s, col, ProgressDate(b), left, right, barRight)) {
             c.SetBrush(kProgress);
-            c.FillRect(barLeft, barTop + 3, progressRight, barBottom - 3);
+            c.FillRect(barLeft, barTop + 3, *reach, barBottom - 3);
         }
     }
     c.SetPen(kBarLine, PenStyle::Solid);
-    if (s.viewMode == kYearView) {
-        if (barLeft != left - 1) c.Line(barLeft, barTop, barLeft, barBottom);
-        if (barRight != right + 1) c.Line(barRight, barTop, barRight, barBottom + 1);
-    } else {
-        if (d == b.start) c.Line(barLeft, barTop, barLeft, barBottom);
-        if (d == b.end) c.Line(barRight - 2, barTop, barRight - 2, barBottom + 1);
-    }
+    if (cell->startLine) c.Line(*cell->startLine, barTop, *cell->startLine, barBottom);
+    if (cell->endLine) c.Line(*cell->endLine, barTop, *cell->endLine, barBottom + 1);
 }
 
 }  // namespace
 
 void SetView(ChartState& s, StringGrid& chart, int mode, Date date) {
     LayOutPeriod(s, mode, date);
-    const int cols = ColumnCount(s), width = mode == kYearView ? kYearColumnWidth : kMonthColumnWidth;
+    const int cols = ColumnCount(s), width = ScaleOf(s).ColumnWidth();
     chart.SetColCount(cols);
     for (int c = 0; c < cols; ++c) chart.SetColWidths(c, width);
 }
 
-void YearCommand(ChartState& s, StringGrid& chart) {
-    s.viewStart.month = 1;
-    s.viewStart.day = 1;
-    SetView(s, chart, kYearView, s.viewStart);
+void ViewCommand(ChartState& s, StringGrid& chart, int mode, int column) {
+    // The current column's month opens; without one, the January of the
+    // period's first column (a week's Sunday: the week that holds a 1st).
+    Date first{ScaleOf(s).ColumnLast(s, 0).year, 1, 1};
+    if (column >= 0) {
+        const Date d = ColumnDate(s, column);
+        first = {d.year, d.month, 1};
+    }
+    SetView(s, chart, mode, first);
 }
 
-void MonthCommand(ChartState& s, StringGrid& chart, int column) {
-    Date first{s.viewStart.year, 1, 1};
-    // In month view the current column is a day: its own month opens.
-    if (column >= 0 && s.viewMode == kMonthView) {
-        Date d = ColumnDate(s, column);
-        first = {d.year, d.month, 1};
-    } else if (column >= 0) {
-        first = {s.viewStart.year + column / 12, column % 12 + 1, 1};
-    }
-    SetView(s, chart, kMonthView, first);
-}
+void YearCommand(ChartState& s, StringGrid& chart) { ViewCommand(s, chart, kYearView, -1); }
+void MonthCommand(ChartState& s, StringGrid& chart, int column) { ViewCommand(s, chart, kMonthView, column); }
 
 void ThisMonthCommand(ChartState& s, StringGrid& chart) {
     SetView(s, chart, s.viewMode, {s.today.wYear, s.today.wMonth, s.today.wDay});
@@ -207,24 +168,7 @@ void ThisMonthCommand(ChartState& s, StringGrid& chart) {
 
 namespace {
 void Step(ChartState& s, StringGrid& chart, int delta) {
-    if (s.viewMode == kYearView) {
-        Date d{s.viewStart.year + delta, s.viewStart.month, s.viewStart.day};
-        if (!IsValidDate(d.year, d.month, d.day)) return;
-        s.viewStart = d;
-        SetView(s, chart, kYearView, d);
-    } else if (s.viewMode == kMonthView) {
-        int y = s.viewStart.year, m = s.viewStart.month + delta;
-        if (m > 12) {
-            m = 1;
-            ++y;
-        } else if (m < 1) {
-            m = 12;
-            --y;
-        }
-        if (!IsValidDate(y, m, 1)) return;
-        s.viewStart = {y, m, 1};
-        SetView(s, chart, kMonthView, s.viewStart);
-    }
+    if (const std::optional<Date> from = ScaleOf(s).Step(s, delta)) SetView(s, chart, s.viewMode, *from);
 }
 }  // namespace
 
@@ -234,24 +178,23 @@ void PriorCommand(ChartState& s, StringGrid& chart) { Step(s, chart, -1); }
 void DrawChartCell(Canvas& c, const ScheduleDocument& t, int col, int row, const QRect& rect) {
     if (rect.height() <= 0) return;
     const ChartState& s = t.chart;
+    const ChartScale& scale = ScaleOf(s);
     const int left = rect.left(), top = rect.top(), right = left + rect.width(), bottom = top + rect.height();
     c.SetFontBold(false);
     c.SetFontColor(Colors::WindowText());
-    const QColor rowColour = row % 2 == 1 ? Colors::Window() : QColor(220, 220, 220);
-    c.SetBrush(rowColour);
-    if (s.viewMode == kYearView)
-        YearBackground(c, s, col, row, left, top, right, bottom);
+    c.SetBrush(row % 2 == 1 ? Colors::Window() : QColor(220, 220, 220));
+    QColor background;
+    if (row == 0)
+        HeaderCell(c, scale, s, col, left, top, right - 1, bottom);
     else
-        MonthBackground(c, s, col, row, left, top, right, bottom);
-    // The year view's today strip is no background: an open bar shows the row colour.
-    const QColor background = s.viewMode == kYearView ? rowColour : c.BrushColor();
+        background = Background(c, scale, s, col, left, top, right - 1, bottom);
     if (row == t.chartGrid.RowCount() - 1) {
         c.SetPen(Colors::Grey(), PenStyle::Solid);
         c.Line(left, bottom - 1, right, bottom - 1);
     }
     if (row == 0) return;
     auto bar = ReadBar(t.store, t.outlineSlot, row - 1, s);
-    if (bar) DrawBar(c, s, *bar, col, left, top, right, bottom, background);
+    if (bar) DrawBar(c, scale, s, *bar, col, left, top, right, bottom, background);
 }
 
 QString BarDescription(const ScheduleDocument& t, int row) {
@@ -267,8 +210,8 @@ QString BarDescription(const ScheduleDocument& t, int row) {
 QString BarCoverText(const ScheduleDocument& t, int col, int row) {
     const auto bar = row > 0 ? ReadBar(t.store, t.outlineSlot, row - 1, t.chart) : std::nullopt;
     if (!bar) return QStringLiteral("バーなし");
-    const Date first = ColumnDate(t.chart, col), next = ColumnDate(t.chart, col + 1);
-    const bool covered = DaysFrom(bar->start, next) > 0 && DaysFrom(first, bar->end) >= 0;
+    const Date first = ColumnDate(t.chart, col), last = ScaleOf(t.chart).ColumnLast(t.chart, col);
+    const bool covered = DaysFrom(bar->start, last) >= 0 && DaysFrom(first, bar->end) >= 0;
     return covered ? QStringLiteral("バーあり") : QStringLiteral("バーなし");
 }
 
@@ -277,10 +220,6 @@ QString PeriodText(const ChartState& s) {
     return QStringLiteral("%1 から %2").arg(day(s.viewStart), day(s.viewEnd));
 }
 
-QString ColumnTitle(const ChartState& s, int col) {
-    const Date d = ColumnDate(s, col);
-    return s.viewMode == kYearView ? QStringLiteral("%1年%2月").arg(d.year).arg(d.month)
-                                   : QString::asprintf("%04d/%02d/%02d", d.year, d.month, d.day);
-}
+QString ColumnTitle(const ChartState& s, int col) { return Utf8(ScaleOf(s).Title(s, col)); }
 
 }  // namespace vinta

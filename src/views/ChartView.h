@@ -1,6 +1,6 @@
 #pragma once
-// The Gantt chart pane: its period (year view of three years by month, month
-// view of three months by day), the navigation commands and cell drawing.
+// The Gantt chart pane: its period in the view's scale (store/ChartScale),
+// the navigation commands and cell drawing.
 
 #include <QRect>
 #include <QString>
@@ -13,12 +13,12 @@ class Canvas;
 class ScheduleDocument;
 class StringGrid;
 
-constexpr int kYearColumnWidth = 32;
-constexpr int kMonthColumnWidth = 20;
 
 // Lays out the columns of `chart` for `mode` around `date`; reads today as
 // the local date, the day the user lives in.
 void SetView(ChartState& state, StringGrid& chart, int mode, Date date);
+// Switches to view `mode` at the month of column `column` (-1: none).
+void ViewCommand(ChartState& state, StringGrid& chart, int mode, int column);
 void YearCommand(ChartState& state, StringGrid& chart);
 // `column` is the chart's current column, or -1 for none.
 void MonthCommand(ChartState& state, StringGrid& chart, int column);
