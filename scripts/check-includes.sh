@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The folders' include rules: each folder uses only those below it. Prints
-# every include that breaks a rule and exits 1 when there is one.
+# The folders' include rules: each folder uses only those below it; and the
+# view's rules only in its scale. Prints every line that breaks a rule and
+# exits 1 when there is one.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bad=0
@@ -29,4 +30,11 @@ for rule in "${rules[@]}"; do
     bad=1
   fi
 done
+# What a view knows lives in its scale (src/store): a branch on the view
+# anywhere else is a view's rule in the wrong place.
+if found=$(grep -rnE "viewMode *[!=]=|[!=]= *k(Year|Month|Week)View|switch *\(.*viewMode" src tools \
+             --include='*.h' --include='*.cpp' | grep -v '^src/store/'); then
+  echo "$found" | sed "s|^|check-includes: only the view's scale branches on the view: |"
+  bad=1
+fi
 exit "$bad"

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "KtsCommon.h"
+#include "store/ChartScale.h"
 #include "exchange/Exchange.h"
 #include "framework/Interface.h"
 #include "framework/QtMessages.h"
@@ -46,8 +47,9 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
         };
         if (a == "--view") {
             auto v = value();
-            if (!v || (*v != "year" && *v != "month")) return "--view takes year or month";
-            o.view = *v == "year" ? kYearView : kMonthView;
+            const std::optional<int> mode = v ? ViewModeNamed(*v) : std::nullopt;
+            if (!mode) return "--view takes year, week or month";
+            o.view = *mode;
         } else if (a == "--from") {
             auto v = value();
             int y = 0, m = 0;
@@ -82,12 +84,11 @@ std::optional<std::string> Parse(const std::vector<std::string>& args, Options& 
     return std::nullopt;
 }
 
-// The chart period the main window would show: this year (or month), or the
-// one asked for.
+// The chart period the main window would show from this month, or from the
+// month asked for.
 void Period(ChartState& chart, StringGrid& chartGrid, const Options& o) {
     SystemTime now = clock::LocalNow();
-    Date at = o.from.value_or(Date{now.wYear, o.view == kYearView ? 1 : now.wMonth, 1});
-    SetView(chart, chartGrid, o.view, at);
+    SetView(chart, chartGrid, o.view, o.from.value_or(Date{now.wYear, now.wMonth, 1}));
 }
 
 int WritePdf(ScheduleDocument& s, const Options& o) {

@@ -35,7 +35,7 @@ const char kUsage[] =
     "  vinta-kts import [--force] IN.xml|IN.planner|IN.ics|IN.csv OUT.kts\n"
     "                                                   a schedule from MS Project XML, Planner,\n"
     "                                                   iCalendar or CSV\n"
-    "  vinta-kts export FILE.kts OUT.pdf|OUT.png|OUT.csv [--view year|month] [--from yyyy/mm]\n"
+    "  vinta-kts export FILE.kts OUT.pdf|OUT.png|OUT.csv [--view year|week|month] [--from yyyy/mm]\n"
     "            [--size WxH] [--encoding cp932|utf8]\n"
     "                                                   printed pages (A4 landscape), the window's\n"
     "                                                   panes as a picture, or the outline as CSV\n"

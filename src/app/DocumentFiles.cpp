@@ -148,7 +148,7 @@ void DocumentFiles::OpenAccept() {
     history_.Clear();
     doc_.modified = false;
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
-    SetView(doc_.chart, doc_.chartGrid, kYearView, {clock::LocalNow().wYear, 1, 1});
+    SetView(doc_.chart, doc_.chartGrid, doc_.chart.homeMode, LocalToday());
 }
 
 bool DocumentFiles::SaveAsExecute() {
@@ -236,7 +236,7 @@ void DocumentFiles::TakeUnsaved(const std::string& image) {
     history_.Stack().resetClean();
     doc_.modified = true;
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
-    SetView(doc_.chart, doc_.chartGrid, kYearView, {clock::LocalNow().wYear, 1, 1});
+    SetView(doc_.chart, doc_.chartGrid, doc_.chart.homeMode, LocalToday());
     recovery_.Changed();
 }
 

@@ -87,6 +87,7 @@ std::vector<Menu> MenuTable() {
           {"LevelDown", "レベルを下げる(&L)", 8, {}, [](TForm1& f) { f.LevelDownClick(); }}}},
         {"表示(&V)", nullptr,
          {{"Year", "年表示(&Y)", 13, {}, [](TForm1& f) { f.YearClick(); }},
+          {"Week", "週表示(&W)", -1, {}, [](TForm1& f) { f.WeekClick(); }},
           {"Month", "月表示(&M)", 12, {}, [](TForm1& f) { f.MonthClick(); }},
           kSeparator,
           {"Prior", "前を表示(&P)", 9, {K(Qt::ALT | Qt::Key_Left)}, [](TForm1& f) { f.PriorClick(); }},

@@ -31,6 +31,7 @@
 #include "update/UpdateCheck.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
+#include "store/ChartScale.h"
 #include "store/Folding.h"
 #include "store/TextSearch.h"
 #include "views/ChartView.h"
@@ -180,6 +181,8 @@ void TForm1::ReadSettings() {
     history_->Stack().setUndoLimit(std::max(1, ini.ReadInteger("ENV", "UndoLimit", ScheduleHistory::kDefaultLimit)));
     autoSaver_->SetInterval(ini.ReadInteger("ENV", "AutoSave", kAutoSaveMinutes));
     ShowHolidays(ini.ReadInteger("OPT", "Holidays", 1) != 0);
+    doc_.chart.homeMode = ScaleOf(ini.ReadInteger("OPT", "View", kYearView)).Mode();
+    SetView(doc_.chart, doc_.chartGrid, doc_.chart.homeMode, LocalToday());
     setGeometry(RememberedBounds(ini, "", geometry(), kDesignBounds.size()));
 }
 
@@ -189,6 +192,7 @@ void TForm1::WriteSettings() {
     ini.Hold();
     ini.WriteString("OPT", "FileName", doc_.fileName);
     ini.WriteInteger("OPT", "Holidays", doc_.chart.showHolidays ? 1 : 0);
+    ini.WriteInteger("OPT", "View", doc_.chart.viewMode);
     RememberBounds(ini, "", geometry());
     ini.Flush();
 }
@@ -307,6 +311,9 @@ void TForm1::RunChartCommand(const std::function<void()>& command) {
 
 void TForm1::YearClick() { RunChartCommand([this] { YearCommand(doc_.chart, doc_.chartGrid); }); }
 void TForm1::MonthClick() { RunChartCommand([this] { MonthCommand(doc_.chart, doc_.chartGrid, Schedule2()->Col()); }); }
+void TForm1::WeekClick() {
+    RunChartCommand([this] { ViewCommand(doc_.chart, doc_.chartGrid, kWeekView, Schedule2()->Col()); });
+}
 void TForm1::PriorClick() { RunChartCommand([this] { PriorCommand(doc_.chart, doc_.chartGrid); }); }
 void TForm1::TomonthClick() { RunChartCommand([this] { ThisMonthCommand(doc_.chart, doc_.chartGrid); }); }
 void TForm1::NextClick() { RunChartCommand([this] { NextCommand(doc_.chart, doc_.chartGrid); }); }
@@ -341,9 +348,12 @@ FindBar::Found TForm1::FindRow(const QString& text, bool forward) {
     const int row = found + 1;
     RevealRow(doc_, row);
     // The bar's start shown: the period steps to it as the next and previous commands would.
-    if (const std::optional<Date> start = ParseDateText(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, found)))
-        if (const Date to = StartShowing(doc_.chart, *start); !(to == doc_.chart.viewStart))
-            SetView(doc_.chart, doc_.chartGrid, doc_.chart.viewMode, to);
+    if (const std::optional<Date> start = ParseDateText(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, found))) {
+        const Date from = StartShowing(doc_.chart, *start);
+        ChartState to = doc_.chart;
+        LayOutPeriod(to, to.viewMode, from);
+        if (!(to.viewStart == doc_.chart.viewStart)) SetView(doc_.chart, doc_.chartGrid, to.viewMode, from);
+    }
     Schedule1()->SetRow(row);
     Schedule2()->SetRow(row);
     RepaintPanes();

@@ -84,6 +84,7 @@ public:
     void LevelDownClick();
     void YearClick();
     void MonthClick();
+    void WeekClick();
     void PriorClick();
     void TomonthClick();
     void NextClick();

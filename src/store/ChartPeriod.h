@@ -12,6 +12,9 @@ enum ViewMode : int { kYearView = 0, kMonthView = 1, kWeekView = 2 };
 
 struct ChartState {
     int viewMode = kYearView;
+    // The view a window starts in and returns to after a file is read: the
+    // one the user last left, from the settings.
+    int homeMode = kYearView;
     SystemTime today{};
     Date viewStart{};
     Date viewEnd{};

@@ -47,8 +47,8 @@ public:
     // "yyyy/m" read across a month's first two columns.
     std::optional<ColumnText> Caption(const ChartState& s, int col) const override {
         const Date sunday = scale::Plus(ColumnFirst(s, col), 6);
-        if (FirstOfMonth(s, col)) return ColumnText{2, 2, scale::Number(sunday.year)};
-        if (col > 0 && FirstOfMonth(s, col - 1)) return ColumnText{0, 2, "/" + scale::Number(sunday.month)};
+        if (Named(s, col)) return ColumnText{2, 2, scale::Number(sunday.year)};
+        if (col > 0 && Named(s, col - 1)) return ColumnText{0, 2, "/" + scale::Number(sunday.month)};
         return std::nullopt;
     }
     const char* CaptionSample() const override { return "0000"; }
@@ -74,7 +74,7 @@ public:
     std::vector<ColumnText> PaperTexts(const ChartState& s, int col) const override {
         const Date monday = ColumnFirst(s, col), sunday = scale::Plus(monday, 6);
         std::vector<ColumnText> texts;
-        if (FirstOfMonth(s, col)) {
+        if (Named(s, col)) {
             char month[16];
             std::snprintf(month, sizeof month, "%d/%2d", sunday.year, sunday.month);
             texts.push_back({2, 3, month});
@@ -102,6 +102,8 @@ private:
         return sunday.year * 12 + sunday.month;
     }
     bool FirstOfMonth(const ChartState& s, int col) const { return col == 0 || MonthOf(s, col) != MonthOf(s, col - 1); }
+    // A month is named where its name has room: two of its weeks shown.
+    bool Named(const ChartState& s, int col) const { return FirstOfMonth(s, col) && col + 1 < ColumnCount(s); }
 };
 
 }  // namespace

@@ -414,3 +414,42 @@ TEST(RealProgram, StartsWithoutAWordOnStandardError) {
 
 }  // namespace
 }  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// 表示 > 週表示: a week a column from the week of the current column's month,
+// stepped a month at a time; the view the window is left in is where the next
+// start, and every file read, begins.
+TEST_F(MainWindow, TheWeekViewFromTheMenuIsRemembered) {
+    TForm1& f = Open();
+    const ChartState& chart = f.Document().chart;
+    f.Schedule2()->SetCurrent(13, 1);  // February 2027 in the year view
+    f.Action("Week")->trigger();
+    EXPECT_EQ(f.Action("Week")->text(), QStringLiteral("週表示(&W)"));
+    EXPECT_EQ(chart.viewMode, kWeekView);
+    EXPECT_EQ(chart.viewStart, (Date{2027, 2, 1})) << "1 February 2027 is a Monday";
+    EXPECT_EQ(f.Document().chartGrid.ColCount(), 53);
+    EXPECT_EQ(f.Document().chartGrid.ColWidths(0), 28);
+    f.Action("Next")->trigger();
+    EXPECT_EQ(chart.viewStart, (Date{2027, 3, 1}));
+    f.Action("Prior")->trigger();
+    f.Action("Prior")->trigger();
+    EXPECT_EQ(chart.viewStart, (Date{2026, 12, 28})) << "the week that holds 1 January";
+    f.Action("Tomonth")->trigger();
+    EXPECT_EQ(chart.viewStart, (Date{2026, 11, 30})) << "this month, December 2026";
+    form->close();
+    form.reset();
+
+    WriteSchedule(Path("a.kts"), "a");
+    TForm1& again = Open();
+    EXPECT_EQ(again.Document().chart.viewMode, kWeekView);
+    EXPECT_EQ(again.Document().chart.viewStart, (Date{2026, 11, 30}));
+    again.Action("Month")->trigger();
+    again.OpenDialog().fileName = Path("a.kts");
+    again.FileOpenAccept();
+    EXPECT_EQ(again.Document().chart.viewMode, kWeekView) << "a file read starts in the view the window started in";
+}
+
+}  // namespace
+}  // namespace vinta

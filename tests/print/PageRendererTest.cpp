@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "store/TimeScale.h"
+
 #include "PrintFixture.h"
 
 namespace vinta {
@@ -237,6 +239,31 @@ TEST_F(Pages, AMonthViewBarEndsWithItsLastDay) {
     EXPECT_TRUE(Black(lastDayEnd - 2, y + 5)) << "the band up to it";
     EXPECT_FALSE(Black(lastDayEnd + 3, y + 5));
     EXPECT_FALSE(Black(lastDayEnd + 3, y)) << "no further";
+}
+
+// The week view on paper: no day is shaded (a column is a week), a month's
+// last week is followed by a solid line, a bar starts and ends on its days
+// and its band ends with the day progress reached.
+TEST_F(Pages, AWeekViewStripAndBar) {
+    LayOutPeriod(chart, kWeekView, {2005, 3, 1});  // 53 weeks from Monday 28 February
+    Rows(1);
+    Set(1, outline::StartDate, "2005/03/09");  // Wednesday of the second week
+    Set(1, outline::EndDate, "2005/03/23");    // Wednesday of the fourth
+    Set(1, outline::Progress, "50");           // seven of fourteen days: to the 16th
+    Render(1);
+    const double w = static_cast<double>(R() - CL) / 53, day = w / 7;
+    const int top = Ytop(), y = RowY(0);
+    auto x = [&](int week, double days) { return static_cast<int>(CL + week * w + days * day); };
+    EXPECT_EQ(At(x(0, 5.5), top + 300), QColor(255, 255, 255)) << "Saturday is not shaded";
+    EXPECT_TRUE(Black(x(4, 0), top + 5)) << "after 27 March, March's last week: solid";
+    EXPECT_FALSE(Black(x(3, 0), top + 5)) << "after a week inside March: dotted below";
+    EXPECT_TRUE(Black(x(1, 2) + 1, y)) << "the bar from Wednesday the 9th";
+    EXPECT_FALSE(Black(x(1, 2) - 2, y));
+    EXPECT_TRUE(Black(x(3, 3) - 1, y)) << "to the end of Wednesday the 23rd";
+    EXPECT_FALSE(Black(x(3, 3) + 2, y));
+    EXPECT_TRUE(Black(x(2, 3) - 2, y + 5)) << "the band to the end of the 16th";
+    EXPECT_FALSE(Black(x(2, 3) + 2, y + 5));
+    EXPECT_GT(DarkIn({x(0, 0) + 2, top + 3, static_cast<int>(w * 3), 11}), 5) << "2005/ 3";
 }
 
 // Pens: while printing, widths 1 and 2 follow the printer's table (4 and 8

@@ -171,6 +171,11 @@ TEST_F(KtsTool, ExportWritesPagesPicturesAndCsv) {
     EXPECT_EQ(png.substr(1, 3), "PNG");
     EXPECT_EQ(BigEndian(png, 16), 640u);
     EXPECT_EQ(BigEndian(png, 20), 400u);
+    r = Kts("export " + Path("g.kts") + " " + Path("w.png") + " --view week --from 2026/11 --size 640x400");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(Slurp(Path("w.png")), png) << "the week view is a picture of its own";
+    ASSERT_EQ(Kts("export " + Path("g.kts") + " " + Path("w.pdf") + " --view week").status, 0);
+    EXPECT_EQ(Slurp(Path("w.pdf")).substr(0, 5), "%PDF-");
 
     ScheduleDocument s;
     int o = s.outlineSlot;
@@ -196,7 +201,9 @@ TEST_F(KtsTool, ExportWritesPagesPicturesAndCsv) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     EXPECT_EQ(Kts("export " + Path("g.kts") + " " + Path("no/such/dir/x.pdf")).status, 1);
     EXPECT_EQ(Kts("export " + Path("g.kts") + " " + Path("x.doc")).status, 64);
-    EXPECT_EQ(Kts("export " + Path("g.kts") + " " + Path("x.pdf") + " --view week").status, 64);
+    r = Kts("export " + Path("g.kts") + " " + Path("x.pdf") + " --view day");
+    EXPECT_EQ(r.status, 64);
+    EXPECT_NE(r.err.find("--view takes year, week or month"), std::string::npos) << r.err;
     std::ofstream(Path("junk.kts")) << std::string(100, 'j');
     EXPECT_EQ(Kts("export " + Path("junk.kts") + " " + Path("x.pdf")).status, 2);
 }

@@ -257,5 +257,41 @@ TEST_F(Chart, Headers) {
     EXPECT_EQ(pic.DarkIn(41, 1, 71, 14), 0) << "no year in February";
 }
 
+// A week a column, Monday to Sunday, four pixels a day: a bar starts and ends
+// on its days within the week, progress the same; today's week is marked;
+// the line after the last week of a month is solid.
+TEST_F(Chart, WeekView) {
+    SetView(state, sch.chart, kWeekView, {2005, 3, 1});  // from Monday 28 February
+    EXPECT_EQ(ColumnCount(state), 53);
+    EXPECT_EQ(sch.chart.ColWidths(0), 28);
+    Task(2, "2005/03/09", "2005/03/23", "50");  // Wednesday to Wednesday; progress to the 16th
+    const int T = 10, row = 2;
+    Draw(1, row, {0, T, 28, 18});  // 7–13 March
+    EXPECT_EQ(pic.At(8, T + 7), kBlue) << "the start on Wednesday";
+    EXPECT_EQ(pic.At(6, T + 7), QColor(220, 220, 220)) << "nothing before it";
+    EXPECT_EQ(pic.At(20, T + 8), kRed) << "progress past this week";
+    EXPECT_EQ(pic.At(27, 12), kGrey) << "a week's line, dotted";
+    EXPECT_NE(pic.At(27, 13), kGrey);
+    Draw(2, row, {40, T, 28, 18});  // 14–20 March: today's week
+    EXPECT_EQ(pic.At(45, T + 1), QColor(128, 128, 220));
+    EXPECT_EQ(pic.At(50, T + 8), kRed);
+    EXPECT_EQ(pic.At(53, T + 8), kCyan) << "progress ends with Wednesday the 16th";
+    Draw(3, row, {80, T, 28, 18});  // 21–27 March, the month's last week
+    EXPECT_EQ(pic.At(92, T + 7), kBlue) << "the end after Wednesday";
+    EXPECT_EQ(pic.At(90, T + 6), kCyan);
+    EXPECT_EQ(pic.At(96, T + 7), QColor(220, 220, 220));
+    for (int y = T; y < T + 18; ++y) EXPECT_EQ(pic.At(107, y), kGrey) << "a month's end, solid";
+    Draw(4, row, {120, T, 28, 18});
+    for (int x = 120; x < 147; ++x) EXPECT_NE(pic.At(x, T + 7), kCyan) << "no bar after its end";
+    // The header: the year and month over a month's first two weeks, each week's Monday.
+    Draw(0, 0, {0, 40, 28, 40});
+    Draw(1, 0, {40, 40, 28, 40});
+    Draw(2, 0, {80, 40, 28, 40});
+    EXPECT_GT(pic.DarkIn(1, 41, 27, 54), 5) << "2005";
+    EXPECT_GT(pic.DarkIn(41, 41, 67, 54), 3) << "/3";
+    EXPECT_EQ(pic.DarkIn(81, 41, 107, 54), 0) << "nothing over the third week";
+    EXPECT_GT(pic.DarkIn(1, 58, 27, 76), 5) << "28";
+}
+
 }  // namespace
 }  // namespace vinta
