@@ -297,7 +297,7 @@ BENCHMARK(BM_HistoryOfAThousandEdits)->Unit(benchmark::kMillisecond)->Iterations
 // worker thread, waited for outside the timing).
 void BM_RecoveryCopyOnTheWindowThread(benchmark::State& state) {
     TForm1& f = Window();
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     for (auto _ : state) {
         QElapsedTimer t;
         t.start();
@@ -306,7 +306,7 @@ void BM_RecoveryCopyOnTheWindowThread(benchmark::State& state) {
         f.Recovery().Wait();
     }
     f.Recovery().Forget(f.FileName());
-    f.Document().modified = false;
+    f.Document().SetModified(false);
 }
 BENCHMARK(BM_RecoveryCopyOnTheWindowThread)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 

@@ -70,7 +70,7 @@ bool DocumentFiles::SaveTo(const QString& path) {
         history_.SetClean();
         recovery_.Forget(FileName());
         recovery_.Forget(path);
-        doc_.modified = false;
+        doc_.SetModified(false);
         return true;
     }
     const int err = errno;
@@ -80,7 +80,7 @@ bool DocumentFiles::SaveTo(const QString& path) {
 }
 
 bool DocumentFiles::ConfirmDiscard() {
-    if (!doc_.modified) return true;
+    if (!doc_.Modified()) return true;
     switch (prompter_.Ask(kSaveCaption, kSaveQuestion)) {
         case Answer::kYes: return Save();
         case Answer::kNo:
@@ -97,7 +97,7 @@ void DocumentFiles::New() {
     Close();
     doc_.fileName.clear();
     base_ = {};
-    doc_.modified = false;
+    doc_.SetModified(false);
     doc_.Renew();
     history_.Clear();
 }
@@ -146,7 +146,7 @@ void DocumentFiles::OpenAccept() {
     SetFileName(openDialog.fileName);
     base_ = FileName().isEmpty() ? FileStamp{} : stamp;
     history_.Clear();
-    doc_.modified = false;
+    doc_.SetModified(false);
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
     SetView(doc_.chart, doc_.chartGrid, doc_.chart.homeMode, LocalToday());
 }
@@ -205,7 +205,7 @@ bool DocumentFiles::Reload() {
     base_ = stamp;
     recovery_.Forget(path);
     history_.Clear();
-    doc_.modified = false;
+    doc_.SetModified(false);
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
     SetView(doc_.chart, doc_.chartGrid, kept.viewMode, kept.viewStart);
     return true;
@@ -214,7 +214,7 @@ bool DocumentFiles::Reload() {
 void DocumentFiles::MarkGone() {
     // No step of the history is on disk any more.
     history_.Stack().resetClean();
-    doc_.modified = true;
+    doc_.SetModified(true);
     recovery_.Changed();
 }
 
@@ -234,7 +234,7 @@ void DocumentFiles::TakeUnsaved(const std::string& image) {
     // No step of the history is a file on disk.
     history_.Clear();
     history_.Stack().resetClean();
-    doc_.modified = true;
+    doc_.SetModified(true);
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
     SetView(doc_.chart, doc_.chartGrid, doc_.chart.homeMode, LocalToday());
     recovery_.Changed();
@@ -252,7 +252,7 @@ bool DocumentFiles::Restore(const RecoveryCopy& copy, const RecoveryFolder& fold
     // The work stays unsaved work: no step of the history is the file on disk.
     history_.Clear();
     history_.Stack().resetClean();
-    doc_.modified = true;
+    doc_.SetModified(true);
     base_ = copy.base.value_or(FileStamp::Of(Native(copy.originalPath)));
     // The work belongs to its file again: locked where nobody else has it,
     // and a save asks first where somebody changed it meanwhile.

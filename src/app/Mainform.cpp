@@ -15,6 +15,7 @@
 #include "app/DiskWatch.h"
 #include "app/DocumentFiles.h"
 #include "app/ExchangeFiles.h"
+#include "app/ScheduleEdits.h"
 #include "runtime/SafeFile.h"
 #include "store/FileImage.h"
 #include "store/Identity.h"
@@ -46,8 +47,6 @@ const QString AppTitle = QStringLiteral("Vinta");
 
 namespace {
 
-const QRect kDesignBounds(394, 123, 757, 454);
-constexpr int kAutoSaveMinutes = 2;
 
 
 }  // namespace
@@ -74,9 +73,9 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
                                                                    if (viewMoved) ShowFoldState(doc_, first, end);
                                                                    RepaintPanes();
                                                                }});
-    connect(&history_->Stack(), &QUndoStack::cleanChanged, this, [this](bool clean) { doc_.modified = !clean; });
+    connect(&history_->Stack(), &QUndoStack::cleanChanged, this, [this](bool clean) { doc_.SetModified(!clean); });
     autoSaver_ = std::make_unique<AutoSaver>(
-        recovery_, kAutoSaveMinutes, [this] { return doc_.modified; },
+        recovery_, kAutoSaveMinutes, [this] { return doc_.Modified(); },
         [this] {
             // Copies of the tables here; the file image made on the copy's
             // thread. The schedule's identity first, so that the copy and the
@@ -92,13 +91,15 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
         statusBar()->showMessage(QStringLiteral("復元用のコピーを書き込めません: ") + folder);
         std::fprintf(stderr, "vinta: cannot write a recovery copy in %s\n", QFile::encodeName(folder).constData());
     });
+    doc_.onModifiedChanged = [this](bool modified) { setWindowModified(modified); };
+    edits_ = std::make_unique<ScheduleEdits>(doc_, *history_, *autoSaver_, [this] { RepaintPanes(); });
     files_ = std::make_unique<DocumentFiles>(doc_, *counting_, *history_, *autoSaver_);
     exchange_ = std::make_unique<ExchangeFiles>(doc_, *counting_, *files_, this);
     diskWatch_ = std::make_unique<DiskWatch>(
         *files_, *counting_, modal_,
         DiskWatch::Hooks{[this] { return ReloadFromDisk(); },
                          [this](const QString& line) { statusBar()->showMessage(line); },
-                         [this] { return doc_.modified; }},
+                         [this] { return doc_.Modified(); }},
         this);
     BuildMenus();
     doc_.Outline().SetRowHeights(0, 40);
@@ -175,28 +176,6 @@ void TForm1::FormCreate(const QString& startFile) {
     ShowDocument();
 }
 
-void TForm1::ReadSettings() {
-    Profile ini(settingsPath_.toStdString());
-    doc_.fileName = ini.ReadString("OPT", "FileName", "");
-    history_->Stack().setUndoLimit(std::max(1, ini.ReadInteger("ENV", "UndoLimit", ScheduleHistory::kDefaultLimit)));
-    autoSaver_->SetInterval(ini.ReadInteger("ENV", "AutoSave", kAutoSaveMinutes));
-    ShowHolidays(ini.ReadInteger("OPT", "Holidays", 1) != 0);
-    doc_.chart.homeMode = ScaleOf(ini.ReadInteger("OPT", "View", kYearView)).Mode();
-    SetView(doc_.chart, doc_.chartGrid, doc_.chart.homeMode, LocalToday());
-    setGeometry(RememberedBounds(ini, "", geometry(), kDesignBounds.size()));
-}
-
-// One replacement of the file for all of them: a failure leaves the old file whole.
-void TForm1::WriteSettings() {
-    Profile ini(settingsPath_.toStdString());
-    ini.Hold();
-    ini.WriteString("OPT", "FileName", doc_.fileName);
-    ini.WriteInteger("OPT", "Holidays", doc_.chart.showHolidays ? 1 : 0);
-    ini.WriteInteger("OPT", "View", doc_.chart.viewMode);
-    RememberBounds(ini, "", geometry());
-    ini.Flush();
-}
-
 void TForm1::UpdateCaption() {
     const bool readOnly = files_->ReadOnly();
     setWindowTitle((doc_.fileName.empty() ? AppTitle + QStringLiteral(" - 新規") : AppTitle + QStringLiteral(" - ") + FileName()) +
@@ -224,76 +203,13 @@ bool TForm1::ReloadFromDisk() {
 
 void TForm1::RepaintPanes() { panes_->Refresh(); }
 
-// File commands.
-
-bool TForm1::ConfirmDiscard() { return files_->ConfirmDiscard(); }
-
-void TForm1::NewFileClick() {
-    if (!ConfirmDiscard()) return;
-    files_->New();
-    ShowDocument();
-}
-
-bool TForm1::FileOpenExecute() {
-    const bool opened = files_->OpenExecute();
-    ShowDocument();
-    return opened;
-}
-
-bool TForm1::OpenFile(const QString& path) {
-    const bool opened = files_->Open(path);
-    ShowDocument();
-    return opened;
-}
-
-void TForm1::FileOpenAccept() {
-    files_->OpenAccept();
-    ShowDocument();
-}
-
-bool TForm1::FileSaveAsExecute() {
-    const bool saved = files_->SaveAsExecute();
-    UpdateCaption();
-    if (saved) statusBar()->showMessage(QStringLiteral("保存しました: ") + FileName());
-    return saved;
-}
-
-bool TForm1::SaveClick() {
-    const bool saved = files_->Save();
-    UpdateCaption();
-    if (saved) statusBar()->showMessage(QStringLiteral("保存しました: ") + FileName());
-    return saved;
-}
-
-bool TForm1::ImportClick() {
-    const bool taken = exchange_->ImportExecute();
-    ShowDocument();
-    return taken;
-}
-
-bool TForm1::ExportClick() {
-    const QList<int> widths = panes_->sizes();
-    const bool written = exchange_->ExportExecute({panes_->size(), widths.isEmpty() ? 320 : widths.front()});
-    if (written) statusBar()->showMessage(QStringLiteral("エクスポートしました: ") + exchange_->Written());
-    return written;
-}
-
 // Outline commands: each changes the schedule as one step of the history, and repaints.
-
-bool TForm1::RecordChange(const QString& name, int first, int end, const std::function<bool()>& change) {
-    ScheduleHistory::Pending pending = history_->Begin(first, end);
-    const bool changed = change();
-    history_->Commit(pending, name);
-    autoSaver_->Changed();
-    return changed;
-}
 
 void TForm1::RunOutlineCommand(OutlineCommand command, const QString& name) {
     OutlineEdit e{doc_, prompter(), LocalToday()};
     const int row = Schedule1()->Row();
     const RowSpan rows = RowsTouched(doc_, command, row);
-    if (RecordChange(name, rows.first, rows.end, [&] { return RunCommand(e, command, row); })) doc_.modified = true;
-    RepaintPanes();
+    edits_->Run(name, rows.first, rows.end, [&](ScheduleEdits::Step&) { return RunCommand(e, command, row); });
 }
 
 void TForm1::AppendClick() { RunOutlineCommand(OutlineCommand::Append, QStringLiteral("行の追加")); }
@@ -383,21 +299,18 @@ int TForm1::RunModal(QDialog& dialog) {
 
 void TForm1::Schedule1DblClick() {
     // The dialog can open the resource list: what changes there belongs to this step.
-    ScheduleHistory::Pending pending = history_->Begin(1, 1);
-    const std::optional<TaskEntry> entry = AskTaskEntry(Dialogs(), Schedule1()->Row());
-    if (entry) {
+    edits_->Run(QStringLiteral("タスクの編集"), 1, 1, [&](ScheduleEdits::Step& step) {
+        const std::optional<TaskEntry> entry = AskTaskEntry(Dialogs(), Schedule1()->Row());
+        if (!entry) return false;
         const RowSpan rows = TaskEntrySpan(doc_, *entry);
-        history_->SetRows(pending, rows.first, rows.end);
+        step.SetRows(rows.first, rows.end);
         ApplyTaskEntry(doc_, *entry);
-        doc_.modified = true;
         if (const size_t outside = AssignmentsOutsideTask(*entry).size())
             statusBar()->showMessage(QStringLiteral("割当 %1 件の期間がタスク「%2」の期間の外にあります")
                                          .arg(outside)
                                          .arg(QString::fromStdString(sjis::ToUtf8(entry->name))));
-    }
-    history_->Commit(pending, QStringLiteral("タスクの編集"));
-    autoSaver_->Changed();
-    RepaintPanes();
+        return true;
+    });
 }
 
 void TForm1::Print1Click() {
@@ -417,23 +330,15 @@ void TForm1::NewVersionClick() {
 }
 
 void TForm1::ResEditClick() {
-    doc_.modified = true;
-    RecordChange(QStringLiteral("リソースの編集"), 1, 1, [&] {
+    // The list edits the table as it goes: whatever it was, it is unsaved work.
+    edits_->Run(QStringLiteral("リソースの編集"), 1, 1, [&](ScheduleEdits::Step&) {
         OpenResourceList(Dialogs());
         return true;
     });
-    RepaintPanes();
 }
 
-void TForm1::UndoClick() {
-    history_->Stack().undo();
-    autoSaver_->Changed();
-}
-
-void TForm1::RedoClick() {
-    history_->Stack().redo();
-    autoSaver_->Changed();
-}
+void TForm1::UndoClick() { edits_->Undo(); }
+void TForm1::RedoClick() { edits_->Redo(); }
 
 void TForm1::Schedule2DblClick() {
     if (Schedule2()->Row() <= 0) return;
@@ -442,21 +347,6 @@ void TForm1::Schedule2DblClick() {
 }
 
 // Closing.
-
-// Unsaved work is never thrown away by accident: only an explicit No
-// discards it; a failed or cancelled save keeps the window open.
-bool TForm1::FormCloseQuery() { return ConfirmDiscard(); }
-
-void TForm1::FormClose() {
-    // Settings that cannot be written must not keep the program from
-    // ending, but the user hears of them: the next start will not be as left.
-    try {
-        WriteSettings();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "vinta: %s\n", e.what());
-        prompter().Error(SettingsNotWritten(settingsPath_, e.what()));
-    }
-}
 
 void TForm1::closeEvent(QCloseEvent* event) {
     bool mayClose = true;

@@ -26,6 +26,7 @@ namespace vinta {
 
 class DiskWatch;
 class DocumentFiles;
+class ScheduleEdits;
 class ExchangeFiles;
 class GridWidget;
 enum class OutlineCommand;
@@ -116,12 +117,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    static constexpr QRect kDesignBounds{394, 123, 757, 454};
+    static constexpr int kAutoSaveMinutes = 2;
     // Runs a handler to completion; an error it raises is shown and the
     // program goes on.
     void Guard(const std::function<void()>& handler);
     void RunOutlineCommand(OutlineCommand command, const QString& name);
-    // Runs a change of the schedule and records it as one undo step.
-    bool RecordChange(const QString& name, int first, int end, const std::function<bool()>& change);
     void RunChartCommand(const std::function<void()>& command);
     // After the schedule was replaced or changed: caption and both panes.
     void ShowDocument();
@@ -153,6 +154,7 @@ private:
     std::unique_ptr<ScheduleHistory> history_;
     RecoveryFolder recovery_;
     std::unique_ptr<AutoSaver> autoSaver_;
+    std::unique_ptr<ScheduleEdits> edits_;
     std::unique_ptr<DocumentFiles> files_;
     std::unique_ptr<ExchangeFiles> exchange_;
     std::unique_ptr<DiskWatch> diskWatch_;

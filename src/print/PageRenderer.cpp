@@ -1,5 +1,7 @@
 #include "PageRenderer.h"
 
+#include "print/PageLayout.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <algorithm>
@@ -21,8 +23,8 @@ namespace vinta {
 
 namespace {
 
-constexpr int kL = 30;            // left margin line
-constexpr int kPitch = 20;        // row pitch
+constexpr int kL = PageLayout::kLeft;
+constexpr int kPitch = PageLayout::kRowPitch;
 constexpr int kTitleSize = 30;
 constexpr int kTextSize = 10;
 constexpr int kPrinterPen[] = {1, 4, 8, 16, 32, 64};
@@ -144,25 +146,26 @@ void PageRenderer::DrawPageFrame() {
     SetPenWidth(2);
     Line(std::max(x, 0), 25 + th, std::min(x + tw, W), 25 + th);
 
-    const int Ytop = 35 + th, R = W - 30, B = Ytop + H - 100, CL = kL + 353;
+    const PageLayout at = PageLayout::For(W, H, th);
+    const int Ytop = at.top, R = at.right, B = at.bottom, CL = PageLayout::kChartLeft;
     Line(kL, Ytop, R, Ytop);
     Line(kL, Ytop, kL, B);
-    Line(kL + 27, Ytop, kL + 27, B);
+    Line(PageLayout::kNumberEnd, Ytop, PageLayout::kNumberEnd, B);
     Line(R, Ytop, R, B);
     Line(kL, B, R, B);
     SetPenWidth(1);
-    for (int cx : {kL + 210, kL + 235, kL + 293}) Line(cx, Ytop, cx, B);
+    for (int cx : {PageLayout::kNameEnd, PageLayout::kProgressEnd, PageLayout::kStartEnd}) Line(cx, Ytop, cx, B);
     SetPenWidth(2);
     Line(CL, Ytop, CL, B);
 
     const ChartScale& scale = ScaleOf(src_.chart);
     const int n = ColumnCount();
-    const double w = static_cast<double>(R - CL) / n;
+    const double w = at.ColumnWidth(n);
     for (int j = 0; j < n; ++j) {
         const std::optional<Date> d = scale.SingleDay(src_.chart, j);
         if (!d || !IsDayOff(d->year, d->month, d->day, src_.chart.showHolidays)) continue;
         c.SetBrush(kWeekend);
-        Fill(Trunc(CL + j * w), Ytop + 45, Trunc(CL + (j + 1) * w), B);
+        Fill(Trunc(CL + j * w), Ytop + PageLayout::kHeaderHeight, Trunc(CL + (j + 1) * w), B);
         c.SetBrush(Qt::white);
     }
 
@@ -174,19 +177,19 @@ void PageRenderer::DrawPageFrame() {
     Text(kL + 240, Ytop + 17, QStringLiteral("開  始  日"));
     Text(kL + 300, Ytop + 17, QStringLiteral("終  了  日"));
     SetPenWidth(2);
-    Line(kL, Ytop + 45, R, Ytop + 45);
+    Line(kL, Ytop + PageLayout::kHeaderHeight, R, Ytop + PageLayout::kHeaderHeight);
     c.SetPenStyle(PenStyle::Solid);
     SetPenWidth(1);
     Line(CL, Ytop + 15, R, Ytop + 15);
-    Strip(Ytop, R, B, CL);
+    Strip(at);
 }
 
 // The calendar strip: each column's texts, and the line after it, solid
 // where a year or a month ends.
-void PageRenderer::Strip(int Ytop, int R, int B, int CL) {
+void PageRenderer::Strip(const PageLayout& at) {
     const ChartScale& scale = ScaleOf(src_.chart);
-    const int n = ColumnCount();
-    const double w = static_cast<double>(R - CL) / n;
+    const int n = ColumnCount(), Ytop = at.top, B = at.bottom, CL = PageLayout::kChartLeft;
+    const double w = at.ColumnWidth(n);
     for (int j = 0; j < n; ++j) {
         for (const ColumnText& t : scale.PaperTexts(src_.chart, j))
             Text(Trunc(CL + j * w + t.dx), Ytop + t.dy, QString::fromStdString(t.text));
@@ -202,9 +205,9 @@ void PageRenderer::Strip(int Ytop, int R, int B, int CL) {
 // The rows of page p.
 
 int PageRenderer::DrawPageRows(int page) {
-    const int W = metrics_.pageWidth;
-    const int th = TitleHeight(), Ytop = 35 + th, R = W - 30;
-    const int Y0 = Ytop + 50;
+    const int th = TitleHeight();
+    const PageLayout at = PageLayout::For(metrics_.pageWidth, metrics_.pageHeight, th);
+    const int R = at.right, Y0 = at.firstRowY;
     SetFontSize(kTextSize);
     const QString number = QString::asprintf("- %d -", page);
     Text(R / 2 + kL - LogicalExtent(number, kTextSize).width() / 2, th + 710, number);
@@ -264,9 +267,9 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
     const double nx = kL + 40 + 10.0 * level;
     const int nh = LogicalExtent(QString::fromStdString(sjis::ToUtf8(name)), kTextSize, bold).height();
     SetFontSize(kTextSize, bold);
-    if (nx < kL + 210) {
-        Fill(nx, rowY, kL + 210, rowY + nh);
-        ClippedText(nx, rowY, kL + 210, rowY + nh, nx, rowY, name);
+    if (nx < PageLayout::kNameEnd) {
+        Fill(nx, rowY, PageLayout::kNameEnd, rowY + nh);
+        ClippedText(nx, rowY, PageLayout::kNameEnd, rowY + nh, nx, rowY, name);
     }
     SetFontSize(kTextSize);
     Text(kL + 215, rowY, ThreeOf(src_.Outline().Cells(outline::Progress, r)));
@@ -300,10 +303,9 @@ void PageRenderer::DrawBar(int r, int rowY) {
     if (Key(taskStart) < Key(rangeStart)) taskStart = rangeStart;
     if (Key(taskEnd) > Key(rangeEnd)) taskEnd = rangeEnd;
 
-    const int W = metrics_.pageWidth, th = TitleHeight();
-    const int R = W - 30, CL = kL + 353;
-    (void)th;
-    const double w = static_cast<double>(R - CL) / ColumnCount();
+    const PageLayout at = PageLayout::For(metrics_.pageWidth, metrics_.pageHeight, TitleHeight());
+    const int CL = PageLayout::kChartLeft;
+    const double w = at.ColumnWidth(ColumnCount());
     c.SetPenStyle(PenStyle::Solid);
     SetPenWidth(1);
     const int x1 = Trunc(DateX(src_.chart, taskStart, false, CL, w));

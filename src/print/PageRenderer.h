@@ -20,6 +20,7 @@ namespace vinta {
 class Canvas;
 class ScheduleDocument;
 struct Date;
+struct PageLayout;
 
 class PageRenderer {
 public:
@@ -47,7 +48,7 @@ private:
     int DrawPageRows(int page);
     void DrawRowTexts(int r, int s, int rowY);
     void DrawBar(int r, int rowY);
-    void Strip(int top, int right, int bottom, int left);
+    void Strip(const PageLayout& at);
     int ColumnCount() const;
     int TitleHeight() const;
 

@@ -4,6 +4,7 @@
 // unsaved work. The window holds one, and so does each tool run; the views,
 // dialogs, printing, history and recovery all read and change this one.
 
+#include <functional>
 #include <string>
 
 #include "store/ChartPeriod.h"
@@ -32,8 +33,17 @@ public:
     int outlineRowHeight;
     int chartRowHeight;
     std::string fileName;  // in the file system's encoding; empty while new
-    bool modified = false;
     NameIndex names;  // the find's folded names, kept between its steps
+
+    // Whether it holds unsaved work. Each change of it is told to
+    // `onModifiedChanged`, once.
+    bool Modified() const { return modified_; }
+    void SetModified(bool modified) {
+        if (modified == modified_) return;
+        modified_ = modified;
+        if (onModifiedChanged) onModifiedChanged(modified);
+    }
+    std::function<void(bool)> onModifiedChanged;
 
     StringGrid& Outline() { return grids.Schedule1; }
     const StringGrid& Outline() const { return grids.Schedule1; }
@@ -46,6 +56,9 @@ public:
     void SetUpTables();
     // Empties every table, as File > New: ten rows at their first heights.
     void Renew();
+
+private:
+    bool modified_ = false;
 };
 
 }  // namespace vinta

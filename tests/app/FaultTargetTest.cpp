@@ -47,7 +47,7 @@ protected:
         }
         ScheduleDocument& d = f->Document();
         d.store.SetCellText(d.outlineSlot, outline::Name, 0, sjis::Lit("変更"));
-        d.modified = true;
+        d.SetModified(true);
         return f;
     }
     QString work_;
@@ -102,7 +102,7 @@ TEST_F(FaultTarget, Recover) {
     TForm1 f(&prompter, qEnvironmentVariable("FAULTFS_SETTINGS"));
     f.FormCreate();
     const ScheduleDocument& d = f.Document();
-    const QString said = !d.modified ? QStringLiteral("none")
+    const QString said = !d.Modified() ? QStringLiteral("none")
                          : d.store.CellText(d.outlineSlot, outline::Name, 0) == sjis::Lit("変更") ? QStringLiteral("restored")
                                                                                                 : QStringLiteral("wrong");
     prompter.askAnswers = {Answer::kNo};

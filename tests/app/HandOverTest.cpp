@@ -122,21 +122,21 @@ TEST_F(HandingOver, TheRunningWindowOpensTheFile) {
     EXPECT_TRUE(ok);
     ASSERT_TRUE(Until([&] { return w.FileName() == Path("handed.kts"); }));
     EXPECT_EQ(Name0(), "handed");
-    EXPECT_FALSE(w.Document().modified);
+    EXPECT_FALSE(w.Document().Modified());
 }
 
 TEST_F(HandingOver, UnsavedChangesAreAskedAboutFirst) {
     TForm1& w = Open();
     HandOverServer server(socket);
     ServeWindow(server, w);
-    w.Document().modified = true;
+    w.Document().SetModified(true);
     prompter.askAnswers = {Answer::kCancel};
     WriteSchedule(Path("handed.kts"), "handed");
     Send(Path("handed.kts"));
     EXPECT_TRUE(ok);
     ASSERT_TRUE(Until([&] { return !prompter.asked.empty(); }));
     EXPECT_NE(w.FileName(), Path("handed.kts"));
-    EXPECT_TRUE(w.Document().modified);
+    EXPECT_TRUE(w.Document().Modified());
 }
 
 // A file handed over while a dialog is open waits for it to close: loaded
@@ -165,7 +165,7 @@ TEST_F(HandingOver, AFileWaitsWhileADialogIsOpen) {
         });
         command();
         EXPECT_TRUE(shown) << name;
-        w.Document().modified = false;
+        w.Document().SetModified(false);
         EXPECT_TRUE(Until([&] { return w.FileName() == handed; })) << name << ": opened once it closed";
         EXPECT_EQ(Name0(), name);
     }

@@ -203,7 +203,7 @@ TEST_F(ImportExport, PdfAndPicture) {
     const QImage picture(Path("panes.png"));
     EXPECT_EQ(picture.size(), f.findChild<QWidget*>("TabSheet1")->findChildren<QWidget*>().front()->size());
     EXPECT_EQ(f.Document().Outline().RowCount(), rowsBefore);
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_TRUE(prompter.asked.size() == 2u) << "two file dialogs, nothing else";
 }
 
@@ -214,7 +214,7 @@ TEST_F(ImportExport, ImportIsNewUnsavedWork) {
     const auto before = Rows(f.Document());
     ASSERT_TRUE(Export(f, "plan.xml"));
     f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "edited");
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     prompter.askAnswers = {Answer::kCancel};
     EXPECT_FALSE(Import(f, "plan.xml"));
     EXPECT_EQ(Name0(), "edited") << "Escape keeps the work";
@@ -224,11 +224,11 @@ TEST_F(ImportExport, ImportIsNewUnsavedWork) {
     EXPECT_EQ(Rows(f.Document()), before);
     EXPECT_TRUE(f.FileName().isEmpty());
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     EXPECT_FALSE(f.History().Stack().canUndo());
     f.InsertClick();
     f.UndoClick();
-    EXPECT_TRUE(f.Document().modified) << "undone back to the import, still unsaved";
+    EXPECT_TRUE(f.Document().Modified()) << "undone back to the import, still unsaved";
     EXPECT_EQ(f.Document().chartGrid.RowCount(), f.Document().Outline().RowCount());
     // Saving asks for a name: the .xml is never written over as a schedule.
     prompter.fileAnswers = {QString()};
@@ -256,7 +256,7 @@ TEST_F(ImportExport, RefusedImportsLeaveTheSchedule) {
     };
     TForm1& f = Open();
     f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "mine");
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Put(Path(c.name), c.bytes);
@@ -266,7 +266,7 @@ TEST_F(ImportExport, RefusedImportsLeaveTheSchedule) {
         EXPECT_EQ(prompter.asked[1].kind, QStringLiteral("notice"));
         EXPECT_TRUE(Text(1).contains(QString::fromUtf8(c.said))) << Text(1).toStdString();
         EXPECT_EQ(Name0(), "mine");
-        EXPECT_TRUE(f.Document().modified);
+        EXPECT_TRUE(f.Document().Modified());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait cursor is gone";
     }
 }
@@ -281,7 +281,7 @@ TEST_F(ImportExport, WhatWasLeftOutIsSaid) {
     TForm1& f = Open();
     ASSERT_TRUE(Import(f, "deps.xml"));
     EXPECT_EQ(Name0(), "a");
-    EXPECT_TRUE(f.Document().modified) << "closing will ask";
+    EXPECT_TRUE(f.Document().Modified()) << "closing will ask";
     EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("notice"));
     EXPECT_TRUE(Text(1).contains(QStringLiteral("依存関係 1 件、カレンダー 1 件"))) << Text(1).toStdString();
 }

@@ -94,7 +94,7 @@ TEST_F(KeyboardOnly, FoldMovePeriodAssignAndSave) {
     Type(Qt::Key_Return);
     EXPECT_EQ(worked, (QStringList{"TaskEditDlg", "TaskEditDlg2"}));
     Type(Qt::Key_S, Qt::ControlModifier);
-    ASSERT_FALSE(d.modified) << "Ctrl+S saved";
+    ASSERT_FALSE(d.Modified()) << "Ctrl+S saved";
 
     ScheduleDocument saved;
     ASSERT_EQ(saved.store.LoadFromFile(Path("plan.kts").toStdString()), 0);

@@ -28,7 +28,7 @@ protected:
     TForm1& Shown(int rows) {
         TForm1& f = Open();
         for (int i = 0; i < rows; ++i) f.AppendClick();
-        f.Document().modified = false;
+        f.Document().SetModified(false);
         f.resize(700, 300);
         f.show();
         QApplication::processEvents();
@@ -63,9 +63,9 @@ TEST_F(Keys, EveryCommandHasItsKeys) {
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     f.Document().fileName = Path("k.kts").toStdString();
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_TRUE(fs::exists(dir_ / "k.kts"));
 }
 
@@ -172,7 +172,7 @@ TEST_F(Keys, FindingARowByName) {
     Press(text, Qt::Key_Escape);
     EXPECT_FALSE(bar->isVisible());
     EXPECT_TRUE(f.Schedule1()->hasFocus()) << "the focus back on the row found";
-    EXPECT_FALSE(f.Document().modified) << "finding changes nothing";
+    EXPECT_FALSE(f.Document().Modified()) << "finding changes nothing";
 }
 
 TEST_F(Keys, AFoundRowInsideAFoldIsUnfolded) {

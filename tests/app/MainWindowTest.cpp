@@ -39,7 +39,7 @@ using namespace std::chrono;
 TEST_F(MainWindow, StartsEmpty) {
     TForm1& f = Open();
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_EQ(f.Document().grids.Schedule1.RowCount(), 10);
     EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(0), 40);
     EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(1), 18);
@@ -72,12 +72,12 @@ TEST_F(MainWindow, MenusAndToolbar) {
 TEST_F(MainWindow, SaveAsThenSaveAndOpen) {
     TForm1& f = Open();
     f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "plan");
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     prompter.fileAnswers = {Path("a.kts")};
     f.SaveClick();
     EXPECT_EQ(f.FileName(), Path("a.kts"));
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - ") + Path("a.kts"));
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_EQ(prompter.dialogs.back().defaultSuffix, QStringLiteral("kts"));
     f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "plan2");
     f.SaveClick();
@@ -97,11 +97,11 @@ TEST_F(MainWindow, SaveAsOntoAnExistingFileAsksFirst) {
     std::ofstream((dir_ / "old.kts").string()) << "old";
     prompter.fileAnswers = {Path("old.kts")};
     prompter.confirmAnswers = {false};
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     EXPECT_FALSE(f.FileSaveAsExecute()) << "not written";
     EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("名前をつけて保存"));
     EXPECT_EQ(f.FileName(), QString());
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     std::ifstream in((dir_ / "old.kts").string());
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
 }
@@ -109,17 +109,17 @@ TEST_F(MainWindow, SaveAsOntoAnExistingFileAsksFirst) {
 // A save that fails is reported with the file's name and keeps the schedule unsaved.
 TEST_F(MainWindow, AFailedSaveIsReported) {
     TForm1& f = Open();
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     prompter.fileAnswers = {Path("missing-folder/x.kts")};
     f.SaveClick();
     ASSERT_EQ(prompter.asked.size(), 2u);
     EXPECT_TRUE(Text(1).contains(Path("missing-folder/x.kts")));
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     prompter.confirmAnswers = {true};
     prompter.fileAnswers = {QString()};
     f.FormCloseQuery();
     EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("save")) << "closing still asks, Yes shows the dialog";
-    EXPECT_TRUE(f.Document().modified) << "cancelled";
+    EXPECT_TRUE(f.Document().Modified()) << "cancelled";
 }
 
 using testing::FileSizeLimit;
@@ -134,7 +134,7 @@ TEST_F(MainWindow, AFailedSaveOfANamedScheduleKeepsItModified) {
     f.OpenDialog().fileName = Path("plan.kts");
     f.FileOpenAccept();
     f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "edited");
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     {
         FileSizeLimit full(64);
         EXPECT_FALSE(f.SaveClick());
@@ -144,7 +144,7 @@ TEST_F(MainWindow, AFailedSaveOfANamedScheduleKeepsItModified) {
     EXPECT_EQ(Text(0), QStringLiteral("ファイルを保存できませんでした。\r\n\r\n") + Path("plan.kts") +
                            QStringLiteral("\r\nファイルが大きすぎます（") + QString::fromLocal8Bit(std::strerror(EFBIG)) +
                            QStringLiteral("）"));
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     std::ifstream again((dir_ / "plan.kts").string(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(again), {}), before);
     prompter.askAnswers = {Answer::kNo};
@@ -174,7 +174,7 @@ TEST_F(MainWindow, NewRowsTakeTheLocalDate) {
         f.TomonthClick();
         EXPECT_EQ(f.Document().chart.today.wDay, c.local[9] - '0' + 10 * (c.local[8] - '0')) << c.tz;
     }
-    f.Document().modified = false;
+    f.Document().SetModified(false);
 }
 
 TEST_F(MainWindow, OpenRefusalsKeepTheRowsAndMakeTheScheduleUntitled) {
@@ -191,7 +191,7 @@ TEST_F(MainWindow, OpenRefusalsKeepTheRowsAndMakeTheScheduleUntitled) {
     double v = 1.5;
     std::memcpy(bytes.data() + 11, &v, 8);
     std::ofstream((dir_ / "newer.kts").string(), std::ios::binary) << bytes;
-    f.Document().modified = true;
+    f.Document().SetModified(true);
     f.OpenDialog().fileName = Path("newer.kts");
     f.FileOpenAccept();
     EXPECT_EQ(Text(1), QStringLiteral("このバージョンのファイルは読み込めません"));
@@ -199,7 +199,7 @@ TEST_F(MainWindow, OpenRefusalsKeepTheRowsAndMakeTheScheduleUntitled) {
     EXPECT_EQ(f.windowTitle(), QStringLiteral("Vinta - 新規"));
     EXPECT_EQ(f.FileName(), QString());
     EXPECT_EQ(f.OpenDialog().fileName, QString());
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
 
     std::ofstream((dir_ / "junk.kts").string()) << std::string(100, 'j');
     f.OpenDialog().fileName = Path("junk.kts");
@@ -219,13 +219,13 @@ TEST_F(MainWindow, NewEmptiesTheScheduleButKeepsTitleAndPeriod) {
     f.Document().store.SetCellText(f.Document().optionSlot, 0, 0, "title");
     f.AppendClick();
     f.AppendClick();
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     f.Document().grids.Schedule1.SetRowHeights(3, 0);
     f.NextClick();
     prompter.confirmAnswers = {false};
     f.NewFileClick();
     EXPECT_EQ(prompter.asked.at(0).caption, QStringLiteral("データの保存"));
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_EQ(f.Document().grids.Schedule1.RowCount(), 10);
     EXPECT_EQ(f.Document().chartGrid.RowCount(), 10);
     EXPECT_EQ(f.Document().grids.Schedule1.RowHeights(3), 18);
@@ -301,7 +301,7 @@ TEST_F(MainWindow, PanesScrollTogether) {
     QApplication::sendEvent(f.Schedule2(), &right);
     EXPECT_EQ(f.Schedule2()->Col(), 4);
     EXPECT_EQ(f.Schedule1()->Col(), 2) << "Left and Right stay in their pane";
-    f.Document().modified = false;
+    f.Document().SetModified(false);
 }
 
 // The dialogs open from the panes and menus; only confirmed edits and the
@@ -319,21 +319,21 @@ TEST_F(MainWindow, EditingThroughTheDialogs) {
     f.Schedule2DblClick();
     EXPECT_EQ(f.Schedule1()->Row(), 4);
     EXPECT_EQ(lastName, QStringLiteral("TaskEditDlg"));
-    EXPECT_FALSE(f.Document().modified) << "cancelled";
+    EXPECT_FALSE(f.Document().Modified()) << "cancelled";
     f.AnswerDialogsWith([&](QDialog&) { return static_cast<int>(QDialog::Accepted); });
     f.Schedule1DblClick();
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     EXPECT_EQ(f.Document().store.CellText(f.Document().outlineSlot, outline::Type, 3), "1");
-    f.Document().modified = false;
+    f.Document().SetModified(false);
     f.AnswerDialogsWith([&](QDialog& d) {
         lastName = d.objectName();
         return static_cast<int>(QDialog::Rejected);
     });
     f.Action("ResEdit")->trigger();
     EXPECT_EQ(lastName, QStringLiteral("ResEditDlg"));
-    EXPECT_TRUE(f.Document().modified) << "opening the resource list counts as a change";
+    EXPECT_TRUE(f.Document().Modified()) << "opening the resource list counts as a change";
     EXPECT_EQ(f.Document().store.View(f.Document().resourceSlot), nullptr);
-    f.Document().modified = false;
+    f.Document().SetModified(false);
     // Print opens the preview, from the menu and the toolbar, changing nothing.
     QStringList previews;
     f.AnswerDialogsWith([&](QDialog& d) {
@@ -343,7 +343,7 @@ TEST_F(MainWindow, EditingThroughTheDialogs) {
     f.Action("Print1")->trigger();
     f.findChild<QToolButton*>("tbPrint")->click();
     EXPECT_EQ(previews, (QStringList{"Form2:印刷プレビュー", "Form2:印刷プレビュー"}));
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
 }
 
 // Whether process `pid` has `path` open: it then holds or is one system call
@@ -449,6 +449,40 @@ TEST_F(MainWindow, TheWeekViewFromTheMenuIsRemembered) {
     again.OpenDialog().fileName = Path("a.kts");
     again.FileOpenAccept();
     EXPECT_EQ(again.Document().chart.viewMode, kWeekView) << "a file read starts in the view the window started in";
+}
+
+}  // namespace
+}  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// The document says when it holds unsaved work, once a change: an edit that
+// changes nothing leaves it as it was, one that does marks it, and undoing
+// back to the saved state clears it.
+TEST_F(MainWindow, TheDocumentToldOfEachChangeOfItsState) {
+    TForm1& f = Open();
+    ScheduleDocument& d = f.Document();
+    std::vector<bool> told;
+    const auto window = d.onModifiedChanged;
+    d.onModifiedChanged = [&](bool m) {
+        told.push_back(m);
+        window(m);
+    };
+    f.Schedule1()->SetRow(1);
+    f.LevelUpClick();  // already at the top: nothing to do
+    EXPECT_FALSE(d.Modified());
+    EXPECT_TRUE(told.empty());
+    f.DeleteClick();
+    EXPECT_TRUE(d.Modified());
+    EXPECT_TRUE(f.isWindowModified());
+    f.InsertClick();
+    EXPECT_EQ(told, (std::vector<bool>{true})) << "told once, not once an edit";
+    f.UndoClick();
+    f.UndoClick();
+    EXPECT_FALSE(d.Modified()) << "back where it was read";
+    EXPECT_FALSE(f.isWindowModified());
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
 }
 
 }  // namespace

@@ -309,7 +309,7 @@ TEST_F(Recovering, YesRestoresTheWorkUnderItsOwnName) {
     ASSERT_EQ(prompter.asked.size(), 1u);
     EXPECT_TRUE(prompter.asked[0].text.contains(Path("plan.kts"))) << "the offer names the file";
     EXPECT_EQ(Name0(), "unsaved work");
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     EXPECT_EQ(f.FileName(), Path("plan.kts"));
     ASSERT_TRUE(f.SaveClick());
     EXPECT_TRUE(RecoveryFolder().List().empty()) << "saved: no copy left";
@@ -408,7 +408,7 @@ TEST_F(Recovering, NoDropsTheCopyAndOpensAsUsual) {
     prompter.confirmAnswers = {false};
     TForm1& f = Open();
     EXPECT_EQ(Name0(), "saved");
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_TRUE(RecoveryFolder().List().empty());
 }
 
@@ -429,7 +429,7 @@ TEST_F(Recovering, StaleAndDamagedCopies) {
     EXPECT_TRUE(prompter.asked[1].text.endsWith(QStringLiteral(".damaged"))) << "names where it was kept";
     EXPECT_TRUE(RecoveryFolder().List().empty());
     EXPECT_EQ(QDir(RecoveryFolder::DefaultFolder()).entryList({QStringLiteral("*.damaged")}).size(), 1);
-    EXPECT_FALSE(f.Document().modified) << "the start went on as usual";
+    EXPECT_FALSE(f.Document().Modified()) << "the start went on as usual";
 }
 
 // Changes make a copy; saving, New and a clean exit remove it.
@@ -468,7 +468,7 @@ TEST_F(Recovering, RestoredWorkStaysUnsavedThroughAnUndo) {
     TForm1& f = Open();
     f.AppendClick();
     f.UndoClick();
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     prompter.askAnswers = {Answer::kCancel};
     EXPECT_FALSE(f.FormCloseQuery()) << "closing asks, and Escape keeps the window";
     EXPECT_EQ(RecoveryFolder().List().size(), 1u);

@@ -30,7 +30,7 @@ protected:
     TForm1& Modified() {
         TForm1& f = Open();
         f.Document().store.SetCellText(f.Document().outlineSlot, outline::Name, 0, "unsaved");
-        f.Document().modified = true;
+        f.Document().SetModified(true);
         return f;
     }
     // A path no save can write: its folder is a file (root writes anywhere else).
@@ -53,13 +53,13 @@ TEST_F(SafeKeeping, ClosingKeepsTheWindowUnlessTheChangesAreSavedOrDiscarded) {
     prompter.fileAnswers = {Unwritable()};
     EXPECT_FALSE(f.close()) << "the save failed";
     EXPECT_TRUE(f.isVisible());
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     EXPECT_EQ(Name0(), "unsaved");
     // A named schedule whose save fails stays open and modified too.
     f.Document().fileName = Unwritable().toStdString();
     prompter.askAnswers = {Answer::kYes};
     EXPECT_FALSE(f.close());
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     prompter.askAnswers = {Answer::kNo};
     EXPECT_TRUE(f.close());
     prompter.asked.clear();
@@ -89,7 +89,7 @@ TEST_F(SafeKeeping, NewAndOpenAskBeforeReplacingChanges) {
     prompter.fileAnswers = {Path("other.kts")};
     EXPECT_FALSE(f.FileOpenExecute());
     EXPECT_EQ(Name0(), "unsaved");
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     EXPECT_EQ(prompter.asked.back().caption, QStringLiteral("データの保存"));
     prompter.askAnswers = {Answer::kNo};
     prompter.fileAnswers = {Path("other.kts")};

@@ -85,7 +85,7 @@ TEST_F(Sharing, ASaveAsksBeforeWritingOverAnotherWritersFile) {
             EXPECT_TRUE(Text(0).contains(QStringLiteral("変更日時: ")));
             EXPECT_EQ(saved, answer == kWriteOver || answer == kSaveAs);
             EXPECT_EQ(Bytes(Plan()) == theirs, answer != kWriteOver);
-            EXPECT_EQ(f.Document().modified, !saved);
+            EXPECT_EQ(f.Document().Modified(), !saved);
             EXPECT_EQ(fs::exists(Path("copy.kts").toStdString()), answer == kSaveAs);
             EXPECT_EQ(f.FileName(), answer == kSaveAs ? Path("copy.kts") : Path("plan.kts"));
             form.reset();
@@ -123,19 +123,19 @@ TEST_F(Sharing, AChangeOnDiskIsReadAgainOrAskedAbout) {
     f.Disk().Check();
     EXPECT_EQ(Chosen(), 0);
     EXPECT_EQ(Name0(), "theirs");
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_EQ(f.Schedule1()->Row(), 12);
     EXPECT_EQ(f.Document().chart.viewStart, period.viewStart);
     EXPECT_TRUE(Status().contains(QStringLiteral("読み込み直しました")));
 
     f.Schedule1()->SetRow(1);
     f.InsertClick();
-    ASSERT_TRUE(f.Document().modified);
+    ASSERT_TRUE(f.Document().Modified());
     WriteElsewhere(Plan(), "theirs again", true);
     f.Disk().Check();
     ASSERT_EQ(Chosen(), 1);
     EXPECT_EQ(prompter.buttonSets[0], QStringLiteral("*編集を続ける|読み込み直す"));
-    EXPECT_TRUE(f.Document().modified) << "Escape keeps working";
+    EXPECT_TRUE(f.Document().Modified()) << "Escape keeps working";
     f.Disk().Check();
     EXPECT_EQ(Chosen(), 1) << "the same change is told once";
     prompter.choices = {kCancel};
@@ -146,7 +146,7 @@ TEST_F(Sharing, AChangeOnDiskIsReadAgainOrAskedAbout) {
     prompter.choices = {kReadAgain};
     f.Disk().Check();
     EXPECT_EQ(Name0(), "theirs for the third time");
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     EXPECT_TRUE(f.SaveClick());
     EXPECT_EQ(Chosen(), 3) << "read again: nothing to ask at the save";
 }
@@ -158,7 +158,7 @@ TEST_F(Sharing, AFileGoneOrReplacedKeepsTheWork) {
     fs::remove(Plan());
     f.Disk().Check();
     EXPECT_TRUE(Status().contains(QStringLiteral("削除されたか名前が変わりました")));
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     EXPECT_EQ(Name0(), "mine");
     prompter.fileAnswers = {Path("moved.kts")};
     EXPECT_TRUE(f.SaveClick());

@@ -111,7 +111,7 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
         }
     }
     EXPECT_EQ(Bytes(), end);
-    f.Document().modified = false;
+    f.Document().SetModified(false);
 }
 
 // Folded rows, tree flags and serials come back with their rows.
@@ -190,20 +190,20 @@ TEST_F(Undo, MenusCleanStateAndForgetting) {
     f.DeleteClick();
     EXPECT_TRUE(undo->isEnabled());
     EXPECT_EQ(undo->text(), QStringLiteral("元に戻す: 行の削除(&U)"));
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     prompter.fileAnswers = {Path("s.kts")};
     ASSERT_TRUE(f.SaveClick());
-    EXPECT_FALSE(f.Document().modified);
+    EXPECT_FALSE(f.Document().Modified());
     f.AppendClick();
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     f.UndoClick();
-    EXPECT_FALSE(f.Document().modified) << "back at the saved state";
+    EXPECT_FALSE(f.Document().Modified()) << "back at the saved state";
     EXPECT_EQ(redo->text(), QStringLiteral("やり直し: 行の追加(&R)"));
     f.RedoClick();
-    EXPECT_TRUE(f.Document().modified);
+    EXPECT_TRUE(f.Document().Modified());
     f.UndoClick();
     f.UndoClick();
-    EXPECT_TRUE(f.Document().modified) << "before the saved state";
+    EXPECT_TRUE(f.Document().Modified()) << "before the saved state";
     // Folding is a view, not a change.
     const int steps = Stack().count();
     f.YearClick();
