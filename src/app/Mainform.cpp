@@ -32,6 +32,7 @@
 #include "update/UpdateCheck.h"
 #include "runtime/Profile.h"
 #include "runtime/Sjis.h"
+#include "store/BarRow.h"
 #include "store/ChartScale.h"
 #include "store/Folding.h"
 #include "store/TextSearch.h"
@@ -264,7 +265,7 @@ FindBar::Found TForm1::FindRow(const QString& text, bool forward) {
     const int row = found + 1;
     RevealRow(doc_, row);
     // The bar's start shown: the period steps to it as the next and previous commands would.
-    if (const std::optional<Date> start = ParseDateText(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, found))) {
+    if (const std::optional<Date> start = DateOfCell(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, found))) {
         const Date from = StartShowing(doc_.chart, *start);
         ChartState to = doc_.chart;
         LayOutPeriod(to, to.viewMode, from);

@@ -24,6 +24,7 @@
 #include "framework/Prompter.h"
 #include "runtime/Clock.h"
 #include "runtime/Sjis.h"
+#include "store/BarRow.h"
 #include "store/Kdatetime.h"
 
 namespace vinta {
@@ -229,7 +230,7 @@ QDate TodayDate() {
 }
 
 QDate CellDate(std::string_view cell) {
-    if (auto d = ParseDateText(cell)) return QDate(d->year, d->month, d->day);
+    if (auto d = DateOfCell(cell)) return QDate(d->year, d->month, d->day);
     return TodayDate();
 }
 

@@ -7,13 +7,12 @@
 #include "store/Folding.h"
 #include "store/Identity.h"
 #include "store/RowReader.h"
+#include "store/BarRow.h"
 #include "store/ScheduleDocument.h"
 
 namespace vinta {
 
 namespace {
-
-std::optional<Date> CellDate(const std::string& cell) { return IsBlankCell(cell) ? std::nullopt : ParseDateText(cell); }
 
 std::string Text(const std::string& cell) { return IsBlankCell(cell) ? std::string() : sjis::ToUtf8(cell); }
 
@@ -76,7 +75,7 @@ Plan ReadPlan(const ScheduleDocument& doc) {
                 std::from_chars(no.data(), no.data() + no.size(), person).ec != std::errc())
                 continue;
             plan.tasks.back().assignments.push_back(
-                {person, CellDate(row.Text(outline::StartDate)), CellDate(row.Text(outline::EndDate)),
+                {person, DateOfCell(row.Text(outline::StartDate)), DateOfCell(row.Text(outline::EndDate)),
                  std::clamp(row.NumOr(outline::Progress, 0), 0, 100), Text(row.Text(outline::Memo))});
             continue;
         }
@@ -87,8 +86,8 @@ Plan ReadPlan(const ScheduleDocument& doc) {
                  : type == outline::Comment ? PlanTask::Comment
                                             : PlanTask::Task;
         if (t.kind != PlanTask::Comment) {
-            t.start = CellDate(row.Text(outline::StartDate));
-            t.end = CellDate(row.Text(outline::EndDate));
+            t.start = DateOfCell(row.Text(outline::StartDate));
+            t.end = DateOfCell(row.Text(outline::EndDate));
         }
         t.progress = std::clamp(row.NumOr(outline::Progress, 0), 0, 100);
         t.memo = Text(row.Text(outline::Memo));

@@ -16,6 +16,7 @@
 #include "store/Kdatetime.h"
 #include "store/Tables.h"
 #include "store/ScheduleDocument.h"
+#include "store/BarRow.h"
 #include "store/ChartScale.h"
 #include "store/TimeScale.h"
 
@@ -30,8 +31,6 @@ constexpr int kTextSize = 10;
 constexpr int kPrinterPen[] = {1, 4, 8, 16, 32, 64};
 const QString kFace = QStringLiteral("ＭＳ ゴシック");
 const QColor kWeekend(220, 220, 220);
-// The date an empty date cell stands for: day 0 of the desktop's calendar.
-constexpr Date kZeroDate{1899, 12, 30};
 
 int Trunc(double v) { return static_cast<int>(v); }
 int Key(const Date& d) { return d.year * 10000 + d.month * 100 + d.day; }
@@ -220,8 +219,7 @@ int PageRenderer::DrawPageRows(int page) {
         const int s = r - 1, rowY = Y0 + kPitch * g;
         if (src_.store.HasNumber(src_.outlineSlot, outline::Type, s)) {
             DrawRowTexts(r, s, rowY);
-            std::string_view show = src_.Outline().Cells(outline::ShowBar, r);
-            if (show.empty() || show == "0") continue;
+            if (BarRow(src_, s).HiddenOnPaper()) continue;
             DrawBar(r, rowY);
         }
         // Every slot that gets here draws the same 30 separators; nothing
@@ -281,18 +279,10 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
 void PageRenderer::DrawBar(int r, int rowY) {
     Canvas& c = *state_.canvas;
     // A date cell that holds no date leaves the bar out; the page still prints.
-    auto date = [&](int col) -> std::optional<Date> {
-        std::string_view text = src_.Outline().Cells(col, r);
-        if (IsBlankCell(text)) return kZeroDate;
-        return ParseDateText(text);
-    };
-    std::optional<Date> start = date(outline::StartDate), end = date(outline::EndDate);
-    if (!start || !end) return;
-    Date taskStart = *start, taskEnd = *end;
-    int P = 0;
-    if (!IsBlankCell(src_.Outline().Cells(outline::Progress, r)))
-        src_.store.TryCellNumber(src_.outlineSlot, outline::Progress, r - 1, P);
-    P = DrawnProgress(P);
+    const std::optional<DrawnBar> bar = BarRow(src_, r - 1).OnPaper();
+    if (!bar) return;
+    Date taskStart = bar->start, taskEnd = bar->end;
+    const int P = bar->Percent();
     Date progressDate = taskStart;
     if (P > 0) {
         int d = Days(taskStart, taskEnd);

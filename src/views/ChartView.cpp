@@ -10,6 +10,7 @@
 #include "runtime/StringGrid.h"
 #include "store/ScheduleStore.h"
 #include "store/ScheduleDocument.h"
+#include "store/BarRow.h"
 #include "store/ChartScale.h"
 #include "store/Tables.h"
 
@@ -42,32 +43,9 @@ void Separator(Canvas& c, int x, int top, int bottom, bool solid) {
     c.Line(x, top, x, bottom);
 }
 
-// What a data row's bar needs from its outline row.
-struct BarSpec {
-    Date start;
-    Date end;
-    bool openEnded = false;
-    std::optional<int> progress;
-};
+std::optional<DrawnBar> ReadBar(const ScheduleDocument& t, int dataRow) { return BarRow(t, dataRow).OnScreen(t.chart.viewEnd); }
 
-std::optional<BarSpec> ReadBar(const ScheduleStore& store, int slot, int dataRow, const ChartState& s) {
-    if (!store.HasNumber(slot, outline::Level, dataRow)) return std::nullopt;
-    // A ShowBar that holds no whole number counts as shown.
-    int show = 1;
-    if (store.TryCellNumber(slot, outline::ShowBar, dataRow, show) && show == 0) return std::nullopt;
-    auto start = ParseDateText(store.CellText(slot, outline::StartDate, dataRow));
-    if (!start) return std::nullopt;
-    BarSpec b;
-    b.start = *start;
-    auto end = ParseDateText(store.CellText(slot, outline::EndDate, dataRow));
-    b.openEnded = !end;
-    b.end = end ? *end : s.viewEnd;
-    int progress = 0;
-    if (store.TryCellNumber(slot, outline::Progress, dataRow, progress)) b.progress = progress;
-    return b;
-}
-
-Date ProgressDate(const BarSpec& b) {
+Date ProgressDate(const DrawnBar& b) {
     long long n = DaysBetween(b.start.year, b.start.month, b.start.day, b.end.year, b.end.month, b.end.day);
     long long days = static_cast<long long>(DrawnProgress(*b.progress)) * n / 100;
     days = std::clamp<long long>(days, -3000000, 3000000);
@@ -112,7 +90,7 @@ QColor Background(Canvas& c, const ChartScale& scale, const ChartState& s, int c
     return background;
 }
 
-void DrawBar(Canvas& c, const ChartScale& scale, const ChartState& s, const BarSpec& b, int col, int left, int top,
+void DrawBar(Canvas& c, const ChartScale& scale, const ChartState& s, const DrawnBar& b, int col, int left, int top,
              int right, int bottom, QColor background) {
     const std::optional<BarCell> cell = scale.Bar(s, col, b.start, b.end, left, right);
     if (!cell) return;
@@ -193,22 +171,22 @@ void DrawChartCell(Canvas& c, const ScheduleDocument& t, int col, int row, const
         c.Line(left, bottom - 1, right, bottom - 1);
     }
     if (row == 0) return;
-    auto bar = ReadBar(t.store, t.outlineSlot, row - 1, s);
+    auto bar = ReadBar(t, row - 1);
     if (bar) DrawBar(c, scale, s, *bar, col, left, top, right, bottom, background);
 }
 
 QString BarDescription(const ScheduleDocument& t, int row) {
     if (row < 1) return {};
-    const auto bar = ReadBar(t.store, t.outlineSlot, row - 1, t.chart);
+    const auto bar = ReadBar(t, row - 1);
     if (!bar) return QStringLiteral("バーなし");
     auto date = [](const Date& d) { return QString::asprintf("%04d/%02d/%02d", d.year, d.month, d.day); };
     QString said = date(bar->start) + QStringLiteral(" から");
     if (!bar->openEnded) said += QStringLiteral(" ") + date(bar->end);
-    return said + QStringLiteral("、進捗 %1%").arg(DrawnProgress(bar->progress.value_or(0)));
+    return said + QStringLiteral("、進捗 %1%").arg(bar->Percent());
 }
 
 QString BarCoverText(const ScheduleDocument& t, int col, int row) {
-    const auto bar = row > 0 ? ReadBar(t.store, t.outlineSlot, row - 1, t.chart) : std::nullopt;
+    const auto bar = row > 0 ? ReadBar(t, row - 1) : std::nullopt;
     if (!bar) return QStringLiteral("バーなし");
     const Date first = ColumnDate(t.chart, col), last = ScaleOf(t.chart).ColumnLast(t.chart, col);
     const bool covered = DaysFrom(bar->start, last) >= 0 && DaysFrom(first, bar->end) >= 0;
