@@ -184,13 +184,16 @@ void GridWidget::paintEvent(QPaintEvent*) {
     for (int c = 0; c < std::min(fixedCols_, model_->ColCount()); ++c) paintCols.push_back(c);
     for (size_t i = static_cast<size_t>(horizontalScrollBar()->value()); i < cols_.size(); ++i) paintCols.push_back(cols_[i]);
 
+    Painted painted;
     auto paintRow = [&](int r, int y) {
         int x = 0;
         int h = model_->RowHeights(r);
+        const bool firstRow = painted.rows.empty();
         for (int c : paintCols) {
             int w = model_->ColWidths(c);
             if (w <= 0) continue;
             if (x >= width) break;
+            if (firstRow) painted.columns.push_back({c, x, w});
             QRect rect(x, y, w, h);
             CellState st;
             st.fixed = r < model_->FixedRows() || c < fixedCols_;
@@ -210,6 +213,7 @@ void GridWidget::paintEvent(QPaintEvent*) {
             }
             x += w + LineWidth();
         }
+        painted.rows.push_back({r, QRect(0, y, x, h)});
     };
     int y = 0;
     for (int r = 0; r < model_->FixedRows(); ++r) {
@@ -221,6 +225,7 @@ void GridWidget::paintEvent(QPaintEvent*) {
         paintRow(rows_[i], y);
         y += model_->RowHeights(rows_[i]) + LineWidth();
     }
+    if (overlay_) overlay_(canvas, painted);
 }
 
 void GridWidget::DefaultDraw(Canvas& c, int col, int row, const QRect& r, CellState st) {

@@ -29,6 +29,23 @@ public:
     StringGrid* Model() const { return model_; }
     void SetModel(StringGrid* model);
     void SetDrawCell(DrawCellFn fn) { drawCell_ = std::move(fn); }
+    // What was painted, for a drawing over the cells that spans rows: each
+    // shown row's rectangle across the painted columns, and where each
+    // painted column begins.
+    struct Painted {
+        struct Row {
+            int row;
+            QRect rect;
+        };
+        struct Column {
+            int col, x, width;
+        };
+        std::vector<Row> rows;
+        std::vector<Column> columns;
+    };
+    using OverlayFn = std::function<void(Canvas&, const Painted&)>;
+    // Drawn after every cell, over them.
+    void SetOverlay(OverlayFn fn) { overlay_ = std::move(fn); }
     // What assistive technology reads: a cell's text as shown (the model's
     // text unless told otherwise), and a row's description.
     using CellTextFn = std::function<QString(int col, int row)>;
@@ -146,6 +163,7 @@ private:
 
     StringGrid* model_;
     DrawCellFn drawCell_;
+    OverlayFn overlay_;
     CellTextFn cellText_;
     std::function<QString(int row)> rowText_;
     CellTextFn cellActionName_;

@@ -206,16 +206,24 @@ void PageRenderer::Strip(const PageLayout& at) {
 int PageRenderer::DrawPageRows(int page) {
     const int th = TitleHeight();
     const PageLayout at = PageLayout::For(metrics_.pageWidth, metrics_.pageHeight, th);
-    const int R = at.right, Y0 = at.firstRowY;
     SetFontSize(kTextSize);
     const QString number = QString::asprintf("- %d -", page);
-    Text(R / 2 + kL - LogicalExtent(number, kTextSize).width() / 2, th + 710, number);
+    Text(at.right / 2 + kL - LogicalExtent(number, kTextSize).width() / 2, th + 710, number);
+    int used = 0;
+    const int next = DrawRows(page, at, used);
+    DrawOverlay(at, used);
+    return next;
+}
 
+// The page's rows; `used` counts the slots they took.
+int PageRenderer::DrawRows(int page, const PageLayout& at, int& used) {
+    const int R = at.right, Y0 = at.firstRowY;
     const int rowCount = src_.Outline().RowCount();
     bool separatorsDrawn = false;
     for (int g = 0; g < kRowsPerPage; ++g) {
         const int r = VisibleRowAt(kRowsPerPage * page - 30 + g);
         if (r == 0 || r >= rowCount) return -1;
+        used = g + 1;
         const int s = r - 1, rowY = Y0 + kPitch * g;
         if (src_.store.HasNumber(src_.outlineSlot, outline::Type, s)) {
             DrawRowTexts(r, s, rowY);
@@ -233,6 +241,21 @@ int PageRenderer::DrawPageRows(int page) {
         if (r == rowCount - 1) return -1;
     }
     return page + 1;
+}
+
+// Over the rows, what spans them: today's line, in a view that draws one,
+// down the rows the page holds.
+void PageRenderer::DrawOverlay(const PageLayout& at, int used) {
+    const ChartState& s = src_.chart;
+    const Date today{s.today.wYear, s.today.wMonth, s.today.wDay};
+    if (!ScaleOf(s).TodayLine() || used == 0 || DaysFrom(s.viewStart, today) < 0 || DaysFrom(today, s.viewEnd) < 0)
+        return;
+    const double w = at.ColumnWidth(ColumnCount());
+    const double x = (DateX(s, today, false, PageLayout::kChartLeft, w) + DateX(s, today, true, PageLayout::kChartLeft, w)) / 2;
+    state_.canvas->SetPen(QColor(128, 128, 128));
+    state_.canvas->SetPenStyle(PenStyle::Solid);
+    SetPenWidth(1);
+    Line(x, at.firstRowY - 3, x, at.firstRowY + kPitch * used - 3);
 }
 
 void PageRenderer::DrawRowTexts(int r, int s, int rowY) {

@@ -67,6 +67,9 @@ public:
     // The column stands for this one day (weekends and holidays are shaded).
     virtual std::optional<Date> SingleDay(const ChartState& state, int col) const = 0;
     virtual std::optional<TodayMark> Today(const ChartState& state, int col) const = 0;
+    // Today also drawn as a line down the rows, on screen and on paper,
+    // where a column holds more days than today alone.
+    virtual bool TodayLine() const { return false; }
     // The bar from `start` to `end` in column `col` between `left` and
     // `right`; none when it does not reach the column.
     virtual std::optional<BarCell> Bar(const ChartState& state, int col, Date start, Date end, int left,

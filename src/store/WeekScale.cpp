@@ -58,6 +58,7 @@ public:
         if (!scale::Within(scale::TodayOf(s), first, scale::Plus(first, 6))) return std::nullopt;
         return TodayMark{true, 0, 0};
     }
+    bool TodayLine() const override { return true; }
     std::optional<BarCell> Bar(const ChartState& s, int col, Date start, Date end, int left, int right) const override {
         const Date first = ColumnFirst(s, col), last = scale::Plus(first, 6);
         if (DaysFrom(start, last) < 0 || DaysFrom(first, end) < 0 || DaysFrom(start, end) < 0) return std::nullopt;

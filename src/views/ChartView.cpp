@@ -23,6 +23,7 @@ const QColor kWeekend(220, 128, 128);
 const QColor kBar(0, 255, 255);
 const QColor kBarLine(0, 0, 255);
 const QColor kProgress(255, 0, 0);
+const QColor kTodayLine(64, 64, 192);
 
 QString Utf8(const std::string& text) { return QString::fromStdString(text); }
 
@@ -173,6 +174,29 @@ void DrawChartCell(Canvas& c, const ScheduleDocument& t, int col, int row, const
     if (row == 0) return;
     auto bar = ReadBar(t, row - 1);
     if (bar) DrawBar(c, scale, s, *bar, col, left, top, right, bottom, background);
+}
+
+void DrawChartOverlay(Canvas& c, const ScheduleDocument& t, const GridWidget::Painted& painted) {
+    const ChartState& s = t.chart;
+    const ChartScale& scale = ScaleOf(s);
+    if (!scale.TodayLine()) return;
+    int top = -1, bottom = -1;
+    for (const auto& r : painted.rows) {
+        if (r.row < 1 || r.rect.height() <= 0) continue;
+        if (top < 0) top = r.rect.top();
+        bottom = r.rect.bottom() + 1;
+    }
+    const Date today{s.today.wYear, s.today.wMonth, s.today.wDay};
+    for (const auto& col : painted.columns) {
+        const Date first = scale.ColumnFirst(s, col.col);
+        if (top < 0 || DaysFrom(first, today) < 0 || DaysFrom(today, scale.ColumnLast(s, col.col)) < 0) continue;
+        // The middle of today within its column.
+        const double from = scale.DateX(s, today, false, 0, col.width) - scale.DateX(s, first, false, 0, col.width);
+        const double to = scale.DateX(s, today, true, 0, col.width) - scale.DateX(s, first, false, 0, col.width);
+        const int x = col.x + static_cast<int>((from + to) / 2);
+        c.SetPen(kTodayLine, PenStyle::Solid);
+        c.Line(x, top, x, bottom);
+    }
 }
 
 QString BarDescription(const ScheduleDocument& t, int row) {

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QString>
 
+#include "framework/GridWidget.h"
 #include "store/TimeScale.h"
 
 namespace vinta {
@@ -36,6 +37,10 @@ QString ColumnTitle(const ChartState& state, int col);
 QString BarCoverText(const ScheduleDocument& doc, int col, int row);
 // The period shown, "2027/01/01 から 2029/12/31", for assistive technology.
 QString PeriodText(const ChartState& state);
+
+// Draws over the chart's painted cells what spans rows: today's line, in a
+// view that draws one, down every shown row.
+void DrawChartOverlay(Canvas& canvas, const ScheduleDocument& doc, const GridWidget::Painted& painted);
 
 // Draws cell (col, row) of the chart; row is a grid row.
 void DrawChartCell(Canvas& canvas, const ScheduleDocument& doc, int col, int row,

@@ -51,6 +51,7 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     chart_->SetDrawCell([m](Canvas& c, int col, int row, const QRect& r, CellState) {
         DrawChartCell(c, m.doc, col, row, r);
     });
+    chart_->SetOverlay([m](Canvas& c, const GridWidget::Painted& painted) { DrawChartOverlay(c, m.doc, painted); });
     m.doc.chartGrid.SetFixedRows(1);
     addWidget(outline_);
     addWidget(chart_);

@@ -25,6 +25,32 @@ struct GridFixture : ::testing::Test {
     GridWidget grid;
 };
 
+// The overlay is drawn after the cells and told what was painted: each
+// shown row's rectangle (hidden ones left out) and each painted column's
+// place, so that a drawing over them can span rows.
+TEST_F(GridFixture, TheOverlayIsToldWhatWasPainted) {
+    model.SetRowHeights(2, 0);
+    GridWidget::Painted told;
+    int cellsBefore = -1, cells = 0;
+    grid.SetDrawCell([&](Canvas&, int, int, const QRect&, CellState) { ++cells; });
+    grid.SetOverlay([&](Canvas&, const GridWidget::Painted& p) {
+        told = p;
+        cellsBefore = cells;
+    });
+    grid.grab();
+    EXPECT_EQ(cellsBefore, cells) << "after every cell";
+    ASSERT_GE(told.rows.size(), 4u);
+    EXPECT_EQ(told.rows[0].row, 0);
+    EXPECT_EQ(told.rows[0].rect, QRect(0, 0, 120, 40)) << "four shown columns of 30";
+    EXPECT_EQ(told.rows[1].row, 1);
+    EXPECT_EQ(told.rows[2].row, 3) << "row 2 is hidden";
+    EXPECT_EQ(told.rows[2].rect.top(), 58);
+    ASSERT_EQ(told.columns.size(), 4u);
+    EXPECT_EQ(told.columns[2].col, 3) << "column 2 has no width";
+    EXPECT_EQ(told.columns[2].x, 60);
+    EXPECT_EQ(told.columns[2].width, 30);
+}
+
 // Rows of height 0 take no space and are skipped by scrolling and keys.
 TEST_F(GridFixture, HiddenRowsAndColumnsTakeNoSpace) {
     model.SetRowHeights(2, 0);

@@ -266,6 +266,26 @@ TEST_F(Pages, AWeekViewStripAndBar) {
     EXPECT_GT(DarkIn({x(0, 0) + 2, top + 3, static_cast<int>(w * 3), 11}), 5) << "2005/ 3";
 }
 
+// Today on paper, in the week view only: a line down the rows the page
+// holds, in the middle of today's day, over the rows' own lines.
+TEST_F(Pages, TodaysLineDownThePagesRows) {
+    Rows(3);
+    for (int mode : {kWeekView, kMonthView}) {
+        LayOutPeriod(chart, mode, {2005, 3, 1});
+        chart.today = {2005, 3, 3, 16, 12, 0, 0, 0};  // Wednesday 16 March
+        Render(1);
+        const double w = static_cast<double>(R() - CL) / ColumnCount(chart);
+        const int x = static_cast<int>((DateX(chart, {2005, 3, 16}, false, CL, w) + DateX(chart, {2005, 3, 16}, true, CL, w)) / 2);
+        const int y = RowY(1) + 5;
+        const bool line = At(x, y) == QColor(128, 128, 128) || At(x + 1, y) == QColor(128, 128, 128);
+        EXPECT_EQ(line, mode == kWeekView) << "view " << mode;
+        if (mode == kWeekView) {
+            EXPECT_NE(At(x, RowY(4) + 5), QColor(128, 128, 128)) << "not past the page's rows";
+            EXPECT_NE(At(x + 1, RowY(4) + 5), QColor(128, 128, 128));
+        }
+    }
+}
+
 // Pens: while printing, widths 1 and 2 follow the printer's table (4 and 8
 // dots); the preview scales them by its zoom.
 TEST_F(Pages, PenWidthsOnPaperAndInThePreview) {

@@ -293,5 +293,34 @@ TEST_F(Chart, WeekView) {
     EXPECT_GT(pic.DarkIn(1, 58, 27, 76), 5) << "28";
 }
 
+// Over the cells, a line down the shown rows on today's day, in the week
+// view only: from the first data row to the last, the header left alone.
+TEST_F(Chart, TodaysLineSpansTheRows) {
+    Task(1, "2005/03/01", "2005/03/31", "0");
+    GridWidget::Painted painted;
+    painted.rows = {{0, {0, 0, 300, 40}}, {1, {0, 40, 300, 18}}, {3, {0, 58, 300, 18}}};
+    painted.columns = {{1, 0, 28}, {2, 28, 28}, {3, 56, 28}};
+    for (int mode : {kYearView, kMonthView, kWeekView}) {
+        SetView(state, sch.chart, mode, {2005, 3, 1});
+        pic = Picture();
+        for (const auto& r : painted.rows)
+            for (const auto& c : painted.columns) Draw(c.col, r.row, {c.x, r.rect.top(), c.width, r.rect.height()});
+        const QImage cells = pic.image;
+        {
+            QPainter p(&pic.image);
+            Canvas c(p);
+            DrawChartOverlay(c, sch.s, painted);
+        }
+        if (mode != kWeekView) {
+            EXPECT_EQ(pic.image, cells) << "no line in view " << mode;
+            continue;
+        }
+        // Wednesday 16 March: the third day of the week in column 2, x 28 + 8 to 12.
+        for (int y = 40; y < 76; ++y) EXPECT_EQ(pic.At(38, y), QColor(64, 64, 192)) << y;
+        EXPECT_NE(pic.At(38, 20), QColor(64, 64, 192)) << "not over the header";
+        EXPECT_NE(pic.At(38, 80), QColor(64, 64, 192)) << "not past the last row";
+    }
+}
+
 }  // namespace
 }  // namespace vinta
