@@ -207,7 +207,7 @@ bool DocumentFiles::Reload() {
     history_.Clear();
     doc_.SetModified(false);
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
-    SetView(doc_.chart, doc_.chartGrid, kept.viewMode, kept.viewStart);
+    SetView(doc_.chart, doc_.chartGrid, kept.viewMode, PeriodAnchor(kept));
     return true;
 }
 

@@ -209,7 +209,7 @@ bool ExchangeFiles::WritePng(const QString& path, const PanesShape& panes) {
         // A picture of its own copy: drawing it sets rows the window keeps as they are.
         ScheduleDocument copy(WindowTextWidth);
         copy.store.LoadFromBytes(doc_.store.SaveToBytes());
-        SetView(copy.chart, copy.chartGrid, doc_.chart.viewMode, doc_.chart.viewStart);
+        SetView(copy.chart, copy.chartGrid, doc_.chart.viewMode, PeriodAnchor(doc_.chart));
         QBuffer out(&png);
         out.open(QIODevice::WriteOnly);
         if (!PanesPicture(copy, panes.size, panes.outlineWidth).save(&out, "PNG")) png.clear();

@@ -11,6 +11,7 @@ void LayOutPeriod(ChartState& s, int mode, Date date) {
 }
 
 Date StartShowing(const ChartState& s, Date date) { return ScaleOf(s).StartShowing(s, date); }
+Date PeriodAnchor(const ChartState& s) { return ScaleOf(s).StartShowing(s, s.viewStart); }
 int ColumnCount(const ChartState& s) { return ScaleOf(s).ColumnCount(s); }
 Date ColumnDate(const ChartState& s, int col) { return ScaleOf(s).ColumnFirst(s, col); }
 double DateX(const ChartState& s, Date d, bool atEnd, double left, double w) {

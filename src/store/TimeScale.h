@@ -15,6 +15,10 @@ void LayOutPeriod(ChartState& state, int mode, Date date);
 // previous commands step: the present period's when it shows `date` already.
 Date StartShowing(const ChartState& state, Date date);
 
+// The date that lays out the period `state` shows again (its first day is
+// not always that: a week view begins on the Monday before a month's 1st).
+Date PeriodAnchor(const ChartState& state);
+
 int ColumnCount(const ChartState& state);
 // The first date column `col` stands for.
 Date ColumnDate(const ChartState& state, int col);

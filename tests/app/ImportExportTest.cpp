@@ -22,6 +22,10 @@
 #include "runtime/Sjis.h"
 #include "support/FileSizeLimit.h"
 #include "undo/ScheduleHistory.h"
+#include "framework/Interface.h"
+#include "views/ChartView.h"
+#include "views/PanesPicture.h"
+#include "views/SchedulePanes.h"
 
 namespace vinta {
 namespace {
@@ -205,6 +209,19 @@ TEST_F(ImportExport, PdfAndPicture) {
     EXPECT_EQ(f.Document().Outline().RowCount(), rowsBefore);
     EXPECT_FALSE(f.Document().Modified());
     EXPECT_TRUE(prompter.asked.size() == 2u) << "two file dialogs, nothing else";
+
+    // The week view of January 2027 begins on Monday 28 December: the picture
+    // shows the window's own period, not December's.
+    f.Schedule2()->SetCurrent(12, 1);
+    f.Action("Week")->trigger();
+    ASSERT_EQ(f.Document().chart.viewStart, (Date{2026, 12, 28}));
+    ASSERT_TRUE(Export(f, "week.png"));
+    const auto* panes = f.findChild<SchedulePanes*>();
+    ScheduleDocument copy(WindowTextWidth);
+    copy.store.LoadFromBytes(f.Document().store.SaveToBytes());
+    SetView(copy.chart, copy.chartGrid, kWeekView, {2027, 1, 1});
+    EXPECT_EQ(QImage(Path("week.png")).convertToFormat(QImage::Format_RGB32),
+              PanesPicture(copy, panes->size(), panes->sizes().front()).convertToFormat(QImage::Format_RGB32));
 }
 
 // The round trip through the window: the import is new, unnamed, unsaved

@@ -111,6 +111,19 @@ TEST(TimeScale, StepsToShowADate) {
     for (const auto& r : rows) EXPECT_EQ(StartShowing(r.s, r.date), r.start) << r.name;
 }
 
+// A period laid out again from its anchor is the same period, in every view
+// and from every month (a reload, an export of what the window shows).
+TEST(TimeScale, APeriodLaidOutAgainIsTheSame) {
+    for (int mode : {kYearView, kWeekView, kMonthView})
+        for (int month = 1; month <= 12; ++month)
+            for (int year : {2026, 2027, 2028}) {
+                const ChartState s = Laid(mode, {year, month, 15});
+                const ChartState again = Laid(mode, PeriodAnchor(s));
+                EXPECT_EQ(again.viewStart, s.viewStart) << mode << " " << year << "/" << month;
+                EXPECT_EQ(again.viewEnd, s.viewEnd) << mode << " " << year << "/" << month;
+            }
+}
+
 // What each view says over its columns, where its solid lines fall, and
 // the words a screen reader hears for a column.
 TEST(TimeScale, ColumnsInWords) {
