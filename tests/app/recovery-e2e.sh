@@ -20,8 +20,8 @@ fail() {
   [ -z "${E2E_SHOT:-}" ] || import -window root "$E2E_SHOT" || true
   exit 1
 }
-# Polls a condition for at most 15 seconds.
-until_true() { for _ in $(seq 150); do eval "$1" && return 0; sleep 0.1; done; fail "timed out: $1"; }
+# Polls a condition for at most 45 seconds: a loaded machine starts a program slowly.
+until_true() { for _ in $(seq 450); do eval "$1" && return 0; sleep 0.1; done; fail "timed out: $1"; }
 window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 # No window manager hands out focus, so the test does.
 press() { xdotool windowfocus --sync "$(window "Vinta - ")" key "$@"; }

@@ -14,8 +14,8 @@ fail() {
   [ -z "${E2E_SHOT:-}" ] || DISPLAY=:$xa import -window root "$E2E_SHOT" || true
   exit 1
 }
-# Polls a condition for at most 15 seconds.
-until_true() { for _ in $(seq 150); do eval "$1" && return 0; sleep 0.1; done; fail "timed out: $1"; }
+# Polls a condition for at most 45 seconds: a loaded machine starts a program slowly.
+until_true() { for _ in $(seq 450); do eval "$1" && return 0; sleep 0.1; done; fail "timed out: $1"; }
 
 # An X server on a free display; prints its number.
 start_x() {
@@ -50,7 +50,7 @@ title() { on "$1" xdotool getwindowname "$(window "$1" "Vinta - ")" 2>/dev/null 
 press() {
   local m=$1 w=$2; shift 2
   for _ in 1 2 3; do
-    timeout 10 env $(vars "$m") xdotool windowfocus --sync "$(window "$m" "$w")" key "$@" && return 0
+    timeout 30 env $(vars "$m") xdotool windowfocus --sync "$(window "$m" "$w")" key "$@" && return 0
     sleep 0.2
   done
   fail "could not type $* into $w"
