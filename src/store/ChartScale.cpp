@@ -2,6 +2,8 @@
 
 #include "store/ScaleKinds.h"
 
+#include <cstdio>
+
 namespace vinta {
 
 Date ChartScale::ColumnLast(const ChartState& state, int col) const { return scale::Plus(ColumnFirst(state, col + 1), -1); }
@@ -31,6 +33,20 @@ std::optional<Date> MonthsOn(const Date& d, int delta) {
     return Date{static_cast<int>(month / 12), static_cast<int>(month % 12) + 1, 1};
 }
 std::string Number(int n) { return std::to_string(n); }
+std::string Slashed(const Date& d) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d/%02d/%02d", d.year, d.month, d.day);
+    return text;
+}
+std::string YearMonth(const Date& d) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d/%2d", d.year, d.month);
+    return text;
+}
+void PutDayDigits(std::vector<ColumnText>& texts, int day) {
+    texts.push_back({2, 32, Number(day % 10)});
+    if (day >= 10) texts.push_back({2, 20, Number(day / 10)});
+}
 }  // namespace scale
 
 }  // namespace vinta

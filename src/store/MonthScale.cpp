@@ -74,16 +74,12 @@ public:
     std::vector<ColumnText> PaperTexts(const ChartState& s, int col) const override {
         const Date d = ColumnFirst(s, col);
         std::vector<ColumnText> texts;
-        if (d.day == 1) texts.push_back({6, 3, Printed("%d/%2d", d.year, d.month)});
-        texts.push_back({2, 32, scale::Number(d.day % 10)});
-        if (d.day >= 10) texts.push_back({2, 20, scale::Number(d.day / 10)});
+        if (d.day == 1) texts.push_back({6, 3, scale::YearMonth(d)});
+        scale::PutDayDigits(texts, d.day);
         return texts;
     }
     bool PaperProgressByDate() const override { return true; }
-    std::string Title(const ChartState& s, int col) const override {
-        const Date d = ColumnFirst(s, col);
-        return Printed("%04d/%02d", d.year, d.month) + Printed("/%02d", d.day);
-    }
+    std::string Title(const ChartState& s, int col) const override { return scale::Slashed(ColumnFirst(s, col)); }
 };
 
 }  // namespace

@@ -17,6 +17,11 @@ inline bool Within(const Date& d, const Date& first, const Date& last) { return 
 // The first of the month `delta` months from `d`'s; none outside years 1–9999.
 std::optional<Date> MonthsOn(const Date& d, int delta);
 std::string Number(int n);
+// "2027/03/01", and the strip's "2027/ 3".
+std::string Slashed(const Date& d);
+std::string YearMonth(const Date& d);
+// A day's number on paper read downwards: its tens over its ones.
+void PutDayDigits(std::vector<ColumnText>& texts, int day);
 }  // namespace scale
 
 }  // namespace vinta

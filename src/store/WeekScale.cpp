@@ -1,8 +1,6 @@
 // About a year of weeks, a column a week from Monday to Sunday: 53 weeks
 // from the one holding the 1st of a month. A week belongs to the month its
 // Sunday is in, so a month's first column is the week holding its 1st.
-#include <cstdio>
-
 #include "store/ScaleKinds.h"
 
 namespace vinta {
@@ -75,22 +73,12 @@ public:
     std::vector<ColumnText> PaperTexts(const ChartState& s, int col) const override {
         const Date monday = ColumnFirst(s, col), sunday = scale::Plus(monday, 6);
         std::vector<ColumnText> texts;
-        if (Named(s, col)) {
-            char month[16];
-            std::snprintf(month, sizeof month, "%d/%2d", sunday.year, sunday.month);
-            texts.push_back({2, 3, month});
-        }
-        texts.push_back({2, 32, scale::Number(monday.day % 10)});
-        if (monday.day >= 10) texts.push_back({2, 20, scale::Number(monday.day / 10)});
+        if (Named(s, col)) texts.push_back({2, 3, scale::YearMonth(sunday)});
+        scale::PutDayDigits(texts, monday.day);
         return texts;
     }
     bool PaperProgressByDate() const override { return true; }
-    std::string Title(const ChartState& s, int col) const override {
-        const Date d = ColumnFirst(s, col);
-        char text[32];
-        std::snprintf(text, sizeof text, "%04d/%02d/%02d", d.year, d.month, d.day);
-        return std::string(text) + " からの週";
-    }
+    std::string Title(const ChartState& s, int col) const override { return scale::Slashed(ColumnFirst(s, col)) + " からの週"; }
 
 private:
     // The month whose 1st the period's first week holds.
