@@ -487,3 +487,29 @@ TEST_F(MainWindow, TheDocumentToldOfEachChangeOfItsState) {
 
 }  // namespace
 }  // namespace vinta
+
+namespace vinta {
+namespace {
+
+// The settings at close are one replacement of the file: when the whole of
+// them cannot be written (here the disk takes a few bytes more than the old
+// file, not all of them), the old file stays byte for byte and the user is told.
+TEST_F(MainWindow, SettingsThatCannotBeWrittenWholeLeaveTheOldFile) {
+    const std::string old = "[OPT]\r\nFileName=\r\nHolidays=0\r\n";
+    {
+        std::ofstream(dir_ / "VINTA.ini", std::ios::binary) << old;
+    }
+    TForm1& f = Open();
+    f.setGeometry(50, 60, 700, 400);
+    {
+        testing::FileSizeLimit full(old.size() + 12);
+        f.close();
+    }
+    std::ifstream in(dir_ / "VINTA.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old);
+    ASSERT_FALSE(prompter.asked.empty());
+    EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("error"));
+}
+
+}  // namespace
+}  // namespace vinta

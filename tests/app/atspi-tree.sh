@@ -28,4 +28,6 @@ kill \$program 2>/dev/null || true
 [ \$status = 0 ] || sed 's/^/vinta: /' "$work/vinta.err" >&2
 exit \$status
 INNER
-dbus-run-session -- "$display" -screen 0 1280x1024x24 -- bash "$work/inner.sh"
+# No key repeats: a loaded machine holding Alt past the repeat delay would
+# send it again, and its release would then be a tap that opens the menu bar.
+dbus-run-session -- "$display" -screen 0 1280x1024x24 -r -- bash "$work/inner.sh"

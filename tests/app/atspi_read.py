@@ -180,9 +180,22 @@ for key, what, seen in steps:
         failures.append(f"{what}: not heard after {key}; heard {heard[-6:]}")
 
 # The task dialog opens in its name: no day of a hidden calendar is heard first.
-heard.clear()
-subprocess.run(["xdotool", "key", "Return"], timeout=30)
-if not until(lambda: any(t == "focus:" and r == "text" and n.startswith("タスク名") for t, r, n, _ in heard)):
+def dialog_opens():
+    heard.clear()
+    subprocess.run(["xdotool", "key", "Return"], timeout=30)
+    return until(lambda: any(t == "focus:" and r == "text" and n.startswith("タスク名") for t, r, n, _ in heard) or
+                 any(r in ("menu item", "menu bar") for _, r, _, _ in heard))
+
+
+opened = dialog_opens()
+if opened and any(r in ("menu item", "menu bar") for _, r, _, _ in heard):
+    # On a loaded X server the Alt of Alt+Right can arrive as a tap of its
+    # own, which hands the keys to the menu bar: closed, and Return again.
+    print(f"the menu bar had the keys after Alt+Right; heard {heard[-4:]}")
+    subprocess.run(["xdotool", "key", "Escape", "Escape"], timeout=30)
+    subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], timeout=30)
+    opened = dialog_opens() and not any(r in ("menu item", "menu bar") for _, r, _, _ in heard)
+if not opened:
     failures.append(f"the task dialog's name field never had the focus; heard {heard[-6:]}")
 stray = [n for t, r, n, _ in heard if t == "focus:" and r == "table cell" and n.isdigit()]
 check("calendar days heard while opening the task dialog", stray, [])

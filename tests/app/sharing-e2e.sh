@@ -21,7 +21,7 @@ until_true() { for _ in $(seq 450); do eval "$1" && return 0; sleep 0.1; done; f
 start_x() {
   local fifo n
   fifo=$work/displayfd; mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -r -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   echo $! >>"$work/servers"
   read -r n <"$fifo"; rm -f "$fifo"; echo "$n"
 }

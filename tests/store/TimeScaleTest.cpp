@@ -164,6 +164,38 @@ TEST(TimeScale, ColumnsInWords) {
     EXPECT_EQ(ViewModeNamed("day"), std::nullopt);
 }
 
+// What the printed strip writes over a column, and where: a month over its
+// first column, a day's number read downwards (its tens over its ones).
+TEST(TimeScale, PaperTexts) {
+    const ChartState year = Laid(kYearView, {2026, 1, 1}), month = Laid(kMonthView, {2026, 11, 1}),
+                     week = Laid(kWeekView, {2026, 12, 1});
+    auto said = [](const ChartState& s, int col) {
+        std::string out;
+        for (const ColumnText& t : ScaleOf(s).PaperTexts(s, col))
+            out += std::to_string(t.dx) + "," + std::to_string(t.dy) + ":" + t.text + " ";
+        return out;
+    };
+    const struct {
+        const char* name;
+        const ChartState& s;
+        int col;
+        std::string texts;
+    } rows[] = {
+        {"year: January", year, 0, "5,3:2026年 5,25: 1 "},
+        {"year: October", year, 9, "5,25:10 "},
+        {"month: the 1st", month, 0, "6,3:2026/11 2,32:1 "},
+        {"month: the 9th", month, 8, "2,32:9 "},
+        {"month: the 10th", month, 9, "2,32:0 2,20:1 "},
+        {"month: the 20th", month, 19, "2,32:0 2,20:2 "},
+        {"month: the 21st", month, 20, "2,32:1 2,20:2 "},
+        {"month: the 30th", month, 29, "2,32:0 2,20:3 "},
+        {"week: holds 1 December", week, 0, "2,3:2026/12 2,32:0 2,20:3 "},
+        {"week: Monday the 7th", week, 1, "2,32:7 "},
+        {"week: the last, no room for its month", week, 52, "2,32:9 2,20:2 "},
+    };
+    for (const auto& r : rows) EXPECT_EQ(said(r.s, r.col), r.texts) << r.name;
+}
+
 // The next and previous commands: a year, or a month, at a time; the week
 // view by a month, its period always from the week that holds a 1st.
 TEST(TimeScale, NextAndPrevious) {
