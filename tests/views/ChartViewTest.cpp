@@ -315,10 +315,12 @@ TEST_F(Chart, TodaysLineSpansTheRows) {
             EXPECT_EQ(pic.image, cells) << "no line in view " << mode;
             continue;
         }
-        // Wednesday 16 March: the third day of the week in column 2, x 28 + 8 to 12.
-        for (int y = 40; y < 76; ++y) EXPECT_EQ(pic.At(38, y), QColor(64, 64, 192)) << y;
-        EXPECT_NE(pic.At(38, 20), QColor(64, 64, 192)) << "not over the header";
-        EXPECT_NE(pic.At(38, 80), QColor(64, 64, 192)) << "not past the last row";
+        // Today (16 March, or the 17th east of UTC+12) in the week of column 2,
+        // which begins on Monday the 14th at x 28: the middle of its 4 pixels.
+        const int x = 28 + 4 * DaysFrom({2005, 3, 14}, {state.today.wYear, state.today.wMonth, state.today.wDay}) + 2;
+        for (int y = 40; y < 76; ++y) EXPECT_EQ(pic.At(x, y), QColor(64, 64, 192)) << y;
+        EXPECT_NE(pic.At(x, 20), QColor(64, 64, 192)) << "not over the header";
+        EXPECT_NE(pic.At(x, 80), QColor(64, 64, 192)) << "not past the last row";
     }
 }
 
