@@ -16,6 +16,8 @@ class TaskDialog : public ::testing::Test, public testing::DialogFixture {
 protected:
     void TearDown() override { ExpectEveryScriptRan(); }
     // Noon UTC: the same date in every time zone the suite runs in.
+    // Noon in UTC, so that today is the 7th in whatever zone the suite runs in.
+    testing::ScopedTz utc{"UTC0"};
     vinta::clock::FixedScope fixed{sys_days{year{2026} / 12 / 7} + hours{12}};
     void SetUp() override {
         Resources({{"山田", 0}, {"佐藤", 1}, {"山田", 2}});

@@ -15,7 +15,10 @@ const QColor kCyan(0, 255, 255), kBlue(0, 0, 255), kRed(255, 0, 0), kGrey(128, 1
 
 class Chart : public ::testing::Test {
 protected:
-    // Today is 2005-03-16 (UTC), a Wednesday.
+    // Today is 2005-03-16, a Wednesday: noon in UTC, whatever zone the suite
+    // runs in (east of UTC+12 it would be the 17th); a test of the local date
+    // sets a zone of its own.
+    testing::ScopedTz utc{"UTC0"};
     clock::FixedScope fixed{sys_days{year{2005} / 3 / 16} + hours{12}};
     Schedule sch;
     ChartState& state = sch.s.chart;
