@@ -199,9 +199,11 @@ if opened and not in_name():
     # With the accessibility bridge on, the Alt of Alt+Right now and then
     # reaches the menu bar as a tap of its own (about one run in six here),
     # which then has the keys: said, closed, and Return again.
+    # A click in the outline takes the keys back from the menu bar.
     print(f"the menu bar had the keys after Alt+Right; heard {heard[-4:]}")
-    subprocess.run(["xdotool", "key", "Escape", "Escape"], timeout=30)
-    subprocess.run(["xdotool", "windowfocus", "--sync", window[0]], timeout=30)
+    subprocess.run(["xdotool", "key", "Escape"], timeout=30)
+    subprocess.run(["xdotool", "mousemove", "--window", window[0], "150", "140", "click", "1"], timeout=30)
+    until(lambda: False, 0.5)  # the click's events, whatever they are
     heard.clear()
     subprocess.run(["xdotool", "key", "Return"], timeout=30)
     opened = until(in_name)
