@@ -17,11 +17,13 @@ fail() {
 # Polls a condition for at most 45 seconds: a loaded machine starts a program slowly.
 until_true() { for _ in $(seq 450); do eval "$1" && return 0; sleep 0.1; done; fail "timed out: $1"; }
 
-# An X server on a free display; prints its number.
+# An X server on a free display; prints its number. -noreset: when a test
+# closes its program no client is left, and a server resetting then would
+# refuse the next program started on it.
 start_x() {
   local fifo n
   fifo=$work/displayfd; mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -r -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -r -noreset -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   echo $! >>"$work/servers"
   read -r n <"$fifo"; rm -f "$fifo"; echo "$n"
 }
