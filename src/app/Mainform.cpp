@@ -46,12 +46,6 @@ namespace vinta {
 
 const QString AppTitle = QStringLiteral("Vinta");
 
-namespace {
-
-
-
-}  // namespace
-
 TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     : QMainWindow(parent), doc_(WindowTextWidth), prompter_(prompter), settingsPath_(std::move(settingsPath)) {
     if (!prompter_) {
@@ -267,9 +261,7 @@ FindBar::Found TForm1::FindRow(const QString& text, bool forward) {
     // The bar's start shown: the period steps to it as the next and previous commands would.
     if (const std::optional<Date> start = DateOfCell(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, found))) {
         const Date from = StartShowing(doc_.chart, *start);
-        ChartState to = doc_.chart;
-        LayOutPeriod(to, to.viewMode, from);
-        if (!(to.viewStart == doc_.chart.viewStart)) SetView(doc_.chart, doc_.chartGrid, to.viewMode, from);
+        if (!(from == PeriodAnchor(doc_.chart))) SetView(doc_.chart, doc_.chartGrid, doc_.chart.viewMode, from);
     }
     Schedule1()->SetRow(row);
     Schedule2()->SetRow(row);

@@ -188,7 +188,7 @@ void GridWidget::paintEvent(QPaintEvent*) {
     auto paintRow = [&](int r, int y) {
         int x = 0;
         int h = model_->RowHeights(r);
-        const bool firstRow = painted.rows.empty();
+        const bool firstRow = overlay_ && painted.rows.empty();
         for (int c : paintCols) {
             int w = model_->ColWidths(c);
             if (w <= 0) continue;
@@ -213,7 +213,7 @@ void GridWidget::paintEvent(QPaintEvent*) {
             }
             x += w + LineWidth();
         }
-        painted.rows.push_back({r, QRect(0, y, x, h)});
+        if (overlay_) painted.rows.push_back({r, QRect(0, y, x, h)});
     };
     int y = 0;
     for (int r = 0; r < model_->FixedRows(); ++r) {

@@ -228,7 +228,7 @@ int PageRenderer::DrawRows(int page, const PageLayout& at, int& used) {
         if (src_.store.HasNumber(src_.outlineSlot, outline::Type, s)) {
             DrawRowTexts(r, s, rowY);
             if (BarRow(src_, s).HiddenOnPaper()) continue;
-            DrawBar(r, rowY);
+            DrawBar(r, rowY, at);
         }
         // Every slot that gets here draws the same 30 separators; nothing
         // drawn later reaches their lines, so once is the same picture.
@@ -246,16 +246,12 @@ int PageRenderer::DrawRows(int page, const PageLayout& at, int& used) {
 // Over the rows, what spans them: today's line, in a view that draws one,
 // down the rows the page holds.
 void PageRenderer::DrawOverlay(const PageLayout& at, int used) {
-    const ChartState& s = src_.chart;
-    const Date today{s.today.wYear, s.today.wMonth, s.today.wDay};
-    if (!ScaleOf(s).TodayLine() || used == 0 || DaysFrom(s.viewStart, today) < 0 || DaysFrom(today, s.viewEnd) < 0)
-        return;
-    const double w = at.ColumnWidth(ColumnCount());
-    const double x = (DateX(s, today, false, PageLayout::kChartLeft, w) + DateX(s, today, true, PageLayout::kChartLeft, w)) / 2;
+    const std::optional<double> x = TodayLineX(src_.chart, PageLayout::kChartLeft, at.ColumnWidth(ColumnCount()));
+    if (!x || used == 0) return;
     state_.canvas->SetPen(QColor(128, 128, 128));
     state_.canvas->SetPenStyle(PenStyle::Solid);
     SetPenWidth(1);
-    Line(x, at.firstRowY - 3, x, at.firstRowY + kPitch * used - 3);
+    Line(*x, at.firstRowY - 3, *x, at.firstRowY + kPitch * used - 3);
 }
 
 void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
@@ -299,7 +295,7 @@ void PageRenderer::DrawRowTexts(int r, int s, int rowY) {
     ClippedText(kL + 300, rowY, kL + 351, rowY + kPitch, kL + 300, rowY, src_.Outline().Cells(outline::EndDate, r));
 }
 
-void PageRenderer::DrawBar(int r, int rowY) {
+void PageRenderer::DrawBar(int r, int rowY, const PageLayout& at) {
     Canvas& c = *state_.canvas;
     // A date cell that holds no date leaves the bar out; the page still prints.
     const std::optional<DrawnBar> bar = BarRow(src_, r - 1).OnPaper();
@@ -316,7 +312,6 @@ void PageRenderer::DrawBar(int r, int rowY) {
     if (Key(taskStart) < Key(rangeStart)) taskStart = rangeStart;
     if (Key(taskEnd) > Key(rangeEnd)) taskEnd = rangeEnd;
 
-    const PageLayout at = PageLayout::For(metrics_.pageWidth, metrics_.pageHeight, TitleHeight());
     const int CL = PageLayout::kChartLeft;
     const double w = at.ColumnWidth(ColumnCount());
     c.SetPenStyle(PenStyle::Solid);

@@ -29,7 +29,7 @@ public:
     PageRenderer(PrintState& state, const PageMetrics& metrics, const ScheduleDocument& source);  // read, never changed
 
     // request < 0: p = −request when page p exists, else request; 0: the page
-    // count; p > 0: draws page p and returns p + 1 when all its row used were
+    // count; p > 0: draws page p and returns p + 1 when all its row slots were
     // used, −1 when the rows ran out on it, −p (drawing nothing) when it does
     // not exist.
     int RenderPage(Canvas& canvas, int request);
@@ -49,7 +49,7 @@ private:
     int DrawRows(int page, const PageLayout& at, int& used);
     void DrawOverlay(const PageLayout& at, int used);
     void DrawRowTexts(int r, int s, int rowY);
-    void DrawBar(int r, int rowY);
+    void DrawBar(int r, int rowY, const PageLayout& at);
     void Strip(const PageLayout& at);
     int ColumnCount() const;
     int TitleHeight() const;

@@ -12,6 +12,12 @@ void LayOutPeriod(ChartState& s, int mode, Date date) {
 
 Date StartShowing(const ChartState& s, Date date) { return ScaleOf(s).StartShowing(s, date); }
 Date PeriodAnchor(const ChartState& s) { return ScaleOf(s).StartShowing(s, s.viewStart); }
+std::optional<double> TodayLineX(const ChartState& s, double left, double width) {
+    const Date today{s.today.wYear, s.today.wMonth, s.today.wDay};
+    if (!ScaleOf(s).TodayLine() || DaysFrom(s.viewStart, today) < 0 || DaysFrom(today, s.viewEnd) < 0)
+        return std::nullopt;
+    return (DateX(s, today, false, left, width) + DateX(s, today, true, left, width)) / 2;
+}
 int ColumnCount(const ChartState& s) { return ScaleOf(s).ColumnCount(s); }
 Date ColumnDate(const ChartState& s, int col) { return ScaleOf(s).ColumnFirst(s, col); }
 double DateX(const ChartState& s, Date d, bool atEnd, double left, double w) {

@@ -3,6 +3,8 @@
 // for the period, its columns and where a date falls. The chart pane and the
 // printed page place dates by it alike; neither changes it while drawing.
 
+#include <optional>
+
 #include "store/ChartPeriod.h"
 
 namespace vinta {
@@ -20,6 +22,11 @@ Date StartShowing(const ChartState& state, Date date);
 Date PeriodAnchor(const ChartState& state);
 
 int ColumnCount(const ChartState& state);
+
+// Where today's line falls along columns `width` wide from `left`: the
+// middle of today; none where the view draws no such line or today lies
+// outside the period.
+std::optional<double> TodayLineX(const ChartState& state, double left, double width);
 // The first date column `col` stands for.
 Date ColumnDate(const ChartState& state, int col);
 

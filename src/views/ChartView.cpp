@@ -179,7 +179,6 @@ void DrawChartCell(Canvas& c, const ScheduleDocument& t, int col, int row, const
 void DrawChartOverlay(Canvas& c, const ScheduleDocument& t, const GridWidget::Painted& painted) {
     const ChartState& s = t.chart;
     const ChartScale& scale = ScaleOf(s);
-    if (!scale.TodayLine()) return;
     int top = -1, bottom = -1;
     for (const auto& r : painted.rows) {
         if (r.row < 1 || r.rect.height() <= 0) continue;
@@ -190,10 +189,10 @@ void DrawChartOverlay(Canvas& c, const ScheduleDocument& t, const GridWidget::Pa
     for (const auto& col : painted.columns) {
         const Date first = scale.ColumnFirst(s, col.col);
         if (top < 0 || DaysFrom(first, today) < 0 || DaysFrom(today, scale.ColumnLast(s, col.col)) < 0) continue;
-        // The middle of today within its column.
-        const double from = scale.DateX(s, today, false, 0, col.width) - scale.DateX(s, first, false, 0, col.width);
-        const double to = scale.DateX(s, today, true, 0, col.width) - scale.DateX(s, first, false, 0, col.width);
-        const int x = col.x + static_cast<int>((from + to) / 2);
+        const std::optional<double> mid = TodayLineX(s, 0, col.width);
+        if (!mid) return;
+        // Measured within today's own column, where it was painted.
+        const int x = col.x + static_cast<int>(*mid - scale.DateX(s, first, false, 0, col.width));
         c.SetPen(kTodayLine, PenStyle::Solid);
         c.Line(x, top, x, bottom);
     }
