@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -192,6 +193,33 @@ void SetTreeFlags(std::vector<RowSpec>& rows, std::vector<int>& hasChildren, std
 
 }  // namespace
 
+namespace {
+// Links drawn from their own numbers, so that a schedule with links holds
+// the same rows as one without. Each runs down the outline, so none closes
+// a circle; most are finish-to-start, as in real plans.
+void AddLinks(ScheduleDocument& s, const GenerateOptions& o, const std::vector<int>& numbers,
+              const std::vector<RowSpec>& rows) {
+    if (o.links <= 0) return;
+    std::vector<size_t> linkable;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].type == outline::Task || rows[i].type == outline::Project) linkable.push_back(i);
+    if (linkable.size() < 2) return;
+    Random rnd(o.seed ^ 0x5bd1e995u);
+    std::vector<TaskLink> links;
+    std::set<std::pair<int, int>> made;
+    const size_t wanted = static_cast<size_t>(o.links);
+    for (size_t tries = 0; links.size() < wanted && tries < wanted * 4; ++tries) {
+        const size_t at = static_cast<size_t>(rnd.Below(static_cast<int>(linkable.size() - 1)));
+        const size_t next = std::min(linkable.size() - 1, at + 1 + static_cast<size_t>(rnd.Below(3)));
+        const int from = numbers[linkable[at]], to = numbers[linkable[next]];
+        if (!made.emplace(from, to).second) continue;
+        const int kind = rnd.Chance(80) ? 0 : rnd.Below(kLinkKinds);
+        links.push_back({from, to, static_cast<LinkKind>(kind), rnd.Chance(85) ? 0 : rnd.Below(5) - 1});
+    }
+    s.store.links.Assign(std::move(links));
+}
+}  // namespace
+
 void GenerateSchedule(ScheduleDocument& s, const GenerateOptions& o) {
     Random rnd(o.seed ^ 0x9E3779B9u);
     FillResources(s, o, rnd);
@@ -232,6 +260,7 @@ void GenerateSchedule(ScheduleDocument& s, const GenerateOptions& o) {
         g.SetRowHeights(r + 1, heights[i]);
     }
     s.store.SetCellText(s.optionSlot, 0, 0, Sj("サンプル工程表"));
+    AddLinks(s, o, numbers, rows);
 }
 
 }  // namespace vinta

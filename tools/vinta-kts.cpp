@@ -29,7 +29,7 @@ const char kUsage[] =
     "usage:\n"
     "  vinta-kts new [--force] OUT.kts                  write a new, empty schedule\n"
     "  vinta-kts dump FILE.kts                          print the schedule as JSON (UTF-8)\n"
-    "  vinta-kts generate --rows N [--seed S] [--force] OUT.kts\n"
+    "  vinta-kts generate --rows N [--seed S] [--links L] [--force] OUT.kts\n"
     "                                                   write a sample schedule of N outline rows\n"
     "  vinta-kts export FILE.kts OUT.xml|OUT.ics        Microsoft Project XML, or iCalendar to-dos\n"
     "  vinta-kts import [--force] IN.xml|IN.planner|IN.ics|IN.csv OUT.kts\n"
@@ -97,7 +97,11 @@ int Generate(const std::vector<std::string>& args) {
     std::string out;
     for (size_t i = 0; i < args.size(); ++i) {
         long long v = 0;
-        if (args[i] == "--rows" || args[i] == "--seed") {
+        if (args[i] == "--links") {
+            if (i + 1 >= args.size() || !ParseNumber(args[++i], 0, 10000000, v))
+                return Usage("--links takes a number from 0 to 10000000");
+            o.links = static_cast<int>(v);
+        } else if (args[i] == "--rows" || args[i] == "--seed") {
             if (i + 1 >= args.size()) return Usage((args[i] + " needs a value").c_str());
             bool rows = args[i] == "--rows";
             if (!ParseNumber(args[++i], rows ? 1 : 0, rows ? 10000000 : 4294967295LL, v))

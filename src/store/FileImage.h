@@ -26,6 +26,7 @@ public:
     uint8_t hasHeader[kSlots] = {};
     ScheduleStore::TableHeader tables[kSlots];
     std::array<const StringGrid*, kSlots> grids{};  // the persisted tables; null for the others
+    std::string trailer;  // after the last table: the links' block, or nothing
 
     int TableCount() const;
     // Each writes the image and sets each table's rowCount to what it wrote.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "store/ChartPeriod.h"
+#include "store/LinkRows.h"
 #include "store/Tables.h"
 #include "store/TextSearch.h"
 
@@ -34,6 +35,8 @@ public:
     int chartRowHeight;
     std::string fileName;  // in the file system's encoding; empty while new
     NameIndex names;  // the find's folded names, kept between its steps
+    // The links read against the rows, kept until either changes.
+    mutable LinkIndex linkRows;
 
     // Whether it holds unsaved work. Each change of it is told to
     // `onModifiedChanged`, once.

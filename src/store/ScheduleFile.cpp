@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <thread>
+#include <unordered_set>
 
 #include "CommaText.h"
 #include "ScheduleStore.h"
@@ -93,6 +94,7 @@ bool FileImage::Write(std::string& out, size_t piece, const std::function<bool(s
             if (out.size() >= piece && !flush(out)) return false;
         }
     }
+    out += trailer;
     return flush(out);
 }
 
@@ -135,6 +137,10 @@ FileImage ScheduleStore::Image() const {
         image.hasHeader[slot] = hasHeader_[slot];
         image.tables[slot] = tables_[slot];
         image.grids[static_cast<size_t>(slot)] = IsPersisted(slot) ? grid_[slot].Get() : nullptr;
+    }
+    if (!links.Empty()) {
+        const std::vector<TaskLink> live = LiveLinks();
+        if (!live.empty()) image.trailer = EncodeLinksBlock(live);
     }
     return image;
 }
@@ -381,7 +387,41 @@ int LargestSerial(const StringGrid& grid, int col, int firstRow) {
     return largest;
 }
 
+// The block after the last table, when one begins there; its declared
+// length is believed only as far as the input reaches.
+LinksRead ReadLinksBlock(ByteInput& in) {
+    if (!in.Need(kLinksHead)) return DecodeLinksBlock(std::string_view(in.Data(), in.Available()));
+    const int64_t length = LinksBlockLength(std::string_view(in.Data(), kLinksHead));
+    if (length < 0) return {};
+    const uint64_t rest = in.Remaining() > kLinksHead ? in.Remaining() - kLinksHead : 0;
+    if (static_cast<uint64_t>(length) + 4 > rest) return {LinksFound::Damaged, {}};
+    const size_t whole = kLinksHead + static_cast<size_t>(length) + 4;
+    if (!in.Need(whole)) return {LinksFound::Damaged, {}};
+    LinksRead read = DecodeLinksBlock(std::string_view(in.Data(), whole));
+    in.Skip(whole);
+    return read;
+}
+
 }  // namespace
+
+std::vector<TaskLink> ScheduleStore::LiveLinks() const {
+    const StringGrid* grid = Grid(linkSlot_);
+    const int serialCol = SerialColumn(linkSlot_);
+    if (!grid || serialCol < 0 || linkTypeColumn_ < 0) return {};
+    std::unordered_set<int32_t> linkable;
+    for (int r = std::max(fixedRows_[linkSlot_], 0); r < grid->RowCount(); ++r) {
+        const std::string_view type = grid->Cells(linkTypeColumn_, r);
+        if (type != "0" && type != "1") continue;
+        const std::string_view no = grid->Cells(serialCol, r);
+        int32_t v = 0;
+        auto [ptr, ec] = std::from_chars(no.data(), no.data() + no.size(), v);
+        if (ec == std::errc() && ptr == no.data() + no.size()) linkable.insert(v);
+    }
+    std::vector<TaskLink> live;
+    for (const TaskLink& l : links.All())
+        if (linkable.count(l.from) && linkable.count(l.to)) live.push_back(l);
+    return live;
+}
 
 int ScheduleStore::CheckFileHead(std::string_view head) const {
     if (head.size() < 5 || std::memcmp(head.data(), "#$%&\0", 5) != 0) return kLoadNotSchedule;
@@ -410,10 +450,13 @@ int ScheduleStore::LoadFrom(ByteInput& in) {
         if (!reader.Read(grid_[slot].Get()->ColCount(), sections.back()))
             return in.Failed() ? kLoadUnreadable : kLoadNotSchedule;
     }
+    LinksRead linksRead = ReadLinksBlock(in);
     in.Drain();
     if (in.Failed()) return kLoadUnreadable;
     if (in.TooLarge()) return kLoadTooLarge;
     for (SectionRead& s : sections) PutSection(s);
+    links.Assign(std::move(linksRead.links));
+    linksOnLoad_ = linksRead.found;
     return kLoadRead;
 }
 

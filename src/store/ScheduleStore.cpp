@@ -46,6 +46,9 @@ void ScheduleStore::Reset() {
     std::memset(magic_, 0, sizeof magic_);
     std::memcpy(magic_, "#$%&", 4);
     tableCount_ = 0;
+    links.Clear();
+    linkSlot_ = linkTypeColumn_ = -1;
+    linksOnLoad_ = LinksFound::None;
     for (int i = 0; i < kSlots; ++i) {
         grid_[i].Clear();
         view_[i].Clear();

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "runtime/StringGrid.h"
+#include "store/TaskLinks.h"
 
 namespace vinta {
 
@@ -117,6 +118,21 @@ public:
     // The verdict on a file's first bytes: kLoadRead when the rest may follow.
     int CheckFileHead(std::string_view head) const;
 
+    // Links between rows of one table, by serial number, kept in a block
+    // after the last table; a reader of the tables alone never sees it.
+    TaskLinks links;
+    // The table links join, and its column holding a row's kind: only
+    // project and task rows ("0", "1") take links.
+    void SetLinkTable(int slot, int typeColumn) {
+        linkSlot_ = slot;
+        linkTypeColumn_ = typeColumn;
+    }
+    int LinkSlot() const { return linkSlot_; }
+    // The links whose two rows are there and take links: what a save keeps.
+    std::vector<TaskLink> LiveLinks() const;
+    // What the last load found after the tables.
+    LinksFound LinksOnLoad() const { return linksOnLoad_; }
+
     // Read access for tools and tests.
     int TableCount() const { return tableCount_; }
     int FixedRowsOf(int slot) const { return IsValidSlot(slot) ? fixedRows_[slot] : 0; }
@@ -146,6 +162,9 @@ private:
     GridRef grid_[kSlots];
     GridRef view_[kSlots];
     TextWidthFn textWidth_;
+    int linkSlot_ = -1;
+    int linkTypeColumn_ = -1;
+    LinksFound linksOnLoad_ = LinksFound::None;
 
     void NoteWritten(const FileImage& image);
     int LoadFrom(ByteInput& in);

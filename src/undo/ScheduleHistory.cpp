@@ -3,6 +3,8 @@
 #include <QUndoCommand>
 #include <QUndoStack>
 #include <algorithm>
+#include <array>
+#include <optional>
 
 #include "store/ScheduleStore.h"
 #include "store/ScheduleDocument.h"
@@ -23,13 +25,15 @@ using Watch = ScheduleHistory::LayoutWatch;
 class ScheduleChange : public QUndoCommand {
 public:
     ScheduleChange(HistoryTarget& t, Watch& watch, const QString& name, TableImage outlineBefore,
-                   TableImage outlineAfter, TableImage resourceBefore, TableImage resourceAfter)
+                   TableImage outlineAfter, TableImage resourceBefore, TableImage resourceAfter,
+                   std::optional<std::array<std::vector<TaskLink>, 2>> links)
         : QUndoCommand(name),
           t_(t),
           watch_(watch),
           epoch_(watch.epoch),
           outline_{std::move(outlineBefore), std::move(outlineAfter)},
-          resource_{std::move(resourceBefore), std::move(resourceAfter)} {}
+          resource_{std::move(resourceBefore), std::move(resourceAfter)},
+          links_(std::move(links)) {}
 
     void undo() override { Apply(0); }
     void redo() override {
@@ -50,6 +54,7 @@ private:
         if (!(resource_[0] == resource_[1]))
             Restore(t_.doc.grids.Resource, t_.doc.store, t_.doc.resourceSlot, resource_[to],
                     static_cast<int>(resource_[from].rows.size()));
+        if (links_) t_.doc.store.links.Assign((*links_)[static_cast<size_t>(to)]);
         const int first = outline_[to].at;
         if (t_.changed) t_.changed(first, first + static_cast<int>(outline_[to].rows.size()), viewMoved);
         watch_.seen = t_.doc.Outline().LayoutRevision();
@@ -59,6 +64,7 @@ private:
     uint64_t epoch_;  // the images were taken in this epoch of folds
     TableImage outline_[2];
     TableImage resource_[2];
+    std::optional<std::array<std::vector<TaskLink>, 2>> links_;  // none: the step left them alone
     bool first_ = true;
 };
 
@@ -85,6 +91,8 @@ ScheduleHistory::Pending ScheduleHistory::Begin(int first, int end) {
     p.active_ = true;
     SetRows(p, first, end);
     p.resource = Resources();
+    p.links = t_.doc.store.links.All();
+    p.linksRevision = t_.doc.store.links.Revision();
     return p;
 }
 
@@ -104,9 +112,12 @@ void ScheduleHistory::Commit(Pending& p, const QString& name) {
     TableImage resourceAfter = Resources();
     // Whatever the command did to the layout is its own, not a fold.
     watch_.seen = t_.doc.Outline().LayoutRevision();
-    if (outlineAfter == p.outline && resourceAfter == p.resource) return;
+    std::optional<std::array<std::vector<TaskLink>, 2>> links;
+    const TaskLinks& now = t_.doc.store.links;
+    if (now.Revision() != p.linksRevision && now.All() != p.links) links = {std::move(p.links), now.All()};
+    if (outlineAfter == p.outline && resourceAfter == p.resource && !links) return;
     stack_->push(new ScheduleChange(t_, watch_, name, std::move(p.outline), std::move(outlineAfter),
-                                    std::move(p.resource), std::move(resourceAfter)));
+                                    std::move(p.resource), std::move(resourceAfter), std::move(links)));
 }
 
 void ScheduleHistory::Clear() {

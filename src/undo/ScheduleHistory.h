@@ -1,7 +1,8 @@
 #pragma once
 // Undo and redo for every change of a schedule. A step keeps only what its
 // change touched: the run of outline rows it rewrote (cells and heights,
-// before and after), the resource table, and the serial counters. Folding
+// before and after), the resource table, the serial counters, and the links
+// when it changed them. Folding
 // and scrolling are views and make no steps.
 
 #include <QString>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "runtime/StringGrid.h"
+#include "store/TaskLinks.h"
 
 class QUndoStack;
 
@@ -53,6 +55,8 @@ public:
         bool active_ = false;
         int first = 1, end = 1, rowCountBefore = 0;
         TableImage outline, resource;
+        std::vector<TaskLink> links;
+        uint64_t linksRevision = 0;
     };
     Pending Begin(int first, int end);
     // The outline rows are known only now, and the outline has not changed
