@@ -30,6 +30,9 @@ std::optional<double> TodayLineX(const ChartState& state, double left, double wi
 // The first date column `col` stands for.
 Date ColumnDate(const ChartState& state, int col);
 
+// The column holding `date`; none outside the period.
+std::optional<int> ColumnHolding(const ChartState& state, Date date);
+
 // Where `date` begins (or, with `atEnd`, ends) along columns `width` wide
 // from `left`.
 double DateX(const ChartState& state, Date date, bool atEnd, double left, double width);

@@ -13,6 +13,7 @@
 #include "store/BarRow.h"
 #include "store/ChartScale.h"
 #include "store/Tables.h"
+#include "views/LinkArrows.h"
 
 namespace vinta {
 
@@ -190,12 +191,13 @@ void DrawChartOverlay(Canvas& c, const ScheduleDocument& t, const GridWidget::Pa
         const Date first = scale.ColumnFirst(s, col.col);
         if (top < 0 || DaysFrom(first, today) < 0 || DaysFrom(today, scale.ColumnLast(s, col.col)) < 0) continue;
         const std::optional<double> mid = TodayLineX(s, 0, col.width);
-        if (!mid) return;
+        if (!mid) break;
         // Measured within today's own column, where it was painted.
         const int x = col.x + static_cast<int>(*mid - scale.DateX(s, first, false, 0, col.width));
         c.SetPen(kTodayLine, PenStyle::Solid);
         c.Line(x, top, x, bottom);
     }
+    DrawLinkArrows(c, t, painted);
 }
 
 QString BarDescription(const ScheduleDocument& t, int row) {

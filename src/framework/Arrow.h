@@ -1,0 +1,15 @@
+#pragma once
+// A path of straight lines ending in a filled arrowhead at its last point,
+// pointing the way the last line runs.
+
+#include <QColor>
+#include <QPoint>
+#include <vector>
+
+namespace vinta {
+
+class Canvas;
+
+void DrawArrow(Canvas& canvas, const std::vector<QPoint>& path, QColor color, int head, int width = 1);
+
+}  // namespace vinta
