@@ -4,11 +4,13 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "components/Holidays.h"
+#include "framework/Arrow.h"
 #include "framework/Canvas.h"
 #include "runtime/Sjis.h"
 #include "runtime/StringGrid.h"
@@ -18,6 +20,7 @@
 #include "store/ScheduleDocument.h"
 #include "store/BarRow.h"
 #include "store/ChartScale.h"
+#include "store/LinkRoute.h"
 #include "store/TimeScale.h"
 
 namespace vinta {
@@ -220,11 +223,13 @@ int PageRenderer::DrawRows(int page, const PageLayout& at, int& used) {
     const int R = at.right, Y0 = at.firstRowY;
     const int rowCount = src_.Outline().RowCount();
     bool separatorsDrawn = false;
+    shown_.clear();
     for (int g = 0; g < kRowsPerPage; ++g) {
         const int r = VisibleRowAt(kRowsPerPage * page - 30 + g);
         if (r == 0 || r >= rowCount) return -1;
         used = g + 1;
         const int s = r - 1, rowY = Y0 + kPitch * g;
+        shown_.emplace_back(s, rowY);
         if (src_.store.HasNumber(src_.outlineSlot, outline::Type, s)) {
             DrawRowTexts(r, s, rowY);
             if (BarRow(src_, s).HiddenOnPaper()) continue;
@@ -246,12 +251,48 @@ int PageRenderer::DrawRows(int page, const PageLayout& at, int& used) {
 // Over the rows, what spans them: today's line, in a view that draws one,
 // down the rows the page holds.
 void PageRenderer::DrawOverlay(const PageLayout& at, int used) {
+    DrawLinks(at, used);
     const std::optional<double> x = TodayLineX(src_.chart, PageLayout::kChartLeft, at.ColumnWidth(ColumnCount()));
     if (!x || used == 0) return;
     state_.canvas->SetPen(QColor(128, 128, 128));
     state_.canvas->SetPenStyle(PenStyle::Solid);
     SetPenWidth(1);
     Line(*x, at.firstRowY - 3, *x, at.firstRowY + kPitch * used - 3);
+}
+
+// The links' arrows between the bars this page holds, as on screen: a row's
+// slot runs from 5 above its text to the separator under it.
+void PageRenderer::DrawLinks(const PageLayout& at, int used) {
+    if (src_.store.links.Empty() || used == 0) return;
+    constexpr int kStep = 6, kHead = 5, kBeyond = 40;
+    std::vector<PlacedRow> placed;
+    for (const auto& [row, rowY] : shown_) placed.push_back({row, rowY - 5, kPitch});
+    const double w = at.ColumnWidth(ColumnCount());
+    const ChartState& chart = src_.chart;
+    const auto side = [&](int row, bool atEnd) -> std::optional<int> {
+        const std::optional<DrawnBar> bar = BarRow(src_, row).OnPaper();
+        if (!bar) return std::nullopt;
+        const Date d = atEnd ? bar->end : bar->start;
+        if (Key(d) < Key(chart.viewStart)) return PageLayout::kChartLeft - kBeyond;
+        if (Key(d) > Key(chart.viewEnd)) return at.right + kBeyond;
+        return Trunc(DateX(chart, d, atEnd, PageLayout::kChartLeft, w));
+    };
+    const auto folded = [&](int row) { return src_.Outline().RowHeights(row + 1) <= 0; };
+    const std::vector<ArrowPlan> plans = PlanArrows(src_, placed, folded, side, kStep, kBeyond);
+    QPainter& p = state_.canvas->Painter();
+    p.save();
+    p.setClipRect(QRect(QPoint(ToDeviceX(PageLayout::kChartLeft), ToDeviceY(placed.front().top)),
+                        QPoint(ToDeviceX(at.right) - 1, ToDeviceY(placed.back().top + kPitch) - 1)),
+                  Qt::IntersectClip);
+    const int pen = std::max(1, ToDeviceX(1)), head = std::max(3, ToDeviceX(kHead));
+    for (bool broken : {false, true})
+        for (const ArrowPlan& plan : plans) {
+            if (plan.broken != broken) continue;
+            std::vector<QPoint> path;
+            for (const RoutePoint& pt : plan.path) path.emplace_back(ToDeviceX(pt.x), ToDeviceY(pt.y));
+            DrawArrow(*state_.canvas, path, broken ? BrokenLinkColor() : Qt::black, head, broken ? 2 * pen : pen);
+        }
+    p.restore();
 }
 
 void PageRenderer::DrawRowTexts(int r, int s, int rowY) {

@@ -48,6 +48,7 @@ private:
     int DrawPageRows(int page);
     int DrawRows(int page, const PageLayout& at, int& used);
     void DrawOverlay(const PageLayout& at, int used);
+    void DrawLinks(const PageLayout& at, int used);
     void DrawRowTexts(int r, int s, int rowY);
     void DrawBar(int r, int rowY, const PageLayout& at);
     void Strip(const PageLayout& at);
@@ -70,6 +71,7 @@ private:
     std::vector<QLine> dotted_;  // device coordinates, drawn by FlushDotted
     const ScheduleDocument& src_;
     VisibleRows visible_;
+    std::vector<std::pair<int, int>> shown_;  // this page's data rows and their text's y
 };
 
 }  // namespace vinta

@@ -12,9 +12,6 @@
 
 namespace vinta {
 
-QColor LinkColor() { return QColor(0, 0, 128); }
-QColor BrokenLinkColor() { return QColor(255, 96, 0); }
-
 namespace {
 
 constexpr int kStep = 6, kHead = 5, kBeyond = 40;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "framework/Arrow.h"
+
 #include "store/TimeScale.h"
 
 #include "PrintFixture.h"
@@ -284,6 +286,53 @@ TEST_F(Pages, TodaysLineDownThePagesRows) {
             EXPECT_NE(At(x + 1, RowY(4) + 5), QColor(128, 128, 128));
         }
     }
+}
+
+// Links on paper, as on screen: down from the end of the predecessor's bar,
+// across into the successor's start; a broken one in the warning colour; a
+// row folded away takes none; a successor on a later page is reached by a
+// line down to the page's last row.
+TEST_F(Pages, LinksBetweenTheBarsOnThePage) {
+    Rows(40);
+    LayOutPeriod(chart, kMonthView, {2005, 3, 1});
+    auto task = [&](int r, const char* start, const char* end) {
+        Set(r, outline::StartDate, start);
+        Set(r, outline::EndDate, end);
+    };
+    task(1, "2005/03/02", "2005/03/04");
+    task(2, "2005/03/10", "2005/03/12");
+    task(3, "2005/03/03", "2005/03/12");
+    task(40, "2005/03/20", "2005/03/22");
+    auto link = [&](int from, int to) {
+        s.store.links.Clear();
+        Set(from, outline::No, std::to_string(100 + from).c_str());
+        Set(to, outline::No, std::to_string(100 + to).c_str());
+        ASSERT_EQ(s.store.links.Add({100 + from, 100 + to, LinkKind::FinishToStart, 0}), LinkVerdict::Added);
+    };
+    const double w = static_cast<double>(R() - CL) / ColumnCount(chart);
+    const int down = static_cast<int>(DateX(chart, {2005, 3, 4}, true, CL, w)) + 6;
+    auto inkDown = [&](QColor color, int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y) n += At(down, y) == color || At(down + 1, y) == color;
+        return n;
+    };
+    link(1, 2);
+    Render(1);
+    EXPECT_EQ(inkDown(Qt::black, RowY(0) + 6, RowY(1) + 5), RowY(1) - RowY(0) - 1) << "down beside row 1's end";
+    const int in = static_cast<int>(DateX(chart, {2005, 3, 10}, false, CL, w));
+    EXPECT_TRUE(Black((down + in) / 2, RowY(1) + 5)) << "across row 2 into its start";
+    link(1, 3);
+    Render(1);
+    EXPECT_GT(inkDown(BrokenLinkColor(), RowY(0) + 6, RowY(0) + 15), 8) << "row 3 starts before row 1 ends";
+    link(1, 2);
+    s.grids.Schedule1.SetRowHeights(2, 0);
+    Render(1);
+    EXPECT_EQ(inkDown(Qt::black, RowY(0) + 6, RowY(0) + 15), 0) << "row 2 folded away";
+    s.grids.Schedule1.SetRowHeights(2, 18);
+    link(1, 40);
+    Render(1);
+    EXPECT_EQ(inkDown(Qt::black, RowY(1), RowY(30)), RowY(30) - RowY(1)) << "down the whole page";
+    EXPECT_EQ(inkDown(Qt::black, RowY(31) + 10, RowY(31) + 40), 0) << "not past its rows";
 }
 
 // Pens: while printing, widths 1 and 2 follow the printer's table (4 and 8
