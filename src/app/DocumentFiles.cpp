@@ -142,6 +142,7 @@ void DocumentFiles::OpenAccept() {
         SetAccess(claim);
         // A save killed between its write and its rename left a full copy beside the schedule.
         if (!ReadOnly()) safefile::SweepLeftovers(Native(path));
+        if (const QString lost = LinksLostWords(doc_.store.LinksOnLoad()); !lost.isEmpty()) prompter_.Notice(lost);
     }
     SetFileName(openDialog.fileName);
     base_ = FileName().isEmpty() ? FileStamp{} : stamp;
@@ -149,6 +150,16 @@ void DocumentFiles::OpenAccept() {
     doc_.SetModified(false);
     MatchChartRows(doc_.Outline(), doc_.chartGrid);
     SetView(doc_.chart, doc_.chartGrid, doc_.chart.homeMode, LocalToday());
+}
+
+QString LinksLostWords(LinksFound found) {
+    if (found == LinksFound::Damaged)
+        return QStringLiteral("作業どうしのリンクの記録が壊れていたため、リンクを読み込めませんでした。\r\n"
+                              "行とリソースはすべて読み込みました。");
+    if (found == LinksFound::Newer)
+        return QStringLiteral("作業どうしのリンクが新しい版の形式で書かれているため、読み込めませんでした。\r\n"
+                              "このまま保存するとリンクは失われます。");
+    return {};
 }
 
 bool DocumentFiles::SaveAsExecute() {

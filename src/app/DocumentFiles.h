@@ -10,6 +10,7 @@
 #include "app/FileLock.h"
 #include "framework/Prompter.h"
 #include "recovery/Recovery.h"
+#include "store/TaskLinks.h"
 
 namespace vinta {
 
@@ -77,5 +78,9 @@ private:
     bool readOnly_ = false;
     QString readOnlyWhy_;
 };
+
+// What a load found of the links that it could not take, said to the user;
+// empty when nothing was lost.
+QString LinksLostWords(LinksFound found);
 
 }  // namespace vinta

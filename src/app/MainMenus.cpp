@@ -84,7 +84,9 @@ std::vector<Menu> MenuTable() {
           {"Append", "追加(&A)", -1, {K(Qt::SHIFT | Qt::Key_Insert)}, [](TForm1& f) { f.AppendClick(); }},
           kSeparator,
           {"LevelUp", "レベルを上げる(&U)", 7, {}, [](TForm1& f) { f.LevelUpClick(); }},
-          {"LevelDown", "レベルを下げる(&L)", 8, {}, [](TForm1& f) { f.LevelDownClick(); }}}},
+          {"LevelDown", "レベルを下げる(&L)", 8, {}, [](TForm1& f) { f.LevelDownClick(); }},
+          kSeparator,
+          {"LinkAbove", "上の作業とリンク(&K)", -1, {K(Qt::CTRL | Qt::Key_F2)}, [](TForm1& f) { f.LinkAboveClick(); }}}},
         {"表示(&V)", nullptr,
          {{"Year", "年表示(&Y)", 13, {}, [](TForm1& f) { f.YearClick(); }},
           {"Week", "週表示(&W)", -1, {}, [](TForm1& f) { f.WeekClick(); }},
@@ -94,7 +96,9 @@ std::vector<Menu> MenuTable() {
           {"Tomonth", "今月を表示(&T)", 10, {}, [](TForm1& f) { f.TomonthClick(); }},
           {"Next", "次を表示(&N)", 11, {K(Qt::ALT | Qt::Key_Right)}, [](TForm1& f) { f.NextClick(); }},
           kSeparator,
-          {"Holidays", "祝日を表示(&H)", -1, {}, [](TForm1& f) { f.ShowHolidays(f.Action("Holidays")->isChecked()); }}}},
+          {"Holidays", "祝日を表示(&H)", -1, {}, [](TForm1& f) { f.ShowHolidays(f.Action("Holidays")->isChecked()); }},
+          kSeparator,
+          {"BrokenLinks", "依存関係の矛盾(&C)", -1, {K(Qt::Key_F8)}, [](TForm1& f) { f.BrokenLinksClick(true); }}}},
         {"ヘルプ(&H)", nullptr,
          {{"Contents1", "目次(&C)", -1, {}, nullptr},
           kSeparator,
@@ -175,6 +179,7 @@ void TForm1::BuildFindKeys() {
     key("Find", QKeySequence(Qt::CTRL | Qt::Key_F), [this] { findBar_->Open(); });
     key("FindNext", QKeySequence(Qt::Key_F3), [this] { findBar_->Step(true); });
     key("FindPrior", QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { findBar_->Step(false); });
+    key("BrokenLinksPrior", QKeySequence(Qt::SHIFT | Qt::Key_F8), [this] { BrokenLinksClick(false); });
     // Folding without the mouse: minus (or Ctrl+Left) folds the current row,
     // plus (or Ctrl+Right) unfolds it. A text field takes these keys first.
     key("FoldRow", QKeySequence(Qt::Key_Minus), [this] { FoldCurrentRow(false); });

@@ -38,6 +38,7 @@
 #include "store/TextSearch.h"
 #include "views/ChartView.h"
 #include "views/FindBar.h"
+#include "app/LinkCommands.h"
 #include "views/OutlineCommands.h"
 #include "views/OutlineView.h"
 #include "views/SchedulePanes.h"
@@ -88,6 +89,10 @@ TForm1::TForm1(Prompter* prompter, QString settingsPath, QWidget* parent)
     });
     doc_.onModifiedChanged = [this](bool modified) { setWindowModified(modified); };
     edits_ = std::make_unique<ScheduleEdits>(doc_, *history_, *autoSaver_, [this] { RepaintPanes(); });
+    links_ = std::make_unique<LinkCommands>(
+        doc_, *edits_, *counting_,
+        LinkCommands::Hooks{[this] { return Schedule1()->Row(); }, [this](int row) { ShowRow(row); },
+                            [this](const QString& line) { statusBar()->showMessage(line); }});
     files_ = std::make_unique<DocumentFiles>(doc_, *counting_, *history_, *autoSaver_);
     exchange_ = std::make_unique<ExchangeFiles>(doc_, *counting_, *files_, this);
     diskWatch_ = std::make_unique<DiskWatch>(
@@ -256,19 +261,25 @@ FindBar::Found TForm1::FindRow(const QString& text, bool forward) {
     if (!needle) return {};  // a character no cell can hold
     int found = doc_.names.Find(doc_.store, doc_.outlineSlot, doc_.resourceSlot, *needle, Schedule1()->Row() - 1, forward);
     if (found < 0) return {};
-    const int row = found + 1;
+    ShowRow(found + 1);
+    const NameIndex::Tally tally = doc_.names.Count(*needle, found);
+    return {tally.count, tally.position};
+}
+
+void TForm1::ShowRow(int row) {
     RevealRow(doc_, row);
     // The bar's start shown: the period steps to it as the next and previous commands would.
-    if (const std::optional<Date> start = DateOfCell(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, found))) {
+    if (const std::optional<Date> start = DateOfCell(doc_.store.CellText(doc_.outlineSlot, outline::StartDate, row - 1))) {
         const Date from = StartShowing(doc_.chart, *start);
         if (!(from == PeriodAnchor(doc_.chart))) SetView(doc_.chart, doc_.chartGrid, doc_.chart.viewMode, from);
     }
     Schedule1()->SetRow(row);
     Schedule2()->SetRow(row);
     RepaintPanes();
-    const NameIndex::Tally tally = doc_.names.Count(*needle, found);
-    return {tally.count, tally.position};
 }
+
+void TForm1::LinkAboveClick() { links_->LinkToRowAbove(); }
+void TForm1::BrokenLinksClick(bool forward) { links_->StepBrokenLinks(forward); }
 
 void TForm1::Guard(const std::function<void()>& handler) {
     try {

@@ -27,6 +27,7 @@ namespace vinta {
 class DiskWatch;
 class DocumentFiles;
 class ScheduleEdits;
+class LinkCommands;
 class ExchangeFiles;
 class GridWidget;
 enum class OutlineCommand;
@@ -83,6 +84,9 @@ public:
     void DeleteClick();
     void LevelUpClick();
     void LevelDownClick();
+    void LinkAboveClick();
+    // The next (or previous) link the dates break, selected.
+    void BrokenLinksClick(bool forward);
     void YearClick();
     void MonthClick();
     void WeekClick();
@@ -110,6 +114,9 @@ public:
     // Selects the next (or previous) row whose name holds `text`, unfolding
     // what hides it; false when no row holds it.
     FindBar::Found FindRow(const QString& text, bool forward);
+    // Brings grid row `row` into view, unfolding what hides it and stepping
+    // the period to its start, and selects it.
+    void ShowRow(int row);
     // Both panes redrawn after a change of the tables.
     void RepaintPanes();
 
@@ -158,6 +165,7 @@ private:
     std::unique_ptr<DocumentFiles> files_;
     std::unique_ptr<ExchangeFiles> exchange_;
     std::unique_ptr<DiskWatch> diskWatch_;
+    std::unique_ptr<LinkCommands> links_;
 };
 
 }  // namespace vinta

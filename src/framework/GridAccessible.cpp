@@ -93,6 +93,7 @@ private:
         const GridWidget::TreeRow tree = grid_->RowTree(row_);
         QString said = QStringLiteral("レベル %1").arg(tree.level + 1);
         if (!tree.parent.isEmpty()) said += QStringLiteral("、親: ") + tree.parent;
+        if (!tree.more.isEmpty()) said += QStringLiteral("、") + tree.more;
         return said;
     }
 };

@@ -67,6 +67,7 @@ public:
         int level = 0;
         bool expandable = false, expanded = false;
         QString parent;
+        QString more;  // said after the placement: the row's links
     };
     void SetRowTree(std::function<TreeRow(int row)> fn) { rowTree_ = std::move(fn); }
     bool IsTree() const { return static_cast<bool>(rowTree_); }

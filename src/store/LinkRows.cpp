@@ -118,6 +118,10 @@ std::string NameOf(const ScheduleDocument& doc, int row) {
 }
 }  // namespace
 
+std::string LinkBetweenWords(const ScheduleDocument& doc, const LinkEnds& l) {
+    return NameOf(doc, l.fromRow) + " → " + NameOf(doc, l.toRow) + " (" + LinkWords(l.link) + ")";
+}
+
 std::string LinksOfRowWords(const ScheduleDocument& doc, int row, LinkIndex& index) {
     std::string before, after;
     auto add = [](std::string& to, const std::string& what) { to += (to.empty() ? "" : "、") + what; };

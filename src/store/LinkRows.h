@@ -57,6 +57,8 @@ std::string LinkWords(const TaskLink& link);
 // A row's links as a screen reader says them: "前: 基本設計 (終了→開始)",
 // each predecessor then each successor, joined by "、"; empty without links.
 // The names are the rows' own, converted from Shift-JIS.
+// "基本設計 → 詳細設計 (終了→開始)": a link between its rows' names.
+std::string LinkBetweenWords(const ScheduleDocument& doc, const LinkEnds& link);
 std::string LinksOfRowWords(const ScheduleDocument& doc, int row, LinkIndex& index);
 
 }  // namespace vinta

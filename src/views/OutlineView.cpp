@@ -8,6 +8,7 @@
 #include "framework/ImageList.h"
 #include "store/Folding.h"
 #include "store/RowReader.h"
+#include "store/LinkRows.h"
 #include "store/ScheduleDocument.h"
 #include "store/Tables.h"
 #include "runtime/Sjis.h"
@@ -173,6 +174,7 @@ GridWidget::TreeRow OutlineTreeRow(const ScheduleDocument& t, int row) {
     }
     if (const int parent = ParentRow(t, row); parent > 0)
         tree.parent = QString::fromStdString(sjis::ToUtf8(OutlineCellText(t, outline::Name, parent))).trimmed();
+    tree.more = QString::fromStdString(LinksOfRowWords(t, row - 1, t.linkRows));
     return tree;
 }
 

@@ -6,6 +6,7 @@
 #include "framework/GridWidget.h"
 #include "runtime/Sjis.h"
 #include "store/Folding.h"
+#include "store/LinkRows.h"
 #include "store/ScheduleDocument.h"
 #include "views/ChartView.h"
 #include "views/OutlineView.h"
@@ -42,7 +43,9 @@ SchedulePanes::SchedulePanes(const PaneModels& m, QWidget* parent) : QSplitter(Q
     // The bar in words once for its row, led by the row's name.
     chart_->SetRowText([&doc](int row) {
         const QString name = QString::fromStdString(sjis::ToUtf8(OutlineCellText(doc, outline::Name, row))).trimmed();
-        return name.isEmpty() ? BarDescription(doc, row) : name + QStringLiteral(": ") + BarDescription(doc, row);
+        QString said = name.isEmpty() ? BarDescription(doc, row) : name + QStringLiteral(": ") + BarDescription(doc, row);
+        const std::string links = row > 0 ? LinksOfRowWords(doc, row - 1, doc.linkRows) : std::string();
+        return links.empty() ? said : said + QStringLiteral("、") + QString::fromStdString(links);
     });
     chart_->setObjectName(QStringLiteral("Schedule2"));
     chart_->SetFixedCols(0);
