@@ -1,9 +1,11 @@
 #include "exchange/CsvExport.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "exchange/Plan.h"
 #include "runtime/Sjis.h"
+#include "store/LinkRows.h"
 #include "store/ScheduleDocument.h"
 
 namespace vinta {
@@ -32,6 +34,28 @@ std::string TypeName(const std::string& type) {
     return Blankless(type);
 }
 
+// "12", "12SS", "12FS+2日", "12FF-1日": a predecessor by its No., as other
+// planners write a predecessors column, the kind left out for finish-to-start
+// without a lag.
+constexpr const char* kKindCodes[kLinkKinds] = {"FS", "SS", "FF", "SF"};
+
+std::string PredecessorText(const TaskLink& l) {
+    std::string text = std::to_string(l.from);
+    if (l.kind != LinkKind::FinishToStart || l.lag != 0) text += kKindCodes[static_cast<int>(l.kind)];
+    if (l.lag != 0) text += (l.lag > 0 ? "+" : "") + std::to_string(l.lag) + sjis::Lit("日");
+    return text;
+}
+
+// Each row's predecessors, by data row.
+std::unordered_map<int, std::string> PredecessorsByRow(const ScheduleDocument& s) {
+    std::unordered_map<int, std::string> by;
+    for (const LinkEnds& l : s.linkRows.Live(s)) {
+        std::string& text = by[l.toRow];
+        text += (text.empty() ? "" : ",") + PredecessorText(l.link);
+    }
+    return by;
+}
+
 }  // namespace
 
 std::string OutlineCsv(const ScheduleDocument& s, CsvEncoding encoding) {
@@ -42,7 +66,8 @@ std::string OutlineCsv(const ScheduleDocument& s, CsvEncoding encoding) {
         return r >= 0 ? Blankless(st.CellText(res, resource::Name, r)) : std::string();
     };
     std::string out;
-    const char* const header[] = {"No.", "名前", "種別", "レベル", "進捗", "開始日", "終了日", "リソース"};
+    const char* const header[] = {"No.", "名前", "種別", "レベル", "進捗", "開始日", "終了日", "リソース", "先行タスク"};
+    const std::unordered_map<int, std::string> predecessors = PredecessorsByRow(s);
     for (size_t i = 0; i < std::size(header); ++i) Field(out, sjis::Lit(header[i]), i == 0);
     out += "\r\n";
     const int rows = st.DataRowCount(o);
@@ -67,6 +92,8 @@ std::string OutlineCsv(const ScheduleDocument& s, CsvEncoding encoding) {
         for (int col : {outline::Level, outline::Progress, outline::StartDate, outline::EndDate})
             Field(out, Blankless(st.CellText(o, col, r)), false);
         Field(out, people, false);
+        const auto linked = predecessors.find(r);
+        Field(out, linked == predecessors.end() ? std::string() : linked->second, false);
         out += "\r\n";
     }
     if (encoding == CsvEncoding::kUtf8) return "\xEF\xBB\xBF" + sjis::ToUtf8(out);

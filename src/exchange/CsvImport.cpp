@@ -1,6 +1,9 @@
 #include "exchange/CsvImport.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <climits>
 #include <charconv>
 #include <map>
 
@@ -86,12 +89,13 @@ std::string Trimmed(std::string_view s) {
     return std::string(s);
 }
 
-enum Column { kName, kStart, kFinish, kProgress, kLevel, kType, kResource, kColumns };
+enum Column { kName, kStart, kFinish, kProgress, kLevel, kType, kResource, kNo, kPredecessors, kColumns };
 
 int ColumnOf(const std::string& header) {
     static const std::pair<const char*, const char*> kHeaders[] = {
         {"名前", "name"},    {"開始日", "start"}, {"終了日", "finish"},    {"進捗", "progress"},
-        {"レベル", "level"}, {"種別", "type"},    {"リソース", "resource"}};
+        {"レベル", "level"}, {"種別", "type"},    {"リソース", "resource"}, {"no.", "no"},
+        {"先行タスク", "predecessors"}};
     const std::string h = Lower(Trimmed(header));
     for (int c = 0; c < kColumns; ++c)
         if (h == kHeaders[c].first || h == kHeaders[c].second) return c;
@@ -143,6 +147,42 @@ std::vector<std::string> People(const std::string& text) {
     return out;
 }
 
+// A predecessor as a predecessors column holds it: the task's No., then
+// maybe FS, SS, FF or SF, then maybe a lag of whole days ("+2", "-1日", "+3d").
+struct PredecessorRef {
+    int no = 0;
+    LinkKind kind = LinkKind::FinishToStart;
+    int lag = 0;
+};
+std::optional<PredecessorRef> PredecessorOf(const std::string& item) {
+    std::string t = Lower(Trimmed(item));
+    for (const char* unit : {"日", "days", "day", "d"})
+        if (t.size() > std::strlen(unit) && t.ends_with(unit)) {
+            t = Trimmed(std::string_view(t).substr(0, t.size() - std::strlen(unit)));
+            break;
+        }
+    PredecessorRef ref;
+    const char* p = t.data();
+    const char* end = t.data() + t.size();
+    auto [afterNo, ec] = std::from_chars(p, end, ref.no);
+    if (ec != std::errc() || afterNo == p) return std::nullopt;
+    p = afterNo;
+    static const char* const kCodes[kLinkKinds] = {"fs", "ss", "ff", "sf"};
+    for (int k = 0; k < kLinkKinds; ++k)
+        if (end - p >= 2 && std::string_view(p, 2) == kCodes[k]) {
+            ref.kind = static_cast<LinkKind>(k);
+            p += 2;
+            break;
+        }
+    if (p == end) return ref;
+    if (*p != '+' && *p != '-') return std::nullopt;
+    const bool minus = *p == '-';
+    auto [afterLag, lec] = std::from_chars(p + 1, end, ref.lag);
+    if (lec != std::errc() || afterLag != end || p + 1 == end) return std::nullopt;
+    if (minus) ref.lag = -ref.lag;
+    return ref;
+}
+
 // One data line as a task; false with `why` when a field is not what its
 // column holds.
 bool TaskOf(const Record& r, const int (&at)[kColumns], PlanTask& t, int& kind, std::string& why) {
@@ -191,6 +231,8 @@ std::optional<Plan> ReadCsv(std::string_view bytes, std::string& error) {
     if (at[kName] < 0) return error = "line 1: no 名前 or Name column", std::nullopt;
     Plan plan;
     std::map<std::string, int> people;  // name -> number
+    std::map<int, size_t> taskOfNo;     // a line's No. (or, without the column, its place from 1)
+    std::vector<std::pair<size_t, PredecessorRef>> refs;
     for (size_t i = 1; i < records.size(); ++i) {
         PlanTask t;
         int kind = 0;
@@ -205,7 +247,25 @@ std::optional<Plan> ReadCsv(std::string_view bytes, std::string& error) {
                 if (added) plan.resources.push_back({it->second, name, {}});
                 t.assignments.push_back({it->second, t.start, t.end, t.progress, {}});
             }
+        auto field = [&](int c) {
+            const size_t at_c = static_cast<size_t>(at[c]);
+            return at[c] >= 0 && at_c < records[i].fields.size() ? records[i].fields[at_c] : std::string();
+        };
+        const std::optional<int> no = at[kNo] >= 0 ? WholeNumber(field(kNo), 0, INT_MAX)
+                                                   : std::optional<int>(static_cast<int>(plan.tasks.size()) + 1);
+        if (no) taskOfNo.emplace(*no, plan.tasks.size());
+        for (const std::string& item : People(field(kPredecessors))) {
+            const std::optional<PredecessorRef> ref = PredecessorOf(item);
+            if (!ref) return error = "line " + std::to_string(records[i].line) + ": 先行タスク \"" + item +
+                                     "\" is not a No. with FS, SS, FF or SF and a lag in days", std::nullopt;
+            refs.emplace_back(plan.tasks.size(), *ref);
+        }
         plan.tasks.push_back(std::move(t));
+    }
+    // A No. the file does not hold makes a link the settling leaves out.
+    for (const auto& [to, ref] : refs) {
+        const auto from = taskOfNo.find(ref.no);
+        plan.links.push_back({from == taskOfNo.end() ? SIZE_MAX : from->second, to, ref.kind, ref.lag});
     }
     return plan;
 }

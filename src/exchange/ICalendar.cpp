@@ -1,5 +1,7 @@
 #include "exchange/ICalendar.h"
 
+#include <cstdlib>
+
 #include <cstdio>
 #include <unordered_set>
 #include <vector>
@@ -84,6 +86,10 @@ bool InDateRange(const Date& d) { return d.year >= 1 && d.year <= 9999; }
 
 }  // namespace
 
+namespace {
+constexpr const char* kRelTypes[kLinkKinds] = {"FINISHTOSTART", "STARTTOSTART", "FINISHTOFINISH", "STARTTOFINISH"};
+}  // namespace
+
 std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
     std::string out;
     for (const char* l : {"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Vinta//Vinta//JA", "CALSCALE:GREGORIAN"})
@@ -91,6 +97,9 @@ std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
     const std::string stamp = Stamp();
     const std::vector<std::string> uids = Uids(plan, fileKey);
     std::vector<size_t> parents;  // the tasks above the current one, by level
+    std::vector<std::vector<const PlanLink*>> into(plan.tasks.size());
+    for (const PlanLink& l : plan.links)
+        if (l.from < into.size() && l.to < into.size()) into[l.to].push_back(&l);
     for (size_t i = 0; i < plan.tasks.size(); ++i) {
         const PlanTask& t = plan.tasks[i];
         while (!parents.empty() && plan.tasks[parents.back()].level >= t.level) parents.pop_back();
@@ -116,6 +125,13 @@ std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
                     Line(out, "RELATED-TO:" + uids[*p]);
                     break;
                 }
+            // Links as RFC 9253 has them: on the successor, naming its predecessor.
+            for (const PlanLink* l : into[i]) {
+                std::string gap;
+                if (l->lag != 0) gap = ";GAP=" + std::string(l->lag < 0 ? "-" : "") + "P" + std::to_string(std::abs(l->lag)) + "D";
+                Line(out, "RELATED-TO;RELTYPE=" + std::string(kRelTypes[static_cast<int>(l->kind)]) + gap + ":" +
+                              uids[l->from]);
+            }
             Line(out, "END:VTODO");
         }
         parents.push_back(i);

@@ -64,7 +64,42 @@ std::string Unescaped(std::string_view v) {
     return out;
 }
 
+// RFC 9253's temporal relations, by the schedule's kinds; the property sits
+// on the successor and names its predecessor.
+constexpr const char* kRelTypes[kLinkKinds] = {"FINISHTOSTART", "STARTTOSTART", "FINISHTOFINISH", "STARTTOFINISH"};
+
+// A parameter's value from ";NAME=VALUE;...", in capitals; empty when absent.
+std::string Param(const std::string& params, std::string_view name) {
+    const std::string all = Upper(params);
+    const std::string key = std::string(name) + "=";
+    size_t at = 0;
+    while ((at = all.find(key, at)) != std::string::npos) {
+        if (at == 0 || all[at - 1] == ';') {
+            const size_t from = at + key.size(), end = all.find(';', from);
+            return all.substr(from, end == std::string::npos ? std::string::npos : end - from);
+        }
+        at += key.size();
+    }
+    return {};
+}
+
+// "P2D", "-P1W", "P1DT4H": whole days, the hours left out.
+int GapDays(const std::string& gap) {
+    const bool minus = !gap.empty() && gap[0] == '-';
+    int days = 0;
+    if (const size_t w = gap.find('W'); w != std::string::npos) days = 7 * Whole(gap.substr(gap.find('P') + 1, w - gap.find('P') - 1)).value_or(0);
+    if (const size_t d = gap.find('D'); d != std::string::npos) days = Whole(gap.substr(gap.find('P') + 1, d - gap.find('P') - 1)).value_or(0);
+    return minus ? -days : days;
+}
+
+struct ItemLink {
+    std::string predecessor;  // its UID
+    LinkKind kind;
+    int lag;
+};
+
 struct Item {
+    std::vector<ItemLink> predecessors;
     std::string uid, parent;
     PlanTask task;
     bool hasPercent = false, completed = false;
@@ -107,6 +142,7 @@ public:
         // Depth first without recursion: a chain of a million parents is a
         // file like any other.
         std::vector<bool> placed(items_.size());
+        std::vector<size_t> at(items_.size());
         auto place = [&](size_t root) {
             std::vector<std::pair<size_t, int>> stack{{root, 0}};
             while (!stack.empty()) {
@@ -114,6 +150,7 @@ public:
                 stack.pop_back();
                 if (placed[i]) continue;
                 placed[i] = true;
+                at[i] = plan.tasks.size();
                 plan.tasks.push_back(items_[i].task);
                 plan.tasks.back().level = level;
                 for (auto c = children[i].rbegin(); c != children[i].rend(); ++c) stack.emplace_back(*c, level + 1);
@@ -122,6 +159,12 @@ public:
         for (size_t r : roots) place(r);
         for (size_t i = 0; i < items_.size(); ++i)  // parents in a circle: each at the top
             if (!placed[i]) place(i);
+        // A predecessor the file does not hold makes a link the settling leaves out.
+        for (size_t i = 0; i < items_.size(); ++i)
+            for (const ItemLink& l : items_[i].predecessors) {
+                const auto from = byUid.find(l.predecessor);
+                plan.links.push_back({from == byUid.end() ? SIZE_MAX : at[from->second], at[i], l.kind, l.lag});
+            }
         return plan;
     }
 
@@ -180,9 +223,19 @@ private:
         else if (p.name == "STATUS") it.completed = Upper(p.value) == "COMPLETED";
         else if (p.name == "RRULE" || p.name == "RDATE") ++report.repeats;
         else if (p.name == "RECURRENCE-ID") it.occurrence = true, ++report.repeats;
-        else if (p.name == "RELATED-TO" && (p.params.empty() || p.params.find("RELTYPE=PARENT") != std::string::npos))
-            it.parent = p.value;
+        else if (p.name == "RELATED-TO") Related(p);
         else if (p.name == "PERCENT-COMPLETE") Percent(p.value);
+    }
+
+    void Related(const Property& p) {
+        const std::string type = Param(p.params, "RELTYPE");
+        if (type.empty() || type == "PARENT") {
+            item_->parent = p.value;
+            return;
+        }
+        for (int k = 0; k < kLinkKinds; ++k)
+            if (type == kRelTypes[k])
+                item_->predecessors.push_back({p.value, static_cast<LinkKind>(k), GapDays(Param(p.params, "GAP"))});
     }
 
     void Percent(const std::string& v) {

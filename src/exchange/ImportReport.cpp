@@ -1,5 +1,8 @@
 #include "exchange/ImportReport.h"
 
+#include <unordered_set>
+#include <vector>
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -53,6 +56,61 @@ std::string Describe(const ImportReport& r) {
     return out;
 }
 
+namespace {
+
+// Whether the links between `n` tasks leave no circle: every task can be
+// taken once all that lead to it are.
+bool Acyclic(size_t n, const std::vector<PlanLink>& links) {
+    std::vector<std::vector<size_t>> next(n);
+    std::vector<int> into(n, 0);
+    for (const PlanLink& l : links) {
+        next[l.from].push_back(l.to);
+        ++into[l.to];
+    }
+    std::vector<size_t> ready;
+    for (size_t i = 0; i < n; ++i)
+        if (into[i] == 0) ready.push_back(i);
+    size_t taken = 0;
+    while (!ready.empty()) {
+        const size_t at = ready.back();
+        ready.pop_back();
+        ++taken;
+        for (size_t to : next[at])
+            if (--into[to] == 0) ready.push_back(to);
+    }
+    return taken == n;
+}
+
+void SettleLinks(Plan& plan, ImportReport& report) {
+    std::unordered_set<uint64_t> pairs;
+    std::vector<PlanLink> links;
+    for (const PlanLink& l : plan.links) {
+        const bool rows = l.from < plan.tasks.size() && l.to < plan.tasks.size() && l.from != l.to &&
+                          plan.tasks[l.from].kind != PlanTask::Comment && plan.tasks[l.to].kind != PlanTask::Comment;
+        const bool lag = l.lag >= -kMaxLagDays && l.lag <= kMaxLagDays;
+        if (!rows || !lag || !pairs.insert((uint64_t{l.from} << 32) | l.to).second) {
+            ++report.dependencies;
+            continue;
+        }
+        links.push_back(l);
+    }
+    // Circles are rare: only then is each link tried in turn, in file order.
+    if (!Acyclic(plan.tasks.size(), links)) {
+        TaskLinks kept;
+        std::vector<PlanLink> open;
+        for (const PlanLink& l : links) {
+            if (kept.Add({static_cast<int32_t>(l.from), static_cast<int32_t>(l.to), l.kind, l.lag}) == LinkVerdict::Added)
+                open.push_back(l);
+            else
+                ++report.dependencies;
+        }
+        links = std::move(open);
+    }
+    plan.links = std::move(links);
+}
+
+}  // namespace
+
 void Settle(Plan& plan, ImportReport& report) {
     // The rows a row may stand under, with the level each had in the file:
     // rows that were siblings there stay siblings when a jump is closed.
@@ -71,6 +129,7 @@ void Settle(Plan& plan, ImportReport& report) {
             Order(a.start, a.end, report.swapped);
         }
     }
+    SettleLinks(plan, report);
 }
 
 }  // namespace vinta

@@ -31,7 +31,10 @@ std::string Describe(const ImportReport& report);
 // Brings a plan as read into the shape a schedule holds, counting each
 // change: levels from the top to the deepest drawn, each row at most one
 // level below the one above, progress within 0–100, the finish on or after
-// the start (the two exchanged where it is not).
+// the start (the two exchanged where it is not). Links a schedule cannot
+// hold are left out and counted: to a comment or a task not in the plan,
+// from a task to itself, a second one between the same two, one closing a
+// circle, a lag beyond ten years.
 void Settle(Plan& plan, ImportReport& report);
 
 }  // namespace vinta

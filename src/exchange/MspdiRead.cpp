@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cmath>
 #include <unordered_map>
 
 #include "exchange/Mspdi.h"
@@ -41,6 +42,32 @@ struct Record {
     }
 };
 
+struct RawLink {
+    int successor = 0;  // UIDs
+    std::string predecessor, type, lag, format, crossProject;
+};
+
+// A link's lag in days: MSPDI keeps tenths of a minute, of working time (an
+// eight-hour day) unless the format is one of the elapsed ones.
+int LagDays(const RawLink& l) {
+    const long long tenths = Whole(l.lag).value_or(0);
+    const int format = Whole(l.format).value_or(7);
+    const bool elapsed = format == 4 || format == 6 || format == 8 || format == 10 || format == 12 || format == 20;
+    const double perDay = elapsed ? 24 * 600.0 : 8 * 600.0;
+    return static_cast<int>(std::lround(static_cast<double>(tenths) / perDay));
+}
+
+// MSPDI's link types: 0 finish-to-finish, 1 finish-to-start (also when
+// missing), 2 start-to-finish, 3 start-to-start.
+LinkKind KindOfLink(const std::string& type) {
+    switch (Whole(type).value_or(1)) {
+    case 0: return LinkKind::FinishToFinish;
+    case 2: return LinkKind::StartToFinish;
+    case 3: return LinkKind::StartToStart;
+    default: return LinkKind::FinishToStart;
+    }
+}
+
 struct RawAssignment {
     int task = 0, person = 0;
     std::optional<Date> start, end;
@@ -73,7 +100,10 @@ public:
             record_.line = line;
             recordDepth_ = depth;
         } else if (Under("Task", "PredecessorLink")) {
-            ++report.dependencies;
+            linkDepth_ = depth;
+            link_ = RawLink{};
+        } else if (linkDepth_ && depth == linkDepth_ + 1) {
+            linkField_ = std::string(name);
         } else if (Under("Calendars", "Calendar")) {
             ++report.calendars;
         } else if ((recordDepth_ && depth == recordDepth_ + 1) || (depth == 2 && isProject) ||
@@ -85,6 +115,11 @@ public:
 
     void End(std::string_view name) override {
         const size_t depth = path_.size();
+        if (linkDepth_ && depth == linkDepth_ + 1) KeepLinkField();
+        if (linkDepth_ && depth == linkDepth_) {
+            linkDepth_ = 0;
+            taskLinks_.push_back(std::move(link_));
+        }
         if (field_ >= 0) Keep(depth);
         field_ = -1;
         if (depth == recordDepth_) {
@@ -100,12 +135,13 @@ public:
     }
 
     void Text(std::string_view s) override {
-        if (field_ >= 0) text_.append(s);
+        if (field_ >= 0 || !linkField_.empty()) text_.append(s);
     }
 
     void Finish() {
         NumberResources();
         for (const RawAssignment& a : assignments_) Assign(a);
+        for (const RawLink& l : links_) Link(l);
         Settle(plan, report);
     }
 
@@ -148,7 +184,34 @@ private:
         return false;
     }
 
+    void KeepLinkField() {
+        if (linkField_ == "PredecessorUID") link_.predecessor = text_;
+        else if (linkField_ == "Type") link_.type = text_;
+        else if (linkField_ == "LinkLag") link_.lag = text_;
+        else if (linkField_ == "LagFormat") link_.format = text_;
+        else if (linkField_ == "CrossProject") link_.crossProject = text_;
+        linkField_.clear();
+        text_.clear();
+    }
+
+    // A link to a task of another project, or to one this file does not
+    // hold as a row, is left out.
+    void Link(const RawLink& l) {
+        const auto from = taskAt_.find(Whole(l.predecessor).value_or(INT_MIN)), to = taskAt_.find(l.successor);
+        if (l.crossProject == "1" || from == taskAt_.end() || to == taskAt_.end() || from->second < 0 || to->second < 0) {
+            ++report.dependencies;
+            return;
+        }
+        plan.links.push_back({static_cast<size_t>(from->second), static_cast<size_t>(to->second), KindOfLink(l.type),
+                              LagDays(l)});
+    }
+
     void TakeTask() {
+        for (RawLink& l : taskLinks_) {
+            l.successor = Whole(record_[kUid]).value_or(INT_MIN);
+            links_.push_back(std::move(l));
+        }
+        taskLinks_.clear();
         const std::string& number = record_[kNumber];
         const int level = record_.Has(kLevel) ? Whole(record_[kLevel]).value_or(1)
                                               : static_cast<int>(std::count(number.begin(), number.end(), '.')) + 1;
@@ -229,6 +292,10 @@ private:
     std::array<std::string, kFields> project_;
     std::unordered_map<int, int> taskAt_, personAt_, personNo_;  // UID -> index (-1: not a row), number
     std::vector<RawAssignment> assignments_;
+    size_t linkDepth_ = 0;  // inside a task's PredecessorLink at this depth
+    std::string linkField_;
+    RawLink link_;
+    std::vector<RawLink> taskLinks_, links_;  // the task's being read; every task's
 
 public:
     std::string Title() const { return project_[kTitle].empty() ? project_[kName] : project_[kTitle]; }

@@ -82,10 +82,28 @@ std::vector<std::pair<std::string, int>> OutlineNumbers(const Plan& plan) {
     return out;
 }
 
+// MSPDI's link types by the schedule's kinds: finish-to-start 1, start-to-start
+// 3, finish-to-finish 0, start-to-finish 2.
+constexpr int kMspdiLinkType[kLinkKinds] = {1, 3, 0, 2};
+
+// The lag in tenths of a minute of working time, eight hours a day (format 7: days).
+void Predecessors(std::string& out, const std::vector<PlanLink>& into) {
+    for (const PlanLink& l : into) {
+        out += "      <PredecessorLink>\n";
+        Element(out, "        ", "PredecessorUID", std::to_string(l.from + 1));
+        Element(out, "        ", "Type", std::to_string(kMspdiLinkType[static_cast<int>(l.kind)]));
+        Element(out, "        ", "CrossProject", "0");
+        Element(out, "        ", "LinkLag", std::to_string(static_cast<long long>(l.lag) * 8 * 600));
+        Element(out, "        ", "LagFormat", "7");
+        out += "      </PredecessorLink>\n";
+    }
+}
+
 // The schema's order: UID ID Name Type WBS OutlineNumber OutlineLevel Start
 // Finish Duration DurationFormat Work Milestone Summary PercentComplete
-// ConstraintType ConstraintDate Notes ExtendedAttribute.
-void Task(std::string& out, const Plan& plan, size_t i, const std::pair<std::string, int>& number) {
+// ConstraintType ConstraintDate Notes PredecessorLink ExtendedAttribute.
+void Task(std::string& out, const Plan& plan, size_t i, const std::pair<std::string, int>& number,
+          const std::vector<PlanLink>& into) {
     const PlanTask& t = plan.tasks[i];
     const char* in = "      ";
     const bool summary = plan.HasChildren(i);
@@ -119,6 +137,7 @@ void Task(std::string& out, const Plan& plan, size_t i, const std::pair<std::str
         Element(out, in, "ConstraintDate", Stamp(*start, 8));
     }
     if (!t.memo.empty()) Element(out, in, "Notes", t.memo);
+    Predecessors(out, into);
     out += "      <ExtendedAttribute>\n";
     Element(out, "        ", "FieldID", kText1);
     Element(out, "        ", "Value", kKindNames[std::clamp(static_cast<int>(t.kind), 0, 2)]);
@@ -204,7 +223,10 @@ std::string WriteMspdi(const Plan& plan) {
     Element(out, "      ", "Summary", "1");
     out += "    </Task>\n";
     const auto numbers = OutlineNumbers(plan);
-    for (size_t i = 0; i < plan.tasks.size(); ++i) Task(out, plan, i, numbers[i]);
+    std::vector<std::vector<PlanLink>> into(plan.tasks.size());
+    for (const PlanLink& l : plan.links)
+        if (l.to < into.size() && l.from < into.size()) into[l.to].push_back(l);
+    for (size_t i = 0; i < plan.tasks.size(); ++i) Task(out, plan, i, numbers[i], into[i]);
     out += "  </Tasks>\n";
     Resources(out, plan);
     Assignments(out, plan);

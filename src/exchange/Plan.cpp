@@ -1,5 +1,7 @@
 #include "exchange/Plan.h"
 
+#include <unordered_map>
+
 #include <algorithm>
 #include <charconv>
 
@@ -63,6 +65,7 @@ Plan ReadPlan(const ScheduleDocument& doc) {
         plan.resources.push_back(
             {row.Num(resource::No), Text(row.Text(resource::Name)), Text(row.Text(resource::Affiliation))});
     }
+    std::unordered_map<int, size_t> taskOfRow;
     for (int r = 0; r < st.DataRowCount(o); ++r) {
         RowReader row{st, o, r};
         if (!row.Has(outline::Type)) continue;  // rows nobody has filled in
@@ -93,7 +96,13 @@ Plan ReadPlan(const ScheduleDocument& doc) {
         t.memo = Text(row.Text(outline::Memo));
         t.line = r + 1;
         t.serial = row.NumOr(outline::No, 0);
+        taskOfRow[r] = plan.tasks.size();
         plan.tasks.push_back(std::move(t));
+    }
+    for (const LinkEnds& l : doc.linkRows.Live(doc)) {
+        const auto from = taskOfRow.find(l.fromRow), to = taskOfRow.find(l.toRow);
+        if (from != taskOfRow.end() && to != taskOfRow.end())
+            plan.links.push_back({from->second, to->second, l.link.kind, l.link.lag});
     }
     return plan;
 }
@@ -132,10 +141,13 @@ std::optional<std::string> WritePlan(Plan plan, ScheduleDocument& doc) {
         grid.SetRows(at + header, cells);
         std::fill(cells.begin(), cells.end(), std::string());
     };
+    std::vector<int32_t> serials;
+    serials.reserve(plan.tasks.size());
     while (!plan.tasks.empty()) {
         PlanTask t = std::move(plan.tasks.front());
         plan.tasks.pop_front();
         const int at = row(), no = st.CellNumber(o, outline::No, at);
+        serials.push_back(no);
         const bool parent = (!plan.tasks.empty() && plan.tasks.front().level > t.level) || !t.assignments.empty();
         put(outline::Name, Taken(t.name));
         put(outline::Progress, std::to_string(std::clamp(t.progress, 0, 100)));
@@ -168,6 +180,12 @@ std::optional<std::string> WritePlan(Plan plan, ScheduleDocument& doc) {
             flush(ar);
         }
     }
+    std::vector<TaskLink> links;
+    links.reserve(plan.links.size());
+    for (const PlanLink& l : plan.links)
+        if (l.from < serials.size() && l.to < serials.size())
+            links.push_back({serials[l.from], serials[l.to], l.kind, l.lag});
+    st.links.Assign(std::move(links));
     MatchChartRows(doc.Outline(), doc.chartGrid);
     EnsureScheduleIdentity(doc);
     return std::nullopt;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "store/Kdatetime.h"
+#include "store/TaskLinks.h"
 
 namespace vinta {
 
@@ -50,6 +51,14 @@ struct PlanResource {
     std::string group;
 };
 
+// A link between two tasks of a plan, by their places in its list.
+struct PlanLink {
+    size_t from = 0, to = 0;
+    LinkKind kind = LinkKind::FinishToStart;
+    int lag = 0;  // days
+    friend bool operator==(const PlanLink&, const PlanLink&) = default;
+};
+
 struct Plan {
     std::string title;
     std::string identity;  // the schedule's own, when it has one
@@ -57,6 +66,7 @@ struct Plan {
     // A deque, so that writing a large plan into a schedule lets go of each
     // task's memory as it goes rather than all of it at the end.
     std::deque<PlanTask> tasks;
+    std::vector<PlanLink> links;
     // Whether task `i` has tasks under it.
     bool HasChildren(size_t i) const { return i + 1 < tasks.size() && tasks[i + 1].level > tasks[i].level; }
 };

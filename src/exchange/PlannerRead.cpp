@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <unordered_map>
 
@@ -20,6 +21,22 @@ struct RawAllocation {
     int task = 0, person = 0;
 };
 
+// A predecessor as Planner writes it under its task: the other task's id,
+// "FS", "SS", "FF" or "SF", and a lag in seconds of working time.
+struct RawPredecessor {
+    int successor = -1;  // place in the plan
+    int predecessor = -1;  // Planner's id
+    std::string type;
+    long long lag = 0;
+};
+
+LinkKind KindOfPredecessor(std::string_view type) {
+    if (type == "SS") return LinkKind::StartToStart;
+    if (type == "FF") return LinkKind::FinishToFinish;
+    if (type == "SF") return LinkKind::StartToFinish;
+    return LinkKind::FinishToStart;
+}
+
 // Builds the plan as the elements open: a task's level is how deep it is
 // nested, its people come from the allocations at the end.
 class Reader final : public XmlHandler {
@@ -39,7 +56,8 @@ public:
         } else if (name == "constraint" && lastTask_ >= 0) {
             Constraint(a);
         } else if (name == "predecessor") {
-            ++report.dependencies;
+            predecessors_.push_back({open_.empty() ? -1 : open_.back(), Whole(Attr(a, "predecessor-id")).value_or(-1),
+                                     Attr(a, "type"), Whole(Attr(a, "lag")).value_or(0)});
         } else if (name == "calendar") {
             ++report.calendars;
         } else if (name == "group") {
@@ -53,7 +71,10 @@ public:
 
     void End(std::string_view name) override {
         --depth_;
-        if (name == "task") --level_;
+        if (name == "task") {
+            --level_;
+            if (!open_.empty()) open_.pop_back();
+        }
     }
 
     void Text(std::string_view) override {}
@@ -74,6 +95,16 @@ public:
                 continue;
             }
             plan.tasks[task->second].assignments.push_back({plan.resources[person->second].no, {}, {}, 0, {}});
+        }
+        // A working day is eight hours of Planner's default calendar.
+        for (const RawPredecessor& p : predecessors_) {
+            const auto from = taskAt_.find(p.predecessor);
+            if (p.successor < 0 || from == taskAt_.end()) {
+                ++report.dependencies;
+                continue;
+            }
+            plan.links.push_back({from->second, static_cast<size_t>(p.successor), KindOfPredecessor(p.type),
+                                  static_cast<int>(std::llround(static_cast<double>(p.lag) / (8 * 3600.0)))});
         }
         Settle(plan, report);
     }
@@ -97,7 +128,9 @@ private:
     void Task(const char** a) {
         ++level_;
         const int id = Whole(Attr(a, "id")).value_or(-1);
+        open_.push_back(-1);
         if (!taskAt_.emplace(id, plan.tasks.size()).second) return Twice("task", id);
+        open_.back() = static_cast<int>(plan.tasks.size());
         PlanTask t;
         t.name = Attr(a, "name");
         t.level = level_ - 1;
@@ -147,6 +180,8 @@ private:
     std::unordered_map<int, size_t> personAt_;
     std::unordered_map<std::string, std::string> groups_;
     std::vector<RawAllocation> allocations_;
+    std::vector<RawPredecessor> predecessors_;
+    std::vector<int> open_;  // the tasks open around the element read, by place (-1: one left out)
 };
 
 std::optional<PlannerRead> Result(Reader& reader, bool parsed, std::string& error) {

@@ -11,7 +11,7 @@ if ! [ -r "$xsl" ] || ! command -v xsltproc >/dev/null; then
 fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$kts" generate --rows 300 --seed 9 "$work/plan.kts" >/dev/null
+"$kts" generate --rows 300 --seed 9 --links 90 "$work/plan.kts" >/dev/null
 "$kts" dump "$work/plan.kts" >"$work/plan.json"
 "$kts" export "$work/plan.kts" "$work/plan.xml"
 "$kts" export "$work/plan.kts" "$work/plan.ics"

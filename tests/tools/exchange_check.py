@@ -52,6 +52,17 @@ for (task, depth), cells in zip(planner, rows):
             check(f"{name}: a summary's constraint", constraint, None)
     check(f"{name}: scheduling", task.get("scheduling"), "fixed-duration")
 
+# Links as Planner's importer takes them: each task's predecessors by the
+# other task's id, the kind, and the lag in seconds (eight hours a day).
+place = {int(c[0]): i for i, c in enumerate(rows)}
+want_links = sorted((place[f] + 1, place[t] + 1, kind, lag * 8 * 3600) for f, t, kind, lag in dump.get("links", []))
+got_links = []
+for task, _ in planner:
+    for p in task.findall("predecessors/predecessor"):
+        got_links.append((int(p.get("predecessor-id")), int(task.get("id")), p.get("type"), int(float(p.get("lag")))))
+check("links read by planner", len(want_links) > 50, True)
+check("planner's predecessors", sorted(got_links), want_links)
+
 # Each allocation is one person at 100 %, and a task's work is its people's.
 allocations = root.find("allocations").findall("allocation")
 check("allocations read", len(allocations) > 50, True)
@@ -77,10 +88,33 @@ for todo, cells in zip(todos, dated):
         check(f"{name}: start", todo["DTSTART"].dt, day(cells[4]))
         check(f"{name}: due", todo["DUE"].dt - datetime.timedelta(days=1), day(cells[5]))
     uids[str(todo["UID"])] = int(cells[6])
+# A to-do's parent is its RELATED-TO without a RELTYPE; its links (RFC 9253)
+# carry one, on the successor, naming the predecessor, with the lag as a GAP.
+kinds = {"FINISHTOSTART": "FS", "STARTTOSTART": "SS", "FINISHTOFINISH": "FF", "STARTTOFINISH": "SF"}
+todo_place = {str(t["UID"]): i for i, t in enumerate(todos)}
+dated_place = {int(c[0]): i for i, c in enumerate(dated)}
+ics_links = []
 for todo in todos:
-    if "RELATED-TO" in todo:
-        check(f"{todo['SUMMARY']}: parent's level", uids.get(str(todo["RELATED-TO"]), -9) < uids[str(todo["UID"])], True)
+    related = todo.get("RELATED-TO", [])
+    for r in related if isinstance(related, list) else [related]:
+        reltype = r.params.get("RELTYPE", "PARENT")
+        if reltype == "PARENT":
+            check(f"{todo['SUMMARY']}: parent's level", uids.get(str(r), -9) < uids[str(todo["UID"])], True)
+            continue
+        gap = r.params.get("GAP")
+        days = icalendar.vDuration.from_ical(gap).days if gap else 0
+        ics_links.append((todo_place[str(r)], todo_place[str(todo["UID"])], kinds[reltype], days))
+check("to-dos' links", sorted(ics_links),
+      sorted((dated_place[f], dated_place[t], k, lag) for f, t, k, lag in dump.get("links", [])))
 
+
+
+def links_by_place(path):
+    """A dump's links as (predecessor's place, successor's place, kind, lag), places among its rows."""
+    d = json.load(open(path, encoding="utf-8"))
+    cells = [r["cells"] for r in next(t for t in d["tables"] if t["slot"] == 1)["rows"]]
+    places = {int(c[0]): i for i, c in enumerate(c for c in cells if c[7].strip() in ("0", "1", "2"))}
+    return sorted((places[f], places[t], k, lag) for f, t, k, lag in d.get("links", []))
 
 
 def outline(path):
@@ -103,6 +137,8 @@ check("rows read back from planner", len(back), len(want))
 for got, row in zip(back, want):
     same = got[:3] + got[5:6] if row[6] == "2" else got[:6]
     check(f"{row[0]}: back from planner", same, row[:3] + row[5:6] if row[6] == "2" else row[:6])
+
+check("links back from planner", links_by_place(sys.argv[4]), links_by_place(sys.argv[1]))
 
 # The to-dos read back: every task and project with its level among them
 # (comments are no to-dos), dates and progress.
