@@ -294,13 +294,15 @@ TEST_F(ImportExport, WhatWasLeftOutIsSaid) {
         "<Project xmlns=\"http://schemas.microsoft.com/project\"><Calendars><Calendar><UID>1</UID></Calendar>"
         "</Calendars><Tasks><Task><UID>1</UID><Name>a</Name><OutlineLevel>1</OutlineLevel></Task>"
         "<Task><UID>2</UID><Name>b</Name><OutlineLevel>1</OutlineLevel><PredecessorLink><PredecessorUID>1"
-        "</PredecessorUID></PredecessorLink></Task></Tasks></Project>");
+        "</PredecessorUID></PredecessorLink><PredecessorLink><PredecessorUID>9</PredecessorUID></PredecessorLink>"
+        "</Task></Tasks></Project>");
     TForm1& f = Open();
     ASSERT_TRUE(Import(f, "deps.xml"));
     EXPECT_EQ(Name0(), "a");
     EXPECT_TRUE(f.Document().Modified()) << "closing will ask";
     EXPECT_EQ(prompter.asked.back().kind, QStringLiteral("notice"));
     EXPECT_TRUE(Text(1).contains(QStringLiteral("依存関係 1 件、カレンダー 1 件"))) << Text(1).toStdString();
+    EXPECT_EQ(f.Document().store.links.Size(), 1u) << "the link between a and b came in; the one to task 9 did not";
 }
 
 // Planner's files and calendars come in through the same command; what was

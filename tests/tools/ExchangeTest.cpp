@@ -81,7 +81,9 @@ TEST(Exchange, MspdiImportDropsAndRefuses) {
 <Task><UID>7</UID><Name>設計 &amp; 試作</Name><OutlineNumber>1</OutlineNumber><Start>2027-03-01T08:00:00</Start>
 <Finish>2027-03-05T17:00:00</Finish><PercentComplete>30</PercentComplete><Cost>5000</Cost></Task>
 <Task><UID>8</UID><Name>試験</Name><OutlineNumber>1.1</OutlineNumber><ConstraintType>2</ConstraintType>
-<PredecessorLink><PredecessorUID>7</PredecessorUID></PredecessorLink></Task>
+<PredecessorLink><PredecessorUID>7</PredecessorUID></PredecessorLink>
+<PredecessorLink><PredecessorUID>99</PredecessorUID></PredecessorLink>
+<PredecessorLink><PredecessorUID>7</PredecessorUID><CrossProject>1</CrossProject></PredecessorLink></Task>
 </Tasks>
 <Resources><Resource><UID>0</UID></Resource><Resource><UID>4</UID><Name>山田</Name></Resource></Resources>
 <Assignments><Assignment><TaskUID>7</TaskUID><ResourceUID>4</ResourceUID></Assignment>
@@ -90,7 +92,9 @@ TEST(Exchange, MspdiImportDropsAndRefuses) {
     std::string error;
     auto read = ReadMspdi(xml, error);
     ASSERT_TRUE(read) << error;
-    EXPECT_EQ(Describe(read->report), "dropped: 1 dependency, 1 calendar, 1 cost, 1 constraint");
+    EXPECT_EQ(Describe(read->report), "dropped: 2 dependencies, 1 calendar, 1 cost, 1 constraint")
+        << "a link to a task the file lacks, one to another project's";
+    EXPECT_EQ(read->plan.links, (std::vector<PlanLink>{{0, 1, LinkKind::FinishToStart, 0}})) << "no type: finish-to-start";
     ASSERT_EQ(read->plan.resources.size(), 1u) << "MS Project's nameless resource 0 is nobody";
     EXPECT_EQ(read->plan.resources[0].name, "山田");
     EXPECT_EQ(Lines(read->plan), (std::vector<std::string>{"設計 & 試作|0|1|2027/03/01|2027/03/05|30||4:-:-:0:",

@@ -35,6 +35,8 @@ const char kPlanner[] = R"(<?xml version="1.0"?>
         <constraint type="finish-no-later-than" time="20270305T170000Z"/>
         <predecessors>
           <predecessor id="1" predecessor-id="2" type="FS"/>
+          <predecessor id="2" predecessor-id="1" type="SS" lag="57600"/>
+          <predecessor id="3" predecessor-id="12" type="FF"/>
         </predecessors>
       </task>
     </task>
@@ -70,6 +72,10 @@ TEST(OtherPlanners, PlannerFileAsTheOutline) {
               "承認 0 2027/03/08 2027/03/08 0;"
               "閏日 0 2028/02/29 - 0;"  // 2026 has no 29 February
               "零 0 2027/03/10 2027/03/10 0;");  // a span of no length is its day
+    // Predecessors under their task; a lag in seconds of eight-hour days; one
+    // naming a task the file lacks is the dependency left out.
+    EXPECT_EQ(read->plan.links, (std::vector<PlanLink>{{1, 2, LinkKind::FinishToStart, 0},
+                                                        {0, 2, LinkKind::StartToStart, 2}}));
     ASSERT_EQ(read->plan.resources.size(), 2u);
     EXPECT_EQ(read->plan.resources[0].group, "設計部");
     EXPECT_EQ(read->plan.resources[1].group, "");
