@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/Numedit.h"
+#include "dialogs/PredecessorsPage.h"
 #include "dialogs/ResEdit.h"
 #include "dialogs/TaskEdit2.h"
 #include "dialogs/Widgets.h"
@@ -56,6 +57,8 @@ TTaskEditDlg::TTaskEditDlg(const DialogContext& context) : QDialog(context.paren
     eMemo->setAccessibleName(QStringLiteral("メモ"));
     mv->addWidget(eMemo);
     PageControl1->addTab(memo, QStringLiteral("メモ"));
+    predecessors = new PredecessorsPage(ctx_.doc, ctx_.prompter);
+    PageControl1->addTab(predecessors, QStringLiteral("先行タスク"));
 
     QDialogButtonBox* buttons = MakeOkCancel(this);
     connect(rgType, &RadioGroup::clicked, this, &TTaskEditDlg::rgTypeClick);
@@ -201,6 +204,7 @@ void TTaskEditDlg::Fill(int r) {
         typeIndex_ = outline::Task;
         rgDisp->SetItemIndex(1);
     }
+    predecessors->Fill(keptNo_);
     EnableForType(typeIndex_);
     StringGrid1->Refresh();
 }
@@ -213,6 +217,7 @@ void TTaskEditDlg::accept() {
 void TTaskEditDlg::EnableForType(int index) {
     bool dated = index != kComment;
     PageControl1->setTabEnabled(1, dated);
+    PageControl1->setTabEnabled(PageControl1->indexOf(predecessors), dated);  // a comment takes no links
     dtStart->setEnabled(dated);
     dtEnd->setEnabled(dated);
 }
@@ -335,6 +340,7 @@ TaskEntry TTaskEditDlg::Entry() const {
     e.showBar = std::max(0, rgDisp->ItemIndex());
     e.isNew = isNew_;
     e.linesLoaded = linesLoaded_;
+    if (predecessors->Changed()) e.predecessors = predecessors->Links();
     // Only lines with a resource number are kept; a comment keeps none.
     if (e.type == kComment) return e;
     for (int y = 1; y < lines.RowCount(); ++y) {

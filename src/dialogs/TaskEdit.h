@@ -15,6 +15,7 @@ class QToolButton;
 namespace vinta {
 
 class GridWidget;
+class PredecessorsPage;
 class RadioGroup;
 class SjisLineEdit;
 class SjisTextEdit;
@@ -51,6 +52,7 @@ public:
     GridWidget* StringGrid1;
     StringGrid lines{7, 2, 18};  // the assignment lines
     SjisTextEdit* eMemo;
+    PredecessorsPage* predecessors;
     QTabWidget* PageControl1;
 
 private:

@@ -103,6 +103,13 @@ void ApplyTaskEntry(ScheduleDocument& doc, const TaskEntry& e) {
     set(outline::Memo, e.memo);
     st.SetCellNumber(o, outline::ShowBar, r, e.showBar);
 
+    if (e.predecessors || comment) {
+        std::vector<TaskLink> links;
+        for (const TaskLink& l : st.links.All())
+            if (l.to != e.no && !(comment && l.from == e.no)) links.push_back(l);
+        if (!comment) links.insert(links.end(), e.predecessors->begin(), e.predecessors->end());
+        if (links.size() != st.links.Size() || e.predecessors) st.links.Assign(std::move(links));
+    }
     const int added = comment ? 0 : static_cast<int>(e.assignments.size());
     const int removed = LinkedRows(doc, e);
     WriteAssignments(doc, e, added);

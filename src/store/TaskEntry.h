@@ -3,8 +3,11 @@
 // writes it into the outline: the row itself, its assignment rows replaced,
 // its tree flags, and the folds of the rows under it.
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "store/TaskLinks.h"
 
 namespace vinta {
 
@@ -25,6 +28,8 @@ struct TaskEntry {
     bool isNew = false;        // the row had no level yet: its tree flags start afresh
     bool linesLoaded = false;  // it had assignment rows when the dialog opened
     std::vector<AssignmentEntry> assignments;  // a comment keeps none
+    // The links into the task, when the dialog changed them; a comment keeps none.
+    std::optional<std::vector<TaskLink>> predecessors;
 };
 
 // Grid rows [first, end) of the outline the entry rewrites, as they stand

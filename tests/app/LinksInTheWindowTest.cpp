@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QStatusBar>
 #include <QUndoStack>
 #include <fstream>
 
 #include "AppFixture.h"
+#include "dialogs/PredecessorsPage.h"
+#include "dialogs/TaskEdit.h"
 #include "framework/GridWidget.h"
 #include "runtime/Sjis.h"
 #include "store/LinkRows.h"
@@ -81,6 +87,60 @@ TEST_F(LinksInTheWindow, TheRowAboveIsLinkedAndUnlinkedInOneStepEach) {
     EXPECT_EQ(Status(), QStringLiteral("リンクを解除しました"));
     stack.undo();
     EXPECT_NE(Doc().store.links.Find(No(2), No(3)), nullptr);
+}
+
+// The dialog's predecessors: picked by name with a kind and a lag, changed,
+// removed; the whole dialog one undo step; a circle refused on the page.
+TEST_F(LinksInTheWindow, PredecessorsInTheTaskDialog) {
+    TForm1& f = Planned();
+    const std::string before = Doc().store.SaveToBytes();
+    std::function<void(PredecessorsPage&)> onPage;
+    f.AnswerDialogsWith([&](QDialog& d) {
+        auto* task = qobject_cast<TTaskEditDlg*>(&d);
+        if (!task) return static_cast<int>(QDialog::Rejected);
+        task->PageControl1->setCurrentWidget(task->predecessors);
+        task->predecessors->ListTasks();  // as the page shown does
+        onPage(*task->predecessors);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    auto pick = [&](PredecessorsPage& p, int gridRow, int kind, int lag) {
+        p.cbTask->setCurrentIndex(p.cbTask->findData(No(gridRow)));
+        p.cbKind->setCurrentIndex(kind);
+        p.eLag->setValue(lag);
+        p.AddClick();
+    };
+    onPage = [&](PredecessorsPage& p) {
+        EXPECT_EQ(p.cbTask->count(), 3) << "the project and the other two tasks; not itself, the comment, the assignment";
+        pick(p, 2, 1, 2);
+        pick(p, 1, 0, 0);
+        pick(p, 2, 2, -1);  // the same task again: its link changed
+        EXPECT_EQ(p.lbLinks->count(), 2);
+        EXPECT_EQ(p.lbLinks->item(0)->text(), QStringLiteral("基本設計 (終了→終了 -1日)"));
+    };
+    f.Schedule1()->SetRow(3);
+    f.Schedule1DblClick();
+    EXPECT_EQ(Links(), (std::vector<TaskLink>{{No(2), No(3), LinkKind::FinishToFinish, -1},
+                                              {No(1), No(3), LinkKind::FinishToStart, 0}}));
+    EXPECT_EQ(f.History().Stack().count(), 1) << "one step for the dialog";
+    onPage = [&](PredecessorsPage& p) {
+        p.lbLinks->setCurrentRow(0);
+        p.DeleteClick();
+        EXPECT_EQ(p.lbLinks->count(), 1);
+    };
+    f.Schedule1DblClick();
+    EXPECT_EQ(Links(), (std::vector<TaskLink>{{No(1), No(3), LinkKind::FinishToStart, 0}}));
+    // From task 6, task 3 is no predecessor of task... 3 waits for 1; 1 waiting for 3 is a circle.
+    onPage = [&](PredecessorsPage& p) {
+        const size_t asked = prompter.asked.size();
+        pick(p, 3, 0, 0);
+        EXPECT_EQ(p.lbLinks->count(), 0) << "refused";
+        ASSERT_EQ(prompter.asked.size(), asked + 1);
+        EXPECT_EQ(prompter.asked.back().text, QStringLiteral("依存関係が循環するため、リンクできません"));
+    };
+    f.Schedule1()->SetRow(1);
+    f.Schedule1DblClick();
+    while (f.History().Stack().canUndo()) f.History().Stack().undo();
+    EXPECT_TRUE(Doc().store.SaveToBytes() == before) << "back to the file byte for byte";
 }
 
 TEST_F(LinksInTheWindow, RefusedLinksSayWhyAndMakeNoStep) {
