@@ -13,12 +13,24 @@ void LinkCommands::LinkToRowAbove() {
         prompter_.Notice(QString::fromStdString(rows.refusal));
         return;
     }
-    const int32_t from = *SerialOf(doc_, rows.from), to = *SerialOf(doc_, rows.to);
+    const TaskLink* made = doc_.store.links.Find(*SerialOf(doc_, rows.from), *SerialOf(doc_, rows.to));
+    Make(rows.from, rows.to, made && made->kind == LinkKind::FinishToStart && made->lag == 0);
+}
+
+void LinkCommands::LinkRows(int from, int to) {
+    const int fromRow = LinkRowOf(doc_, from - 1), toRow = LinkRowOf(doc_, to - 1);
+    if (fromRow < 0 || toRow < 0 || !SerialOf(doc_, fromRow) || !SerialOf(doc_, toRow)) {
+        prompter_.Notice(QString::fromStdString(std::string("リンクできるのはプロジェクトと作業の行です")));
+        return;
+    }
+    Make(fromRow, toRow, false);
+}
+
+void LinkCommands::Make(int fromRow, int toRow, bool unlink) {
+    const int32_t from = *SerialOf(doc_, fromRow), to = *SerialOf(doc_, toRow);
     TaskLinks& links = doc_.store.links;
-    const TaskLink* made = links.Find(from, to);
-    const bool unlink = made && made->kind == LinkKind::FinishToStart && made->lag == 0;
     LinkVerdict verdict = LinkVerdict::Unchanged;
-    edits_.Run(unlink ? QStringLiteral("リンクの解除") : QStringLiteral("リンク"), rows.to + 1, rows.to + 1,
+    edits_.Run(unlink ? QStringLiteral("リンクの解除") : QStringLiteral("リンク"), toRow + 1, toRow + 1,
                [&](ScheduleEdits::Step&) {
                    if (unlink) return links.Remove(from, to);
                    verdict = links.Add({from, to, LinkKind::FinishToStart, 0});

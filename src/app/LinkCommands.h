@@ -25,11 +25,17 @@ public:
     // A finish-to-start link from the nearest shown task above; where the
     // two are linked that way already, the link is taken away.
     void LinkToRowAbove();
+    // A finish-to-start link from grid row `from` to grid row `to`, as a drag
+    // from one bar to another makes it (an assignment row stands for its task).
+    void LinkRows(int from, int to);
     // Selects the successor of the next (or previous) broken link and says
     // which of how many it is; says so when none is broken.
     void StepBrokenLinks(bool forward);
 
 private:
+    // Adds (or, with `unlink`, removes) the finish-to-start link as one step,
+    // and says what came of it.
+    void Make(int fromRow, int toRow, bool unlink);
     ScheduleDocument& doc_;
     ScheduleEdits& edits_;
     Prompter& prompter_;

@@ -148,6 +148,9 @@ void TForm1::BuildPanes() {
             [this](Qt::MouseButton b, QPoint p) { Guard([&] { Schedule1MouseUp(b, p); }); });
     connect(Schedule1(), &GridWidget::cellDoubleClicked, this, [this] { Guard([this] { Schedule1DblClick(); }); });
     connect(Schedule2(), &GridWidget::cellDoubleClicked, this, [this] { Guard([this] { Schedule2DblClick(); }); });
+    // A drag from one bar to another links the two.
+    Schedule2()->SetRowDrag(true);
+    connect(Schedule2(), &GridWidget::rowDragged, this, [this](int from, int to) { Guard([&] { links_->LinkRows(from, to); }); });
 }
 
 QAction* TForm1::Action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }

@@ -286,7 +286,11 @@ void GridWidget::mousePressEvent(QMouseEvent* e) {
         }
     }
     int col, row;
-    if (MouseToCell(pos, col, row) && row >= model_->FixedRows() && col >= fixedCols_) SetCurrent(col, row);
+    dragFrom_ = -1;
+    if (MouseToCell(pos, col, row) && row >= model_->FixedRows() && col >= fixedCols_) {
+        SetCurrent(col, row);
+        if (rowDrag_ && e->button() == Qt::LeftButton) dragFrom_ = row;
+    }
 }
 
 void GridWidget::mouseMoveEvent(QMouseEvent* e) {
@@ -296,12 +300,24 @@ void GridWidget::mouseMoveEvent(QMouseEvent* e) {
         Refresh();
         return;
     }
-    viewport()->setCursor(ColumnAtEdge(pos) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
+    int col, row;
+    const bool linking = dragFrom_ >= 0 && (e->buttons() & Qt::LeftButton) && MouseToCell(pos, col, row) &&
+                         row >= model_->FixedRows() && row != dragFrom_;
+    viewport()->setCursor(linking ? Qt::DragLinkCursor : ColumnAtEdge(pos) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);
 }
 
 void GridWidget::mouseReleaseEvent(QMouseEvent* e) {
     if (resizingCol_ >= 0) {
         resizingCol_ = -1;
+        return;
+    }
+    const int from = dragFrom_;
+    dragFrom_ = -1;
+    int col, row;
+    if (from >= 0 && e->button() == Qt::LeftButton && MouseToCell(e->position().toPoint(), col, row) &&
+        row >= model_->FixedRows() && row != from) {
+        viewport()->setCursor(Qt::ArrowCursor);
+        emit rowDragged(from, row);
         return;
     }
     emit cellMouseUp(e->button(), e->position().toPoint());

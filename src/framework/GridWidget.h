@@ -51,6 +51,8 @@ public:
     using CellTextFn = std::function<QString(int col, int row)>;
     void SetCellText(CellTextFn fn) { cellText_ = std::move(fn); }
     void SetRowText(std::function<QString(int row)> fn) { rowText_ = std::move(fn); }
+    // Whether a drag from one row to another is told (rowDragged).
+    void SetRowDrag(bool on) { rowDrag_ = on; }
     QString CellText(int col, int row) const;
     QString RowText(int row) const { return rowText_ ? rowText_(row) : QString(); }
     // A cell's one action for assistive technology (a fold box's), by the
@@ -134,6 +136,9 @@ public:
 
 signals:
     void cellMouseUp(Qt::MouseButton button, QPoint pos);
+    // The left button pressed on data row `from` and let go on another, `to`
+    // (with SetRowDrag on).
+    void rowDragged(int from, int to);
     void cellDoubleClicked();
     void currentChanged(int col, int row);
 
@@ -167,6 +172,8 @@ private:
     OverlayFn overlay_;
     CellTextFn cellText_;
     std::function<QString(int row)> rowText_;
+    bool rowDrag_ = false;
+    int dragFrom_ = -1;  // the data row the left button went down on
     CellTextFn cellActionName_;
     std::function<void(int col, int row)> cellAction_;
     std::function<TreeRow(int row)> rowTree_;

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QStatusBar>
 #include <QUndoStack>
+#include <QtTest/QTest>
 #include <fstream>
 
 #include "AppFixture.h"
@@ -141,6 +142,33 @@ TEST_F(LinksInTheWindow, PredecessorsInTheTaskDialog) {
     f.Schedule1DblClick();
     while (f.History().Stack().canUndo()) f.History().Stack().undo();
     EXPECT_TRUE(Doc().store.SaveToBytes() == before) << "back to the file byte for byte";
+}
+
+// A drag from one bar to another in the chart links the two, one step; a
+// drop on a comment is refused with a word.
+TEST_F(LinksInTheWindow, ADragFromBarToBarLinksThem) {
+    TForm1& f = Planned();
+    f.resize(1000, 600);
+    f.show();
+    GridWidget* chart = f.Schedule2();
+    auto at = [&](int gridRow) { return chart->CellRect(chart->Col(), gridRow).center(); };
+    QTest::mousePress(chart->viewport(), Qt::LeftButton, {}, at(2));
+    QTest::mouseMove(chart->viewport(), at(3));
+    QTest::mouseRelease(chart->viewport(), Qt::LeftButton, {}, at(6));
+    EXPECT_EQ(Links(), (std::vector<TaskLink>{{No(2), No(6), LinkKind::FinishToStart, 0}}));
+    EXPECT_EQ(f.History().Stack().undoText(), QStringLiteral("リンク"));
+    QTest::mousePress(chart->viewport(), Qt::LeftButton, {}, at(3));
+    QTest::mouseRelease(chart->viewport(), Qt::LeftButton, {}, at(4));
+    EXPECT_EQ(Links().size(), 1u);
+    ASSERT_FALSE(prompter.asked.empty());
+    EXPECT_EQ(prompter.asked.back().text, QStringLiteral("リンクできるのはプロジェクトと作業の行です"));
+    QTest::mousePress(chart->viewport(), Qt::LeftButton, {}, at(3));
+    QTest::mouseRelease(chart->viewport(), Qt::LeftButton, {}, at(3));
+    EXPECT_EQ(Links().size(), 1u) << "a click is no drag";
+    // From an assignment row: its task.
+    QTest::mousePress(chart->viewport(), Qt::LeftButton, {}, at(5));
+    QTest::mouseRelease(chart->viewport(), Qt::LeftButton, {}, at(6));
+    EXPECT_NE(Doc().store.links.Find(No(3), No(6)), nullptr);
 }
 
 TEST_F(LinksInTheWindow, RefusedLinksSayWhyAndMakeNoStep) {
