@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "runtime/Sjis.h"
 #include "store/BarRow.h"
@@ -32,40 +32,65 @@ std::optional<int32_t> SerialOf(const ScheduleDocument& doc, int row) {
     return Number(doc.Outline().Cells(outline::No, row + 1));
 }
 
-void LinkIndex::Build(const ScheduleDocument& doc) {
-    const StringGrid& grid = doc.Outline();
-    std::unordered_set<int32_t> named;
-    for (const TaskLink& l : doc.store.links.All()) {
-        named.insert(l.from);
-        named.insert(l.to);
-    }
-    rowOf_.clear();
-    for (int r = 1; r < grid.RowCount() && !named.empty(); ++r) {
+void LinkIndex::Build(const StringGrid& grid, const TaskLinks& all) {
+    const std::vector<TaskLink>& links = all.All();
+    int32_t highest = 0;
+    for (const TaskLink& l : links) highest = std::max({highest, l.from, l.to});
+    // The rows of the numbers links name, by number: a table as long as the
+    // highest of them where numbers are as dense as rows make them, a map
+    // where a file holds numbers far above its rows.
+    const bool dense = static_cast<int64_t>(highest) <= 4 * static_cast<int64_t>(grid.RowCount()) + (1 << 20);
+    rowOf_.assign(dense ? static_cast<size_t>(highest) + 1 : 0, -1);
+    sparse_.clear();
+    auto slot = [&](int32_t n) -> int* {
+        if (dense) return n >= 0 && n <= highest ? &rowOf_[static_cast<size_t>(n)] : nullptr;
+        const auto it = sparse_.find(n);
+        return it == sparse_.end() ? nullptr : &it->second;
+    };
+    for (const TaskLink& l : links)
+        for (int32_t n : {l.from, l.to}) {
+            if (!dense) sparse_.emplace(n, -1);
+            if (int* at = slot(n)) *at = -2;  // named, not yet found
+        }
+    for (int r = 1; r < grid.RowCount() && !links.empty(); ++r) {
         const std::optional<int32_t> no = Number(grid.Cells(outline::No, r));
+        int* at = no ? slot(*no) : nullptr;
         // The first row holding a number is its row, as the find takes it.
-        if (no && named.erase(*no) && LinkableType(grid.Cells(outline::Type, r))) rowOf_.emplace_back(*no, r - 1);
+        if (at && *at == -2) *at = LinkableType(grid.Cells(outline::Type, r)) ? r - 1 : -3;
     }
-    std::sort(rowOf_.begin(), rowOf_.end());
     live_.clear();
-    for (const TaskLink& l : doc.store.links.All()) {
-        const int from = RowOf(doc, l.from), to = RowOf(doc, l.to);
+    for (const TaskLink& l : links) {
+        const int from = Row(l.from), to = Row(l.to);
         if (from >= 0 && to >= 0) live_.push_back({l, from, to});
     }
 }
 
+int LinkIndex::Row(int32_t serial) const {
+    if (!rowOf_.empty() || sparse_.empty())
+        return serial >= 0 && static_cast<size_t>(serial) < rowOf_.size()
+                   ? std::max(rowOf_[static_cast<size_t>(serial)], -1)
+                   : -1;
+    const auto it = sparse_.find(serial);
+    return it == sparse_.end() ? -1 : std::max(it->second, -1);
+}
+
 int LinkIndex::RowOf(const ScheduleDocument& doc, int32_t serial) {
     (void)Live(doc);
-    auto it = std::lower_bound(rowOf_.begin(), rowOf_.end(), std::make_pair(serial, -1));
-    return it != rowOf_.end() && it->first == serial ? it->second : -1;
+    return Row(serial);
 }
 
 const std::vector<LinkEnds>& LinkIndex::Live(const ScheduleDocument& doc) {
-    const StringGrid& grid = doc.Outline();
-    const uint64_t stamp = doc.store.links.Revision() * 1000003u + grid.ContentRevision(outline::No) * 7919u +
+    return Live(doc.Outline(), doc.store.links);
+}
+
+const std::vector<LinkEnds>& LinkIndex::Live(const StringGrid& grid, const TaskLinks& links) {
+    const uint64_t stamp = links.Revision() * 1000003u + grid.ContentRevision(outline::No) * 7919u +
                            grid.ContentRevision(outline::Type);
-    if (stamp != stamp_) {
+    if (stamp != stamp_ || &grid != grid_ || &links != links_) {
         stamp_ = stamp;
-        Build(doc);
+        grid_ = &grid;
+        links_ = &links;
+        Build(grid, links);
     }
     return live_;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "store/Kdatetime.h"
@@ -13,6 +14,7 @@
 namespace vinta {
 
 class ScheduleDocument;
+class StringGrid;
 
 struct LinkEnds {
     TaskLink link;
@@ -25,14 +27,21 @@ struct LinkEnds {
 class LinkIndex {
 public:
     const std::vector<LinkEnds>& Live(const ScheduleDocument& doc);
+    // The same over an outline grid (a caption row, then data rows) and links.
+    const std::vector<LinkEnds>& Live(const StringGrid& outline, const TaskLinks& links);
     // The data row holding serial `serial`, when a live link names it.
     int RowOf(const ScheduleDocument& doc, int32_t serial);
 
 private:
-    void Build(const ScheduleDocument& doc);
+    void Build(const StringGrid& grid, const TaskLinks& links);
+    int Row(int32_t serial) const;
     uint64_t stamp_ = UINT64_MAX;
+    const StringGrid* grid_ = nullptr;
+    const TaskLinks* links_ = nullptr;
     std::vector<LinkEnds> live_;
-    std::vector<std::pair<int32_t, int>> rowOf_;  // sorted by serial
+    // By serial: the data row; -1 none, -2 named and not found, -3 not a task.
+    std::vector<int> rowOf_;
+    std::unordered_map<int32_t, int> sparse_;  // the same, where serials are far apart
 };
 
 // Whether data row `row` is a project or a task: the rows links join.

@@ -8,11 +8,13 @@
 #include <functional>
 #include <limits>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "CommaText.h"
 #include "ScheduleStore.h"
 #include "store/FileImage.h"
+#include "store/LinkRows.h"
 #include "runtime/PackedRows.h"
 #include "runtime/SafeFile.h"
 
@@ -406,20 +408,9 @@ LinksRead ReadLinksBlock(ByteInput& in) {
 
 std::vector<TaskLink> ScheduleStore::LiveLinks() const {
     const StringGrid* grid = Grid(linkSlot_);
-    const int serialCol = SerialColumn(linkSlot_);
-    if (!grid || serialCol < 0 || linkTypeColumn_ < 0) return {};
-    std::unordered_set<int32_t> linkable;
-    for (int r = std::max(fixedRows_[linkSlot_], 0); r < grid->RowCount(); ++r) {
-        const std::string_view type = grid->Cells(linkTypeColumn_, r);
-        if (type != "0" && type != "1") continue;
-        const std::string_view no = grid->Cells(serialCol, r);
-        int32_t v = 0;
-        auto [ptr, ec] = std::from_chars(no.data(), no.data() + no.size(), v);
-        if (ec == std::errc() && ptr == no.data() + no.size()) linkable.insert(v);
-    }
+    if (!grid || links.Empty()) return {};
     std::vector<TaskLink> live;
-    for (const TaskLink& l : links.All())
-        if (linkable.count(l.from) && linkable.count(l.to)) live.push_back(l);
+    for (const LinkEnds& l : liveLinks_.Live(*grid, links)) live.push_back(l.link);
     return live;
 }
 

@@ -47,7 +47,7 @@ void ScheduleStore::Reset() {
     std::memcpy(magic_, "#$%&", 4);
     tableCount_ = 0;
     links.Clear();
-    linkSlot_ = linkTypeColumn_ = -1;
+    linkSlot_ = -1;
     linksOnLoad_ = LinksFound::None;
     for (int i = 0; i < kSlots; ++i) {
         grid_[i].Clear();

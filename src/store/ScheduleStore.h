@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "runtime/StringGrid.h"
+#include "store/LinkRows.h"
 #include "store/TaskLinks.h"
 
 namespace vinta {
@@ -121,12 +122,8 @@ public:
     // Links between rows of one table, by serial number, kept in a block
     // after the last table; a reader of the tables alone never sees it.
     TaskLinks links;
-    // The table links join, and its column holding a row's kind: only
-    // project and task rows ("0", "1") take links.
-    void SetLinkTable(int slot, int typeColumn) {
-        linkSlot_ = slot;
-        linkTypeColumn_ = typeColumn;
-    }
+    // The table links join: the outline, whose project and task rows take them.
+    void SetLinkTable(int slot) { linkSlot_ = slot; }
     int LinkSlot() const { return linkSlot_; }
     // The links whose two rows are there and take links: what a save keeps.
     std::vector<TaskLink> LiveLinks() const;
@@ -163,7 +160,7 @@ private:
     GridRef view_[kSlots];
     TextWidthFn textWidth_;
     int linkSlot_ = -1;
-    int linkTypeColumn_ = -1;
+    mutable LinkIndex liveLinks_;  // kept between saves while the rows' numbers stay
     LinksFound linksOnLoad_ = LinksFound::None;
 
     void NoteWritten(const FileImage& image);

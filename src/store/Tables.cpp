@@ -88,7 +88,7 @@ TableSlots InitTables(ScheduleStore& store, ScheduleGrids& grids) {
     store.NumberRows(s.outlineSlot);
     store.NumberRows(s.resourceSlot);
     store.NumberRows(s.taskSlot);
-    store.SetLinkTable(s.outlineSlot, outline::Type);
+    store.SetLinkTable(s.outlineSlot);
     return s;
 }
 

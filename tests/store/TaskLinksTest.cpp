@@ -220,6 +220,22 @@ TEST(LinkBreaks, EachKindOnBothSidesOfItsLimit) {
             << c.end.month << "/" << c.end.day;
 }
 
+// A hand-edited file may number a row far above the rest: its links are
+// found all the same, and the first of two rows holding one number is its row.
+TEST_F(LinkedSchedule, NumbersFarApartAndNumbersTwice) {
+    doc.store.SetCellText(doc.outlineSlot, outline::No, tasks[2], "2000000000");
+    doc.store.SetCellText(doc.outlineSlot, outline::No, tasks[4], std::to_string(No(tasks[3])));
+    doc.store.links.Assign({{No(tasks[0]), 2000000000, FS, 0}, {No(tasks[3]), No(tasks[1]), SS, 0}});
+    const auto& live = doc.linkRows.Live(doc);
+    ASSERT_EQ(live.size(), 2u);
+    EXPECT_EQ(live[0].toRow, tasks[2]);
+    EXPECT_EQ(live[1].fromRow, tasks[3]) << "not the later row with the same number";
+    EXPECT_EQ(doc.store.LiveLinks().size(), 2u);
+    doc.store.SetCellText(doc.outlineSlot, outline::Type, tasks[2], "3");
+    EXPECT_EQ(doc.linkRows.Live(doc).size(), 1u) << "an assignment row takes no links";
+    EXPECT_EQ(doc.store.LiveLinks().size(), 1u);
+}
+
 TEST_F(LinkedSchedule, RowsWithoutBothDatesAreNotJudged) {
     doc.store.SetCellText(doc.outlineSlot, outline::StartDate, tasks[0], "2027/05/01");
     doc.store.SetCellText(doc.outlineSlot, outline::EndDate, tasks[0], "2027/05/31");
