@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QListWidget>
 #include <QDialog>
 #include <QMenuBar>
 #include <QUndoStack>
@@ -12,6 +13,7 @@
 #include "AppFixture.h"
 #include "KtsGenerate.h"
 #include "dialogs/Numedit.h"
+#include "dialogs/PredecessorsPage.h"
 #include "dialogs/ResEdit.h"
 #include "dialogs/TaskEdit.h"
 #include "dialogs/TaskEdit2.h"
@@ -29,7 +31,7 @@ class Undo : public MainWindow {
 protected:
     TForm1& Generated(int rows, uint32_t seed) {
         ScheduleDocument s;
-        GenerateSchedule(s, {rows, seed, 2026, 50});
+        GenerateSchedule(s, {rows, seed, 2026, 50, rows / 5});
         EXPECT_TRUE(s.store.SaveToFile(Path("g.kts").toStdString()));
         TForm1& f = Open();
         f.OpenDialog().fileName = Path("g.kts");
@@ -53,6 +55,15 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
             if (pick(5) == 0) task->rgDisp->SetItemIndex(pick(2));
             if (pick(4) == 0) task->TaskAddClick();
             if (pick(6) == 0) task->ResAddClick();  // the list's changes belong to the task's step
+            if (pick(4) == 0) {  // a predecessor added, or one taken away
+                task->predecessors->ListTasks();
+                if (task->predecessors->cbTask->count() > 0)
+                    task->predecessors->cbTask->setCurrentIndex(pick(task->predecessors->cbTask->count()));
+                task->predecessors->cbKind->setCurrentIndex(pick(kLinkKinds));
+                task->predecessors->AddClick();
+                task->predecessors->lbLinks->setCurrentRow(0);
+                if (pick(2) == 0) task->predecessors->DeleteClick();
+            }
             if (pick(4) == 0 && task->lines.RowCount() > 1) {
                 task->StringGrid1->SetCurrent(1, 1);
                 task->TaskDelClick();
@@ -80,7 +91,8 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
         f.Schedule1()->SetRow(1 + pick(f.Document().grids.Schedule1.RowCount() - 1));
         prompter.confirmAnswers = {pick(2) == 0};
         const int before = Stack().index();
-        switch (pick(8)) {
+        switch (pick(9)) {
+            case 7: f.LinkAboveClick(); break;
             case 0: f.AppendClick(); break;
             case 1: f.InsertClick(); break;
             case 2: f.DeleteClick(); break;
@@ -111,6 +123,7 @@ TEST_F(Undo, RandomCommandsComeBackExactly) {
         }
     }
     EXPECT_EQ(Bytes(), end);
+    EXPECT_NE(end.find("VintaLnk"), std::string::npos) << "links all the way";
     f.Document().SetModified(false);
 }
 
