@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -43,20 +42,24 @@ PredecessorsPage::PredecessorsPage(const ScheduleDocument& doc, Prompter& prompt
     add->setObjectName(QStringLiteral("bLinkAdd"));
     auto* del = new QPushButton(QStringLiteral("削除(&D)"));
     del->setObjectName(QStringLiteral("bLinkDel"));
+    // Return stays the dialog's OK wherever the focus is on this page.
+    for (QPushButton* b : {add, del}) b->setAutoDefault(false);
+    // The list beside the fields, so that the page keeps the dialog's designed height.
+    lbLinks->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
+    lbLinks->setMinimumSize(150, 40);
     auto* grid = new QGridLayout(this);
-    grid->addWidget(BuddyLabel(QStringLiteral("先行タスクの一覧(&L)"), lbLinks), 0, 0, 1, 4);
-    grid->addWidget(lbLinks, 1, 0, 1, 4);
-    grid->addWidget(BuddyLabel(QStringLiteral("先行タスク(&T)"), cbTask), 2, 0);
-    grid->addWidget(cbTask, 2, 1, 1, 3);
-    grid->addWidget(BuddyLabel(QStringLiteral("種類(&K)"), cbKind), 3, 0);
-    grid->addWidget(cbKind, 3, 1);
-    grid->addWidget(BuddyLabel(QStringLiteral("ずれ(&G)"), eLag), 3, 2);
-    grid->addWidget(eLag, 3, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(add);
-    buttons->addWidget(del);
-    grid->addLayout(buttons, 4, 0, 1, 4);
+    grid->addWidget(BuddyLabel(QStringLiteral("先行タスクの一覧(&L)"), lbLinks), 0, 0);
+    grid->addWidget(lbLinks, 1, 0, 4, 1);
+    grid->addWidget(BuddyLabel(QStringLiteral("先行タスク(&T)"), cbTask), 0, 1);
+    grid->addWidget(cbTask, 0, 2, 1, 2);
+    grid->addWidget(BuddyLabel(QStringLiteral("種類(&K)"), cbKind), 1, 1);
+    grid->addWidget(cbKind, 1, 2, 1, 2);
+    grid->addWidget(BuddyLabel(QStringLiteral("ずれ(&G)"), eLag), 2, 1);
+    grid->addWidget(eLag, 2, 2, 1, 2);
+    grid->addWidget(add, 3, 2);
+    grid->addWidget(del, 3, 3);
+    grid->setRowStretch(4, 1);
+    grid->setColumnStretch(0, 1);
     connect(add, &QPushButton::clicked, this, &PredecessorsPage::AddClick);
     connect(del, &QPushButton::clicked, this, &PredecessorsPage::DeleteClick);
     connect(lbLinks, &QListWidget::currentRowChanged, this, &PredecessorsPage::Pick);
