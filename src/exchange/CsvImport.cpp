@@ -178,7 +178,7 @@ std::optional<PredecessorRef> PredecessorOf(const std::string& item) {
     if (*p != '+' && *p != '-') return std::nullopt;
     const bool minus = *p == '-';
     auto [afterLag, lec] = std::from_chars(p + 1, end, ref.lag);
-    if (lec != std::errc() || afterLag != end || p + 1 == end) return std::nullopt;
+    if (lec != std::errc() || afterLag != end) return std::nullopt;  // a sign alone is no number
     if (minus) ref.lag = -ref.lag;
     return ref;
 }

@@ -191,7 +191,6 @@ private:
         else if (linkField_ == "LagFormat") link_.format = text_;
         else if (linkField_ == "CrossProject") link_.crossProject = text_;
         linkField_.clear();
-        text_.clear();
     }
 
     // A link to a task of another project, or to one this file does not
