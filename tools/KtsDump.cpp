@@ -88,14 +88,13 @@ bool WriteJson(const ScheduleDocument& schedule, const std::function<bool(std::s
     }
     out.append("\n]");
     // The links, where there are any: [predecessor's No., successor's No., kind, lag in days].
-    static const char* const kKinds[kLinkKinds] = {"FS", "SS", "FF", "SF"};
     const std::vector<TaskLink> links = store.LiveLinks();
     if (!links.empty()) {
         out.append(", \"links\": [");
         for (size_t i = 0; i < links.size(); ++i) {
             const TaskLink& l = links[i];
             out.append((i ? ",\n  [" : "\n  [") + std::to_string(l.from) + ", " + std::to_string(l.to) + ", \"" +
-                       kKinds[static_cast<int>(l.kind)] + "\", " + std::to_string(l.lag) + "]");
+                       KindCode(l.kind) + "\", " + std::to_string(l.lag) + "]");
             if (out.size() >= kPiece && !flush()) return false;
         }
         out.append("\n]");

@@ -20,7 +20,7 @@ void LinkCommands::LinkToRowAbove() {
 void LinkCommands::LinkRows(int from, int to) {
     const int fromRow = LinkRowOf(doc_, from - 1), toRow = LinkRowOf(doc_, to - 1);
     if (fromRow < 0 || toRow < 0 || !SerialOf(doc_, fromRow) || !SerialOf(doc_, toRow)) {
-        prompter_.Notice(QString::fromStdString(std::string("リンクできるのはプロジェクトと作業の行です")));
+        prompter_.Notice(QString::fromUtf8(kTakesNoLinksWords));
         return;
     }
     Make(fromRow, toRow, false);

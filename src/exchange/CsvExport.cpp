@@ -37,11 +37,10 @@ std::string TypeName(const std::string& type) {
 // "12", "12SS", "12FS+2日", "12FF-1日": a predecessor by its No., as other
 // planners write a predecessors column, the kind left out for finish-to-start
 // without a lag.
-constexpr const char* kKindCodes[kLinkKinds] = {"FS", "SS", "FF", "SF"};
 
 std::string PredecessorText(const TaskLink& l) {
     std::string text = std::to_string(l.from);
-    if (l.kind != LinkKind::FinishToStart || l.lag != 0) text += kKindCodes[static_cast<int>(l.kind)];
+    if (l.kind != LinkKind::FinishToStart || l.lag != 0) text += KindCode(l.kind);
     if (l.lag != 0) text += (l.lag > 0 ? "+" : "") + std::to_string(l.lag) + sjis::Lit("日");
     return text;
 }

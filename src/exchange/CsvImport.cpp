@@ -1,6 +1,7 @@
 #include "exchange/CsvImport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <climits>
@@ -167,13 +168,15 @@ std::optional<PredecessorRef> PredecessorOf(const std::string& item) {
     auto [afterNo, ec] = std::from_chars(p, end, ref.no);
     if (ec != std::errc() || afterNo == p) return std::nullopt;
     p = afterNo;
-    static const char* const kCodes[kLinkKinds] = {"fs", "ss", "ff", "sf"};
-    for (int k = 0; k < kLinkKinds; ++k)
-        if (end - p >= 2 && std::string_view(p, 2) == kCodes[k]) {
-            ref.kind = static_cast<LinkKind>(k);
+    // The text is in small letters here; the codes are capitals.
+    if (end - p >= 2) {
+        const std::string code{static_cast<char>(std::toupper(static_cast<unsigned char>(p[0]))),
+                               static_cast<char>(std::toupper(static_cast<unsigned char>(p[1])))};
+        if (const std::optional<LinkKind> kind = KindOfCode(code)) {
+            ref.kind = *kind;
             p += 2;
-            break;
         }
+    }
     if (p == end) return ref;
     if (*p != '+' && *p != '-') return std::nullopt;
     const bool minus = *p == '-';

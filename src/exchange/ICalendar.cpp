@@ -86,10 +86,6 @@ bool InDateRange(const Date& d) { return d.year >= 1 && d.year <= 9999; }
 
 }  // namespace
 
-namespace {
-constexpr const char* kRelTypes[kLinkKinds] = {"FINISHTOSTART", "STARTTOSTART", "FINISHTOFINISH", "STARTTOFINISH"};
-}  // namespace
-
 std::string WriteICalendar(const Plan& plan, std::string_view fileKey) {
     std::string out;
     for (const char* l : {"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Vinta//Vinta//JA", "CALSCALE:GREGORIAN"})

@@ -12,6 +12,11 @@
 
 namespace vinta {
 
+// RFC 9253's temporal relations, by the schedule's link kinds; the property
+// sits on the successor and names its predecessor.
+inline constexpr const char* kRelTypes[kLinkKinds] = {"FINISHTOSTART", "STARTTOSTART", "FINISHTOFINISH",
+                                                      "STARTTOFINISH"};
+
 // The schedule's identity (or, for a schedule saved before it had one,
 // `fileKey`, its file name) and each row's own number make a to-do's UID:
 // a calendar sees the same task again in a later export, whatever rows were

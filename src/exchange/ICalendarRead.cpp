@@ -64,10 +64,6 @@ std::string Unescaped(std::string_view v) {
     return out;
 }
 
-// RFC 9253's temporal relations, by the schedule's kinds; the property sits
-// on the successor and names its predecessor.
-constexpr const char* kRelTypes[kLinkKinds] = {"FINISHTOSTART", "STARTTOSTART", "FINISHTOFINISH", "STARTTOFINISH"};
-
 // A parameter's value from ";NAME=VALUE;...", in capitals; empty when absent.
 std::string Param(const std::string& params, std::string_view name) {
     const std::string all = Upper(params);

@@ -16,6 +16,12 @@ namespace vinta {
 
 // ConstraintType values: every dated task is written held to its own start.
 constexpr int kMustStartOn = 2, kStartNoEarlierThan = 4;
+// Link types by the schedule's kinds: finish-to-start 1, start-to-start 3,
+// finish-to-finish 0, start-to-finish 2 (1 also when missing).
+inline constexpr int kMspdiLinkType[kLinkKinds] = {1, 3, 0, 2};
+// A lag is kept in tenths of a minute: a working day of eight hours, an
+// elapsed one of twenty-four.
+constexpr int kLagTenthsPerDay = 8 * 600, kLagTenthsPerElapsedDay = 24 * 600;
 
 std::string WriteMspdi(const Plan& plan);
 

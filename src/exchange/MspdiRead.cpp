@@ -53,19 +53,15 @@ int LagDays(const RawLink& l) {
     const long long tenths = Whole(l.lag).value_or(0);
     const int format = Whole(l.format).value_or(7);
     const bool elapsed = format == 4 || format == 6 || format == 8 || format == 10 || format == 12 || format == 20;
-    const double perDay = elapsed ? 24 * 600.0 : 8 * 600.0;
+    const double perDay = elapsed ? kLagTenthsPerElapsedDay : kLagTenthsPerDay;
     return static_cast<int>(std::lround(static_cast<double>(tenths) / perDay));
 }
 
-// MSPDI's link types: 0 finish-to-finish, 1 finish-to-start (also when
-// missing), 2 start-to-finish, 3 start-to-start.
 LinkKind KindOfLink(const std::string& type) {
-    switch (Whole(type).value_or(1)) {
-    case 0: return LinkKind::FinishToFinish;
-    case 2: return LinkKind::StartToFinish;
-    case 3: return LinkKind::StartToStart;
-    default: return LinkKind::FinishToStart;
-    }
+    const int number = Whole(type).value_or(kMspdiLinkType[0]);
+    for (int k = 0; k < kLinkKinds; ++k)
+        if (kMspdiLinkType[k] == number) return static_cast<LinkKind>(k);
+    return LinkKind::FinishToStart;
 }
 
 struct RawAssignment {

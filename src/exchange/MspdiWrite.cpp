@@ -82,10 +82,6 @@ std::vector<std::pair<std::string, int>> OutlineNumbers(const Plan& plan) {
     return out;
 }
 
-// MSPDI's link types by the schedule's kinds: finish-to-start 1, start-to-start
-// 3, finish-to-finish 0, start-to-finish 2.
-constexpr int kMspdiLinkType[kLinkKinds] = {1, 3, 0, 2};
-
 // The lag in tenths of a minute of working time, eight hours a day (format 7: days).
 void Predecessors(std::string& out, const std::vector<PlanLink>& into) {
     for (const PlanLink& l : into) {
@@ -93,7 +89,7 @@ void Predecessors(std::string& out, const std::vector<PlanLink>& into) {
         Element(out, "        ", "PredecessorUID", std::to_string(l.from + 1));
         Element(out, "        ", "Type", std::to_string(kMspdiLinkType[static_cast<int>(l.kind)]));
         Element(out, "        ", "CrossProject", "0");
-        Element(out, "        ", "LinkLag", std::to_string(static_cast<long long>(l.lag) * 8 * 600));
+        Element(out, "        ", "LinkLag", std::to_string(static_cast<long long>(l.lag) * kLagTenthsPerDay));
         Element(out, "        ", "LagFormat", "7");
         out += "      </PredecessorLink>\n";
     }

@@ -30,12 +30,10 @@ struct RawPredecessor {
     long long lag = 0;
 };
 
-LinkKind KindOfPredecessor(std::string_view type) {
-    if (type == "SS") return LinkKind::StartToStart;
-    if (type == "FF") return LinkKind::FinishToFinish;
-    if (type == "SF") return LinkKind::StartToFinish;
-    return LinkKind::FinishToStart;
-}
+// A working day: eight hours of Planner's default calendar.
+constexpr double kPlannerDaySeconds = 8 * 3600.0;
+
+LinkKind KindOfPredecessor(std::string_view type) { return KindOfCode(type).value_or(LinkKind::FinishToStart); }
 
 // Builds the plan as the elements open: a task's level is how deep it is
 // nested, its people come from the allocations at the end.
@@ -96,7 +94,6 @@ public:
             }
             plan.tasks[task->second].assignments.push_back({plan.resources[person->second].no, {}, {}, 0, {}});
         }
-        // A working day is eight hours of Planner's default calendar.
         for (const RawPredecessor& p : predecessors_) {
             const auto from = taskAt_.find(p.predecessor);
             if (p.successor < 0 || from == taskAt_.end()) {
@@ -104,7 +101,7 @@ public:
                 continue;
             }
             plan.links.push_back({from->second, static_cast<size_t>(p.successor), KindOfPredecessor(p.type),
-                                  static_cast<int>(std::llround(static_cast<double>(p.lag) / (8 * 3600.0)))});
+                                  static_cast<int>(std::llround(static_cast<double>(p.lag) / kPlannerDaySeconds))});
         }
         Settle(plan, report);
     }

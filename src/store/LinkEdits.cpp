@@ -21,7 +21,7 @@ LinkAboveRows RowsToLinkAbove(const ScheduleDocument& doc, int dataRow) {
     LinkAboveRows rows;
     rows.to = LinkRowOf(doc, dataRow);
     if (rows.to < 0) {
-        rows.refusal = "リンクできるのはプロジェクトと作業の行です";
+        rows.refusal = kTakesNoLinksWords;
         return rows;
     }
     for (int r = rows.to - 1; r >= 0; --r) {

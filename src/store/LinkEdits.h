@@ -19,6 +19,8 @@ struct LinkAboveRows {
     int from = -1, to = -1;  // data rows
     std::string refusal;     // UTF-8; empty when both rows were found
 };
+// The word for a row that takes no links.
+inline constexpr const char* kTakesNoLinksWords = "リンクできるのはプロジェクトと作業の行です";
 LinkAboveRows RowsToLinkAbove(const ScheduleDocument& doc, int dataRow);
 
 // The task row data row `dataRow` stands for: itself, or an assignment

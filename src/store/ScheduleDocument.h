@@ -25,6 +25,8 @@ public:
     ScheduleGrids grids;
     StringGrid chartGrid{36, 10, 18};  // the chart pane: one row per outline row
     ScheduleStore store;
+    // The links read against the rows, kept until either changes (the store's).
+    LinkIndex& linkRows{store.LinkRows()};
     int optionSlot = -1;
     int outlineSlot = -1;
     int resourceSlot = -1;
@@ -35,8 +37,6 @@ public:
     int chartRowHeight;
     std::string fileName;  // in the file system's encoding; empty while new
     NameIndex names;  // the find's folded names, kept between its steps
-    // The links read against the rows, kept until either changes.
-    mutable LinkIndex linkRows;
 
     // Whether it holds unsaved work. Each change of it is told to
     // `onModifiedChanged`, once.

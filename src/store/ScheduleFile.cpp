@@ -14,6 +14,7 @@
 #include "CommaText.h"
 #include "ScheduleStore.h"
 #include "store/FileImage.h"
+#include "store/LittleEndian.h"
 #include "store/LinkRows.h"
 #include "runtime/PackedRows.h"
 #include "runtime/SafeFile.h"
@@ -27,23 +28,9 @@ constexpr size_t kTableCountOffset = 19;
 constexpr size_t kTableHeaderSize = 72;
 constexpr size_t kRecordHeaderSize = 8;
 
-// Writes v over the four bytes at `at`: a record's length is known only
-// after its text.
-void PutIntAt(std::string& out, size_t at, int32_t v) {
-    uint32_t u = static_cast<uint32_t>(v);
-    for (size_t i = 0; i < 4; ++i) out[at + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
-}
-
-void PutInt(std::string& out, int32_t v) {
-    out.append(4, '\0');
-    PutIntAt(out, out.size() - 4, v);
-}
-
-int32_t GetInt(const char* p) {
-    uint32_t u = 0;
-    for (int i = 3; i >= 0; --i) u = (u << 8) | static_cast<unsigned char>(p[i]);
-    return static_cast<int32_t>(u);
-}
+using le::GetInt;
+using le::PutInt;
+using le::PutIntAt;
 
 void PutDouble(std::string& out, double v) {
     uint64_t u = 0;

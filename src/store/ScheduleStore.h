@@ -127,6 +127,9 @@ public:
     int LinkSlot() const { return linkSlot_; }
     // The links whose two rows are there and take links: what a save keeps.
     std::vector<TaskLink> LiveLinks() const;
+    // The links read against their table's rows; one index, kept by the
+    // store, serves its saves and every reader of the document.
+    LinkIndex& LinkRows() const { return liveLinks_; }
     // What the last load found after the tables.
     LinksFound LinksOnLoad() const { return linksOnLoad_; }
 

@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "store/LittleEndian.h"
+
 namespace vinta {
 
 void TaskLinks::Assign(std::vector<TaskLink> links) {
@@ -72,16 +74,8 @@ bool TaskLinks::Remove(int32_t from, int32_t to) {
 
 namespace {
 
-void PutInt(std::string& out, int32_t v) {
-    const uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
-}
-
-int32_t GetInt(const char* p) {
-    uint32_t u = 0;
-    for (int i = 3; i >= 0; --i) u = (u << 8) | static_cast<unsigned char>(p[i]);
-    return static_cast<int32_t>(u);
-}
+using le::GetInt;
+using le::PutInt;
 
 constexpr size_t kLinkBytes = 16;
 

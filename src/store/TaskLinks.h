@@ -5,6 +5,7 @@
 // not saved, and is there again when an undo brings the row back.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,15 @@ namespace vinta {
 enum class LinkKind : int32_t { FinishToStart = 0, StartToStart = 1, FinishToFinish = 2, StartToFinish = 3 };
 constexpr int kLinkKinds = 4;
 inline bool IsLinkKind(int32_t k) { return k >= 0 && k < kLinkKinds; }
+// The kinds' codes as other planners write them: "FS", "SS", "FF", "SF".
+inline constexpr const char* kLinkKindCodes[kLinkKinds] = {"FS", "SS", "FF", "SF"};
+inline const char* KindCode(LinkKind kind) { return kLinkKindCodes[static_cast<int>(kind)]; }
+// The kind of a code as written (capitals); none for another text.
+inline std::optional<LinkKind> KindOfCode(std::string_view code) {
+    for (int k = 0; k < kLinkKinds; ++k)
+        if (code == kLinkKindCodes[k]) return static_cast<LinkKind>(k);
+    return std::nullopt;
+}
 
 struct TaskLink {
     int32_t from = 0;  // the predecessor's serial
